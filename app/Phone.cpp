@@ -1,0 +1,192 @@
+#include "app/Phone.h"
+
+#include "app/ClickLabel.h"
+#include "contacts/ContactStore.h"
+#include "index/Outline.h"
+#include "platform/Platform.h"
+#include "search/SearchState.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QToolButton>
+
+Phone::Phone(Platform &platform, ContactStore &store, QString programDir, QWidget *parent)
+    : QMainWindow(parent)
+    , m_platform(platform)
+    , m_store(store)
+    , m_programDir(std::move(programDir))
+{
+    setObjectName(QStringLiteral("Phone"));
+    setWindowTitle(QStringLiteral("Rubrello"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/rubrello.svg")));
+    buildControls();
+    buildMenus();
+    connectHandlers();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    qApp->installEventFilter(this);
+}
+
+Phone::~Phone()
+{
+    qApp->removeEventFilter(this);
+}
+
+void Phone::connectHandlers()
+{
+    connect(cNew, &QToolButton::clicked, this, &Phone::cNew_Click);
+    connect(cDelete, &QToolButton::clicked, this, &Phone::cDelete_Click);
+    connect(cUpdate, &QToolButton::clicked, this, &Phone::cUpdate_Click);
+    connect(BtnCerca, &QToolButton::clicked, this, &Phone::BtnCerca_Click);
+    connect(CmdCopia, &QToolButton::clicked, this, &Phone::CmdCopia_Click);
+    connect(BtnChiama, &QToolButton::clicked, this, &Phone::BtnChiama_Click);
+    connect(BtnFine, &QToolButton::clicked, this, &Phone::BtnFine_Click);
+    connect(Command3d1, &QToolButton::clicked, this, &Phone::Command3d1_Click);
+    connect(Command3d2, &QToolButton::clicked, this, &Phone::Command3d2_Click);
+    connect(Command3d3, &QToolButton::clicked, this, &Phone::Command3d3_Click);
+    connect(Label1, &ClickLabel::clicked, this, &Phone::Label1_Click);
+    connect(Label2, &ClickLabel::clicked, this, &Phone::Label2_Click);
+    connect(Command1, &QToolButton::clicked, this, &Phone::Command1_Click);
+    connect(Command2, &QToolButton::clicked, this, &Phone::Command2_Click);
+
+    connect(Outline1, &Outline::lineClicked, this, &Phone::Outline1_Click);
+    connect(Outline1, &Outline::lineDoubleClicked, this, &Phone::Outline1_DblClick);
+    connect(Outline1, &Outline::keyPressed, this, &Phone::Outline1_KeyPress);
+    connect(Outline1, &Outline::lineCollapsed, this, &Phone::Outline1_Collapse);
+    connect(Outline1, &Outline::lineExpanded, this, &Phone::Outline1_Expand);
+
+    connect(Data1, &DataControl::Reposition, this, &Phone::Data1_Reposition);
+    Data1->setValidateHandler([this](int &action, bool &save) { Data1_Validate(action, save); });
+
+    for (BoundLineEdit *edit : {tLName, tFName, tCountry, Text1, tInternet, tHomepage, tCity[0], tProv[0],
+                                tPost[0], tPhone[0], tFax[0]})
+        connect(edit, &BoundLineEdit::userEdited, this, &Phone::markChanged);
+    for (BoundTextEdit *edit : {tAddress[0], tNotes})
+        connect(edit, &BoundTextEdit::userEdited, this, &Phone::markChanged);
+
+    connect(FileStampaMaschera, &QAction::triggered, this, &Phone::FileStampaMaschera_Click);
+    connect(FileStampaAgenda, &QAction::triggered, this, &Phone::FileStampaAgenda_Click);
+    connect(FileImporta, &QAction::triggered, this, &Phone::FileImporta_Click);
+    connect(FileEsci, &QAction::triggered, this, &Phone::FileEsci_Click);
+    connect(FileNuovo, &QAction::triggered, this, &Phone::FileNuovo_Click);
+    connect(FileCancella, &QAction::triggered, this, &Phone::FileCancella_Click);
+    connect(FileAggiorna, &QAction::triggered, this, &Phone::FileAggiorna_Click);
+    connect(FileCerca, &QAction::triggered, this, &Phone::FileCerca_Click);
+    connect(FileCopia, &QAction::triggered, this, &Phone::FileCopia_Click);
+    connect(FileChiama, &QAction::triggered, this, &Phone::FileChiama_Click);
+    connect(FileAiuto, &QAction::triggered, this, &Phone::FileAiuto_Click);
+    connect(MenuHomeAutore, &QAction::triggered, this, &Phone::MenuHomeAutore_Click);
+    connect(MenuMail, &QAction::triggered, this, &Phone::MenuMail_Click);
+    connect(FileAbout, &QAction::triggered, this, &Phone::FileAbout_Click);
+}
+
+void Phone::centreWindow()
+{
+    const QSize screen = m_platform.screenSize();
+    const QSize outer = frameGeometry().size();
+    move(static_cast<int>((screen.width() - outer.width()) / 2.0),
+         static_cast<int>((screen.height() - outer.height()) / 2.0));
+}
+
+void Phone::Form_Load()
+{
+    // The window is not redrawn while the agenda is rebuilt.
+    setUpdatesEnabled(false);
+    searchState().reset();
+    centreWindow();
+    QDir::setCurrent(m_programDir);
+    DbName = QStringLiteral("Rubrello.MDB");
+    FirstShow = true;
+    if (Data1->store() != &m_store)
+        Data1->setStore(&m_store);
+
+    if (!FormLoaded)
+        createCasaInstances();
+    QWidget *previous = Command2;
+    for (const auto &[casa, lavoro] : {std::pair<BoundBox *, BoundBox *>{tAddress[1], tAddress[0]},
+                                       {tCity[1], tCity[0]}, {tProv[1], tProv[0]}, {tPost[1], tPost[0]},
+                                       {tPhone[1], tPhone[0]}, {tFax[1], tFax[0]}}) {
+        setTabOrder(previous, casa->widget());
+        previous = casa->widget();
+        casa->setLongestInput(lavoro->longestInput());
+    }
+
+    cUpdate->setEnabled(false);
+    RefreshAgenda();
+    setBrowsingState();
+    setUpdatesEnabled(true);
+
+    if (!FormLoaded) {
+        FormLoaded = true;
+        BtnCerca_Click();
+    }
+}
+
+void Phone::BtnFine_Click()
+{
+    if (!FileNuovo->isEnabled())
+        FileAggiorna_Click();
+    m_ending = true;
+    m_platform.endProgram();
+}
+
+void Phone::FileEsci_Click()
+{
+    BtnFine_Click();
+}
+
+void Phone::closeEvent(QCloseEvent *event)
+{
+    if (!m_ending) {
+        // The title bar's close box: the data control has its closing validation, then the
+        // program ends with every window of it.
+        Data1->closeValidation();
+        m_ending = true;
+        m_platform.endProgram();
+    }
+    event->accept();
+}
+
+void Phone::FileNuovo_Click()
+{
+    cNew_Click();
+}
+
+void Phone::FileAggiorna_Click()
+{
+    cUpdate_Click();
+}
+
+void Phone::FileCerca_Click()
+{
+    BtnCerca_Click();
+}
+
+void Phone::FileCopia_Click()
+{
+    CmdCopia_Click();
+}
+
+bool Phone::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType()
+        && static_cast<QWidget *>(watched)->window() == this) {
+        // A box would take Ctrl+C, Ctrl+A and the like for itself; the menu's shortcuts come first.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction *action : findChildren<QAction *>()) {
+            if (!action->shortcut().isEmpty() && action->shortcut() == pressed)
+                return true;
+        }
+    }
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == tLName)
+            tLName_LostFocus();
+        else if (watched == tFName)
+            tFName_LostFocus();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,9 @@
+#include "app/Phone.h"
+
+void Phone::BtnChiama_Click()
+{
+}
+
+void Phone::FileChiama_Click()
+{
+}

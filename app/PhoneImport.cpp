@@ -1,0 +1,5 @@
+#include "app/Phone.h"
+
+void Phone::FileImporta_Click()
+{
+}

@@ -1,0 +1,5 @@
+#include "app/Phone.h"
+
+void Phone::BtnCerca_Click()
+{
+}

@@ -1,0 +1,34 @@
+// The program: Qt's application object, the platform, the contact store and the main window.
+#include "app/Phone.h"
+#include "app/StoreOpening.h"
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("rubrello"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Rubrello"));
+    QApplication::setOrganizationName(QStringLiteral("Rubrello"));
+
+    // Qt's own buttons and dialogs speak Italian like the rest of the program.
+    QTranslator qtItalian;
+    if (qtItalian.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtItalian);
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+
+    QtPlatform platform;
+    const QString programDir = QApplication::applicationDirPath();
+    std::unique_ptr<ContactStore> store = openStoreOrExplain(platform, programDir);
+    if (!store)
+        return 1;
+
+    Phone phone(platform, *store, programDir);
+    phone.Form_Load();
+    phone.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,70 @@
+// Outline1's control: a list of lines, each with a text, a level and an open flag, drawn as a tree.
+// Lines are numbered from 0; a line of level 2 belongs to the level-1 line above it.
+#pragma once
+
+#include <QTreeView>
+
+class OutlineModel;
+
+class Outline : public QTreeView
+{
+    Q_OBJECT
+public:
+    explicit Outline(QWidget *parent = nullptr);
+    ~Outline() override;
+
+    int ListCount() const;
+    QString List(int line) const;
+    int Indent(int line) const;
+    void setIndent(int line, int level);
+    bool Expand(int line) const;
+    // Opens or closes a line; a change raises lineExpanded() or lineCollapsed(), as the user's would.
+    void setExpand(int line, bool open);
+    bool HasSubItems(int line) const;
+    // False when a line above it, of a lower level, is closed.
+    bool IsItemVisible(int line) const;
+    // The texts of the line's ancestors and of the line, joined by PathSeparator.
+    QString FullPath(int line) const;
+    static QString PathSeparator() { return QStringLiteral("\\"); }
+
+    // The selected line, -1 when none.
+    int ListIndex() const;
+    // Selects a line; false (nothing changes) when line is not a line of the tree.
+    bool setListIndex(int line);
+
+    void Clear();
+    // Adds a line of level 1 at the end.
+    void AddItem(const QString &text);
+    void RemoveItem(int line);
+
+    // The first line whose text equals text exactly, -1 when none. Kept as lines come and go,
+    // so finding a contact's line costs nothing however long the tree is.
+    int findLine(const QString &text) const;
+
+    // Many AddItem/setIndent calls in a row: the view is told once, at the end.
+    class Batch
+    {
+    public:
+        explicit Batch(Outline &outline);
+        ~Batch();
+
+    private:
+        Outline &m_outline;
+    };
+
+signals:
+    // The user chose a line with the mouse or the keyboard.
+    void lineClicked();
+    void lineDoubleClicked();
+    // A character key (its character code) pressed in the tree; Enter is 13.
+    void keyPressed(int keyAscii);
+    void lineCollapsed(int line);
+    void lineExpanded(int line);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    OutlineModel *m_model;
+};

@@ -1,0 +1,78 @@
+// The program's one seam to the system: message and input boxes, printer, clipboard,
+// starting programs and opening URLs. QtPlatform is the real one, ScriptedPlatform the test double.
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <memory>
+
+class QDialog;
+
+enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageIcon { None, Question, Exclamation, Information };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+struct MessageRequest
+{
+    QString text;
+    QString title; // empty: the application title
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageIcon icon = MessageIcon::None;
+    MessageAnswer defaultAnswer = MessageAnswer::Ok;
+};
+
+struct InputRequest
+{
+    QString prompt;
+    QString title; // empty: the application title
+    QString defaultText;
+};
+
+// One print command: line-by-line text on the chosen printer, in one or more documents.
+class PrintJob
+{
+public:
+    virtual ~PrintJob() = default;
+    virtual void printLine(const QString &line) = 0;
+    // True when one more line would run past the printable height of the page.
+    virtual bool pageFull() const = 0;
+    // Ends the current document; the next printed line begins a new one.
+    virtual void endDocument() = 0;
+    // Sends what was printed; returns an empty string or the system's reason for a failure.
+    virtual QString finish() = 0;
+};
+
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    // Title shown by message and input boxes that name none of their own.
+    static QString applicationTitle() { return QStringLiteral("Rubrello 2000"); }
+
+    virtual MessageAnswer messageBox(const MessageRequest &request) = 0;
+    // The typed text, or an empty string when the user cancelled.
+    virtual QString inputBox(const InputRequest &request) = 0;
+
+    // False when there is no clipboard to put the text on.
+    virtual bool setClipboardText(const QString &text) = 0;
+    virtual bool openUrl(const QUrl &url) = 0;
+    virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
+
+    // Lets the user choose a printer; null when the user gave up (nothing is to be printed).
+    virtual std::unique_ptr<PrintJob> beginPrinting(const QString &documentName) = 0;
+
+    virtual QSize screenSize() const = 0;
+
+    // Shows one of the program's own modal forms and returns when it has closed.
+    virtual void runModal(QDialog &dialog) = 0;
+    // Ends the program at once: no further event of any window runs.
+    virtual void endProgram() = 0;
+
+    // Shorthands for the common boxes.
+    void showMessage(const QString &text, MessageIcon icon = MessageIcon::None, const QString &title = {});
+    bool askOkCancel(const QString &text, const QString &title = {});
+};

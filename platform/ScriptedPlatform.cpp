@@ -1,0 +1,98 @@
+#include "platform/ScriptedPlatform.h"
+
+#include <QDialog>
+
+namespace {
+
+class RecordingPrintJob : public PrintJob
+{
+public:
+    RecordingPrintJob(ScriptedPlatform &platform)
+        : m_platform(platform)
+    {
+    }
+
+    void printLine(const QString &line) override
+    {
+        if (!m_open) {
+            m_documents.append(ScriptedPlatform::Document());
+            m_open = true;
+        }
+        m_documents.last().append(line);
+    }
+
+    bool pageFull() const override
+    {
+        return m_open && m_documents.last().size() >= m_platform.linesPerPage;
+    }
+
+    void endDocument() override { m_open = false; }
+
+    QString finish() override
+    {
+        if (!m_platform.printFailure.isEmpty())
+            return m_platform.printFailure;
+        m_platform.documents.append(m_documents);
+        return {};
+    }
+
+private:
+    ScriptedPlatform &m_platform;
+    QList<ScriptedPlatform::Document> m_documents;
+    bool m_open = false;
+};
+
+} // namespace
+
+MessageAnswer ScriptedPlatform::messageBox(const MessageRequest &request)
+{
+    messages.append(request);
+    return messageAnswers.isEmpty() ? request.defaultAnswer : messageAnswers.dequeue();
+}
+
+QString ScriptedPlatform::inputBox(const InputRequest &request)
+{
+    inputs.append(request);
+    return inputAnswers.isEmpty() ? QString() : inputAnswers.dequeue();
+}
+
+bool ScriptedPlatform::setClipboardText(const QString &text)
+{
+    if (!clipboardAvailable)
+        return false;
+    clipboard = text;
+    return true;
+}
+
+bool ScriptedPlatform::openUrl(const QUrl &url)
+{
+    openedUrls.append(url);
+    return urlOpens;
+}
+
+bool ScriptedPlatform::startProgram(const QString &program, const QStringList &arguments)
+{
+    startedPrograms.append({program, arguments});
+    return programStarts;
+}
+
+std::unique_ptr<PrintJob> ScriptedPlatform::beginPrinting(const QString &documentName)
+{
+    printJobs.append(documentName);
+    if (!printerChosen)
+        return nullptr;
+    return std::make_unique<RecordingPrintJob>(*this);
+}
+
+void ScriptedPlatform::runModal(QDialog &dialog)
+{
+    modalForms.append(dialog.objectName());
+    dialog.setModal(true);
+    dialog.show();
+    if (dialogScripts.isEmpty())
+        dialog.reject();
+    else
+        dialogScripts.dequeue()(dialog);
+    if (dialog.isVisible())
+        dialog.reject();
+}

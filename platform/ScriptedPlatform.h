@@ -1,0 +1,57 @@
+// Test double of the platform: answers come from queues filled by the test, every call is recorded.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QList>
+#include <QQueue>
+
+#include <functional>
+
+class ScriptedPlatform : public Platform
+{
+public:
+    struct StartedProgram
+    {
+        QString program;
+        QStringList arguments;
+    };
+
+    // A printed document: the lines of one print document, in order.
+    using Document = QStringList;
+
+    MessageAnswer messageBox(const MessageRequest &request) override;
+    QString inputBox(const InputRequest &request) override;
+    bool setClipboardText(const QString &text) override;
+    bool openUrl(const QUrl &url) override;
+    bool startProgram(const QString &program, const QStringList &arguments) override;
+    std::unique_ptr<PrintJob> beginPrinting(const QString &documentName) override;
+    QSize screenSize() const override { return screen; }
+    void runModal(QDialog &dialog) override;
+    void endProgram() override { programEnded = true; }
+
+    // Answers handed out in order; when a queue is empty a message box gets its default answer
+    // and an input box is cancelled.
+    QQueue<MessageAnswer> messageAnswers;
+    QQueue<QString> inputAnswers;
+    // Each script plays the user's part in one modal form (fill boxes, click a button);
+    // with none left the form is closed from its frame.
+    QQueue<std::function<void(QDialog &)>> dialogScripts;
+    bool clipboardAvailable = true;
+    bool urlOpens = true;
+    bool programStarts = true;
+    bool printerChosen = true;  // false: the user cancels the print dialog
+    int linesPerPage = 60;
+    QString printFailure;       // non-empty: finish() reports this reason
+    QSize screen{1280, 1024};
+
+    QList<MessageRequest> messages;
+    QList<InputRequest> inputs;
+    QString clipboard;
+    QList<QUrl> openedUrls;
+    QList<StartedProgram> startedPrograms;
+    QStringList printJobs;       // document names passed to beginPrinting
+    QList<Document> documents;   // every document of every finished job
+    QStringList modalForms;      // object names of the forms shown modally
+    bool programEnded = false;
+};

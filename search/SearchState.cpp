@@ -1,0 +1,7 @@
+#include "search/SearchState.h"
+
+SearchState &searchState()
+{
+    static SearchState state;
+    return state;
+}
