@@ -92,10 +92,12 @@ void DataControl::bind(BoundBox *box, Field field)
     for (Binding &binding : m_bindings) {
         if (binding.box == box) {
             binding.field = field;
+            fillBox(binding);
             return;
         }
     }
     m_bindings.push_back({box, field});
+    fillBox(m_bindings.back());
 }
 
 bool DataControl::anyBoxChanged() const
@@ -169,13 +171,23 @@ bool DataControl::validate(int action)
     return true;
 }
 
+const ContactRecord &DataControl::shownRecord() const
+{
+    static const ContactRecord empty;
+    const bool adding = m_recordset && m_recordset->editMode() == EditMode::Adding;
+    return (m_recordset && !adding) ? m_recordset->current() : empty;
+}
+
+void DataControl::fillBox(const Binding &binding)
+{
+    // Setting a box's field shows that field of the current record at once.
+    binding.box->fillFromField(shownRecord().value(binding.field));
+}
+
 void DataControl::fillBoxes()
 {
-    const bool adding = m_recordset && m_recordset->editMode() == EditMode::Adding;
-    const ContactRecord empty;
-    const ContactRecord &record = (m_recordset && !adding) ? m_recordset->current() : empty;
     for (const Binding &binding : m_bindings)
-        binding.box->fillFromField(record.value(binding.field));
+        fillBox(binding);
 }
 
 void DataControl::repositioned()

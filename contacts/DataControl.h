@@ -97,6 +97,8 @@ private:
     bool validate(int action);
     bool writePendingChanges();
     ContactRecord recordWithChanges() const;
+    const ContactRecord &shownRecord() const;
+    void fillBox(const Binding &binding);
     void fillBoxes();
     void repositioned();
     void reportFailure(const QString &reason);

@@ -32,7 +32,8 @@ public:
 
     int recordCount() const { return static_cast<int>(m_rows.size()); }
     int position() const { return m_position; }
-    bool isEOF() const { return m_position >= recordCount(); }
+    // Past the last row; an empty recordset is at its end too.
+    bool isEOF() const { return m_rows.empty() || m_position >= recordCount(); }
     bool isBOF() const { return m_position < 0 || m_rows.empty(); }
     // False past either end, on an empty recordset and right after the current row was deleted.
     bool hasCurrent() const { return !m_currentDeleted && m_position >= 0 && m_position < recordCount(); }

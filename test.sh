@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program and runs every test, the end-to-end ones under Xvfb.
+set -euo pipefail
+root=$(cd "$(dirname "$0")" && pwd)
+"$root/scripts/install-packages.sh"
+"$root/scripts/build.sh" "$root/build"
+ctest --test-dir "$root/build" --output-on-failure -j2

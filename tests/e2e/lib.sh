@@ -1,0 +1,99 @@
+# Helpers for the end-to-end tests: a fresh copy of the program in a temporary folder, started in
+# the X server the test runs in, and found and driven with xdotool.
+set -euo pipefail
+
+BUILD_DIR=$1
+WORK=$(mktemp -d)
+export HOME=$WORK/home XDG_DATA_HOME=$WORK/home/.local/share XDG_CONFIG_HOME=$WORK/home/.config
+mkdir -p "$HOME"
+APP_DIR=$WORK/app
+PID=
+
+cleanup() {
+    if [[ -n "$PID" ]] && kill -0 "$PID" 2>/dev/null; then
+        kill -9 "$PID" 2>/dev/null || true
+    fi
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [[ -n "${DISPLAY:-}" ]]; then
+        import -window root "$BUILD_DIR/e2e-failure-$(basename "$0" .sh).png" 2>/dev/null || true
+    fi
+    exit 1
+}
+
+# Copies the program and the files that go with it into a folder of its own, as an installation.
+install_program() {
+    mkdir -p "$APP_DIR"
+    cp "$BUILD_DIR/rubrello" "$APP_DIR/"
+    for extra in rubrello-dialer Rubrello.html; do
+        [[ -e "$BUILD_DIR/$extra" ]] && cp "$BUILD_DIR/$extra" "$APP_DIR/"
+    done
+    return 0
+}
+
+start_program() {
+    (cd / && exec "$APP_DIR/rubrello") >"$WORK/program.log" 2>&1 &
+    PID=$!
+}
+
+# Waits for a window whose title matches the pattern and prints its id.
+wait_window() {
+    local pattern=$1 id
+    for _ in $(seq 1 100); do
+        id=$(xdotool search --name "$pattern" 2>/dev/null | head -n 1 || true)
+        if [[ -n "$id" ]]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no window matching '$pattern'; program said: $(cat "$WORK/program.log")"
+}
+
+window_title() {
+    xdotool getwindowname "$1"
+}
+
+# Gives the window the keyboard (there is no window manager to do it) and types keys into it.
+keys() {
+    local id=$1
+    shift
+    xdotool windowfocus --sync "$id"
+    xdotool key --delay 60 "$@"
+}
+
+type_text() {
+    local id=$1
+    shift
+    xdotool windowfocus --sync "$id"
+    xdotool type --delay 40 "$@"
+}
+
+# Clicks at a point of the main window's client area (below the menu bar), in the design's pixels.
+click_client() {
+    local id=$1 x=$2 y=$3 height menubar
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    menubar=$((HEIGHT - 446))
+    xdotool mousemove --window "$id" "$x" "$((y + menubar))" click 1
+}
+
+wait_exit() {
+    for _ in $(seq 1 100); do
+        if ! kill -0 "$PID" 2>/dev/null; then
+            wait "$PID"
+            local status=$?
+            PID=
+            return $status
+        fi
+        sleep 0.1
+    done
+    fail "the program did not end"
+}
+
+sql() {
+    sqlite3 "$APP_DIR/Rubrello.MDB" "$@"
+}
