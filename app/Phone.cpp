@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMenu>
 #include <QToolButton>
 

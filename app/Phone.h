@@ -5,6 +5,7 @@
 #include "contacts/BoundBox.h"
 #include "contacts/DataControl.h"
 #include "contacts/Recordset.h"
+#include "search/SearchEngine.h"
 
 #include <QMainWindow>
 
@@ -180,4 +181,5 @@ private:
     ContactStore &m_store;
     QString m_programDir;
     bool m_ending = false;
+    SearchEngine m_search;
 };

@@ -1,13 +1,151 @@
+// The card and agenda printouts and the address copy. The card and the address are taken from the
+// boxes as they stand; the agenda from the records, so the window is not redrawn for each contact.
 #include "app/Phone.h"
+
+#include "contacts/ContactStore.h"
+#include "output/AddressText.h"
+#include "output/AgendaLayout.h"
+#include "output/AgendaPrint.h"
+#include "output/CardLayout.h"
+#include "platform/Platform.h"
+
+#include <QHash>
+
+namespace {
+
+const QString CardQuestion = QStringLiteral("Controllare la stampante e premere <OK> per stampare la scheda "
+                                            "corrente, premere <Annulla> per NON stampare");
+
+const QString AgendaPrompt = QStringLiteral(
+    "Controllare la stampante e cliccare su <OK> per stampare l'agenda telefonica, se si vogliono stampare "
+    "solo alcune lettere (1 lettera = 1 o piu' pagine) digitarle nella riga di input (ad es. ABCZ, * = tutta "
+    "l'agenda), cliccare su <Annulla> per NON stampare");
+
+const QString CopyDone = QStringLiteral("Il nome completo di indirizzo è stato copiato nella clipboard ed è "
+                                        "'incollabile' da un'altro applicativo "
+                                        "Windows (ad es. Wordpad o Word ecc.)");
+
+const QString NoClipboard = QStringLiteral(
+    "L'indirizzo non è stato copiato: il sistema non mette a disposizione nessuna clipboard.");
+
+QString textOf(const BoundBox *box)
+{
+    // The Casa boxes exist only once the window has loaded.
+    return box ? box->boxText() : QString();
+}
+
+// The contact as the card shows it, unsaved edits included.
+ContactRecord contactOnScreen(const Phone &phone)
+{
+    ContactRecord contact;
+    const std::pair<Field, const BoundBox *> boxes[] = {
+        {Field::LastName, phone.tLName},
+        {Field::FirstName, phone.tFName},
+        {Field::Azienda, phone.tCountry},
+        {Field::Cellulare, phone.Text1},
+        {Field::Internet, phone.tInternet},
+        {Field::www, phone.tHomepage},
+        {Field::Note, phone.tNotes},
+        {Field::WorkAddress, phone.tAddress[0]},
+        {Field::WorkCity, phone.tCity[0]},
+        {Field::WorkProv, phone.tProv[0]},
+        {Field::WorkPostalCode, phone.tPost[0]},
+        {Field::WorkPhone, phone.tPhone[0]},
+        {Field::WorkFax, phone.tFax[0]},
+        {Field::HomeAddress, phone.tAddress[1]},
+        {Field::HomeCity, phone.tCity[1]},
+        {Field::HomeProv, phone.tProv[1]},
+        {Field::HomePostalCode, phone.tPost[1]},
+        {Field::HomePhone, phone.tPhone[1]},
+        {Field::HomeFax, phone.tFax[1]},
+    };
+    for (const auto &[field, box] : boxes)
+        contact.setValue(field, textOf(box));
+    return contact;
+}
+
+void reportPrintFailure(Platform &platform, const QString &reason)
+{
+    if (!reason.isEmpty())
+        platform.showMessage(QStringLiteral("Stampa non riuscita: ") + reason, MessageIcon::Exclamation);
+}
+
+// Every contact in table order, read from the store; false (after telling the user) on a failure.
+bool readAgenda(Phone &phone, std::vector<ContactRecord> &contacts)
+{
+    // A fresh cursor: a contact just added or renamed must stand where the table order puts it.
+    Recordset walk = phone.Data1->Clone();
+    bool ok = walk.requery();
+    std::vector<ContactRecord> records;
+    if (ok)
+        records = phone.store().readAll(&ok);
+    if (!ok) {
+        phone.platform().showMessage(
+            QStringLiteral("Impossibile leggere l'archivio dei contatti: ") + phone.store().lastError(),
+            MessageIcon::Exclamation);
+        return false;
+    }
+    QHash<qint64, qsizetype> byId;
+    byId.reserve(static_cast<qsizetype>(records.size()));
+    for (size_t i = 0; i < records.size(); ++i)
+        byId.insert(records[i].id, static_cast<qsizetype>(i));
+    contacts.reserve(walk.rows().size());
+    for (const ContactStore::IndexEntry &row : walk.rows()) {
+        const auto found = byId.constFind(row.id);
+        if (found != byId.constEnd())
+            contacts.push_back(std::move(records[static_cast<size_t>(*found)]));
+    }
+    return true;
+}
+
+} // namespace
 
 void Phone::FileStampaMaschera_Click()
 {
+    if (!m_platform.askOkCancel(CardQuestion))
+        return;
+    const ContactRecord contact = contactOnScreen(*this);
+    const QString name
+        = (contact.text(Field::LastName) + QLatin1Char(' ') + contact.text(Field::FirstName)).trimmed();
+    std::unique_ptr<PrintJob> job = m_platform.beginPrinting(
+        name.isEmpty() ? QStringLiteral("Scheda") : QStringLiteral("Scheda ") + name);
+    if (!job)
+        return;
+    for (const QString &line : cardLines(contact))
+        job->printLine(line);
+    job->endDocument();
+    reportPrintFailure(m_platform, job->finish());
 }
 
 void Phone::FileStampaAgenda_Click()
 {
+    const QString answer = m_platform.inputBox({AgendaPrompt, {}, QStringLiteral("*")});
+    if (answer.isEmpty())
+        return;
+    const QString selection = letterSelection(answer);
+    // The move writes the shown contact's pending changes, as any move does, before they are read.
+    if (!Data1->MoveFirst())
+        return;
+
+    std::vector<ContactRecord> contacts;
+    // No printer is asked for when there is nothing to print (an empty table, an unmatched selection).
+    if (readAgenda(*this, contacts) && agendaHasRows(contacts, selection)) {
+        if (std::unique_ptr<PrintJob> job = m_platform.beginPrinting(QStringLiteral("Agenda telefonica"))) {
+            printAgenda(contacts, selection, *job);
+            reportPrintFailure(m_platform, job->finish());
+        }
+    }
+    Form_Load();
 }
 
 void Phone::CmdCopia_Click()
 {
+    // The Lavoro boxes' own setting, which the Note page leaves as the last address page set it.
+    const bool workAddress = tPhone[0] && !tPhone[0]->isHidden();
+    const QString text = addressText(contactOnScreen(*this), workAddress);
+    if (!m_platform.setClipboardText(text)) {
+        m_platform.showMessage(text + QStringLiteral("\r\r") + NoClipboard, MessageIcon::Exclamation);
+        return;
+    }
+    m_platform.showMessage(text + QStringLiteral("\r\r") + CopyDone, MessageIcon::Information);
 }

@@ -1,5 +1,54 @@
+// The search: ask for the argument, then show the whole agenda or only the contacts that hold it.
 #include "app/Phone.h"
+
+#include "index/Outline.h"
+#include "platform/Platform.h"
+#include "search/FrmCerca.h"
+#include "search/SearchState.h"
+#include "search/SearchText.h"
+
+#include <QAction>
 
 void Phone::BtnCerca_Click()
 {
+    if (!FileNuovo->isEnabled()) {
+        FileAggiorna_Click();
+        // A refused save keeps the card as typed: reloading the agenda now would throw it away.
+        if (!FileNuovo->isEnabled())
+            return;
+    }
+    askSearchArgument(m_platform, this);
+
+    const QString argument = searchArgument(searchState());
+    if (isWholeAgenda(argument)) {
+        setWindowTitle(wholeAgendaCaption());
+        Form_Load();
+        return;
+    }
+    setWindowTitle(searchCaption(argument));
+
+    IndexRs = Data1->Clone();
+    RememberedID = 0;
+    const SearchResult result = m_search.search(*IndexRs, searchState());
+    if (!result.failure.isEmpty())
+        m_platform.showMessage(result.failure);
+    {
+        Outline::Batch batch(*Outline1);
+        Outline1->Clear();
+        for (const OutlineLine &line : result.lines) {
+            Outline1->AddItem(line.text);
+            Outline1->setIndent(Outline1->ListCount() - 1, line.level);
+        }
+    }
+    RememberedID = result.firstHitId;
+    OutlineCollapseAll();
+    show();
+    Outline1->setFocus();
+    // Where keystrokes were once queued for the tree, the selections are made directly: the
+    // first letter is opened and its first contact chosen. An empty tree falls back to the
+    // whole agenda inside Outline1_Expand.
+    Outline1_Expand(0);
+    Outline1_KeyPress(13);
+    Outline1->setListIndex(1);
+    Outline1_Click();
 }

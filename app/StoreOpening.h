@@ -5,6 +5,7 @@
 
 class Platform;
 
-// The store "Rubrello.MDB" beside the program or in the user's data directory. On failure the
-// reason is shown and null returned: the program then ends without touching the file.
+// The store "Rubrello.MDB" beside the program or in the user's data directory. An old Jet (Access) file
+// of that name is moved into the program's store first, once the user agrees. On failure the reason is
+// shown and null returned, as when the user declines: the program then ends without touching the file.
 std::unique_ptr<ContactStore> openStoreOrExplain(Platform &platform, const QString &programDir);

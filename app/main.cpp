@@ -11,7 +11,6 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("rubrello"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Rubrello"));
     QApplication::setOrganizationName(QStringLiteral("Rubrello"));
 
     // Qt's own buttons and dialogs speak Italian like the rest of the program.

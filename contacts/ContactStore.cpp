@@ -67,7 +67,10 @@ QString valueSql(const QString &prefix)
 
 QVariant bindable(const FieldValue &value)
 {
-    return value ? QVariant(*value) : QVariant(QMetaType::fromType<QString>());
+    // Qt Sql binds a null QString as NULL: an empty text must stay an empty text.
+    if (!value)
+        return QVariant(QMetaType::fromType<QString>());
+    return value->isNull() ? QVariant(QStringLiteral("")) : QVariant(*value);
 }
 
 FieldValue fieldValue(const QVariant &value)
@@ -355,6 +358,29 @@ std::optional<qint64> ContactStore::insert(const ContactRecord &record)
     if (!ok)
         return std::nullopt;
     return id;
+}
+
+bool ContactStore::insertKeepingId(const ContactRecord &record)
+{
+    if (record.id <= 0) {
+        m_lastError = QStringLiteral("ID %1 non valido").arg(record.id);
+        return false;
+    }
+    QVariantList values{record.id};
+    QStringList marks{QStringLiteral("?")};
+    for (const FieldInfo &info : Fields) {
+        if (info.field == Field::ID)
+            continue;
+        // Qt Sql binds a null QString as NULL: an empty text must arrive as an empty text.
+        const FieldValue &value = record.value(info.field);
+        values.append(value && value->isEmpty() ? QVariant(QStringLiteral("")) : bindable(value));
+        marks.append(QStringLiteral("?"));
+    }
+    return write([&] {
+        return exec(QStringLiteral("INSERT INTO PhoneList (ID, ") + valueSql({}) + QStringLiteral(") VALUES (")
+                        + marks.join(QStringLiteral(", ")) + QStringLiteral(")"),
+                    values);
+    });
 }
 
 bool ContactStore::update(const ContactRecord &record)

@@ -44,6 +44,9 @@ public:
 
     // Adds the record (its id is ignored) and returns the id the database gave it.
     std::optional<qint64> insert(const ContactRecord &record);
+    // Adds the record under its own id, so whatever refers to that id still finds it (a copied store);
+    // fails when the id is taken or not positive.
+    bool insertKeepingId(const ContactRecord &record);
     // Writes every field of the record into the row with its id.
     bool update(const ContactRecord &record);
     bool remove(qint64 id);

@@ -32,6 +32,9 @@ public:
     // Selects a line; false (nothing changes) when line is not a line of the tree.
     bool setListIndex(int line);
 
+    // Selecting a line under a closed letter must not open the letter, as the plain view would.
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
     void Clear();
     // Adds a line of level 1 at the end.
     void AddItem(const QString &text);
@@ -66,5 +69,16 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    void beginBatch();
+    void endBatch();
+    void viewChangedOpenState(const QModelIndex &index, bool open);
+    void showOpenFlag(int line);
+    void showAllOpenFlags();
+    bool onBranchMarker(const QModelIndex &index, const QPoint &pos) const;
+
     OutlineModel *m_model;
+    // Set while the view is brought into line with the open flags, so that is not taken for the user.
+    bool m_showingFlags = false;
+    // Inside a batch the view is being reset: the line to select once it is told.
+    int m_pendingLine = -1;
 };

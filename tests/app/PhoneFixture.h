@@ -5,7 +5,13 @@
 #include "platform/ScriptedPlatform.h"
 #include "tests/support/TestStore.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFrame>
+#include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 
 struct PhoneFixture
 {
@@ -19,7 +25,16 @@ struct PhoneFixture
         phone = std::make_unique<Phone>(platform, test.store(), test.directory());
         phone->Form_Load();
         phone->show();
+        phone->activateWindow();
+        if (!QTest::qWaitForWindowActive(phone.get()))
+            qWarning("the main window did not become active");
         platform.messages.clear();
+    }
+
+    // The name of the widget with the keyboard focus, empty when none has it.
+    static QString focusName()
+    {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
     }
 
     template<typename T = QWidget>

@@ -44,7 +44,7 @@ start_program() {
 wait_window() {
     local pattern=$1 id
     for _ in $(seq 1 100); do
-        id=$(xdotool search --name "$pattern" 2>/dev/null | head -n 1 || true)
+        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
         if [[ -n "$id" ]]; then
             echo "$id"
             return 0
@@ -79,6 +79,43 @@ click_client() {
     eval "$(xdotool getwindowgeometry --shell "$id")"
     menubar=$((HEIGHT - 446))
     xdotool mousemove --window "$id" "$x" "$((y + menubar))" click 1
+}
+
+# Waits until no visible window matches the pattern any more.
+wait_gone() {
+    for _ in $(seq 1 100); do
+        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    fail "window '$1' is still there"
+}
+
+# Waits until the window's title reads exactly the text.
+wait_title() {
+    local id=$1 expected=$2
+    for _ in $(seq 1 100); do
+        [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == "$expected" ]] && return 0
+        sleep 0.1
+    done
+    fail "title is '$(xdotool getwindowname "$id")', not '$expected'"
+}
+
+# The program opens with the search dialog; Escape in it shows the whole agenda.
+start_with_whole_agenda() {
+    start_program
+    local dialog
+    dialog=$(wait_window '^Rubrello - Argomento$')
+    keys "$dialog" Escape
+    wait_gone '^Rubrello - Argomento$'
+    MAIN=$(wait_window "^Rubrello - Tutta l'agenda$")
+}
+
+clipboard() {
+    xclip -o -selection clipboard 2>/dev/null || true
+}
+
+screenshot() {
+    import -window root "$1"
 }
 
 wait_exit() {

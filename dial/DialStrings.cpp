@@ -1,0 +1,7 @@
+#include "dial/DialStrings.h"
+
+DialStringArray &DialStrings()
+{
+    static DialStringArray strings;
+    return strings;
+}

@@ -1,0 +1,46 @@
+#include "dial/NumberRules.h"
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ')
+        ++first;
+    while (last > first && text.at(last - 1) == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+QString CleanNumber(const QString &number)
+{
+    static const QString kept = QStringLiteral("0123456789 ,");
+    QString cleaned;
+    cleaned.reserve(number.size());
+    for (const QChar c : number) {
+        if (kept.contains(c))
+            cleaned.append(c);
+    }
+    return cleaned;
+}
+
+QString dropLocalPrefix(const QString &cleaned, const QString &trimmedPrefix)
+{
+    if (!cleaned.startsWith(trimmedPrefix))
+        return cleaned;
+    QString rest = cleaned.mid(trimmedPrefix.size());
+    qsizetype blanks = 0;
+    while (blanks < rest.size() && rest.at(blanks) == u' ')
+        ++blanks;
+    return rest.mid(blanks);
+}
+
+QString dialString(const QString &numberBox, const QString &prefixBox, const QString &outsideLineBox)
+{
+    QString number = CleanNumber(numberBox);
+    if (number.isEmpty())
+        return number;
+    number = dropLocalPrefix(number, trimBlanks(prefixBox));
+    if (!outsideLineBox.isEmpty())
+        number = CleanNumber(trimBlanks(outsideLineBox)) + u',' + number;
+    return number;
+}

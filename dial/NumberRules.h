@@ -1,0 +1,20 @@
+// How a number from the card becomes the string that is dialled: cleaning, the local prefix and the
+// code for an outside line.
+#pragma once
+
+#include <QString>
+
+// Only the blank (32) counts as a blank: tabs and line breaks stay.
+QString trimBlanks(const QString &text);
+
+// The characters of number that occur in "0123456789 ,", in order.
+QString CleanNumber(const QString &number);
+
+// A cleaned number without the local prefix it begins with, and without the blanks that then lead.
+// An empty prefix only drops the leading blanks.
+QString dropLocalPrefix(const QString &cleaned, const QString &trimmedPrefix);
+
+// The dial string of one number as its box holds it. prefixBox and outsideLineBox are the dialog's
+// option boxes as typed: an outside-line box that holds anything, even blanks only, puts its cleaned
+// code and a comma (the modem's pause) in front.
+QString dialString(const QString &numberBox, const QString &prefixBox, const QString &outsideLineBox);

@@ -1,0 +1,50 @@
+// The dialer's window: the number to call, the modem to call it with (or the desktop's phone
+// program), and what the modem answers.
+#pragma once
+
+#include "dial/dialer/ModemLink.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+class DialerWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit DialerWindow(const QString &number, QWidget *parent = nullptr);
+
+    // The port chosen, or an empty string for the desktop's phone program.
+    QString chosenPort() const;
+
+    QLineEdit *numberBox;
+    QComboBox *portBox;
+    QPushButton *callButton;
+    QPushButton *hangUpButton;
+    QPushButton *closeButton;
+    QPlainTextEdit *answerLog;
+    QLabel *statusLabel;
+
+    static QString noModemChoice();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void fillPorts();
+    void call();
+    void callWithModem(const QString &port, const QString &digits);
+    void callWithDesktop(const QString &number);
+    void hangUp();
+    void modemAnswered(const QString &line);
+    void modemFailed(const QString &reason);
+    void showCallState(bool calling);
+    void tellUser(const QString &text);
+
+    ModemLink m_modem;
+};

@@ -1,0 +1,130 @@
+#include "import/FirstVersionImport.h"
+
+#include "contacts/ContactStore.h"
+#include "import/FirstVersionLine.h"
+#include "import/FirstVersionReader.h"
+
+#include <QFile>
+
+#include <optional>
+
+namespace {
+
+// A line without an address or a phone gives empty texts, not Null: a null string would be stored as Null.
+FieldValue text(const QString &value)
+{
+    return value.isNull() ? QString(QLatin1String("")) : value;
+}
+
+ContactRecord recordFor(const FirstVersionContact &contact)
+{
+    ContactRecord record;
+    record.setValue(Field::FirstName, text(contact.firstName));
+    record.setValue(Field::LastName, text(contact.lastName));
+    record.setValue(Field::WorkAddress, text(contact.workAddress));
+    record.setValue(Field::WorkPhone, text(contact.workPhone));
+    return record;
+}
+
+ImportOutcome failed(ImportOutcome::Failure failure, int added, qint64 line, const QString &reason)
+{
+    ImportOutcome outcome;
+    outcome.failure = failure;
+    outcome.added = added;
+    outcome.line = line;
+    outcome.reason = reason;
+    return outcome;
+}
+
+} // namespace
+
+ImportOutcome importFirstVersionText(
+    QIODevice &device, ContactStore &store, const BeforeFirstRecord &beforeFirstRecord)
+{
+    FirstVersionReader reader(device);
+    if (!reader.start())
+        return failed(ImportOutcome::Failure::Read, 0, 0, reader.errorString());
+
+    // One transaction for the whole file: a commit per record would cost a disk flush per line.
+    std::optional<ContactStore::Batch> batch;
+    int added = 0;
+    qint64 lineNumber = 0;
+    // What is stored stays stored: a failure part way commits the records before it.
+    auto keepAddedAndFail = [&](ImportOutcome::Failure failure, const QString &reason) {
+        if (batch && !batch->commit())
+            return failed(ImportOutcome::Failure::Write, 0, lineNumber, store.lastError());
+        return failed(failure, added, lineNumber, reason);
+    };
+
+    QString line;
+    while (reader.nextLine(line)) {
+        ++lineNumber;
+        const std::optional<FirstVersionContact> contact = parseFirstVersionLine(line);
+        if (!contact)
+            continue;
+        if (!batch) {
+            if (beforeFirstRecord && !beforeFirstRecord())
+                return failed(ImportOutcome::Failure::Stopped, 0, lineNumber, {});
+            batch.emplace(store);
+            if (!batch->ok())
+                return failed(ImportOutcome::Failure::Write, 0, lineNumber, store.lastError());
+        }
+        if (!store.insert(recordFor(*contact)))
+            return keepAddedAndFail(ImportOutcome::Failure::Write, store.lastError());
+        ++added;
+    }
+    if (reader.failed()) {
+        ++lineNumber; // the line that could not be read
+        return keepAddedAndFail(ImportOutcome::Failure::Read, reader.errorString());
+    }
+    if (batch && !batch->commit())
+        return failed(ImportOutcome::Failure::Write, 0, 0, store.lastError());
+
+    ImportOutcome outcome;
+    outcome.added = added;
+    return outcome;
+}
+
+ImportOutcome importFirstVersionFile(
+    const QString &path, ContactStore &store, const BeforeFirstRecord &beforeFirstRecord)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(ImportOutcome::Failure::Open, 0, 0, file.errorString());
+    return importFirstVersionText(file, store, beforeFirstRecord);
+}
+
+QString importFailureMessage(const ImportOutcome &outcome)
+{
+    QString message = QStringLiteral("File non trovato o errore di accesso!");
+    QString detail;
+    switch (outcome.failure) {
+    case ImportOutcome::Failure::None:
+    case ImportOutcome::Failure::Open:
+    case ImportOutcome::Failure::Stopped:
+        return message;
+    case ImportOutcome::Failure::Read:
+        detail = outcome.line > 0 ? QStringLiteral("Lettura del file interrotta alla riga %1: %2.")
+                                        .arg(outcome.line)
+                                        .arg(outcome.reason)
+                                  : QStringLiteral("Lettura del file non riuscita: %1.").arg(outcome.reason);
+        break;
+    case ImportOutcome::Failure::Write:
+        detail = outcome.line > 0
+            ? QStringLiteral("L'archivio non ha accettato il contatto della riga %1: %2.")
+                  .arg(outcome.line)
+                  .arg(outcome.reason)
+            : QStringLiteral("L'archivio non ha accettato i contatti: %1.").arg(outcome.reason);
+        break;
+    }
+    message += QStringLiteral("\n\n") + detail;
+    if (outcome.added == 1)
+        message += QStringLiteral("\nIl contatto letto prima dell'errore è già stato aggiunto all'agenda: "
+                                  "importando di nuovo lo stesso file verrebbe aggiunto una seconda volta.");
+    else if (outcome.added > 1)
+        message
+            += QStringLiteral("\nI %1 contatti letti prima dell'errore sono già stati aggiunti all'agenda: "
+                              "importando di nuovo lo stesso file verrebbero aggiunti una seconda volta.")
+                   .arg(outcome.added);
+    return message;
+}

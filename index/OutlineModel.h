@@ -1,0 +1,95 @@
+// The lines of the index tree as plain records, shown to a tree view as two levels: lines of
+// level 1 (or lower) are top rows, a line of level 2 or more is a child of the level-1 line above it.
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QHash>
+#include <QString>
+
+#include <vector>
+
+class OutlineModel : public QAbstractItemModel
+{
+    Q_OBJECT
+public:
+    explicit OutlineModel(QObject *parent = nullptr);
+
+    int lineCount() const { return int(m_lines.size()); }
+    bool isLine(int line) const { return line >= 0 && line < lineCount(); }
+    QString text(int line) const;
+    int level(int line) const;
+    void setLevel(int line, int level);
+    bool isOpen(int line) const;
+    // False when the flag already had that value.
+    bool setOpen(int line, bool open);
+    bool hasSubLines(int line) const;
+    bool isLineVisible(int line) const;
+    // The level-1 line a line belongs to, -1 for a top line.
+    int ownerLine(int line) const;
+    int firstLineWithText(const QString &text) const;
+
+    void clear();
+    void appendLine(const QString &text);
+    // Removes the line together with the lines that belong to it.
+    void removeLine(int line);
+
+    // While a batch is open the model is inside a reset: changes are not announced one by one.
+    void beginBatch();
+    void endBatch();
+    bool inBatch() const { return m_batchDepth > 0; }
+
+    QModelIndex indexOfLine(int line) const;
+    int lineOfIndex(const QModelIndex &index) const;
+    // Top lines that have lines under them, for the view's open state.
+    std::vector<int> topLinesWithSubLines() const;
+
+    QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    bool hasChildren(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+private:
+    struct Line
+    {
+        QString text;
+        int level = 1;
+        bool open = false;
+        // Grows from line to line and never changes: it names a line however many go above it.
+        quint64 serial = 0;
+    };
+    struct TextLines
+    {
+        quint64 firstSerial;
+        int count;
+    };
+    // A top row. Its id never changes while it lives, so child indexes (which carry it) stay valid
+    // when rows above them come and go.
+    struct TopRow
+    {
+        quintptr id;
+        int line;
+        int childCount;
+    };
+
+    static bool isTopLevel(int level) { return level <= 1; }
+    // Position in m_top of the top row that holds line (as itself or as a child).
+    int topRowOfLine(int line) const;
+    int topRowOfId(quintptr id) const;
+    void ensureStructure() const;
+    void rebuildStructure() const;
+    int lineOfSerial(quint64 serial) const;
+    void forgetTextsOfLines(int first, int end);
+
+    std::vector<Line> m_lines;
+    // Ordered by line and, as ids only grow, by id as well.
+    mutable std::vector<TopRow> m_top;
+    mutable quintptr m_nextId = 1;
+    mutable bool m_structureDirty = false;
+    quint64 m_nextSerial = 1;
+    // By serial rather than line number, so removing a line leaves the other entries as they are.
+    QHash<QString, TextLines> m_textLines;
+    int m_batchDepth = 0;
+};

@@ -1,0 +1,33 @@
+#include "output/AddressText.h"
+
+namespace {
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+QString addressText(const ContactRecord &contact, bool workAddress)
+{
+    const auto trimmed = [&contact](Field field) { return trimBlanks(contact.text(field)); };
+    const QString lineBreak = QStringLiteral("\r\n");
+    const QChar blank = QLatin1Char(' ');
+
+    QString text;
+    if (workAddress)
+        text += trimmed(Field::Azienda) + lineBreak;
+    text += trimmed(Field::LastName) + blank + trimmed(Field::FirstName) + lineBreak;
+    text += trimmed(workAddress ? Field::WorkAddress : Field::HomeAddress) + lineBreak;
+    text += trimmed(workAddress ? Field::WorkPostalCode : Field::HomePostalCode) + blank
+        + trimmed(workAddress ? Field::WorkCity : Field::HomeCity) + blank
+        + trimmed(workAddress ? Field::WorkProv : Field::HomeProv) + blank;
+    return text;
+}

@@ -1,0 +1,91 @@
+#include "search/SearchEngine.h"
+
+#include "contacts/Recordset.h"
+#include "search/SearchState.h"
+#include "search/SearchText.h"
+
+#include <optional>
+
+bool recordMatches(const ContactRecord &record, const QString &argument, bool ignoreCase, int scope)
+{
+    bool hit = false;
+    // Every applicable field is tested, as the rule is stated; a hit does not end the record.
+    for (const SearchField &info : SearchFields) {
+        if (!isGroupSearched(info.group, scope))
+            continue;
+        const FieldValue &value = record.value(info.field);
+        if (info.onlyWhenNotNull && !value)
+            continue;
+        if (FoldCase(value.value_or(QString()), ignoreCase).contains(argument, Qt::CaseSensitive))
+            hit = true;
+    }
+    return hit;
+}
+
+QString outlineLetter(const FieldValue &lastName)
+{
+    if (!lastName || lastName->isEmpty())
+        return QString();
+    // A character outside the basic plane takes two code units: keep them together.
+    const qsizetype width = lastName->at(0).isHighSurrogate() && lastName->size() > 1 ? 2 : 1;
+    return lastName->left(width).toUpper();
+}
+
+std::vector<OutlineLine> hitOutline(const std::vector<const ContactStore::IndexEntry *> &hits)
+{
+    std::vector<OutlineLine> lines;
+    lines.reserve(hits.size() + 26);
+    // No letter before the first hit: even a hit without a surname gets a letter line above it,
+    // so every contact line has its letter.
+    std::optional<QString> previousLetter;
+    QChar previousInitial;
+    const QString noName;
+    for (const ContactStore::IndexEntry *hit : hits) {
+        const QString &lastName = hit->lastName ? *hit->lastName : noName;
+        // Hits come sorted, so the initial seldom changes: fold it only when it does.
+        const QChar initial = lastName.isEmpty() ? QChar() : lastName.front();
+        if (!previousLetter || initial != previousInitial || initial.isHighSurrogate()) {
+            const QString letter = outlineLetter(hit->lastName);
+            if (letter != previousLetter) {
+                lines.push_back({letter, 1});
+                previousLetter = letter;
+            }
+            previousInitial = initial;
+        }
+        const QString &firstName = hit->firstName ? *hit->firstName : noName;
+        QString text;
+        text.reserve(lastName.size() + 2 + firstName.size());
+        text.append(lastName).append(QLatin1String(", ")).append(firstName);
+        lines.push_back({std::move(text), 2});
+    }
+    return lines;
+}
+
+SearchResult SearchEngine::search(const Recordset &walk, const SearchState &state)
+{
+    return search(walk, searchArgument(state), state.IgnoreCase, state.SearchScope);
+}
+
+SearchResult SearchEngine::search(const Recordset &walk, const QString &argument, bool ignoreCase, int scope)
+{
+    SearchResult result;
+    QString reason;
+    if (!m_snapshot.refresh(walk.store(), &reason)) {
+        result.failure = QStringLiteral("Impossibile leggere i contatti per la ricerca: %1").arg(reason);
+        return result;
+    }
+    const std::vector<bool> matches = m_snapshot.matchingRows(argument, ignoreCase, scope);
+    std::vector<const ContactStore::IndexEntry *> hits;
+    for (const ContactStore::IndexEntry &entry : walk.rows()) {
+        // A row the table no longer has cannot be a hit.
+        const int row = m_snapshot.rowOf(entry.id);
+        if (row < 0 || !matches[row])
+            continue;
+        hits.push_back(&entry);
+        result.hitIds.push_back(entry.id);
+        if (result.firstHitId == 0)
+            result.firstHitId = entry.id;
+    }
+    result.lines = hitOutline(hits);
+    return result;
+}

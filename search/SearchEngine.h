@@ -1,0 +1,58 @@
+// The search over the agenda: which contacts hold the argument, in record order, and the lines of
+// the index tree that shows them.
+#pragma once
+
+#include "contacts/ContactStore.h"
+#include "search/SearchSnapshot.h"
+
+#include <QString>
+
+#include <vector>
+
+class Recordset;
+struct SearchState;
+
+// One line for Outline1: level 1 for a letter, level 2 for a contact ("LastName, FirstName").
+struct OutlineLine
+{
+    QString text;
+    int level = 1;
+
+    bool operator==(const OutlineLine &) const = default;
+};
+
+struct SearchResult
+{
+    std::vector<qint64> hitIds; // in the walk's order
+    std::vector<OutlineLine> lines;
+    // The first hit whose id is not 0, or 0 without hits: what RememberedID becomes.
+    qint64 firstHitId = 0;
+    // Why the contacts could not be read; empty when the walk went through. Shown once.
+    QString failure;
+};
+
+// The hit test for one contact: argument (folded already) occurs in a field that scope searches.
+bool recordMatches(const ContactRecord &record, const QString &argument, bool ignoreCase, int scope);
+
+// The letter a contact is filed under: the first character of its surname, always upper-cased.
+QString outlineLetter(const FieldValue &lastName);
+
+// The tree of hits: a letter line whenever the letter changes from the hit before, then the
+// contact's line with its names as stored.
+std::vector<OutlineLine> hitOutline(const std::vector<const ContactStore::IndexEntry *> &hits);
+
+// Keeps the snapshot of the store between searches, so that only the first search after a write
+// reads the table.
+class SearchEngine
+{
+public:
+    // Walks the rows of walk in its order (the record source's: last name, then first name) and
+    // tests each contact against the argument of state.
+    SearchResult search(const Recordset &walk, const SearchState &state);
+    SearchResult search(const Recordset &walk, const QString &argument, bool ignoreCase, int scope);
+
+    const SearchSnapshot &snapshot() const { return m_snapshot; }
+
+private:
+    SearchSnapshot m_snapshot;
+};

@@ -1,0 +1,58 @@
+// The fields a search looks at, in the order it tests them, and which of them each scope covers.
+#pragma once
+
+#include "contacts/ContactFields.h"
+
+#include <array>
+
+enum class FieldGroup { NamesAndMobile, Lavoro, Casa, Notes };
+
+struct SearchField
+{
+    Field field;
+    FieldGroup group;
+    // The two names are tested even when Null; every other field only when it holds a value.
+    bool onlyWhenNotNull;
+};
+
+inline constexpr int SearchFieldCount = 19;
+
+inline constexpr std::array<SearchField, SearchFieldCount> SearchFields = {{
+    {Field::LastName, FieldGroup::NamesAndMobile, false},
+    {Field::FirstName, FieldGroup::NamesAndMobile, false},
+    {Field::Cellulare, FieldGroup::NamesAndMobile, true},
+    {Field::Azienda, FieldGroup::Lavoro, true},
+    {Field::WorkProv, FieldGroup::Lavoro, true},
+    {Field::WorkFax, FieldGroup::Lavoro, true},
+    {Field::WorkPhone, FieldGroup::Lavoro, true},
+    {Field::WorkCity, FieldGroup::Lavoro, true},
+    {Field::WorkAddress, FieldGroup::Lavoro, true},
+    {Field::WorkPostalCode, FieldGroup::Lavoro, true},
+    {Field::Internet, FieldGroup::Lavoro, true},
+    {Field::www, FieldGroup::Lavoro, true},
+    {Field::HomeProv, FieldGroup::Casa, true},
+    {Field::HomeFax, FieldGroup::Casa, true},
+    {Field::HomePhone, FieldGroup::Casa, true},
+    {Field::HomeCity, FieldGroup::Casa, true},
+    {Field::HomeAddress, FieldGroup::Casa, true},
+    {Field::HomePostalCode, FieldGroup::Casa, true},
+    {Field::Note, FieldGroup::Notes, true},
+}};
+
+// Scope 0 searches everything, 1 all but the notes, 2 only Lavoro, 3 only Casa; the names and the
+// mobile number are searched under every scope. A scope outside 0 to 3 follows the same rules
+// (everything but the notes).
+constexpr bool isGroupSearched(FieldGroup group, int scope)
+{
+    switch (group) {
+    case FieldGroup::NamesAndMobile:
+        return true;
+    case FieldGroup::Lavoro:
+        return scope != 3;
+    case FieldGroup::Casa:
+        return scope != 2;
+    case FieldGroup::Notes:
+        return scope == 0;
+    }
+    return false;
+}

@@ -1,0 +1,59 @@
+// Every contact's searched fields held as one block of UTF-8 text, read once and kept while the store
+// is unchanged, so that a search over a large agenda is a single pass over memory.
+#pragma once
+
+#include "contacts/ContactRecord.h"
+#include "search/SearchFields.h"
+
+#include <QHash>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class ContactStore;
+
+class SearchSnapshot
+{
+public:
+    // Reads the store again unless this snapshot already holds what it holds now. False, with the
+    // store's reason in error, when it could not be read; the snapshot is then empty and the next
+    // refresh tries again.
+    bool refresh(const ContactStore &store, QString *error);
+    bool isCurrent(const ContactStore &store) const;
+
+    int rowCount() const { return static_cast<int>(m_ids.size()); }
+    qint64 id(int row) const { return m_ids[row]; }
+    // The row of the contact with this id, -1 when the snapshot has none.
+    int rowOf(qint64 id) const { return m_rowOfId.value(id, -1); }
+    // A searched field of a row as stored, Null kept.
+    FieldValue value(int row, Field field) const;
+
+    // One flag per row: whether argument occurs in one of the fields that scope searches, compared
+    // exactly with the fields upper-cased (FoldCase) when ignoreCase is set. The argument is
+    // expected already folded the same way.
+    std::vector<bool> matchingRows(const QString &argument, bool ignoreCase, int scope) const;
+
+private:
+    // The fields of all rows one after the other, in the search's field order. Field i of row r
+    // is the text from start[r * SearchFieldCount + i] up to the next start. UTF-8 halves the
+    // memory a scan must read, and a byte search finds exactly what a character search finds,
+    // since a UTF-8 sequence never begins inside another.
+    struct Texts
+    {
+        QByteArray text;
+        std::vector<qsizetype> start;
+    };
+
+    void clear();
+    const Texts &texts(bool folded) const;
+
+    const ContactStore *m_store = nullptr;
+    quint64 m_generation = 0;
+    std::vector<qint64> m_ids;
+    std::vector<quint32> m_nullFields; // bit i set: searched field i of the row is Null
+    QHash<qint64, int> m_rowOfId;
+    Texts m_plain;
+    // Upper-cased on the first search that ignores case, then kept with the snapshot.
+    mutable std::optional<Texts> m_folded;
+};

@@ -1,0 +1,264 @@
+#include "dial/DialOptions.h"
+#include "dial/Form1.h"
+#include "dial/Form1Messages.h"
+#include "platform/ScriptedPlatform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Numbers = DialStringArray;
+Q_DECLARE_METATYPE(Numbers)
+
+namespace {
+
+const Numbers exampleNumbers = {"02/1234567", "", "", "", "0335 1234567"};
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class Form1Test : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void enabledRows_data();
+    void enabledRows();
+    void allEmptyShowsTheMessage();
+    void readsOptionsAndNames();
+    void callButtonStartsTheDialer();
+    void missingDialerIsExplained();
+    void closing_data();
+    void closing();
+    void enterInAnOptionBoxDoesNotDial();
+    void keepsTheMainWindowOutOfUse();
+    void failingOptionsFileIsRetriedThenGivenUp();
+
+private:
+    // A dialog opened on the numbers, shown over a main window of its own like the program's.
+    Form1 *openForm(
+        const Numbers &numbers, const QString &lastName = "Rossi", const QString &firstName = "Mario");
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedPlatform> m_platform;
+    std::unique_ptr<QMainWindow> m_main;
+};
+
+void Form1Test::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_platform = std::make_unique<ScriptedPlatform>();
+    m_main = std::make_unique<QMainWindow>();
+    auto *button = new QPushButton("principale", m_main.get());
+    button->setObjectName("mainButton");
+    m_main->setCentralWidget(button);
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+}
+
+void Form1Test::cleanup()
+{
+    m_main.reset(); // takes any dialog still open with it
+    m_platform.reset();
+    m_dir.reset();
+}
+
+Form1 *Form1Test::openForm(const Numbers &numbers, const QString &lastName, const QString &firstName)
+{
+    auto *form = new Form1(*m_platform, m_main.get());
+    form->Form_Load({numbers, lastName, firstName, m_dir->path()});
+    form->show();
+    return form;
+}
+
+void Form1Test::enabledRows_data()
+{
+    QTest::addColumn<Numbers>("numbers");
+    QTest::addColumn<QStringList>("panels");
+    QTest::newRow("work and mobile") << exampleNumbers
+                                     << QStringList {"021234567", "", "", "", "0335 1234567"};
+    QTest::newRow("faxes only") << Numbers {"", "", "02-555", "06 777", ""}
+                                << QStringList {"", "", "02555", "06 777", ""};
+    QTest::newRow("letters only is no number")
+        << Numbers {"nessuno", "(casa)", "", "", "3"} << QStringList {"", "", "", "", "3"};
+}
+
+void Form1Test::enabledRows()
+{
+    QFETCH(Numbers, numbers);
+    QFETCH(QStringList, panels);
+    Form1 *form = openForm(numbers);
+    for (int k = 0; k < DialEntryCount; ++k) {
+        const auto *panel = form->findChild<QLabel *>(QString("Panel3D1_%1").arg(k));
+        const auto *button = form->findChild<QPushButton *>(QString("Command3D1_%1").arg(k));
+        QVERIFY(panel && button);
+        QCOMPARE(panel->text(), panels[k]);
+        QCOMPARE(DialStrings()[k], panels[k]);
+        QCOMPARE(button->isEnabled(), !panels[k].isEmpty());
+        QCOMPARE(panel->isEnabled(), !panels[k].isEmpty());
+    }
+    QVERIFY(m_platform->messages.isEmpty());
+}
+
+void Form1Test::allEmptyShowsTheMessage()
+{
+    Form1 *form = openForm({"", "  ", "", "---", ""});
+    QCOMPARE(m_platform->messages.size(), 1);
+    QCOMPARE(m_platform->messages[0].text, noNumberMessage());
+    QCOMPARE(m_platform->messages[0].icon, MessageIcon::Question);
+    QCOMPARE(m_platform->messages[0].buttons, MessageButtons::Ok);
+    QVERIFY(m_platform->messages[0].title.isEmpty());
+    QVERIFY(form->isVisible());
+    for (QPushButton *button : form->Command3D1)
+        QVERIFY(!button->isEnabled());
+}
+
+void Form1Test::readsOptionsAndNames()
+{
+    // Found whatever the case of its name, the key lines among others.
+    writeBytes(m_dir->filePath("rubrello.ini"), "; nota\r\nPrefissoLocale=02\r\nCentralino= 0 \r\n");
+    Form1 *form = openForm({"02/1234567", "", "", "", "0335 1234567"}, "  Rossi ", " Mario  ");
+    QCOMPARE(form->findChild<QLineEdit *>("Text1")->text(), QString("02"));
+    QCOMPARE(form->findChild<QLineEdit *>("Text2")->text(), QString("0"));
+    QCOMPARE(form->findChild<QLabel *>("Panel3D1_0")->text(), QString("0,1234567"));
+    QCOMPARE(form->findChild<QLabel *>("Panel3D1_4")->text(), QString("0,0335 1234567"));
+    QCOMPARE(form->findChild<QGroupBox *>("Frame3D1")->title(), QString("Chiama : Rossi Mario"));
+    QCOMPARE(form->optionsPath(), m_dir->filePath("rubrello.ini"));
+}
+
+void Form1Test::callButtonStartsTheDialer()
+{
+    writeBytes(m_dir->filePath("RUBRELLO.INI"), "PrefissoLocale=02\r\nCentralino=0\r\n");
+    QPointer<Form1> form = openForm(exampleNumbers);
+    QTest::mouseClick(form->findChild<QPushButton *>("Command3D1_0"), Qt::LeftButton);
+    QCOMPARE(m_platform->startedPrograms.size(), 1);
+    QCOMPARE(m_platform->startedPrograms[0].program, QDir(m_dir->path()).filePath("rubrello-dialer"));
+    QCOMPARE(m_platform->startedPrograms[0].arguments, QStringList {"0,1234567"});
+    QVERIFY(m_platform->messages.isEmpty());
+    QVERIFY(form && form->isVisible());
+}
+
+void Form1Test::missingDialerIsExplained()
+{
+    m_platform->programStarts = false;
+    QPointer<Form1> form = openForm(exampleNumbers);
+    QTest::mouseClick(form->findChild<QPushButton *>("Command3D1_4"), Qt::LeftButton);
+    QCOMPARE(m_platform->messages.size(), 1);
+    QCOMPARE(m_platform->messages[0].text, dialerMissingMessage());
+    QCOMPARE(m_platform->messages[0].icon, MessageIcon::Information);
+    QVERIFY(form && form->isVisible());
+}
+
+void Form1Test::closing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Annulla") << "click";
+    QTest::newRow("Escape on Annulla") << "escape";
+    QTest::newRow("window frame") << "frame";
+}
+
+void Form1Test::closing()
+{
+    QFETCH(QString, how);
+    QPointer<Form1> form = openForm(exampleNumbers);
+    QSignalSpy closed(form.data(), &Form1::closed);
+    auto *text1 = form->findChild<QLineEdit *>("Text1");
+    text1->setFocus();
+    QTest::keyClicks(text1, " 02");
+    auto *annulla = form->findChild<QPushButton *>("Command3D2");
+    QCOMPARE(annulla->text(), QString("&Annulla"));
+    if (how == "click") {
+        QTest::mouseClick(annulla, Qt::LeftButton);
+    } else if (how == "escape") {
+        annulla->setFocus();
+        QTest::keyClick(annulla, Qt::Key_Escape);
+    } else {
+        form->close();
+    }
+    QCOMPARE(closed.size(), 1);
+    QTRY_VERIFY(form.isNull());
+    QCOMPARE(fileBytes(m_dir->filePath("RUBRELLO.INI")), QByteArray("PrefissoLocale= 02\r\nCentralino=\r\n"));
+    QVERIFY(m_platform->messages.isEmpty());
+}
+
+void Form1Test::enterInAnOptionBoxDoesNotDial()
+{
+    QPointer<Form1> form = openForm(exampleNumbers);
+    auto *button = form->findChild<QPushButton *>("Command3D1_0");
+    button->setFocus(); // makes it the default button for a moment
+    auto *text2 = form->findChild<QLineEdit *>("Text2");
+    text2->setFocus();
+    QTest::keyClick(text2, Qt::Key_Return);
+    QVERIFY(m_platform->startedPrograms.isEmpty());
+    QVERIFY(form && form->isVisible());
+}
+
+void Form1Test::keepsTheMainWindowOutOfUse()
+{
+    auto *mainButton = m_main->findChild<QPushButton *>("mainButton");
+    QSignalSpy mainClicks(mainButton, &QPushButton::clicked);
+    // Clicks through the window system, as the user's are, so that modality applies.
+    const auto clickMainButton = [&] {
+        QTest::mouseClick(m_main->windowHandle(), Qt::LeftButton, {},
+            mainButton->mapTo(m_main.get(), mainButton->rect().center()));
+    };
+    clickMainButton();
+    QCOMPARE(mainClicks.size(), 1);
+    QPointer<Form1> form = openForm(exampleNumbers);
+    QCOMPARE(QApplication::activeModalWidget(), form.data());
+    clickMainButton();
+    QCOMPARE(mainClicks.size(), 1);
+
+    form->findChild<QPushButton *>("Command3D2")->click();
+    QTRY_VERIFY(form.isNull());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    clickMainButton();
+    QCOMPARE(mainClicks.size(), 2);
+}
+
+void Form1Test::failingOptionsFileIsRetriedThenGivenUp()
+{
+    // Root may write anywhere: a directory in the file's place makes the write fail for root too.
+    QVERIFY(QDir(m_dir->path()).mkpath("RUBRELLO.INI/keep"));
+    QPointer<Form1> form = openForm(exampleNumbers);
+    // Reading fails already when the dialog opens: said once, and the boxes stay empty.
+    const qsizetype loadMessages = m_platform->messages.size();
+    QCOMPARE(loadMessages, 1);
+    QVERIFY(form->findChild<QLineEdit *>("Text1")->text().isEmpty());
+    form->findChild<QPushButton *>("Command3D2")->click();
+    QCOMPARE(m_platform->messages.size() - loadMessages, Form1::optionsFileAttempts);
+    for (const MessageRequest &message : m_platform->messages) {
+        QCOMPARE(message.text, optionsFileErrorMessage());
+        QCOMPARE(message.icon, MessageIcon::None);
+        QCOMPARE(message.buttons, MessageButtons::Ok);
+        QVERIFY(message.title.isEmpty());
+    }
+    QTRY_VERIFY(form.isNull());
+    QVERIFY(QFileInfo(m_dir->filePath("RUBRELLO.INI/keep")).isDir());
+}
+
+QTEST_MAIN(Form1Test)
+#include "tst_form1.moc"

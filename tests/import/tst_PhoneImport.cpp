@@ -1,0 +1,146 @@
+// The import command in the main window: the question for the file, the failure message and the
+// question again, the changes of the shown contact and the save flow at the end.
+#include "tests/app/PhoneFixture.h"
+
+#include "index/Outline.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const QString Prompt
+    = QStringLiteral("Inserire nome e percorso del file di testo Numbo.txt per importare i dati "
+                     "dalla versione 1 o 1.xx, ad esempio inserire:  C:\\NUMBO\\NUMBO.TXT ");
+const QString DefaultPath = QStringLiteral("C:\\NUMBO\\NUMBO.TXT");
+const QString FailureText = QStringLiteral("File non trovato o errore di accesso!");
+
+QString writeNumbo(const QString &dir, const QByteArray &bytes)
+{
+    const QString path = QDir(dir).filePath(QStringLiteral("numbo.txt"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write the test file");
+    return path;
+}
+
+const QByteArray TwoContacts = QByteArray("Verdi Luca Via Po 3").leftJustified(54, ' ') + "011 556677\r\n"
+    + QByteArray("Nicol\xF2 Anna").leftJustified(54, ' ') + "\r\n";
+
+void type(QWidget *box, const QString &text)
+{
+    box->setFocus();
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+} // namespace
+
+class TestPhoneImport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { f = std::make_unique<PhoneFixture>(); }
+    void cleanup() { f.reset(); }
+    void cancelReadsNothing();
+    void failureAsksAgain();
+    void importedContactsAppearAfterTheSaveFlow();
+    void pendingChangesAreWrittenFirst();
+    void emptyTableStopsAtTheNameTest();
+    void newRecordInProgressIsLeftToTheSaveFlow();
+
+private:
+    std::unique_ptr<PhoneFixture> f;
+};
+
+void TestPhoneImport::cancelReadsNothing()
+{
+    f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
+    f->load();
+    f->platform.inputs.clear();
+    f->phone->FileImporta->trigger(); // no answer queued: the box is cancelled
+    QCOMPARE(f->platform.inputs.size(), 1);
+    QCOMPARE(f->platform.inputs[0].prompt, Prompt);
+    QCOMPARE(f->platform.inputs[0].title, QStringLiteral("Rubrello"));
+    QCOMPARE(f->platform.inputs[0].defaultText, DefaultPath);
+    QVERIFY(f->platform.messages.isEmpty());
+    QCOMPARE(f->test.store().count(), 1);
+}
+
+void TestPhoneImport::failureAsksAgain()
+{
+    f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
+    f->load();
+    f->platform.inputs.clear();
+    f->platform.inputAnswers.enqueue(QDir(f->test.directory()).filePath(QStringLiteral("manca.txt")));
+    f->phone->FileImporta_Click();
+    QCOMPARE(f->platform.messages.size(), 1);
+    QCOMPARE(f->platform.messages[0].text, FailureText);
+    QCOMPARE(f->platform.messages[0].title, QString());
+    QCOMPARE(f->platform.messages[0].buttons, MessageButtons::Ok);
+    QCOMPARE(f->platform.messages[0].icon, MessageIcon::None);
+    QCOMPARE(f->platform.inputs.size(), 2);
+    QCOMPARE(f->platform.inputs[1].defaultText, DefaultPath);
+    QCOMPARE(f->test.store().count(), 1);
+}
+
+void TestPhoneImport::importedContactsAppearAfterTheSaveFlow()
+{
+    f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
+    f->load();
+    f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
+    f->phone->FileImporta_Click();
+    QVERIFY2(f->platform.messages.isEmpty(), qPrintable(f->platform.messages.value(0).text));
+    QCOMPARE(f->test.store().count(), 3);
+    QVERIFY(f->phone->Outline1->findLine(QStringLiteral("Verdi, Luca")) > 0);
+    QVERIFY(f->phone->Outline1->findLine(QString::fromUtf8("Nicolò, Anna")) > 0);
+    // The save flow comes back to the contact shown before the import.
+    QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("Rossi, Mario"));
+    QVERIFY(f->phone->FileNuovo->isEnabled());
+}
+
+void TestPhoneImport::pendingChangesAreWrittenFirst()
+{
+    const qint64 rossi = f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
+    f->load();
+    type(f->phone->tCity[0], QStringLiteral("Forlì"));
+    f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
+    f->phone->FileImporta_Click();
+    // Written as on any move of the data control: without the save question.
+    QVERIFY2(f->platform.messages.isEmpty(), qPrintable(f->platform.messages.value(0).text));
+    QCOMPARE(f->test.store().read(rossi)->text(Field::WorkCity), QStringLiteral("Forlì"));
+    QCOMPARE(f->phone->tCity[0]->text(), QStringLiteral("Forlì"));
+    QCOMPARE(f->test.store().count(), 3);
+}
+
+void TestPhoneImport::emptyTableStopsAtTheNameTest()
+{
+    f->load();
+    f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
+    f->phone->FileImporta_Click();
+    QCOMPARE(f->test.store().count(), 2);
+    QCOMPARE(f->platform.messages.size(), 1);
+    QCOMPARE(f->platform.messages[0].text, QStringLiteral("Il cognome ed il nome devono essere riempiti!"));
+    // The table is not read again: the new contacts come into the tree at the next refresh.
+    QCOMPARE(f->phone->Outline1->findLine(QStringLiteral("Verdi, Luca")), -1);
+}
+
+void TestPhoneImport::newRecordInProgressIsLeftToTheSaveFlow()
+{
+    f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
+    f->load();
+    f->phone->cNew_Click();
+    type(f->phone->tLName, QStringLiteral("Neri")); // no first name yet
+    f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
+    f->phone->FileImporta_Click();
+    // The half-typed contact is not written behind the name checks' back; it stays on the card.
+    QCOMPARE(f->test.store().count(), 3);
+    QCOMPARE(f->platform.messages.size(), 1);
+    QCOMPARE(f->platform.messages[0].text, QStringLiteral("Il cognome ed il nome devono essere riempiti!"));
+    QCOMPARE(f->phone->tLName->text(), QStringLiteral("Neri"));
+    QCOMPARE(f->phone->Data1->editMode(), EditMode::Adding);
+}
+
+QTEST_MAIN(TestPhoneImport)
+#include "tst_PhoneImport.moc"
