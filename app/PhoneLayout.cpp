@@ -5,6 +5,7 @@
 #include "index/Outline.h"
 
 #include <QAction>
+#include <QFont>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
@@ -111,6 +112,10 @@ void Phone::buildControls()
 
     Picture1 = place(new QFrame(client), "Picture1", 208, 72, 370, 238);
     setBackground(Picture1, WindowGrey);
+    // The card's labels were laid out for a small sans-serif font: keep them that size so they fit.
+    QFont cardFont = Picture1->font();
+    cardFont.setPixelSize(11);
+    Picture1->setFont(cardFont);
 
     tNotes = place(new BoundTextEdit(client), "tNotes", 208, 80, 366, 231);
     setBackground(tNotes, NotesGrey);
