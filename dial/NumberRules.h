@@ -2,10 +2,10 @@
 // code for an outside line.
 #pragma once
 
+#include "contacts/Blanks.h"
+
 #include <QString>
 
-// Only the blank (32) counts as a blank: tabs and line breaks stay.
-QString trimBlanks(const QString &text);
 
 // The characters of number that occur in "0123456789 ,", in order.
 QString CleanNumber(const QString &number);

@@ -1,18 +1,6 @@
 #include "index/SplitField.h"
 
-namespace {
-// Only the blank (32) counts: a tab or a line break is part of the field.
-QString trimBlanks(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype end = text.size();
-    while (first < end && text.at(first) == u' ')
-        ++first;
-    while (end > first && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(first, end - first);
-}
-} // namespace
+#include "contacts/Blanks.h"
 
 QString SplitField(QString &text, const QString &separator)
 {
