@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDesktopServices>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -63,6 +64,11 @@ QString QtPlatform::inputBox(const InputRequest &request)
     dialog.setLabelText(request.prompt);
     dialog.setTextValue(request.defaultText);
     dialog.setOption(QInputDialog::UsePlainTextEditForTextInput, false);
+    // Long prompts wrap instead of stretching the box past the screen.
+    if (auto *label = dialog.findChild<QLabel *>()) {
+        label->setWordWrap(true);
+        label->setMinimumWidth(420);
+    }
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.textValue();
