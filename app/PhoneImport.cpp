@@ -69,7 +69,19 @@ void Phone::FileImporta_Click()
             Data1->setCaption(shownCaption);
 
         if (outcome.ok()) {
-            cUpdate_Click();
+            if (FileNuovo->isEnabled()) {
+                // Nothing of the user's is pending: re-read the table so the new contacts show,
+                // without a name check on a card the user has not touched (an empty table
+                // would otherwise answer the import with "fill in the names").
+                const qint64 shown = Data1->currentId();
+                Data1->Refresh();
+                FillOutline();
+                OutlineCollapseAll();
+                if (shown != 0)
+                    Data1->FindFirst(ById{shown});
+            } else {
+                cUpdate_Click();
+            }
             return;
         }
         if (outcome.failure == ImportOutcome::Failure::Stopped)
