@@ -1,5 +1,7 @@
 #include "contacts/ContactStore.h"
 
+#include "contacts/ContactOrder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +10,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
+
+#include <algorithm>
 
 namespace {
 
@@ -100,11 +104,18 @@ const QString SelectAll = QStringLiteral("SELECT ID, ") + valueSql({}) + QString
 ContactStore::ContactStore(QString path, QString connection)
     : m_path(std::move(path))
     , m_connection(std::move(connection))
-{
-}
+{ }
 
 ContactStore::~ContactStore()
 {
+    // Kept statements belong to the connection: they go before it closes.
+    m_insert.reset();
+    m_update.reset();
+    m_updateChecked.reset();
+    m_remove.reset();
+    m_read.reset();
+    m_readNames.reset();
+    m_dataVersion.reset();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connection, false);
         if (db.isOpen())
@@ -128,8 +139,9 @@ std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *e
                      .arg(shown);
         return nullptr;
     case FileKind::Other:
-        *error = QStringLiteral("Il file \"%1\" non è un archivio di contatti di Rubrello: "
-                                "il suo contenuto non è un database riconosciuto. Il file non è stato modificato.")
+        *error = QStringLiteral(
+            "Il file \"%1\" non è un archivio di contatti di Rubrello: "
+            "il suo contenuto non è un database riconosciuto. Il file non è stato modificato.")
                      .arg(shown);
         return nullptr;
     case FileKind::Missing:
@@ -138,7 +150,8 @@ std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *e
         break;
     }
 
-    const QString connection = QStringLiteral("rubrello-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString connection
+        = QStringLiteral("rubrello-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     std::unique_ptr<ContactStore> store(new ContactStore(path, connection));
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
     db.setDatabaseName(path);
@@ -214,6 +227,60 @@ bool ContactStore::exec(const QString &sql, const QVariantList &values) const
     return true;
 }
 
+QSqlQuery *ContactStore::cachedStatement(std::unique_ptr<QSqlQuery> &slot, const QString &sql) const
+{
+    if (!slot) {
+        auto query = std::make_unique<QSqlQuery>(QSqlDatabase::database(m_connection, false));
+        query->setForwardOnly(true);
+        if (!query->prepare(sql)) {
+            m_lastError = errorText(query->lastError());
+            return nullptr;
+        }
+        slot = std::move(query);
+    }
+    return slot.get();
+}
+
+bool ContactStore::runCached(
+    std::unique_ptr<QSqlQuery> &slot, const QString &sql, const QVariantList &values) const
+{
+    QSqlQuery *query = cachedStatement(slot, sql);
+    if (!query)
+        return false;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        query->bindValue(static_cast<int>(i), values[i]);
+    const bool ok = query->exec();
+    if (!ok)
+        m_lastError = errorText(query->lastError());
+    return ok;
+}
+
+void ContactStore::noteChanged(qint64 id)
+{
+    // Past this many a reader is better off reading the whole table anyway (a large import).
+    constexpr size_t Remembered = 20000;
+    if (m_changes.size() >= Remembered) {
+        m_changes.clear();
+        m_logStart = m_generation;
+    }
+    // The write becomes part of the next generation, whether it commits alone or in a batch.
+    m_changes.emplace_back(m_generation + 1, id);
+}
+
+bool ContactStore::changedSince(quint64 since, std::vector<qint64> *ids) const
+{
+    if (since < m_logStart || since > m_generation)
+        return false;
+    ids->clear();
+    const auto first = std::upper_bound(m_changes.begin(), m_changes.end(), since,
+        [](quint64 generation, const std::pair<quint64, qint64> &change) {
+            return generation < change.first;
+        });
+    for (auto change = first; change != m_changes.end(); ++change)
+        ids->push_back(change->second);
+    return true;
+}
+
 bool ContactStore::begin()
 {
     if (m_batchDepth++ > 0)
@@ -246,8 +313,7 @@ void ContactStore::rollback()
     QSqlDatabase::database(m_connection, false).rollback();
 }
 
-template<typename Write>
-bool ContactStore::write(Write &&doWrite)
+template<typename Write> bool ContactStore::write(Write &&doWrite)
 {
     if (m_batchDepth > 0) {
         const bool ok = doWrite();
@@ -276,28 +342,114 @@ std::vector<ContactStore::IndexEntry> ContactStore::readIndex() const
         return entries;
     }
     while (query.next())
-        entries.push_back({query.value(0).toLongLong(), fieldValue(query.value(1)), fieldValue(query.value(2))});
+        entries.push_back(
+            {query.value(0).toLongLong(), fieldValue(query.value(1)), fieldValue(query.value(2))});
     if (query.lastError().isValid())
         m_lastError = errorText(query.lastError());
     return entries;
 }
 
-std::optional<ContactRecord> ContactStore::read(qint64 id) const
+std::optional<ContactRecord> ContactStore::read(qint64 id, bool *ok) const
 {
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.setForwardOnly(true);
-    if (!query.prepare(SelectAll + QStringLiteral(" WHERE ID = ?"))) {
+    const bool ran = runCached(m_read, SelectAll + QStringLiteral(" WHERE ID = ?"), {id});
+    if (ok)
+        *ok = ran;
+    if (!ran)
+        return std::nullopt;
+    QSqlQuery &query = *m_read;
+    std::optional<ContactRecord> record;
+    if (query.next())
+        record = recordFromQuery(query);
+    if (query.lastError().isValid()) {
         m_lastError = errorText(query.lastError());
-        return std::nullopt;
+        if (ok)
+            *ok = false;
     }
-    query.addBindValue(id);
-    if (!query.exec()) {
-        m_lastError = errorText(query.lastError());
-        return std::nullopt;
+    // Let go of the read lock: the statement stays prepared for the next read.
+    query.finish();
+    return record;
+}
+
+namespace {
+
+// Whether a comes before b in the record source's order. The order is total (the id settles equal
+// names), so a sorted list stays exactly what a fresh sort would give when a row is put where this
+// says; asking sortByName itself keeps one definition of the order.
+bool precedes(const ContactStore::IndexEntry &a, const ContactStore::IndexEntry &b)
+{
+    std::vector<ContactStore::IndexEntry> pair {a, b};
+    sortByName(pair);
+    return pair.front().id == a.id;
+}
+
+} // namespace
+
+qint64 ContactStore::dataVersion() const
+{
+    if (!runCached(m_dataVersion, QStringLiteral("PRAGMA data_version"), {}))
+        return -1;
+    const qint64 version = m_dataVersion->next() ? m_dataVersion->value(0).toLongLong() : -1;
+    m_dataVersion->finish();
+    return version;
+}
+
+std::vector<ContactStore::IndexEntry> ContactStore::readIndexInOrder(bool *ok) const
+{
+    if (ok)
+        *ok = true;
+    const qint64 version = dataVersion();
+    if (version < 0 || version != m_orderedDataVersion)
+        m_orderedGeneration.reset();
+    if (m_orderedGeneration && *m_orderedGeneration == m_generation)
+        return m_ordered;
+    // A few changed rows are moved to their new place; beyond that a fresh read and sort is cheaper.
+    constexpr size_t MostMoved = 500;
+    std::vector<qint64> changed;
+    if (m_orderedGeneration && changedSince(*m_orderedGeneration, &changed) && changed.size() <= MostMoved) {
+        std::sort(changed.begin(), changed.end());
+        changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+        bool good = true;
+        for (qint64 id : changed) {
+            const auto old = std::find_if(
+                m_ordered.begin(), m_ordered.end(), [id](const IndexEntry &entry) { return entry.id == id; });
+            if (old != m_ordered.end())
+                m_ordered.erase(old);
+            if (!runCached(m_readNames,
+                    QStringLiteral("SELECT ID, LastName, FirstName FROM PhoneList WHERE ID = ?"), {id})) {
+                good = false;
+                break;
+            }
+            std::optional<IndexEntry> entry;
+            if (m_readNames->next())
+                entry = IndexEntry {id, fieldValue(m_readNames->value(1)), fieldValue(m_readNames->value(2))};
+            good = !m_readNames->lastError().isValid();
+            m_readNames->finish();
+            if (!good)
+                break;
+            if (entry)
+                m_ordered.insert(
+                    std::lower_bound(m_ordered.begin(), m_ordered.end(), *entry, precedes), *entry);
+        }
+        if (good) {
+            m_orderedGeneration = m_generation;
+            return m_ordered;
+        }
     }
-    if (!query.next())
-        return std::nullopt;
-    return recordFromQuery(query);
+
+    m_orderedGeneration.reset();
+    m_ordered.clear();
+    const quint64 generation = m_generation;
+    std::vector<IndexEntry> rows = readIndex();
+    if (rows.empty() && count() != 0) {
+        if (ok)
+            *ok = false;
+        return {};
+    }
+    sortByName(rows);
+    m_ordered = rows;
+    m_orderedGeneration = generation;
+    m_orderedDataVersion = version;
+    return rows;
 }
 
 std::vector<ContactRecord> ContactStore::readAll(bool *ok) const
@@ -331,28 +483,25 @@ qint64 ContactStore::count() const
 std::optional<qint64> ContactStore::insert(const ContactRecord &record)
 {
     QVariantList values;
+    values.reserve(FieldCount - 1);
     for (const FieldInfo &info : Fields) {
         if (info.field != Field::ID)
             values.append(bindable(record.value(info.field)));
     }
-    QStringList marks;
-    for (int i = 0; i < FieldCount - 1; ++i)
-        marks.append(QStringLiteral("?"));
+    static const QString sql = [] {
+        QStringList marks;
+        for (int i = 0; i < FieldCount - 1; ++i)
+            marks.append(QStringLiteral("?"));
+        return QStringLiteral("INSERT INTO PhoneList (") + valueSql({}) + QStringLiteral(") VALUES (")
+            + marks.join(QStringLiteral(", ")) + QStringLiteral(")");
+    }();
     qint64 id = 0;
     const bool ok = write([&] {
-        QSqlQuery query(QSqlDatabase::database(m_connection, false));
-        if (!query.prepare(QStringLiteral("INSERT INTO PhoneList (") + valueSql({}) + QStringLiteral(") VALUES (")
-                           + marks.join(QStringLiteral(", ")) + QStringLiteral(")"))) {
-            m_lastError = errorText(query.lastError());
+        if (!runCached(m_insert, sql, values))
             return false;
-        }
-        for (const QVariant &value : values)
-            query.addBindValue(value);
-        if (!query.exec()) {
-            m_lastError = errorText(query.lastError());
-            return false;
-        }
-        id = query.lastInsertId().toLongLong();
+        id = m_insert->lastInsertId().toLongLong();
+        m_insert->finish();
+        noteChanged(id);
         return true;
     });
     if (!ok)
@@ -366,8 +515,8 @@ bool ContactStore::insertKeepingId(const ContactRecord &record)
         m_lastError = QStringLiteral("ID %1 non valido").arg(record.id);
         return false;
     }
-    QVariantList values{record.id};
-    QStringList marks{QStringLiteral("?")};
+    QVariantList values {record.id};
+    QStringList marks {QStringLiteral("?")};
     for (const FieldInfo &info : Fields) {
         if (info.field == Field::ID)
             continue;
@@ -376,43 +525,76 @@ bool ContactStore::insertKeepingId(const ContactRecord &record)
         values.append(value && value->isEmpty() ? QVariant(QStringLiteral("")) : bindable(value));
         marks.append(QStringLiteral("?"));
     }
+    noteChanged(record.id);
     return write([&] {
-        return exec(QStringLiteral("INSERT INTO PhoneList (ID, ") + valueSql({}) + QStringLiteral(") VALUES (")
-                        + marks.join(QStringLiteral(", ")) + QStringLiteral(")"),
-                    values);
+        return exec(QStringLiteral("INSERT INTO PhoneList (ID, ") + valueSql({})
+                + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QStringLiteral(")"),
+            values);
     });
 }
 
-bool ContactStore::update(const ContactRecord &record)
+bool ContactStore::update(const ContactRecord &record, const ContactRecord *asRead)
 {
-    QStringList assignments;
+    // With the values as they were read, the row is written only if nobody changed it meanwhile.
+    static const auto statement = [](bool checked) {
+        QStringList assignments;
+        QStringList unchanged;
+        for (const FieldInfo &info : Fields) {
+            if (info.field == Field::ID)
+                continue;
+            assignments.append(QString::fromLatin1(info.name) + QStringLiteral(" = ?"));
+            unchanged.append(QString::fromLatin1(info.name) + QStringLiteral(" IS ?"));
+        }
+        QString sql = QStringLiteral("UPDATE PhoneList SET ") + assignments.join(QStringLiteral(", "))
+            + QStringLiteral(" WHERE ID = ?");
+        if (checked)
+            sql += QStringLiteral(" AND ") + unchanged.join(QStringLiteral(" AND "));
+        return sql;
+    };
+    static const QString plainSql = statement(false);
+    static const QString checkedSql = statement(true);
     QVariantList values;
+    values.reserve(2 * FieldCount);
     for (const FieldInfo &info : Fields) {
-        if (info.field == Field::ID)
-            continue;
-        assignments.append(QString::fromLatin1(info.name) + QStringLiteral(" = ?"));
-        values.append(bindable(record.value(info.field)));
+        if (info.field != Field::ID)
+            values.append(bindable(record.value(info.field)));
     }
     values.append(record.id);
+    if (asRead) {
+        for (const FieldInfo &info : Fields) {
+            if (info.field != Field::ID)
+                values.append(bindable(asRead->value(info.field)));
+        }
+    }
+    noteChanged(record.id);
+    std::unique_ptr<QSqlQuery> &slot = asRead ? m_updateChecked : m_update;
     return write([&] {
-        if (!exec(QStringLiteral("UPDATE PhoneList SET ") + assignments.join(QStringLiteral(", "))
-                      + QStringLiteral(" WHERE ID = ?"),
-                  values))
+        if (!runCached(slot, asRead ? checkedSql : plainSql, values))
             return false;
-        return true;
+        if (slot->numRowsAffected() > 0)
+            return true;
+        // Nothing was written: say why instead of reporting a save that did not happen.
+        bool readOk = false;
+        const bool exists = read(record.id, &readOk).has_value();
+        m_lastError = exists || !readOk
+            ? QStringLiteral("il contatto è stato modificato da un altro programma dopo che è stato letto; "
+                             "le modifiche restano sulla scheda: rileggere il contatto prima di salvare.")
+            : QStringLiteral("il contatto è stato cancellato da un altro programma.");
+        return false;
     });
 }
 
 bool ContactStore::remove(qint64 id)
 {
-    return write([&] { return exec(QStringLiteral("DELETE FROM PhoneList WHERE ID = ?"), {id}); });
+    static const QString sql = QStringLiteral("DELETE FROM PhoneList WHERE ID = ?");
+    noteChanged(id);
+    return write([&] { return runCached(m_remove, sql, {id}); });
 }
 
 ContactStore::Batch::Batch(ContactStore &store)
     : m_store(store)
     , m_active(store.begin())
-{
-}
+{ }
 
 ContactStore::Batch::~Batch()
 {

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+class QSqlQuery;
+
 class ContactStore
 {
 public:
@@ -34,10 +36,19 @@ public:
     QString lastError() const { return m_lastError; }
     // Grows with every committed write, so a reader can tell whether its copy of the table is current.
     quint64 generation() const { return m_generation; }
+    // The ids of the rows that writes may have touched after generation since (each once or more,
+    // deleted ones included), so a reader can bring its copy up to date row by row. False when the
+    // store no longer remembers that far back: the reader must then read everything again.
+    bool changedSince(quint64 since, std::vector<qint64> *ids) const;
 
     // Id and names of every row, in no particular order; empty with lastError() set on failure.
     std::vector<IndexEntry> readIndex() const;
-    std::optional<ContactRecord> read(qint64 id) const;
+    // The ids and names of every row in the record source's order (sortByName). The last answer is
+    // kept and, after a few writes, brought up to date row by row instead of read and sorted again.
+    // Empty with ok set false on failure.
+    std::vector<IndexEntry> readIndexInOrder(bool *ok = nullptr) const;
+    // Null when the row is missing; ok tells a failure from a missing row.
+    std::optional<ContactRecord> read(qint64 id, bool *ok = nullptr) const;
     // Every row in no particular order; ok is set false on failure.
     std::vector<ContactRecord> readAll(bool *ok = nullptr) const;
     qint64 count() const;
@@ -48,7 +59,9 @@ public:
     // fails when the id is taken or not positive.
     bool insertKeepingId(const ContactRecord &record);
     // Writes every field of the record into the row with its id.
-    bool update(const ContactRecord &record);
+    // When asRead is given, the row is written only if it still holds those values, so a change
+    // another program made meanwhile is never overwritten unseen.
+    bool update(const ContactRecord &record, const ContactRecord *asRead = nullptr);
     bool remove(qint64 id);
 
     // Groups many writes into one transaction: committed by commit(), rolled back otherwise.
@@ -72,12 +85,33 @@ private:
     bool commit();
     void rollback();
     // Runs one write in a transaction of its own unless a Batch is open.
-    template<typename Write>
-    bool write(Write &&doWrite);
+    template<typename Write> bool write(Write &&doWrite);
+    // The statement for sql, prepared on first use and kept: preparing costs more than running
+    // the statements a save, a move or an import repeats row after row. Null on failure.
+    void noteChanged(qint64 id);
+    // SQLite's count of commits by other connections to the file; -1 when it cannot be read.
+    qint64 dataVersion() const;
+    QSqlQuery *cachedStatement(std::unique_ptr<QSqlQuery> &slot, const QString &sql) const;
+    bool runCached(std::unique_ptr<QSqlQuery> &slot, const QString &sql, const QVariantList &values) const;
 
     QString m_path;
     QString m_connection;
     mutable QString m_lastError;
     quint64 m_generation = 0;
     int m_batchDepth = 0;
+    // Row ids with the generation their write belongs to, oldest first; it starts at m_logStart.
+    std::vector<std::pair<quint64, qint64>> m_changes;
+    quint64 m_logStart = 0;
+    mutable std::unique_ptr<QSqlQuery> m_insert;
+    mutable std::unique_ptr<QSqlQuery> m_update;
+    mutable std::unique_ptr<QSqlQuery> m_updateChecked;
+    mutable std::unique_ptr<QSqlQuery> m_remove;
+    mutable std::unique_ptr<QSqlQuery> m_read;
+    mutable std::unique_ptr<QSqlQuery> m_readNames;
+    mutable std::unique_ptr<QSqlQuery> m_dataVersion;
+    // The ordered index as last read, with the generation and the file's data version it was read
+    // at: another connection's commit changes the data version, and the copy is then read again.
+    mutable std::vector<IndexEntry> m_ordered;
+    mutable std::optional<quint64> m_orderedGeneration;
+    mutable qint64 m_orderedDataVersion = -1;
 };

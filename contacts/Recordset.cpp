@@ -4,17 +4,16 @@
 
 Recordset::Recordset(ContactStore &store)
     : m_store(&store)
-{
-}
+{ }
 
 bool Recordset::requery()
 {
-    std::vector<ContactStore::IndexEntry> rows = m_store->readIndex();
-    if (rows.empty() && m_store->count() != 0) {
+    bool ok = false;
+    std::vector<ContactStore::IndexEntry> rows = m_store->readIndexInOrder(&ok);
+    if (!ok) {
         m_lastError = m_store->lastError();
         return false;
     }
-    sortByName(rows);
     m_rows = std::move(rows);
     m_editMode = EditMode::None;
     setPosition(0);
@@ -139,7 +138,7 @@ bool Recordset::update(const ContactRecord &values)
     case EditMode::Editing: {
         ContactRecord written = values;
         written.id = currentId();
-        if (!m_store->update(written)) {
+        if (!m_store->update(written, &current())) {
             m_lastError = m_store->lastError();
             return false;
         }

@@ -140,9 +140,13 @@ void OutlineModel::clear()
 {
     if (!inBatch())
         beginResetModel();
+    // The tree is nearly always filled again with about as many lines: room for them is kept.
+    const size_t previous = m_lines.size();
     m_lines.clear();
+    m_lines.reserve(previous);
     m_top.clear();
     m_textLines.clear();
+    m_textLines.reserve(qsizetype(previous));
     m_structureDirty = false;
     if (!inBatch())
         endResetModel();

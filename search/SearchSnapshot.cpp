@@ -72,6 +72,7 @@ void SearchSnapshot::clear()
     m_nullFields.clear();
     m_rowOfId.clear();
     m_plain = Texts();
+    m_plain.start.push_back(0);
     m_folded.reset();
 }
 
@@ -79,6 +80,57 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error)
 {
     if (isCurrent(store))
         return true;
+
+    auto appendRow = [this](const ContactRecord &record) {
+        const std::size_t firstSlot = m_plain.start.size() - 1;
+        quint32 nulls = 0;
+        // start always ends with the end of the text: each field appended closes its own slot.
+        for (int i = 0; i < SearchFieldCount; ++i) {
+            if (const FieldValue &value = record.value(SearchFields[i].field))
+                appendUtf8(m_plain.text, *value);
+            else
+                nulls |= 1u << i;
+            m_plain.start.push_back(m_plain.text.size());
+        }
+        if (m_folded) {
+            for (std::size_t slot = firstSlot; slot < firstSlot + SearchFieldCount; ++slot) {
+                appendFolded(m_folded->text, fieldText(m_plain, slot));
+                m_folded->start.push_back(m_folded->text.size());
+            }
+        }
+        // Two rows with one id cannot come from the table; should it happen the first one counts.
+        if (!m_rowOfId.contains(record.id))
+            m_rowOfId.insert(record.id, static_cast<int>(m_ids.size()));
+        m_ids.push_back(record.id);
+        m_nullFields.push_back(nulls);
+    };
+
+    // After a few writes only the rows they touched are read. A row written again is added anew at
+    // the end and its old copy left behind, unseen by rowOf(); once those are many, reading
+    // everything again is cheaper than carrying them.
+    std::vector<qint64> changed;
+    if (m_store == &store && store.changedSince(m_generation, &changed)) {
+        const std::size_t leftBehind = m_ids.size() - static_cast<std::size_t>(m_rowOfId.size());
+        if (changed.size() + leftBehind <= m_ids.size() / 4 + 64) {
+            const quint64 generation = store.generation();
+            std::sort(changed.begin(), changed.end());
+            changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+            bool ok = true;
+            for (auto id = changed.begin(); ok && id != changed.end(); ++id) {
+                const std::optional<ContactRecord> record = store.read(*id, &ok);
+                if (!ok)
+                    break;
+                m_rowOfId.remove(*id);
+                if (record)
+                    appendRow(*record);
+            }
+            if (ok) {
+                m_generation = generation;
+                return true;
+            }
+        }
+    }
+
     clear();
     // Taken before the read: a write that slipped in between makes the next refresh read again.
     const quint64 generation = store.generation();
@@ -103,22 +155,8 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error)
     m_ids.reserve(records.size());
     m_nullFields.reserve(records.size());
     m_rowOfId.reserve(static_cast<qsizetype>(records.size()));
-    for (const ContactRecord &record : records) {
-        quint32 nulls = 0;
-        for (int i = 0; i < SearchFieldCount; ++i) {
-            const FieldValue &value = record.value(SearchFields[i].field);
-            m_plain.start.push_back(m_plain.text.size());
-            if (value)
-                appendUtf8(m_plain.text, *value);
-            else
-                nulls |= 1u << i;
-        }
-        // Two rows with one id cannot come from the table; should it happen the first one counts.
-        m_rowOfId.insert(record.id, static_cast<int>(m_ids.size()));
-        m_ids.push_back(record.id);
-        m_nullFields.push_back(nulls);
-    }
-    m_plain.start.push_back(m_plain.text.size());
+    for (const ContactRecord &record : records)
+        appendRow(record);
     m_store = &store;
     m_generation = generation;
     return true;

@@ -1,0 +1,306 @@
+// Times the program's own flows on a store of generated contacts: the main window built over the
+// scripted platform (every question answered at once), then search, save, delete, the index tree,
+// navigation, import and printing. Prints one JSON object with every sample in milliseconds.
+#include "app/Phone.h"
+#include "bench/PdfPlatform.h"
+#include "contacts/ContactStore.h"
+#include "import/FirstVersionImport.h"
+#include "index/Outline.h"
+#include "search/SearchEngine.h"
+#include "search/SearchState.h"
+#include "search/SearchText.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <sys/resource.h>
+#include <time.h>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+long peakResidentKiB()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+double elapsedMs(const QElapsedTimer &timer)
+{
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+double threadCpuMs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Wall clock and processor time of one run: the machine is shared, and the processor time is
+// what other people's builds disturb least.
+struct Timing
+{
+    double wall;
+    double cpu;
+};
+
+Timing timeMs(const std::function<void()> &work)
+{
+    const double cpuBefore = threadCpuMs();
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return {elapsedMs(timer), threadCpuMs() - cpuBefore};
+}
+
+[[noreturn]] void fail(const QString &what)
+{
+    std::fprintf(stderr, "bench_driver: %s\n", qPrintable(what));
+    std::exit(2);
+}
+
+std::unique_ptr<ContactStore> openStore(const QString &path)
+{
+    QString error;
+    std::unique_ptr<ContactStore> store = ContactStore::open(path, &error);
+    if (!store)
+        fail(error);
+    return store;
+}
+
+struct Samples
+{
+    QJsonObject all;
+    void add(const QString &name, Timing timing)
+    {
+        append(name, timing.wall);
+        append(name + QStringLiteral("_cpu"), timing.cpu);
+    }
+    void append(const QString &name, double ms)
+    {
+        QJsonArray list = all.value(name).toArray();
+        list.append(ms);
+        all.insert(name, list);
+    }
+};
+
+// Builds and shows the main window as main() does; the start-up search dialog is closed at once,
+// which leaves the whole agenda. Times the three steps.
+std::unique_ptr<Phone> startPhone(
+    ScriptedPlatform &platform, ContactStore &store, const QString &dir, QJsonObject &times)
+{
+    QElapsedTimer timer;
+    timer.start();
+    auto phone = std::make_unique<Phone>(platform, store, dir);
+    times.insert(QStringLiteral("construct_ms"), elapsedMs(timer));
+    timer.restart();
+    phone->Form_Load();
+    times.insert(QStringLiteral("form_load_ms"), elapsedMs(timer));
+    timer.restart();
+    phone->show();
+    QCoreApplication::processEvents();
+    times.insert(QStringLiteral("show_ms"), elapsedMs(timer));
+    return phone;
+}
+
+int runStartup(const QString &storePath, const QString &workDir)
+{
+    QElapsedTimer total;
+    total.start();
+    ScriptedPlatform platform;
+    std::unique_ptr<ContactStore> store = openStore(storePath);
+    QJsonObject result;
+    result.insert(QStringLiteral("open_store_ms"), elapsedMs(total));
+    std::unique_ptr<Phone> phone = startPhone(platform, *store, workDir, result);
+    result.insert(QStringLiteral("in_process_ms"), elapsedMs(total));
+    result.insert(QStringLiteral("tree_lines"), phone->Outline1->ListCount());
+    result.insert(QStringLiteral("maxrss_kib"), static_cast<double>(peakResidentKiB()));
+    result.insert(QStringLiteral("in_process_cpu_ms"), threadCpuMs());
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    return 0;
+}
+
+struct SearchCase
+{
+    QString name;
+    QString text;
+    int scope;
+    bool ignoreCase;
+};
+
+// The search as the toolbar button runs it; the dialog, closed at once, leaves the state as set.
+void searchFromButton(Phone &phone, const SearchCase &c)
+{
+    searchState().SearchText = c.text;
+    searchState().SearchScope = static_cast<qint16>(c.scope);
+    searchState().IgnoreCase = c.ignoreCase;
+    phone.BtnCerca_Click();
+}
+
+void typeInto(QLineEdit *box, const QString &text)
+{
+    box->selectAll();
+    QTest::keyClicks(box, text);
+}
+
+qint64 idAt(Phone &phone, double fraction)
+{
+    const auto &rows = phone.Data1->recordset()->rows();
+    if (rows.empty())
+        fail(QStringLiteral("the store is empty"));
+    return rows[static_cast<size_t>(fraction * static_cast<double>(rows.size() - 1))].id;
+}
+
+int runOperations(const QString &storePath, const QString &textPath, int reps, bool withAgenda)
+{
+    QTemporaryDir work;
+    const QString copy = work.filePath(QStringLiteral("Rubrello.MDB"));
+    if (!QFile::copy(storePath, copy))
+        fail(QStringLiteral("cannot copy %1").arg(storePath));
+    PdfPlatform platform(work.filePath(QStringLiteral("stampa.pdf")));
+    std::unique_ptr<ContactStore> store = openStore(copy);
+    QJsonObject startTimes;
+    std::unique_ptr<Phone> phone = startPhone(platform, *store, work.path(), startTimes);
+    Samples samples;
+    QJsonObject info;
+    info.insert(QStringLiteral("contacts"), static_cast<double>(store->count()));
+    info.insert(QStringLiteral("tree_lines"), phone->Outline1->ListCount());
+
+    for (int rep = 0; rep < reps; ++rep)
+        samples.add(QStringLiteral("fill_outline"), timeMs([&] { phone->FillOutline(); }));
+
+    for (int rep = 0; rep < reps; ++rep) {
+        phone->Data1->MoveFirst();
+        samples.add(QStringLiteral("navigate_1000"), timeMs([&] {
+            for (int i = 0; i < 1000; ++i)
+                phone->Data1->MoveNext();
+        }));
+    }
+
+    const QList<SearchCase> cases = {
+        {QStringLiteral("few_s0_nocase"), QStringLiteral("dvořák"), 0, true},
+        {QStringLiteral("few_s0_case"), QStringLiteral("Dvořák"), 0, false},
+        {QStringLiteral("few_s3_nocase"), QStringLiteral("dvořák"), 3, true},
+        {QStringLiteral("few_s3_case"), QStringLiteral("Dvořák"), 3, false},
+        {QStringLiteral("many_s0_nocase"), QStringLiteral("ar"), 0, true},
+        {QStringLiteral("many_s0_case"), QStringLiteral("ar"), 0, false},
+        {QStringLiteral("many_s3_nocase"), QStringLiteral("ar"), 3, true},
+        {QStringLiteral("many_s3_case"), QStringLiteral("ar"), 3, false},
+    };
+    // The first search after start-up reads the table for the search: timed on its own.
+    phone->Form_Load();
+    samples.add(QStringLiteral("search_first"), timeMs([&] { searchFromButton(*phone, cases[4]); }));
+    QJsonObject hits;
+    for (const SearchCase &c : cases) {
+        for (int rep = 0; rep < reps; ++rep)
+            samples.add(QStringLiteral("search_") + c.name, timeMs([&] { searchFromButton(*phone, c); }));
+        hits.insert(c.name, phone->Outline1->ListCount());
+        // The walk alone, without the window: what the tree costs is the difference.
+        SearchEngine engine;
+        Recordset walk = phone->Data1->Clone();
+        SearchState state {c.text, static_cast<qint16>(c.scope), c.ignoreCase};
+        engine.search(walk, state);
+        for (int rep = 0; rep < reps; ++rep)
+            samples.add(QStringLiteral("walk_") + c.name, timeMs([&] { engine.search(walk, state); }));
+    }
+    info.insert(QStringLiteral("search_tree_lines"), hits);
+
+    phone->Form_Load();
+    for (int rep = 0; rep < reps; ++rep) {
+        phone->Data1->FindFirst(ById {idAt(*phone, 0.5)});
+        typeInto(phone->tCity[0], QStringLiteral("Benchcity%1").arg(rep));
+        if (!phone->cUpdate->isEnabled())
+            fail(QStringLiteral("typing did not mark the card changed"));
+        platform.messageAnswers.enqueue(MessageAnswer::Yes);
+        samples.add(QStringLiteral("save_edit"), timeMs([&] { phone->cUpdate_Click(); }));
+    }
+    samples.add(QStringLiteral("search_after_write"), timeMs([&] { searchFromButton(*phone, cases[4]); }));
+    phone->Form_Load();
+    for (int rep = 0; rep < reps; ++rep) {
+        phone->cNew_Click();
+        typeInto(phone->tLName, QStringLiteral("Benchmark"));
+        typeInto(phone->tFName, QStringLiteral("Nuovo%1").arg(rep));
+        platform.messageAnswers.enqueue(MessageAnswer::Yes);
+        samples.add(QStringLiteral("save_new"), timeMs([&] { phone->cUpdate_Click(); }));
+    }
+    for (int rep = 0; rep < reps; ++rep) {
+        phone->Data1->FindFirst(ById {idAt(*phone, 0.3)});
+        platform.messageAnswers.enqueue(MessageAnswer::Ok);
+        samples.add(QStringLiteral("delete"), timeMs([&] { phone->cDelete_Click(); }));
+    }
+    if (platform.messageAnswers.size() != 0)
+        fail(QStringLiteral("a flow did not ask what it should"));
+
+    for (int rep = 0; rep < reps; ++rep) {
+        platform.messageAnswers.enqueue(MessageAnswer::Ok);
+        samples.add(QStringLiteral("print_card"), timeMs([&] { phone->FileStampaMaschera_Click(); }));
+    }
+    if (withAgenda) {
+        const int agendaReps = std::max(1, reps / 2);
+        for (int rep = 0; rep < agendaReps; ++rep) {
+            platform.inputAnswers.enqueue(QStringLiteral("*"));
+            samples.add(QStringLiteral("print_agenda"), timeMs([&] { phone->FileStampaAgenda_Click(); }));
+        }
+        info.insert(QStringLiteral("agenda_pdf_bytes"),
+            static_cast<double>(QFileInfo(work.filePath(QStringLiteral("stampa.pdf"))).size()));
+    }
+    info.insert(QStringLiteral("messages"), static_cast<int>(platform.messages.size()));
+    phone.reset();
+    store.reset();
+
+    const int importReps = std::max(1, reps / 2);
+    for (int rep = 0; rep < importReps; ++rep) {
+        QTemporaryDir target;
+        std::unique_ptr<ContactStore> empty = openStore(target.filePath(QStringLiteral("Rubrello.MDB")));
+        ImportOutcome outcome;
+        samples.add(
+            QStringLiteral("import"), timeMs([&] { outcome = importFirstVersionFile(textPath, *empty); }));
+        if (!outcome.ok())
+            fail(importFailureMessage(outcome));
+        info.insert(QStringLiteral("imported"), outcome.added);
+    }
+
+    info.insert(QStringLiteral("maxrss_kib"), static_cast<double>(peakResidentKiB()));
+    QJsonObject result;
+    result.insert(QStringLiteral("samples"), samples.all);
+    result.insert(QStringLiteral("info"), info);
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    const QStringList args = QApplication::arguments();
+    auto usage = [] {
+        std::fprintf(stderr, "usage: bench_driver startup STORE | ops STORE TEXT [REPS] [--no-agenda]\n");
+        return 1;
+    };
+    if (args.size() >= 3 && args[1] == QLatin1String("startup")) {
+        const QString store = QFileInfo(args[2]).absoluteFilePath();
+        return runStartup(store, QFileInfo(store).absolutePath());
+    }
+    if (args.size() >= 4 && args[1] == QLatin1String("ops")) {
+        const int reps = args.size() >= 5 && args[4].toInt() > 0 ? args[4].toInt() : 5;
+        return runOperations(QFileInfo(args[2]).absoluteFilePath(), QFileInfo(args[3]).absoluteFilePath(),
+            reps, !args.contains(QLatin1String("--no-agenda")));
+    }
+    return usage();
+}

@@ -1,0 +1,257 @@
+#!/usr/bin/python3
+"""Runs the benchmarks at each size and prints the figures beside their floors.
+
+Called by run.sh once the programs are built. Only the standard library is used.
+"""
+import argparse
+import json
+import os
+import re
+import resource
+import statistics
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+SIZES = {"1k": 1000, "10k": 10000, "100k": 100000, "1M": 1000000}
+DEFAULT_REPS = {"1k": 7, "10k": 7, "100k": 5, "1M": 3}
+
+# The search fields by scope, as the program tests them: names and mobile always, Lavoro unless
+# scope 3, Casa unless scope 2, the notes only under scope 0.
+NAMES = ["LastName", "FirstName", "Cellulare"]
+LAVORO = ["Azienda", "WorkProv", "WorkFax", "WorkPhone", "WorkCity", "WorkAddress", "WorkPostalCode",
+          "Internet", "www"]
+CASA = ["HomeProv", "HomeFax", "HomePhone", "HomeCity", "HomeAddress", "HomePostalCode"]
+SCOPE_FIELDS = {0: NAMES + LAVORO + CASA + ["Note"], 3: NAMES + CASA}
+SEARCHES = {  # name: (text, scope, ignore case)
+    "few_s0_nocase": ("dvořák", 0, True), "few_s0_case": ("Dvořák", 0, False),
+    "few_s3_nocase": ("dvořák", 3, True), "few_s3_case": ("Dvořák", 3, False),
+    "many_s0_nocase": ("ar", 0, True), "many_s0_case": ("ar", 0, False),
+    "many_s3_nocase": ("ar", 3, True), "many_s3_case": ("ar", 3, False),
+}
+# Figures to reach, in ms (memory in MiB), per size.
+TARGETS = {
+    "100k": {"startup": 400, "search": 50, "save_edit": 100, "save_new": 100, "delete": 20,
+             "fill_outline": 40, "import": 2000, "print_agenda": 5000, "memory": 150},
+    "1M": {"startup": 4000, "search": 500},
+}
+
+
+def env():
+    e = dict(os.environ)
+    e.setdefault("QT_QPA_PLATFORM", "offscreen")
+    e.setdefault("LANG", "C.UTF-8")
+    if "XDG_RUNTIME_DIR" not in e:
+        runtime = Path("/tmp") / f"rubrello-bench-runtime-{os.getuid()}"
+        runtime.mkdir(mode=0o700, exist_ok=True)
+        e["XDG_RUNTIME_DIR"] = str(runtime)
+    return e
+
+
+def load():
+    with open("/proc/loadavg") as f:
+        return " ".join(f.read().split()[:3])
+
+
+def run_json(cmd):
+    out = subprocess.run(cmd, env=env(), capture_output=True, text=True)
+    if out.returncode != 0:
+        sys.exit(f"{' '.join(map(str, cmd))} failed ({out.returncode}):\n{out.stderr}")
+    lines = [line for line in out.stdout.splitlines() if line.startswith("{")]
+    return json.loads(lines[-1])
+
+
+def timed_process(cmd, reps):
+    """Wall clock from the start of the process to its exit, plus what it printed."""
+    walls, cpus, reports = [], [], []
+    for _ in range(reps):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        start = time.perf_counter()
+        report = run_json(cmd)
+        walls.append((time.perf_counter() - start) * 1000)
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        cpus.append((after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime) * 1000)
+        reports.append(report)
+    return walls, cpus, reports
+
+
+def generate(data_dir, size):
+    target = data_dir / size
+    store, text = target / "Rubrello.MDB", target / "NUMBO.TXT"
+    if store.exists() and text.exists():
+        return store, text
+    target.mkdir(parents=True, exist_ok=True)
+    print(f"generating {size} contacts ...", file=sys.stderr)
+    subprocess.run([sys.executable, str(HERE / "gen_contacts.py"), "--count", str(SIZES[size]),
+                    "--seed", "2000", "--store", str(store), "--text", str(text)], check=True)
+    return store, text
+
+
+def sqlite_times(store, sql, reps):
+    """Run times of sql in one sqlite3 process, the first (cold) run dropped."""
+    script = ".output /dev/null\n.timer on\n" + (sql + "\n") * (reps + 1)
+    out = subprocess.run(["sqlite3", "-readonly", str(store)], input=script, capture_output=True, text=True)
+    found = re.findall(r"Run Time: real ([0-9.]+) user ([0-9.]+) sys ([0-9.]+)", out.stdout + out.stderr)
+    if len(found) < reps + 1:
+        sys.exit(f"sqlite3 gave no timings:\n{out.stderr}")
+    walls = [float(real) * 1000 for real, _, _ in found[1:]]
+    cpus = [(float(user) + float(sys_)) * 1000 for _, user, sys_ in found[1:]]
+    return walls, cpus
+
+
+def scan_sql(text, scope, ignore_case):
+    pattern = "'%" + text.replace("'", "''") + "%'"
+    where = " OR ".join(f"{field} LIKE {pattern}" for field in SCOPE_FIELDS[scope])
+    pragma = "" if ignore_case else "PRAGMA case_sensitive_like=ON; "
+    return f"{pragma}SELECT ID FROM PhoneList WHERE {where};"
+
+
+def stats(samples):
+    return {"median": statistics.median(samples), "min": min(samples), "max": max(samples), "n": len(samples),
+            "samples": samples}
+
+
+def measure(size, store, text, build, reps, have_sqlite):
+    driver, floor = build / "bench" / "bench_driver", build / "bench" / "qt_floor"
+    result = {"load_before": load()}
+    walls, cpus, reports = timed_process([driver, "startup", store], reps)
+    result["startup"] = stats(walls)
+    result["startup_cpu"] = stats(cpus)
+    for key in ("open_store_ms", "construct_ms", "form_load_ms", "show_ms", "in_process_ms", "in_process_cpu_ms"):
+        result["startup_" + key.removesuffix("_ms")] = stats([r[key] for r in reports])
+    result["memory"] = max(r["maxrss_kib"] for r in reports) / 1024
+    for kind in ("model", "widget"):
+        walls, cpus, reports = timed_process([floor, kind, store], reps)
+        result[f"floor_qt_{kind}"] = stats(walls)
+        result[f"floor_qt_{kind}_cpu"] = stats(cpus)
+        result[f"floor_qt_{kind}_memory"] = max(r["maxrss_kib"] for r in reports) / 1024
+
+    ops = run_json([driver, "ops", store, text, str(reps)] + (["--no-agenda"] if size == "1M" else []))
+    for name, samples in ops["samples"].items():
+        result[name] = stats(samples)
+    result["ops_info"] = ops["info"]
+    result["ops_memory"] = ops["info"]["maxrss_kib"] / 1024
+
+    if have_sqlite:
+        queries = {"floor_sqlite_ordered": "SELECT ID, LastName, FirstName FROM PhoneList ORDER BY LastName, FirstName;"}
+        for name, (text_, scope, ignore_case) in SEARCHES.items():
+            queries["floor_sqlite_scan_" + name] = scan_sql(text_, scope, ignore_case)
+        for key, sql in queries.items():
+            walls, cpus = sqlite_times(store, sql, reps)
+            result[key], result[key + "_cpu"] = stats(walls), stats(cpus)
+    result["load_after"] = load()
+    return result
+
+
+def rows_for(size, r):
+    """(figure, key, floor name, floor key, target) for the table."""
+    t = TARGETS.get(size, {})
+    rows = [("start-up, process start to window shown", "startup", "Qt floor (model)", "floor_qt_model",
+             t.get("startup")),
+            ("  … same, against the QTreeWidget floor", "startup", "Qt floor (QTreeWidget)", "floor_qt_widget", None)]
+    for key in ("open_store", "construct", "form_load", "show"):
+        rows.append((f"  start-up: {key.replace('_', ' ')} (in process)", "startup_" + key, None, None, None))
+    for name in SEARCHES:
+        rows.append((f"search {name} (walk + tree)", "search_" + name, "sqlite3 scan", "floor_sqlite_scan_" + name,
+                     t.get("search")))
+        rows.append((f"  walk only {name}", "walk_" + name, "sqlite3 scan", "floor_sqlite_scan_" + name, None))
+    rows += [
+        ("first search after start-up", "search_first", "sqlite3 scan", "floor_sqlite_scan_many_s0_nocase",
+         t.get("search")),
+        ("first search after a write", "search_after_write", "sqlite3 scan", "floor_sqlite_scan_many_s0_nocase",
+         t.get("search")),
+        ("save flow, edited record", "save_edit", None, None, t.get("save_edit")),
+        ("save flow, new record", "save_new", None, None, t.get("save_new")),
+        ("delete flow", "delete", None, None, t.get("delete")),
+        ("FillOutline", "fill_outline", "sqlite3 ordered read", "floor_sqlite_ordered", t.get("fill_outline")),
+        ("1,000 × Data1.MoveNext", "navigate_1000", None, None, None),
+        ("import of the text file", "import", None, None, t.get("import")),
+        ("agenda printout to PDF", "print_agenda", None, None, t.get("print_agenda")),
+        ("card printout to PDF", "print_card", None, None, None),
+    ]
+    return [row for row in rows if row[1] in r]
+
+
+def fmt_ms(ms):
+    return f"{ms:,.1f}" if ms < 100 else f"{ms:,.0f}"
+
+
+def verdict(value, floor, target, ratio_rule):
+    if target is None:
+        return ""
+    text = "yes" if value <= target else "**no**"
+    if ratio_rule and floor and value > 2 * floor:
+        text += ", ratio **no**"
+    elif ratio_rule and floor:
+        text += ", ratio yes"
+    return text
+
+
+def table(results, sizes):
+    out = []
+    for size in sizes:
+        r = results[size]
+        out.append(f"\n### {size} contacts (load before {r['load_before']}, after {r['load_after']})\n")
+        out.append("| figure | wall ms | spread (min–max, n) | cpu ms | floor | floor wall / cpu ms | ratio wall / cpu "
+                   "| target | holds (wall) | holds (cpu) |")
+        out.append("|---|---:|---|---:|---|---:|---:|---:|---|---|")
+        for name, key, floor_name, floor_key, target in rows_for(size, r):
+            s, cpu = r[key], r.get(key + "_cpu")
+            floor, floor_cpu = r.get(floor_key) if floor_key else None, r.get(floor_key + "_cpu") if floor_key else None
+            ratio_rule = key == "startup" or key.startswith("search_")
+            ratio = ""
+            if floor and floor["median"] > 0:
+                ratio = f"{s['median'] / floor['median']:.1f}×"
+                if cpu and floor_cpu and floor_cpu["median"] > 0:
+                    ratio += f" / {cpu['median'] / floor_cpu['median']:.1f}×"
+            floor_text = ""
+            if floor:
+                floor_text = fmt_ms(floor["median"]) + (f" / {fmt_ms(floor_cpu['median'])}" if floor_cpu else "")
+            out.append(
+                f"| {name} | {fmt_ms(s['median'])} | {fmt_ms(s['min'])}–{fmt_ms(s['max'])}, {s['n']} | "
+                f"{fmt_ms(cpu['median']) if cpu else ''} | {floor_name or ''} | {floor_text} | {ratio} | "
+                f"{target if target is not None else ''} | "
+                f"{verdict(s['median'], floor and floor['median'], target, ratio_rule)} | "
+                f"{verdict(cpu['median'], floor_cpu and floor_cpu['median'], target, ratio_rule) if cpu else ''} |")
+        mem_target = TARGETS.get(size, {}).get("memory")
+        mem_holds = "" if mem_target is None else ("yes" if r["memory"] <= mem_target else "**no**")
+        out.append(f"| peak memory, store open and tree full (MiB) | {r['memory']:.0f} | | | Qt floor (model) | "
+                   f"{r['floor_qt_model_memory']:.0f} | {r['memory'] / r['floor_qt_model_memory']:.1f}× | "
+                   f"{mem_target or ''} | {mem_holds} | |")
+        out.append(f"| peak memory of the whole run of flows (MiB) | {r['ops_memory']:.0f} | | | "
+                   f"Qt floor (QTreeWidget) | {r['floor_qt_widget_memory']:.0f} | | | | |")
+        info = r["ops_info"]
+        out.append(f"\nTree lines {info['tree_lines']}; search tree lines {json.dumps(info['search_tree_lines'])}; "
+                   f"imported {info.get('imported')}; agenda PDF {info.get('agenda_pdf_bytes', 0) / 1e6:.1f} MB.")
+    return "\n".join(out)
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("--sizes", default="1k,10k,100k,1M")
+    p.add_argument("--build-dir", required=True, type=Path)
+    p.add_argument("--data-dir", default=HERE / "data", type=Path)
+    p.add_argument("--reps", type=int, default=0, help="repetitions at every size (default by size)")
+    p.add_argument("--json", default=HERE / "results.json", type=Path)
+    a = p.parse_args()
+    sizes = [s for s in a.sizes.split(",") if s]
+    for s in sizes:
+        if s not in SIZES:
+            sys.exit(f"unknown size {s}: choose from {', '.join(SIZES)}")
+    have_sqlite = subprocess.run(["which", "sqlite3"], capture_output=True).returncode == 0
+    if not have_sqlite:
+        print("sqlite3 is not installed: the sqlite3 floors are left out", file=sys.stderr)
+    results = {"machine": {"nproc": os.cpu_count(), "uname": os.uname().release}}
+    for size in sizes:
+        store, text = generate(a.data_dir, size)
+        print(f"measuring {size} ...", file=sys.stderr)
+        results[size] = measure(size, store.resolve(), text.resolve(), a.build_dir.resolve(),
+                                a.reps or DEFAULT_REPS[size], have_sqlite)
+        a.json.write_text(json.dumps(results, indent=1, ensure_ascii=False))
+    print(table(results, sizes))
+
+
+if __name__ == "__main__":
+    main()
