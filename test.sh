@@ -5,3 +5,7 @@ root=$(cd "$(dirname "$0")" && pwd)
 "$root/scripts/install-packages.sh"
 "$root/scripts/build.sh" "$root/build"
 ctest --test-dir "$root/build" --output-on-failure -j2
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets
+# for a bounded time each.
+"$root/scripts/sanitizers.sh" "$root/build-asan"
+"$root/scripts/fuzz.sh" "$root/build-fuzz"

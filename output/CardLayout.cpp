@@ -9,18 +9,15 @@ constexpr qsizetype NotesBreakFrom = 59;
 
 QStringList wrapNotes(const QString &notes)
 {
+    // Walks the notes by position: copying what is left for every line made a long note quadratic.
     QStringList lines;
-    QString rest = notes;
+    qsizetype start = 0;
     do {
-        const qsizetype blank = rest.indexOf(QLatin1Char(' '), NotesBreakFrom);
-        if (blank < 0) {
-            lines.append(rest);
-            rest.clear();
-        } else {
-            lines.append(rest.left(blank + 1));
-            rest = rest.mid(blank + 1);
-        }
-    } while (!rest.isEmpty());
+        const qsizetype blank = notes.indexOf(QLatin1Char(' '), start + NotesBreakFrom);
+        const qsizetype end = blank < 0 ? notes.size() : blank + 1;
+        lines.append(notes.sliced(start, end - start));
+        start = end;
+    } while (start < notes.size());
     return lines;
 }
 

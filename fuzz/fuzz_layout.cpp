@@ -1,0 +1,36 @@
+// The printed card's notes wrapping and the agenda's rows and letters from any values.
+#include "FuzzInput.h"
+#include "output/AgendaLayout.h"
+#include "output/CardLayout.h"
+
+static ContactRecord recordFrom(const FuzzInput &input)
+{
+    ContactRecord record;
+    for (int i = 1; i < FieldCount; ++i) {
+        // One control bit per pair of fields leaves some of them Null.
+        if (input.control & (1u << (i % 7)))
+            record.values[size_t(i)] = input.part(i);
+    }
+    return record;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const FuzzInput input = splitFuzzInput(data, size);
+
+    const QString notes = input.part(0);
+    const QStringList wrapped = wrapNotes(notes);
+    FUZZ_CHECK(!wrapped.isEmpty());
+    FUZZ_CHECK(wrapped.join(QString()) == notes); // nothing of the notes is lost or doubled
+
+    const ContactRecord record = recordFrom(input);
+    cardLines(record);
+    agendaRow(record);
+
+    const QString letter = agendaLetter(input.part(1));
+    FUZZ_CHECK(letter.size() <= 2);
+    const QString selection = letterSelection(input.part(2));
+    isLetterSelected(letter, selection);
+    agendaHeading(letter);
+    return 0;
+}

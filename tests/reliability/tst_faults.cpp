@@ -1,0 +1,246 @@
+// Faults of the system while the main window saves: a full disk, a store made read-only, a store
+// locked by another program, an options file that cannot be written. Each one gets a message,
+// keeps what was typed and what was stored, and the next save after it goes through.
+#include "StoreCheck.h"
+#include "SystemFaults.h"
+
+#include "app/Phone.h"
+#include "contacts/ContactStore.h"
+#include "dial/DialOptions.h"
+#include "platform/ScriptedPlatform.h"
+
+#include <QTest>
+
+namespace {
+
+void type(QWidget *box, const QString &text)
+{
+    box->setFocus();
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+QString failureMessage(const ScriptedPlatform &platform)
+{
+    for (const MessageRequest &message : platform.messages) {
+        if (message.text.startsWith(QLatin1String("Impossibile salvare il record")))
+            return message.text;
+    }
+    return QString();
+}
+
+// The main window over a store at a path of the test's choosing.
+struct Window
+{
+    ScriptedPlatform platform;
+    std::unique_ptr<ContactStore> store;
+    std::unique_ptr<Phone> phone;
+
+    bool open(const QString &path, const QString &programDir)
+    {
+        QString error;
+        store = ContactStore::open(path, &error);
+        if (!store) {
+            qWarning("%s", qPrintable(error));
+            return false;
+        }
+        phone = std::make_unique<Phone>(platform, *store, programDir);
+        phone->Form_Load();
+        phone->show();
+        platform.messages.clear();
+        return true;
+    }
+
+    // A new contact typed in; the note, if any, goes in whole after one typed character.
+    void typeNewContact(const QString &lastName, const QString &firstName, const QString &note = {})
+    {
+        phone->cNew_Click();
+        type(phone->tLName, lastName);
+        type(phone->tFName, firstName);
+        if (!note.isEmpty()) {
+            type(phone->tNotes, QStringLiteral("n"));
+            phone->tNotes->setBoxText(note);
+            phone->tNotes->setDataChanged(true);
+        }
+    }
+
+    void save()
+    {
+        platform.messageAnswers.enqueue(MessageAnswer::Yes);
+        phone->cUpdate_Click();
+    }
+
+    bool stillAsTyped(const QString &lastName, const QString &firstName) const
+    {
+        return phone->tLName->text() == lastName && phone->tFName->text() == firstName
+            && !phone->FileNuovo->isEnabled();
+    }
+};
+
+// A store file with a few contacts, closed again so its write-ahead log is gone.
+std::vector<ContactRecord> seedStore(const QString &path)
+{
+    QString error;
+    auto store = ContactStore::open(path, &error);
+    if (!store)
+        return {};
+    for (const char *name : {"Bianchi", "Verdi", "Neri"}) {
+        ContactRecord record;
+        record.setValue(Field::LastName, QString::fromLatin1(name));
+        record.setValue(Field::FirstName, QStringLiteral("Anna"));
+        record.setValue(Field::WorkPhone, QStringLiteral("06 123"));
+        store->insert(record);
+    }
+    return store->readAll();
+}
+
+bool holds(const ContactStore &store, const std::vector<ContactRecord> &records, qint64 count)
+{
+    std::vector<ContactRecord> now = store.readAll();
+    if (qint64(now.size()) != count)
+        return false;
+    for (const ContactRecord &record : records) {
+        if (store.read(record.id) != record)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class TestFaults : public QObject
+{
+    Q_OBJECT
+private slots:
+    void diskFullDuringSave();
+    void storeMadeReadOnlyWhileRunning();
+    void storeLockedByAnotherProgram();
+    void optionsFileUnwritable();
+};
+
+void TestFaults::diskFullDuringSave()
+{
+    ScratchMount disk(QStringLiteral("2m"));
+    if (!disk.mounted())
+        QSKIP("mounting a small tmpfs needs root");
+    const QString path = disk.filePath(QStringLiteral("Rubrello.MDB"));
+    const std::vector<ContactRecord> before = seedStore(path);
+    QCOMPARE(before.size(), size_t(3));
+    {
+        Window w;
+        QVERIFY(w.open(path, disk.filePath(QString())));
+        QVERIFY(fillUp(disk.filePath(QStringLiteral("filler"))));
+
+        const QString note = QStringLiteral("Una nota lunga. ").repeated(20000);
+        w.typeNewContact(QStringLiteral("Rossi"), QStringLiteral("Mario"), note);
+        w.save();
+        const QString message = failureMessage(w.platform);
+        QVERIFY2(!message.isEmpty(), "no message for the full disk");
+        QVERIFY2(message.contains(QLatin1String("full")) || message.contains(QLatin1String("13")),
+            qPrintable(message));
+        QVERIFY(w.stillAsTyped(QStringLiteral("Rossi"), QStringLiteral("Mario")));
+        QCOMPARE(w.phone->tNotes->boxText(), note);
+        QVERIFY(holds(*w.store, before, 3));
+
+        // Room again: the same save goes through, nothing typed was lost on the way.
+        QVERIFY(QFile::remove(disk.filePath(QStringLiteral("filler"))));
+        w.platform.messages.clear();
+        w.save();
+        QVERIFY2(failureMessage(w.platform).isEmpty(), qPrintable(failureMessage(w.platform)));
+        QVERIFY(holds(*w.store, before, 4));
+        bool found = false;
+        for (const ContactRecord &record : w.store->readAll())
+            found = found
+                || (record.text(Field::LastName) == QLatin1String("Rossi")
+                    && record.text(Field::Note) == note);
+        QVERIFY(found);
+    }
+    QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
+}
+
+void TestFaults::storeMadeReadOnlyWhileRunning()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Rubrello.MDB"));
+    const std::vector<ContactRecord> before = seedStore(path);
+    {
+        Window w;
+        QVERIFY(w.open(path, dir.path()));
+        QVERIFY(w.store->count() == 3); // the log and its index exist from here on
+        Immutable readOnly({path, path + QStringLiteral("-wal")});
+        if (!readOnly.set())
+            QSKIP("this file system cannot mark files immutable");
+
+        w.typeNewContact(QStringLiteral("Rossi"), QStringLiteral("Mario"));
+        w.save();
+        QVERIFY2(!failureMessage(w.platform).isEmpty(), "no message for the read-only store");
+        QVERIFY(w.stillAsTyped(QStringLiteral("Rossi"), QStringLiteral("Mario")));
+        // Reading goes on while writing is refused.
+        QVERIFY(holds(*w.store, before, 3));
+
+        readOnly.release();
+        w.platform.messages.clear();
+        w.save();
+        QVERIFY2(failureMessage(w.platform).isEmpty(), qPrintable(failureMessage(w.platform)));
+        QVERIFY(holds(*w.store, before, 4));
+    }
+    QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
+}
+
+void TestFaults::storeLockedByAnotherProgram()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Rubrello.MDB"));
+    const std::vector<ContactRecord> before = seedStore(path);
+    Window w;
+    QVERIFY(w.open(path, dir.path()));
+    LockingProcess other(path);
+    if (!other.locked())
+        QSKIP("the sqlite3 shell is not installed");
+
+    w.typeNewContact(QStringLiteral("Rossi"), QStringLiteral("Mario"));
+    w.save(); // waits for the lock as long as the store allows, then gives up
+    const QString message = failureMessage(w.platform);
+    QVERIFY2(message.contains(QLatin1String("locked")) || message.contains(QLatin1String("codice 5")),
+        qPrintable(message));
+    QVERIFY(w.stillAsTyped(QStringLiteral("Rossi"), QStringLiteral("Mario")));
+    QVERIFY(holds(*w.store, before, 3));
+
+    other.release();
+    w.platform.messages.clear();
+    w.save();
+    QVERIFY2(failureMessage(w.platform).isEmpty(), qPrintable(failureMessage(w.platform)));
+    QVERIFY(holds(*w.store, before, 4));
+    QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
+}
+
+void TestFaults::optionsFileUnwritable()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(optionsFileName());
+    const QByteArray old = "[Rubrello]\r\nPrefissoLocale=06\r\nCentralino=0\r\n";
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(old);
+    }
+    // The file is replaced through a new file beside it: both the file and its folder are shut.
+    Immutable shut({path, dir.path()});
+    if (!shut.set())
+        QSKIP("this file system cannot mark files immutable");
+    int failures = 0;
+    QVERIFY(!saveDialOptions(path, QStringLiteral("02"), QStringLiteral("9"), 3, [&] { ++failures; }));
+    QCOMPARE(failures, 3);
+    shut.release();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), old);
+    file.close();
+
+    QVERIFY(saveDialOptions(path, QStringLiteral("02"), QStringLiteral("9"), 3, [&] { ++failures; }));
+    QCOMPARE(failures, 3);
+    QCOMPARE(readDialOptions(readOptionsFile(path).text.lines).prefix, QStringLiteral("02"));
+}
+
+QTEST_MAIN(TestFaults)
+#include "tst_faults.moc"
