@@ -1,9 +1,11 @@
 // The program: Qt's application object, the platform, the contact store and the main window.
 #include "app/Phone.h"
+#include "app/SingleInstance.h"
 #include "app/StoreOpening.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -12,6 +14,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("rubrello"));
     QApplication::setOrganizationName(QStringLiteral("Rubrello"));
+    // The desktop matches the windows to the menu entry and its icon by this name.
+    QApplication::setDesktopFileName(QStringLiteral(RUBRELLO_APP_ID));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/rubrello.svg")));
 
     // Qt's own buttons and dialogs speak Italian like the rest of the program.
     QTranslator qtItalian;
@@ -22,11 +27,22 @@ int main(int argc, char *argv[])
 
     QtPlatform platform;
     const QString programDir = QApplication::applicationDirPath();
+    SingleInstance instance(instanceAddress(programDir));
+    switch (instance.start()) {
+    case SingleInstance::Start::First:
+        break;
+    case SingleInstance::Start::HandedOver:
+        return 0;
+    case SingleInstance::Start::Unanswered:
+        platform.showMessage(SingleInstance::unansweredMessage(), MessageIcon::Exclamation);
+        return 1;
+    }
     std::unique_ptr<ContactStore> store = openStoreOrExplain(platform, programDir);
     if (!store)
         return 1;
 
     Phone phone(platform, *store, programDir);
+    instance.setWindow(&phone);
     phone.Form_Load();
     phone.show();
     return QApplication::exec();

@@ -4,10 +4,10 @@
 #include "dial/Form1Messages.h"
 #include "dial/NumberRules.h"
 #include "platform/DataLocation.h"
+#include "platform/InstalledFiles.h"
 #include "platform/Platform.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QFile>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -105,11 +105,7 @@ void Form1::buildControls()
 
 QString Form1::dialerProgram(const QString &programDir)
 {
-#ifdef Q_OS_WIN
-    return QDir(programDir).filePath(QStringLiteral("rubrello-dialer.exe"));
-#else
-    return QDir(programDir).filePath(QStringLiteral("rubrello-dialer"));
-#endif
+    return dialerProgramFile(programDir);
 }
 
 void Form1::Form_Load(const DialSources &sources)

@@ -2,6 +2,7 @@
 
 #include "links/AuthorLinks.h"
 #include "links/LinkRules.h"
+#include "platform/InstalledFiles.h"
 #include "platform/Platform.h"
 
 #include <QDir>
@@ -54,7 +55,7 @@ void openContactHomePage(Platform &platform, const QString &text)
 
 QString helpPagePath(const QString &programDir)
 {
-    return QDir(programDir).filePath(QStringLiteral("Rubrello.html"));
+    return helpPageFile(programDir);
 }
 
 void openHelpPage(Platform &platform, const QString &programDir)

@@ -11,7 +11,7 @@ void openContactMail(Platform &platform, const QString &address);
 // The home-page box's text; "Nessuna Home Page specificata!" when it holds nothing but blanks.
 void openContactHomePage(Platform &platform, const QString &text);
 
-// Rubrello.html in the program's directory.
+// Rubrello.html beside the program, or in share/rubrello/ of an installed one.
 QString helpPagePath(const QString &programDir);
 void openHelpPage(Platform &platform, const QString &programDir);
 

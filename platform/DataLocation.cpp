@@ -1,5 +1,7 @@
 #include "platform/DataLocation.h"
 
+#include "platform/InstalledFiles.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -32,7 +34,8 @@ DataFileLocation locateDataFile(const QString &programDir, const QString &fileNa
     const QDir program(programDir);
     if (QString found = existingEntry(program, fileName, caseInsensitive); !found.isEmpty())
         return {found, {}};
-    if (directoryWritable(programDir))
+    // An installed program's directory stays free of user data even when it can be written (by root).
+    if (directoryWritable(programDir) && !isInstalledProgram(programDir))
         return {program.filePath(fileName), {}};
 
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

@@ -9,7 +9,8 @@ struct DataFileLocation
     QString error; // the reason, in Italian, when path is empty
 };
 
-// The file named fileName beside the program (programDir) when it is there or could be created there;
+// The file named fileName beside the program (programDir) when it is there or could be created there
+// (an installed program, see isInstalledProgram, keeps no new files beside it);
 // otherwise the same name in the user's data directory, created when missing. Names are matched
 // without regard to case when caseInsensitive is set, so an existing "rubrello.ini" is found as
 // "RUBRELLO.INI".
