@@ -1,5 +1,6 @@
 // Record editing through the main window: the edit state, the new, save and delete flows with
 // their checks and questions, change marking and name cleaning.
+#include "tests/support/Typing.h"
 #include "PhoneFixture.h"
 
 #include "index/Outline.h"
@@ -24,13 +25,6 @@ void otherProgram(const QString &path, const QString &sql)
         QVERIFY2(query.exec(sql), qPrintable(sql));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("other"));
-}
-
-void type(QWidget *box, const QString &text)
-{
-    box->setFocus();
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 } // namespace
@@ -107,8 +101,8 @@ void TestPhoneEditing::nameChecks()
     f->load();
     f->phone->activateWindow();
     f->phone->cNew_Click();
-    type(f->phone->tLName, lastName);
-    type(f->phone->tFName, firstName);
+    typeInto(f->phone->tLName, lastName);
+    typeInto(f->phone->tFName, firstName);
     f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
     f->phone->cUpdate_Click();
     if (message.isEmpty()) {
@@ -131,10 +125,10 @@ void TestPhoneEditing::savedNewContactIsShownAndIndexed()
     f->test.add(QStringLiteral("Verdi"), QStringLiteral("Luca"));
     f->load();
     f->phone->cNew_Click();
-    type(f->phone->tLName, QStringLiteral("Bianchi"));
-    type(f->phone->tFName, QStringLiteral("Nicolò"));
+    typeInto(f->phone->tLName, QStringLiteral("Bianchi"));
+    typeInto(f->phone->tFName, QStringLiteral("Nicolò"));
     f->phone->Command3d1_Click();
-    type(f->phone->tCity[1], QStringLiteral("Forlì"));
+    typeInto(f->phone->tCity[1], QStringLiteral("Forlì"));
     f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
     f->phone->cUpdate_Click();
     const MessageRequest question = f->platform.messages.value(0);
@@ -163,10 +157,10 @@ void TestPhoneEditing::noToTheQuestion()
     f->phone->activateWindow();
     if (newRecord) {
         f->phone->cNew_Click();
-        type(f->phone->tLName, QStringLiteral("Neri"));
-        type(f->phone->tFName, QStringLiteral("Ugo"));
+        typeInto(f->phone->tLName, QStringLiteral("Neri"));
+        typeInto(f->phone->tFName, QStringLiteral("Ugo"));
     } else {
-        type(f->phone->tFName, QStringLiteral("lisa"));
+        typeInto(f->phone->tFName, QStringLiteral("lisa"));
     }
     f->platform.messageAnswers.enqueue(MessageAnswer::No);
     f->phone->cUpdate_Click();
@@ -182,12 +176,12 @@ void TestPhoneEditing::editedContactIsWrittenWithBothPages()
 {
     const qint64 id = f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"), {{Field::Note, "vecchia"}});
     f->load();
-    type(f->phone->tCity[0], QStringLiteral("Bologna"));
+    typeInto(f->phone->tCity[0], QStringLiteral("Bologna"));
     f->phone->Command3d1_Click();
-    type(f->phone->tProv[1], QStringLiteral("BO"));
+    typeInto(f->phone->tProv[1], QStringLiteral("BO"));
     f->phone->Command3d3_Click();
     QTest::keyClick(f->phone->tNotes, Qt::Key_End);
-    type(f->phone->tNotes, QStringLiteral(" nota"));
+    typeInto(f->phone->tNotes, QStringLiteral(" nota"));
     f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
     f->phone->cUpdate_Click();
     const ContactRecord stored = *f->test.store().read(id);
@@ -271,7 +265,7 @@ void TestPhoneEditing::onlyTheUsersEditsMark()
     if (words[0] == QLatin1String("type")) {
         if (box == f->phone->tNotes)
             f->phone->Command3d3_Click();
-        type(box, QStringLiteral("x"));
+        typeInto(box, QStringLiteral("x"));
     } else if (words[0] == QLatin1String("delete")) {
         box->setFocus();
         QTest::keyClick(box, Qt::Key_Home);
@@ -318,8 +312,8 @@ void TestPhoneEditing::largeIdsAreRemembered()
     otherProgram(f->test.path(), QStringLiteral("UPDATE sqlite_sequence SET seq = 5000000000 WHERE name = 'PhoneList'"));
     f->load();
     f->phone->cNew_Click();
-    type(f->phone->tLName, QStringLiteral("Zanna"));
-    type(f->phone->tFName, QStringLiteral("Ugo"));
+    typeInto(f->phone->tLName, QStringLiteral("Zanna"));
+    typeInto(f->phone->tFName, QStringLiteral("Ugo"));
     f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
     f->phone->cUpdate_Click();
     QCOMPARE(f->phone->RememberedID, qint64(5000000001));
@@ -332,8 +326,8 @@ void TestPhoneEditing::refusedWriteKeepsWhatWasTyped()
     otherProgram(f->test.path(), QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON PhoneList "
                                                "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
     f->phone->cNew_Click();
-    type(f->phone->tLName, QStringLiteral("Rossi"));
-    type(f->phone->tFName, QStringLiteral("Mario"));
+    typeInto(f->phone->tLName, QStringLiteral("Rossi"));
+    typeInto(f->phone->tFName, QStringLiteral("Mario"));
     f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
     f->phone->cUpdate_Click();
     QCOMPARE(f->platform.messages.size(), 2);
@@ -356,7 +350,7 @@ void TestPhoneEditing::repaintStartsNothing()
     f->load();
     f->phone->Outline1->Clear();
     f->phone->Outline1->AddItem(QStringLiteral("B"));
-    type(f->phone->tFName, QStringLiteral("x"));
+    typeInto(f->phone->tFName, QStringLiteral("x"));
     f->phone->repaint();
     QCoreApplication::processEvents();
     QVERIFY(f->platform.messages.isEmpty());
@@ -369,7 +363,7 @@ void TestPhoneEditing::exitSavesPendingChangesFirst()
     const qint64 id = f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Anna"));
     f->load();
     QTest::keyClick(f->phone->tFName, Qt::Key_End);
-    type(f->phone->tFName, QStringLiteral("lisa"));
+    typeInto(f->phone->tFName, QStringLiteral("lisa"));
     f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
     f->phone->FileEsci->trigger();
     QVERIFY(f->platform.programEnded);
@@ -381,7 +375,7 @@ void TestPhoneEditing::closeBoxValidatesPendingChanges()
     const qint64 id = f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Anna"));
     f->load();
     QTest::keyClick(f->phone->tFName, Qt::Key_End);
-    type(f->phone->tFName, QStringLiteral("maria"));
+    typeInto(f->phone->tFName, QStringLiteral("maria"));
     f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
     f->phone->close();
     QVERIFY(f->platform.programEnded);
@@ -395,7 +389,7 @@ void TestPhoneEditing::treeClickWithARefusedSaveStays()
     f->test.add(QStringLiteral("Verdi"), QStringLiteral("Luca"));
     f->load();
     f->phone->tFName->clear();
-    type(f->phone->tFName, QStringLiteral("1"));
+    typeInto(f->phone->tFName, QStringLiteral("1"));
     Outline &tree = *f->phone->Outline1;
     tree.setExpand(tree.findLine(QStringLiteral("V")), true);
     tree.setListIndex(tree.findLine(QStringLiteral("Verdi, Luca")));

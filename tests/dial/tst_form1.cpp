@@ -1,3 +1,4 @@
+#include "tests/support/TestFiles.h"
 #include "dial/DialOptions.h"
 #include "dial/Form1.h"
 #include "dial/Form1Messages.h"
@@ -22,19 +23,6 @@ Q_DECLARE_METATYPE(Numbers)
 namespace {
 
 const Numbers exampleNumbers = {"02/1234567", "", "", "", "0335 1234567"};
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 // The dial commands of the main window: which numbers reach the dialog, when the card is saved
 // first, and the main window held out of use until the dialog has gone.
+#include "tests/support/Typing.h"
 #include "tests/app/PhoneFixture.h"
 
 #include "dial/Form1.h"
@@ -17,8 +18,7 @@ void type(QWidget *box, const QString &text)
 {
     box->setFocus();
     QTest::keyClick(box, Qt::Key_End);
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    typeInto(box, text);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The import command in the main window: the question for the file, the failure message and the
 // question again, the changes of the shown contact and the save flow at the end.
+#include "tests/support/Typing.h"
 #include "tests/app/PhoneFixture.h"
 
 #include "index/Outline.h"
@@ -27,13 +28,6 @@ QString writeNumbo(const QString &dir, const QByteArray &bytes)
 
 const QByteArray TwoContacts = QByteArray("Verdi Luca Via Po 3").leftJustified(54, ' ') + "011 556677\r\n"
     + QByteArray("Nicol\xF2 Anna").leftJustified(54, ' ') + "\r\n";
-
-void type(QWidget *box, const QString &text)
-{
-    box->setFocus();
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 } // namespace
 
@@ -104,7 +98,7 @@ void TestPhoneImport::pendingChangesAreWrittenFirst()
 {
     const qint64 rossi = f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
     f->load();
-    type(f->phone->tCity[0], QStringLiteral("Forlì"));
+    typeInto(f->phone->tCity[0], QStringLiteral("Forlì"));
     f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
     f->phone->FileImporta_Click();
     // Written as on any move of the data control: without the save question.
@@ -131,7 +125,7 @@ void TestPhoneImport::newRecordInProgressIsLeftToTheSaveFlow()
     f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
     f->load();
     f->phone->cNew_Click();
-    type(f->phone->tLName, QStringLiteral("Neri")); // no first name yet
+    typeInto(f->phone->tLName, QStringLiteral("Neri")); // no first name yet
     f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
     f->phone->FileImporta_Click();
     // The half-typed contact is not written behind the name checks' back; it stays on the card.

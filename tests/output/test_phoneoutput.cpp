@@ -1,5 +1,6 @@
 // The three output commands of the main window: what they ask, what reaches the recording printer
 // and the clipboard, and the window's state afterwards.
+#include "tests/support/Typing.h"
 #include "tests/app/PhoneFixture.h"
 
 #include "output/AddressText.h"
@@ -15,13 +16,6 @@ const QString AgendaPrompt = QStringLiteral(
     "Controllare la stampante e cliccare su <OK> per stampare l'agenda telefonica, se si vogliono stampare "
     "solo alcune lettere (1 lettera = 1 o piu' pagine) digitarle nella riga di input (ad es. ABCZ, * = tutta "
     "l'agenda), cliccare su <Annulla> per NON stampare");
-
-void type(QWidget *box, const QString &text)
-{
-    box->setFocus();
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 // The name column of every agenda row of every document, "|" between documents.
 QString agendaNames(const QList<ScriptedPlatform::Document> &documents)
@@ -102,7 +96,7 @@ void TestPhoneOutput::cardPrintsBothBlocksAsTyped()
     f->load();
     f->phone->Command3d1_Click(); // Casa page on view
     f->phone->tPhone[1]->end(false);
-    type(f->phone->tPhone[1], QStringLiteral(" 2"));
+    typeInto(f->phone->tPhone[1], QStringLiteral(" 2"));
     f->phone->FileStampaMaschera_Click();
 
     QCOMPARE(f->platform.printJobs.size(), 1);
@@ -190,7 +184,7 @@ void TestPhoneOutput::agendaWritesPendingChangesFirst()
     f->load();
     QVERIFY(f->phone->Data1->FindFirst(ById {bruni}));
     f->phone->Label1_Click();
-    type(f->phone->tPhone[0], QStringLiteral("0612"));
+    typeInto(f->phone->tPhone[0], QStringLiteral("0612"));
     f->platform.inputAnswers.enqueue(QStringLiteral("*"));
     f->phone->FileStampaAgenda_Click();
 
@@ -205,8 +199,8 @@ void TestPhoneOutput::agendaPutsANewContactInTableOrder()
     f->test.add(QStringLiteral("Conti"), QStringLiteral("Carla"));
     f->load();
     f->phone->cNew_Click();
-    type(f->phone->tLName, QStringLiteral("Bassi"));
-    type(f->phone->tFName, QStringLiteral("Bea"));
+    typeInto(f->phone->tLName, QStringLiteral("Bassi"));
+    typeInto(f->phone->tFName, QStringLiteral("Bea"));
     f->platform.inputAnswers.enqueue(QStringLiteral("*"));
     f->phone->FileStampaAgenda_Click();
     // Written by the first move, the new contact is printed where the table order puts it.

@@ -1,6 +1,7 @@
 // Faults of the system while the main window saves: a full disk, a store made read-only, a store
 // locked by another program, an options file that cannot be written. Each one gets a message,
 // keeps what was typed and what was stored, and the next save after it goes through.
+#include "tests/support/Typing.h"
 #include "StoreCheck.h"
 #include "SystemFaults.h"
 
@@ -12,13 +13,6 @@
 #include <QTest>
 
 namespace {
-
-void type(QWidget *box, const QString &text)
-{
-    box->setFocus();
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 QString failureMessage(const ScriptedPlatform &platform)
 {
@@ -55,10 +49,10 @@ struct Window
     void typeNewContact(const QString &lastName, const QString &firstName, const QString &note = {})
     {
         phone->cNew_Click();
-        type(phone->tLName, lastName);
-        type(phone->tFName, firstName);
+        typeInto(phone->tLName, lastName);
+        typeInto(phone->tFName, firstName);
         if (!note.isEmpty()) {
-            type(phone->tNotes, QStringLiteral("n"));
+            typeInto(phone->tNotes, QStringLiteral("n"));
             phone->tNotes->setBoxText(note);
             phone->tNotes->setDataChanged(true);
         }
