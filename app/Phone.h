@@ -182,4 +182,7 @@ private:
     QString m_programDir;
     bool m_ending = false;
     SearchEngine m_search;
+    // The rows the tree was last filled from as the whole agenda, and the tree's revision then.
+    ContactStore::IndexRows m_outlineRows;
+    quint64 m_outlineRevision = 0;
 };

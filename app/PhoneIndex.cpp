@@ -15,10 +15,23 @@ char16_t indexLetter(const FieldValue &lastName)
 {
     if (!lastName || lastName->isEmpty())
         return 0;
-    const QString first = lastName->left(1).toUpper();
-    if (first.size() != 1 || first.at(0) < QLatin1Char('A') || first.at(0) > QLatin1Char('Z'))
-        return 0;
-    return first.at(0).unicode();
+    // The simple upper case of one unit: no letter whose full upper case is one of A to Z
+    // has a different simple one (the special cases all lengthen the text).
+    const char16_t first = lastName->front().toUpper().unicode();
+    return first >= u'A' && first <= u'Z' ? first : 0;
+}
+
+// "LastName, FirstName", made in one piece.
+QString contactLine(const ContactStore::IndexEntry &entry)
+{
+    const QStringView last = entry.lastName ? QStringView(*entry.lastName) : QStringView();
+    const QStringView first = entry.firstName ? QStringView(*entry.firstName) : QStringView();
+    QString line(last.size() + 2 + first.size(), Qt::Uninitialized);
+    QChar *out = std::copy(last.begin(), last.end(), line.data());
+    *out++ = QLatin1Char(',');
+    *out++ = QLatin1Char(' ');
+    std::copy(first.begin(), first.end(), out);
+    return line;
 }
 
 } // namespace
@@ -38,7 +51,17 @@ void Phone::RefreshAgenda()
         for (size_t i = 0; i < std::size(fields); ++i)
             Data1->bind(boxes[element][i], element == 0 ? fields[i].first : fields[i].second);
     }
-    FillOutline();
+    // Showing the whole agenda again when neither the table nor the tree changed since it was
+    // filled (the start-up search left empty does so at once) keeps the tree's lines as they are.
+    const bool treeIsCurrent = m_outlineRows && Data1->recordset()->sharedRows() == m_outlineRows
+        && Outline1->revision() == m_outlineRevision;
+    if (treeIsCurrent) {
+        IndexRs = Data1->Clone();
+        Outline1->deselect();
+        Outline1->scrollToTop();
+    } else {
+        FillOutline();
+    }
     OutlineCollapseAll();
     if (FirstShow) {
         Label1_Click();
@@ -62,18 +85,20 @@ void Phone::FillOutline()
             byLetter[letter - u'A'].push_back(i);
     }
 
-    Outline::Batch batch(*Outline1);
-    Outline1->Clear();
-    for (int letter = 0; letter < 26; ++letter) {
-        Outline1->AddItem(QString(QChar(u'A' + letter)));
-        Outline1->setIndent(Outline1->ListCount() - 1, 1);
-        for (size_t row : byLetter[letter]) {
-            const ContactStore::IndexEntry &entry = rows[row];
-            Outline1->AddItem(entry.lastName.value_or(QString()) + QStringLiteral(", ")
-                              + entry.firstName.value_or(QString()));
-            Outline1->setIndent(Outline1->ListCount() - 1, 2);
+    {
+        Outline::Batch batch(*Outline1);
+        Outline1->Clear();
+        for (int letter = 0; letter < 26; ++letter) {
+            Outline1->AddItem(QString(QChar(u'A' + letter)));
+            Outline1->setIndent(Outline1->ListCount() - 1, 1);
+            for (size_t row : byLetter[letter]) {
+                Outline1->AddItem(contactLine(rows[row]));
+                Outline1->setIndent(Outline1->ListCount() - 1, 2);
+            }
         }
     }
+    m_outlineRows = IndexRs->sharedRows();
+    m_outlineRevision = Outline1->revision();
 }
 
 void Phone::OutlineCollapseAll()

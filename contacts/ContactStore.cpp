@@ -1,6 +1,7 @@
 #include "contacts/ContactStore.h"
 
 #include "contacts/ContactOrder.h"
+#include "contacts/SqliteRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -335,17 +336,13 @@ template<typename Write> bool ContactStore::write(Write &&doWrite)
 std::vector<ContactStore::IndexEntry> ContactStore::readIndex() const
 {
     std::vector<IndexEntry> entries;
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.setForwardOnly(true);
-    if (!query.prepare(QStringLiteral("SELECT ID, LastName, FirstName FROM PhoneList")) || !query.exec()) {
-        m_lastError = errorText(query.lastError());
-        return entries;
+    SqliteRows rows(QSqlDatabase::database(m_connection, false), "SELECT ID, LastName, FirstName FROM PhoneList");
+    while (rows.next())
+        entries.push_back({rows.integer(0), rows.text(1), rows.text(2)});
+    if (rows.failed()) {
+        m_lastError = rows.error();
+        entries.clear();
     }
-    while (query.next())
-        entries.push_back(
-            {query.value(0).toLongLong(), fieldValue(query.value(1)), fieldValue(query.value(2))});
-    if (query.lastError().isValid())
-        m_lastError = errorText(query.lastError());
     return entries;
 }
 
@@ -393,7 +390,7 @@ qint64 ContactStore::dataVersion() const
     return version;
 }
 
-std::vector<ContactStore::IndexEntry> ContactStore::readIndexInOrder(bool *ok) const
+ContactStore::IndexRows ContactStore::readIndexInOrder(bool *ok) const
 {
     if (ok)
         *ok = true;
@@ -408,12 +405,14 @@ std::vector<ContactStore::IndexEntry> ContactStore::readIndexInOrder(bool *ok) c
     if (m_orderedGeneration && changedSince(*m_orderedGeneration, &changed) && changed.size() <= MostMoved) {
         std::sort(changed.begin(), changed.end());
         changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+        // Cursors still hold the rows as they were: those are left alone.
+        auto rows = m_ordered.use_count() == 1 ? m_ordered : std::make_shared<std::vector<IndexEntry>>(*m_ordered);
         bool good = true;
         for (qint64 id : changed) {
             const auto old = std::find_if(
-                m_ordered.begin(), m_ordered.end(), [id](const IndexEntry &entry) { return entry.id == id; });
-            if (old != m_ordered.end())
-                m_ordered.erase(old);
+                rows->begin(), rows->end(), [id](const IndexEntry &entry) { return entry.id == id; });
+            if (old != rows->end())
+                rows->erase(old);
             if (!runCached(m_readNames,
                     QStringLiteral("SELECT ID, LastName, FirstName FROM PhoneList WHERE ID = ?"), {id})) {
                 good = false;
@@ -427,25 +426,25 @@ std::vector<ContactStore::IndexEntry> ContactStore::readIndexInOrder(bool *ok) c
             if (!good)
                 break;
             if (entry)
-                m_ordered.insert(
-                    std::lower_bound(m_ordered.begin(), m_ordered.end(), *entry, precedes), *entry);
+                rows->insert(std::lower_bound(rows->begin(), rows->end(), *entry, precedes), *entry);
         }
         if (good) {
+            m_ordered = std::move(rows);
             m_orderedGeneration = m_generation;
             return m_ordered;
         }
     }
 
     m_orderedGeneration.reset();
-    m_ordered.clear();
+    m_ordered.reset();
     const quint64 generation = m_generation;
-    std::vector<IndexEntry> rows = readIndex();
-    if (rows.empty() && count() != 0) {
+    auto rows = std::make_shared<std::vector<IndexEntry>>(readIndex());
+    if (rows->empty() && count() != 0) {
         if (ok)
             *ok = false;
-        return {};
+        return std::make_shared<std::vector<IndexEntry>>();
     }
-    sortByName(rows);
+    sortByName(*rows);
     m_ordered = rows;
     m_orderedGeneration = generation;
     m_orderedDataVersion = version;

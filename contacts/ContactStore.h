@@ -21,6 +21,9 @@ public:
         FieldValue lastName;
         FieldValue firstName;
     };
+    // The ordered index is shared by the store and its cursors rather than copied: at a hundred
+    // thousand contacts a copy alone costs more than showing the agenda.
+    using IndexRows = std::shared_ptr<const std::vector<IndexEntry>>;
 
     ~ContactStore();
     ContactStore(const ContactStore &) = delete;
@@ -45,8 +48,8 @@ public:
     std::vector<IndexEntry> readIndex() const;
     // The ids and names of every row in the record source's order (sortByName). The last answer is
     // kept and, after a few writes, brought up to date row by row instead of read and sorted again.
-    // Empty with ok set false on failure.
-    std::vector<IndexEntry> readIndexInOrder(bool *ok = nullptr) const;
+    // Never null; empty with ok set false on failure.
+    IndexRows readIndexInOrder(bool *ok = nullptr) const;
     // Null when the row is missing; ok tells a failure from a missing row.
     std::optional<ContactRecord> read(qint64 id, bool *ok = nullptr) const;
     // Every row in no particular order; ok is set false on failure.
@@ -111,7 +114,7 @@ private:
     mutable std::unique_ptr<QSqlQuery> m_dataVersion;
     // The ordered index as last read, with the generation and the file's data version it was read
     // at: another connection's commit changes the data version, and the copy is then read again.
-    mutable std::vector<IndexEntry> m_ordered;
+    mutable std::shared_ptr<std::vector<IndexEntry>> m_ordered;
     mutable std::optional<quint64> m_orderedGeneration;
     mutable qint64 m_orderedDataVersion = -1;
 };

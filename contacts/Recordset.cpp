@@ -9,7 +9,7 @@ Recordset::Recordset(ContactStore &store)
 bool Recordset::requery()
 {
     bool ok = false;
-    std::vector<ContactStore::IndexEntry> rows = m_store->readIndexInOrder(&ok);
+    ContactStore::IndexRows rows = m_store->readIndexInOrder(&ok);
     if (!ok) {
         m_lastError = m_store->lastError();
         return false;
@@ -26,6 +26,14 @@ Recordset Recordset::clone() const
     copy.m_rows = m_rows;
     copy.setPosition(0);
     return copy;
+}
+
+std::vector<ContactStore::IndexEntry> &Recordset::ownRows()
+{
+    if (m_rows.use_count() > 1)
+        m_rows = std::make_shared<std::vector<ContactStore::IndexEntry>>(*m_rows);
+    // Only this cursor holds the rows now, and they were made as a plain (non-const) vector.
+    return const_cast<std::vector<ContactStore::IndexEntry> &>(*m_rows);
 }
 
 void Recordset::setPosition(int position)
@@ -58,14 +66,14 @@ void Recordset::movePrevious()
 void Recordset::moveLast()
 {
     m_editMode = EditMode::None;
-    setPosition(m_rows.empty() ? 0 : recordCount() - 1);
+    setPosition(m_rows->empty() ? 0 : recordCount() - 1);
 }
 
 bool Recordset::findFirst(const Criterion &criterion)
 {
     m_editMode = EditMode::None;
     for (int i = 0; i < recordCount(); ++i) {
-        const ContactStore::IndexEntry &row = m_rows[i];
+        const ContactStore::IndexEntry &row = (*m_rows)[i];
         const bool match = std::visit(
             [&](const auto &c) {
                 using C = std::decay_t<decltype(c)>;
@@ -130,7 +138,7 @@ bool Recordset::update(const ContactRecord &values)
             m_lastError = m_store->lastError();
             return false;
         }
-        m_rows.push_back({*id, values.value(Field::LastName), values.value(Field::FirstName)});
+        ownRows().push_back({*id, values.value(Field::LastName), values.value(Field::FirstName)});
         m_editMode = EditMode::None;
         setPosition(m_positionBeforeAdd);
         return true;
@@ -142,8 +150,9 @@ bool Recordset::update(const ContactRecord &values)
             m_lastError = m_store->lastError();
             return false;
         }
-        m_rows[m_position].lastName = written.value(Field::LastName);
-        m_rows[m_position].firstName = written.value(Field::FirstName);
+        ContactStore::IndexEntry &row = ownRows()[m_position];
+        row.lastName = written.value(Field::LastName);
+        row.firstName = written.value(Field::FirstName);
         m_current = written;
         m_editMode = EditMode::None;
         return true;
@@ -162,7 +171,8 @@ bool Recordset::remove()
         m_lastError = m_store->lastError();
         return false;
     }
-    m_rows.erase(m_rows.begin() + m_position);
+    std::vector<ContactStore::IndexEntry> &rows = ownRows();
+    rows.erase(rows.begin() + m_position);
     m_editMode = EditMode::None;
     m_current.reset();
     m_currentDeleted = true;

@@ -30,11 +30,11 @@ public:
     // A second cursor over the same rows in the same order, on the first row.
     Recordset clone() const;
 
-    int recordCount() const { return static_cast<int>(m_rows.size()); }
+    int recordCount() const { return static_cast<int>(m_rows->size()); }
     int position() const { return m_position; }
     // Past the last row; an empty recordset is at its end too.
-    bool isEOF() const { return m_rows.empty() || m_position >= recordCount(); }
-    bool isBOF() const { return m_position < 0 || m_rows.empty(); }
+    bool isEOF() const { return m_rows->empty() || m_position >= recordCount(); }
+    bool isBOF() const { return m_position < 0 || m_rows->empty(); }
     // False past either end, on an empty recordset and right after the current row was deleted.
     bool hasCurrent() const { return !m_currentDeleted && m_position >= 0 && m_position < recordCount(); }
 
@@ -45,12 +45,15 @@ public:
     // Moves to the first row, in order, that meets the criterion; stays put when none does.
     bool findFirst(const Criterion &criterion);
 
-    qint64 currentId() const { return hasCurrent() ? m_rows[m_position].id : 0; }
-    const ContactStore::IndexEntry &currentEntry() const { return m_rows[m_position]; }
+    qint64 currentId() const { return hasCurrent() ? (*m_rows)[m_position].id : 0; }
+    const ContactStore::IndexEntry &currentEntry() const { return (*m_rows)[m_position]; }
     // The whole current record, read from the store (an empty record when there is none).
     const ContactRecord &current() const;
     FieldValue field(Field field) const;
-    const std::vector<ContactStore::IndexEntry> &rows() const { return m_rows; }
+    const std::vector<ContactStore::IndexEntry> &rows() const { return *m_rows; }
+    // The rows themselves, as shared with the store and the clones: the same pointer means the
+    // same rows.
+    const ContactStore::IndexRows &sharedRows() const { return m_rows; }
 
     EditMode editMode() const { return m_editMode; }
     // Starts a new row; it is written by update(). A move gives it up.
@@ -68,9 +71,11 @@ public:
 
 private:
     void setPosition(int position);
+    // The rows to change: a copy of its own once the rows are shared with the store or a clone.
+    std::vector<ContactStore::IndexEntry> &ownRows();
 
     ContactStore *m_store;
-    std::vector<ContactStore::IndexEntry> m_rows;
+    ContactStore::IndexRows m_rows = std::make_shared<std::vector<ContactStore::IndexEntry>>();
     int m_position = 0;
     bool m_currentDeleted = false;
     EditMode m_editMode = EditMode::None;

@@ -50,6 +50,7 @@ int Outline::Indent(int line) const
 
 void Outline::setIndent(int line, int level)
 {
+    ++m_revision;
     m_model->setLevel(line, level);
     if (m_model->inBatch())
         return;
@@ -115,6 +116,14 @@ bool Outline::setListIndex(int line)
     return true;
 }
 
+void Outline::deselect()
+{
+    if (m_model->inBatch())
+        m_pendingLine = -1;
+    else
+        selectionModel()->clear();
+}
+
 void Outline::scrollTo(const QModelIndex &index, ScrollHint hint)
 {
     const int line = m_model->lineOfIndex(index);
@@ -125,12 +134,14 @@ void Outline::scrollTo(const QModelIndex &index, ScrollHint hint)
 
 void Outline::Clear()
 {
+    ++m_revision;
     m_pendingLine = -1;
     m_model->clear();
 }
 
 void Outline::AddItem(const QString &text)
 {
+    ++m_revision;
     m_model->appendLine(text);
 }
 
@@ -138,6 +149,7 @@ void Outline::RemoveItem(int line)
 {
     if (!m_model->isLine(line))
         return;
+    ++m_revision;
     const int countBefore = m_model->lineCount();
     {
         // The view may drop the open state of a letter that loses its last line: not the user's doing.

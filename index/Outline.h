@@ -31,6 +31,8 @@ public:
     int ListIndex() const;
     // Selects a line; false (nothing changes) when line is not a line of the tree.
     bool setListIndex(int line);
+    // Leaves no line selected, as after Clear().
+    void deselect();
 
     // Selecting a line under a closed letter must not open the letter, as the plain view would.
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
@@ -43,6 +45,9 @@ public:
     // The first line whose text equals text exactly, -1 when none. Kept as lines come and go,
     // so finding a contact's line costs nothing however long the tree is.
     int findLine(const QString &text) const;
+    // Changes whenever a line is added, removed or given another level, so the owner can tell
+    // whether the tree still holds what it put there.
+    quint64 revision() const { return m_revision; }
 
     // Many AddItem/setIndent calls in a row: the view is told once, at the end.
     class Batch
@@ -81,4 +86,5 @@ private:
     bool m_showingFlags = false;
     // Inside a batch the view is being reset: the line to select once it is told.
     int m_pendingLine = -1;
+    quint64 m_revision = 0;
 };

@@ -157,11 +157,9 @@ void OutlineModel::appendLine(const QString &text)
     const int line = lineCount();
     const quint64 serial = m_nextSerial++;
     // The tree keeps one line per contact even for equal names: the lookup must find the first.
-    auto entry = m_textLines.find(text);
-    if (entry == m_textLines.end())
-        m_textLines.insert(text, {serial, 1});
-    else
-        ++entry->count;
+    TextLines &entry = m_textLines[text];
+    if (entry.count++ == 0)
+        entry.firstSerial = serial;
     if (inBatch()) {
         m_lines.push_back({text, 1, false, serial});
         if (!m_structureDirty)

@@ -62,8 +62,8 @@ private:
     };
     struct TextLines
     {
-        quint64 firstSerial;
-        int count;
+        quint64 firstSerial = 0;
+        int count = 0;
     };
     // A top row. Its id never changes while it lives, so child indexes (which carry it) stay valid
     // when rows above them come and go.

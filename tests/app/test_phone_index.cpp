@@ -23,6 +23,7 @@ private slots:
     void movesSelectTheLineOrItsLetter();
     void enterAndDoubleClickToggleALetter();
     void lineOutsideTheTreeFallsBackToTheWholeAgenda();
+    void wholeAgendaAgainFollowsTheTableAndTheTree();
 
 private:
     std::unique_ptr<PhoneFixture> f;
@@ -201,6 +202,32 @@ void TestPhoneIndex::lineOutsideTheTreeFallsBackToTheWholeAgenda()
     QCOMPARE(f->platform.messages[0].icon, MessageIcon::Question);
     QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
     QCOMPARE(f->phone->Outline1->ListCount(), 27);
+}
+
+void TestPhoneIndex::wholeAgendaAgainFollowsTheTableAndTheTree()
+{
+    f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Anna"));
+    f->load();
+    Outline &tree = *f->phone->Outline1;
+    tree.setExpand(1, true);
+    tree.setListIndex(2);
+
+    // Loaded again with nothing changed: the same lines, all letters closed, the first selected.
+    f->phone->Form_Load();
+    QCOMPARE(tree.ListCount(), 26 + 1);
+    QCOMPARE(tree.ListIndex(), 0);
+    QVERIFY(!tree.Expand(1));
+
+    // A contact written meanwhile (here by another window on the same store) gets its line.
+    f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Bruno"));
+    f->phone->Form_Load();
+    QCOMPARE(tree.ListCount(), 26 + 2);
+    QCOMPARE(tree.List(3), QStringLiteral("Bianchi, Bruno"));
+
+    // Lines the program took out of the tree are put back.
+    tree.RemoveItem(3);
+    f->phone->Form_Load();
+    QCOMPARE(tree.ListCount(), 26 + 2);
 }
 
 QTEST_MAIN(TestPhoneIndex)

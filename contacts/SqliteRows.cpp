@@ -1,0 +1,91 @@
+#include "contacts/SqliteRows.h"
+
+#include <QSqlDriver>
+
+#include <sqlite3.h>
+
+namespace {
+
+sqlite3 *connectionOf(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+} // namespace
+
+SqliteRows::SqliteRows(const QSqlDatabase &db, const char *sql, const QVariantList &values)
+    : m_db(connectionOf(db))
+{
+    if (!m_db) {
+        m_error = QStringLiteral("connessione SQLite non disponibile");
+        return;
+    }
+    if (sqlite3_prepare_v2(m_db, sql, -1, &m_statement, nullptr) != SQLITE_OK) {
+        fail();
+        return;
+    }
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant &value = values[i];
+        int result = SQLITE_OK;
+        if (value.isNull()) {
+            result = sqlite3_bind_null(m_statement, i + 1);
+        } else if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) {
+            result = sqlite3_bind_int64(m_statement, i + 1, value.toLongLong());
+        } else {
+            const QByteArray text = value.toString().toUtf8();
+            result = sqlite3_bind_text(m_statement, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        }
+        if (result != SQLITE_OK) {
+            fail();
+            return;
+        }
+    }
+}
+
+SqliteRows::~SqliteRows()
+{
+    // Finalizing also ends the read, so the connection's lock goes with the statement.
+    sqlite3_finalize(m_statement);
+}
+
+bool SqliteRows::next()
+{
+    if (!m_statement || failed())
+        return false;
+    const int result = sqlite3_step(m_statement);
+    if (result == SQLITE_ROW)
+        return true;
+    if (result != SQLITE_DONE)
+        fail();
+    return false;
+}
+
+qint64 SqliteRows::integer(int column) const
+{
+    return sqlite3_column_int64(m_statement, column);
+}
+
+std::optional<QByteArrayView> SqliteRows::utf8(int column) const
+{
+    if (sqlite3_column_type(m_statement, column) == SQLITE_NULL)
+        return std::nullopt;
+    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+    return QByteArrayView(text, sqlite3_column_bytes(m_statement, column));
+}
+
+FieldValue SqliteRows::text(int column) const
+{
+    const std::optional<QByteArrayView> bytes = utf8(column);
+    if (!bytes)
+        return std::nullopt;
+    return QString::fromUtf8(*bytes);
+}
+
+void SqliteRows::fail()
+{
+    const int code = sqlite3_extended_errcode(m_db);
+    m_error = QStringLiteral("%1 (codice %2)").arg(QString::fromUtf8(sqlite3_errmsg(m_db))).arg(code);
+}
