@@ -469,6 +469,26 @@ std::vector<ContactRecord> ContactStore::readAll(bool *ok) const
     return records;
 }
 
+bool ContactStore::scanTexts(std::span<const Field> fields, const TextRowVisitor &visit) const
+{
+    QByteArray sql = "SELECT ID";
+    for (Field field : fields)
+        sql += ", " + QByteArray(Fields[fieldIndex(field)].name);
+    sql += " FROM PhoneList";
+    SqliteRows rows(QSqlDatabase::database(m_connection, false), sql.constData());
+    std::vector<std::optional<QByteArrayView>> values(fields.size());
+    while (rows.next()) {
+        for (size_t i = 0; i < fields.size(); ++i)
+            values[i] = rows.utf8(int(i) + 1);
+        visit(rows.integer(0), values);
+    }
+    if (rows.failed()) {
+        m_lastError = rows.error();
+        return false;
+    }
+    return true;
+}
+
 qint64 ContactStore::count() const
 {
     QSqlQuery query(QSqlDatabase::database(m_connection, false));

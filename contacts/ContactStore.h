@@ -7,7 +7,12 @@
 #include <QString>
 #include <QVariantList>
 
+#include <QByteArrayView>
+
+#include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <vector>
 
 class QSqlQuery;
@@ -54,6 +59,11 @@ public:
     std::optional<ContactRecord> read(qint64 id, bool *ok = nullptr) const;
     // Every row in no particular order; ok is set false on failure.
     std::vector<ContactRecord> readAll(bool *ok = nullptr) const;
+    // Every row's id and the given fields as the table holds them (UTF-8, nullopt for a Null), in
+    // no particular order and without making records: the views last until visit returns. False
+    // with lastError() on failure.
+    using TextRowVisitor = std::function<void(qint64 id, std::span<const std::optional<QByteArrayView>> values)>;
+    bool scanTexts(std::span<const Field> fields, const TextRowVisitor &visit) const;
     qint64 count() const;
 
     // Adds the record (its id is ignored) and returns the id the database gave it.

@@ -70,9 +70,10 @@ qint64 SqliteRows::integer(int column) const
 
 std::optional<QByteArrayView> SqliteRows::utf8(int column) const
 {
-    if (sqlite3_column_type(m_statement, column) == SQLITE_NULL)
-        return std::nullopt;
+    // SQLite gives no text for a Null and an empty one for an empty value.
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+    if (!text)
+        return std::nullopt;
     return QByteArrayView(text, sqlite3_column_bytes(m_statement, column));
 }
 

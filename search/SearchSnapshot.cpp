@@ -2,6 +2,9 @@
 
 #include "contacts/ContactStore.h"
 #include "search/SearchText.h"
+#include "search/Utf8Text.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 #include <string_view>
@@ -17,36 +20,48 @@ int searchFieldIndex(Field field)
 
 QByteArrayView fieldText(const auto &texts, std::size_t slot)
 {
-    return QByteArrayView(texts.text).sliced(texts.start[slot], texts.start[slot + 1] - texts.start[slot]);
+    return QByteArrayView(texts.text.data(), static_cast<qsizetype>(texts.text.size()))
+        .sliced(texts.start[slot], texts.start[slot + 1] - texts.start[slot]);
 }
 
-// Most contact text is ASCII: it is copied byte for byte, without a converter or a temporary.
-void appendUtf8(QByteArray &out, const QString &text)
+// FoldCase over every field at once: ASCII letters fold in long runs, and only a field holding other
+// text goes through Qt's Unicode upper-casing, which can change its length ("ß" becomes "SS",
+// "ı" becomes "I"); the fields after it move by as much.
+template<typename Texts>
+Texts foldedTexts(const Texts &plain)
 {
-    const ushort *units = text.utf16();
-    const qsizetype size = text.size();
-    if (std::all_of(units, units + size, [](ushort unit) { return unit < 0x80; })) {
-        const qsizetype at = out.size();
-        out.resize(at + size);
-        std::transform(
-            units, units + size, out.data() + at, [](ushort unit) { return static_cast<char>(unit); });
-    } else {
-        out += text.toUtf8();
+    Texts folded;
+    folded.text.reserve(plain.text.size());
+    folded.start.resize(plain.start.size());
+    std::size_t copied = 0;
+    std::size_t startsDone = 0;
+    qsizetype moved = 0;
+    auto copyAsciiUpTo = [&](std::size_t end) {
+        const std::size_t at = folded.text.size();
+        folded.text.append(plain.text, copied, end - copied);
+        foldAsciiFrom(folded.text, at);
+        copied = end;
+    };
+    auto placeStartsUpTo = [&](std::size_t slot) {
+        for (; startsDone <= slot; ++startsDone)
+            folded.start[startsDone] = plain.start[startsDone] + moved;
+    };
+    std::size_t slot = 0;
+    for (std::size_t at = nextNonAscii(plain.text, 0); at < plain.text.size();
+         at = nextNonAscii(plain.text, copied)) {
+        while (static_cast<std::size_t>(plain.start[slot + 1]) <= at)
+            ++slot;
+        copyAsciiUpTo(static_cast<std::size_t>(plain.start[slot]));
+        placeStartsUpTo(slot);
+        const QByteArrayView field = fieldText(plain, slot);
+        const std::size_t before = folded.text.size();
+        appendFolded(folded.text, field);
+        moved += static_cast<qsizetype>(folded.text.size() - before) - field.size();
+        copied = static_cast<std::size_t>(plain.start[slot + 1]);
     }
-}
-
-// FoldCase on UTF-8 text. ASCII letters fold in place; other text goes through Qt's Unicode
-// upper-casing, which can lengthen it ("ß" becomes "SS").
-void appendFolded(QByteArray &out, QByteArrayView text)
-{
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<uchar>(c) < 0x80; })) {
-        const qsizetype at = out.size();
-        out.append(text);
-        std::transform(text.begin(), text.end(), out.data() + at,
-            [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-    } else {
-        out += FoldCase(QString::fromUtf8(text), true).toUtf8();
-    }
+    copyAsciiUpTo(plain.text.size());
+    placeStartsUpTo(plain.start.size() - 1);
+    return folded;
 }
 
 std::array<bool, SearchFieldCount> searchedFields(int scope)
@@ -81,28 +96,39 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error)
     if (isCurrent(store))
         return true;
 
-    auto appendRow = [this](const ContactRecord &record) {
+    auto appendRow = [this](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
         const std::size_t firstSlot = m_plain.start.size() - 1;
         quint32 nulls = 0;
         // start always ends with the end of the text: each field appended closes its own slot.
         for (int i = 0; i < SearchFieldCount; ++i) {
-            if (const FieldValue &value = record.value(SearchFields[i].field))
-                appendUtf8(m_plain.text, *value);
+            if (values[i])
+                appendStored(m_plain.text, *values[i]);
             else
                 nulls |= 1u << i;
-            m_plain.start.push_back(m_plain.text.size());
+            m_plain.start.push_back(static_cast<qsizetype>(m_plain.text.size()));
         }
         if (m_folded) {
             for (std::size_t slot = firstSlot; slot < firstSlot + SearchFieldCount; ++slot) {
                 appendFolded(m_folded->text, fieldText(m_plain, slot));
-                m_folded->start.push_back(m_folded->text.size());
+                m_folded->start.push_back(static_cast<qsizetype>(m_folded->text.size()));
             }
         }
         // Two rows with one id cannot come from the table; should it happen the first one counts.
-        if (!m_rowOfId.contains(record.id))
-            m_rowOfId.insert(record.id, static_cast<int>(m_ids.size()));
-        m_ids.push_back(record.id);
+        if (!m_rowOfId.contains(id))
+            m_rowOfId.insert(id, static_cast<int>(m_ids.size()));
+        m_ids.push_back(id);
         m_nullFields.push_back(nulls);
+    };
+    auto appendRecord = [&](const ContactRecord &record) {
+        std::array<QByteArray, SearchFieldCount> utf8;
+        std::array<std::optional<QByteArrayView>, SearchFieldCount> values;
+        for (int i = 0; i < SearchFieldCount; ++i) {
+            if (const FieldValue &value = record.value(SearchFields[i].field)) {
+                utf8[i] = value->toUtf8();
+                values[i] = QByteArrayView(utf8[i]);
+            }
+        }
+        appendRow(record.id, values);
     };
 
     // After a few writes only the rows they touched are read. A row written again is added anew at
@@ -122,7 +148,7 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error)
                     break;
                 m_rowOfId.remove(*id);
                 if (record)
-                    appendRow(*record);
+                    appendRecord(*record);
             }
             if (ok) {
                 m_generation = generation;
@@ -134,29 +160,23 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error)
     clear();
     // Taken before the read: a write that slipped in between makes the next refresh read again.
     const quint64 generation = store.generation();
-    bool ok = false;
-    const std::vector<ContactRecord> records = store.readAll(&ok);
-    if (!ok) {
+    // Room for everything at once, so the block is never moved while it grows. The texts cannot
+    // take more bytes than the file holds; room reserved and not used costs no memory.
+    const qint64 rows = std::max<qint64>(store.count(), 0);
+    m_plain.text.reserve(static_cast<std::size_t>(std::max<qint64>(QFileInfo(store.path()).size(), 0)));
+    m_plain.start.reserve(static_cast<std::size_t>(rows) * SearchFieldCount + 1);
+    m_ids.reserve(static_cast<std::size_t>(rows));
+    m_nullFields.reserve(static_cast<std::size_t>(rows));
+    m_rowOfId.reserve(rows);
+    std::array<Field, SearchFieldCount> fields;
+    std::transform(SearchFields.begin(), SearchFields.end(), fields.begin(),
+        [](const SearchField &info) { return info.field; });
+    if (!store.scanTexts(fields, appendRow)) {
+        clear();
         if (error)
             *error = store.lastError();
         return false;
     }
-
-    qsizetype length = 0;
-    for (const ContactRecord &record : records) {
-        for (const SearchField &info : SearchFields) {
-            if (const FieldValue &value = record.value(info.field))
-                length += value->size();
-        }
-    }
-    // Exact for ASCII text; anything longer only costs a reallocation.
-    m_plain.text.reserve(length);
-    m_plain.start.reserve(records.size() * SearchFieldCount + 1);
-    m_ids.reserve(records.size());
-    m_nullFields.reserve(records.size());
-    m_rowOfId.reserve(static_cast<qsizetype>(records.size()));
-    for (const ContactRecord &record : records)
-        appendRow(record);
     m_store = &store;
     m_generation = generation;
     return true;
@@ -175,19 +195,8 @@ const SearchSnapshot::Texts &SearchSnapshot::texts(bool folded) const
 {
     if (!folded)
         return m_plain;
-    if (!m_folded) {
-        // The starts are counted again: folding can change the length of a field.
-        Texts texts;
-        texts.start.reserve(m_plain.start.size());
-        texts.text.reserve(m_plain.text.size());
-        const std::size_t slotCount = m_plain.start.size() - 1;
-        for (std::size_t slot = 0; slot < slotCount; ++slot) {
-            texts.start.push_back(texts.text.size());
-            appendFolded(texts.text, fieldText(m_plain, slot));
-        }
-        texts.start.push_back(texts.text.size());
-        m_folded = std::move(texts);
-    }
+    if (!m_folded)
+        m_folded = foldedTexts(m_plain);
     return *m_folded;
 }
 
@@ -206,7 +215,7 @@ std::vector<bool> SearchSnapshot::matchingRows(const QString &argument, bool ign
     const std::array<bool, SearchFieldCount> searched = searchedFields(scope);
     const QByteArray needle = argument.toUtf8();
     const std::string_view wanted(needle.constData(), static_cast<std::size_t>(needle.size()));
-    const std::string_view text(t.text.constData(), static_cast<std::size_t>(t.text.size()));
+    const std::string_view text(t.text);
     const qsizetype length = needle.size();
     std::size_t slot = 0;
     std::size_t from = 0;

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 class ContactStore;
@@ -41,7 +42,7 @@ private:
     // since a UTF-8 sequence never begins inside another.
     struct Texts
     {
-        QByteArray text;
+        std::string text;
         std::vector<qsizetype> start;
     };
 
