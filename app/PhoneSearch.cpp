@@ -17,6 +17,8 @@ void Phone::BtnCerca_Click()
         if (!FileNuovo->isEnabled())
             return;
     }
+    // The table is read for the search while the user types.
+    m_search.prepare(m_store);
     askSearchArgument(m_platform, this);
 
     const QString argument = searchArgument(searchState());

@@ -469,24 +469,66 @@ std::vector<ContactRecord> ContactStore::readAll(bool *ok) const
     return records;
 }
 
-bool ContactStore::scanTexts(std::span<const Field> fields, const TextRowVisitor &visit) const
+namespace {
+
+QByteArray selectTexts(std::span<const Field> fields)
 {
     QByteArray sql = "SELECT ID";
     for (Field field : fields)
         sql += ", " + QByteArray(Fields[fieldIndex(field)].name);
-    sql += " FROM PhoneList";
-    SqliteRows rows(QSqlDatabase::database(m_connection, false), sql.constData());
+    return sql + " FROM PhoneList";
+}
+
+// Steps through every row, handing each to visit, until the end, a failure or cancel.
+bool visitTexts(SqliteRows &rows, std::span<const Field> fields, const ContactStore::TextRowVisitor &visit,
+    const std::atomic<bool> *cancel)
+{
     std::vector<std::optional<QByteArrayView>> values(fields.size());
     while (rows.next()) {
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return false;
         for (size_t i = 0; i < fields.size(); ++i)
             values[i] = rows.utf8(int(i) + 1);
         visit(rows.integer(0), values);
     }
-    if (rows.failed()) {
+    return !rows.failed();
+}
+
+} // namespace
+
+bool ContactStore::scanTexts(std::span<const Field> fields, const TextRowVisitor &visit) const
+{
+    SqliteRows rows(QSqlDatabase::database(m_connection, false), selectTexts(fields).constData());
+    if (!visitTexts(rows, fields, visit, nullptr)) {
         m_lastError = rows.error();
         return false;
     }
     return true;
+}
+
+bool ContactStore::scanTextsInFile(const QString &path, std::span<const Field> fields,
+    const TextRowVisitor &visit, const std::atomic<bool> &cancel, QString *error)
+{
+    const QString connection
+        = QStringLiteral("rubrello-read-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=3000"));
+        if (!db.open()) {
+            if (error)
+                *error = errorText(db.lastError());
+        } else {
+            SqliteRows rows(db, selectTexts(fields).constData());
+            ok = visitTexts(rows, fields, visit, &cancel);
+            if (!ok && error)
+                *error = rows.failed() ? rows.error() : QStringLiteral("lettura interrotta");
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return ok;
 }
 
 qint64 ContactStore::count() const

@@ -9,6 +9,7 @@
 
 #include <QByteArrayView>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -64,6 +65,10 @@ public:
     // with lastError() on failure.
     using TextRowVisitor = std::function<void(qint64 id, std::span<const std::optional<QByteArrayView>> values)>;
     bool scanTexts(std::span<const Field> fields, const TextRowVisitor &visit) const;
+    // The same read on a read-only connection of its own to the file at path, for a thread other
+    // than the window's; it stops, returning false, once cancel is set. The reason goes to error.
+    static bool scanTextsInFile(const QString &path, std::span<const Field> fields,
+        const TextRowVisitor &visit, const std::atomic<bool> &cancel, QString *error);
     qint64 count() const;
 
     // Adds the record (its id is ignored) and returns the id the database gave it.

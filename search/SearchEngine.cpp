@@ -61,6 +61,39 @@ std::vector<OutlineLine> hitOutline(const std::vector<const ContactStore::IndexE
     return lines;
 }
 
+SearchEngine::~SearchEngine()
+{
+    if (m_prepared.valid()) {
+        m_cancelPrepared->store(true);
+        m_prepared.wait();
+    }
+}
+
+void SearchEngine::prepare(const ContactStore &store)
+{
+    if (m_prepared.valid() || m_snapshot.rowCount() > 0 || m_snapshot.isCurrent(store))
+        return;
+    m_preparedStore = &store;
+    // The generation before the read: a write that lands meanwhile is read again by the refresh.
+    m_preparedGeneration = store.generation();
+    m_cancelPrepared = std::make_shared<std::atomic<bool>>(false);
+    m_prepared = std::async(std::launch::async, [path = store.path(), cancel = m_cancelPrepared] {
+        Prepared prepared;
+        prepared.snapshot = SearchSnapshot::readFile(path, *cancel, &prepared.error);
+        return prepared;
+    });
+}
+
+void SearchEngine::takePrepared(const ContactStore &store)
+{
+    if (!m_prepared.valid())
+        return;
+    Prepared prepared = m_prepared.get();
+    // A read that failed is simply done again, where its failure is reported.
+    if (prepared.snapshot && m_preparedStore == &store && !m_snapshot.isCurrent(store))
+        m_snapshot.adopt(std::move(*prepared.snapshot), store, m_preparedGeneration);
+}
+
 SearchResult SearchEngine::search(const Recordset &walk, const SearchState &state)
 {
     return search(walk, searchArgument(state), state.IgnoreCase, state.SearchScope);
@@ -69,6 +102,7 @@ SearchResult SearchEngine::search(const Recordset &walk, const SearchState &stat
 SearchResult SearchEngine::search(const Recordset &walk, const QString &argument, bool ignoreCase, int scope)
 {
     SearchResult result;
+    takePrepared(walk.store());
     QString reason;
     if (!m_snapshot.refresh(walk.store(), &reason)) {
         result.failure = QStringLiteral("Impossibile leggere i contatti per la ricerca: %1").arg(reason);

@@ -7,6 +7,10 @@
 
 #include <QString>
 
+#include <atomic>
+#include <future>
+#include <memory>
+#include <optional>
 #include <vector>
 
 class Recordset;
@@ -46,6 +50,17 @@ std::vector<OutlineLine> hitOutline(const std::vector<const ContactStore::IndexE
 class SearchEngine
 {
 public:
+    SearchEngine() = default;
+    SearchEngine(const SearchEngine &) = delete;
+    SearchEngine &operator=(const SearchEngine &) = delete;
+    // A read still going is stopped and waited for.
+    ~SearchEngine();
+
+    // Starts reading the store for the search on a thread of its own while the user types the
+    // argument; the next search takes that over, waiting for it if need be. Only the first read
+    // is done so: later ones bring in just the rows written since.
+    void prepare(const ContactStore &store);
+
     // Walks the rows of walk in its order (the record source's: last name, then first name) and
     // tests each contact against the argument of state.
     SearchResult search(const Recordset &walk, const SearchState &state);
@@ -54,5 +69,16 @@ public:
     const SearchSnapshot &snapshot() const { return m_snapshot; }
 
 private:
+    struct Prepared
+    {
+        std::optional<SearchSnapshot> snapshot;
+        QString error;
+    };
+    void takePrepared(const ContactStore &store);
+
     SearchSnapshot m_snapshot;
+    std::future<Prepared> m_prepared;
+    const ContactStore *m_preparedStore = nullptr;
+    quint64 m_preparedGeneration = 0;
+    std::shared_ptr<std::atomic<bool>> m_cancelPrepared;
 };

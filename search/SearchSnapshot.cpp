@@ -64,6 +64,17 @@ Texts foldedTexts(const Texts &plain)
     return folded;
 }
 
+const std::array<Field, SearchFieldCount> &searchedFieldList()
+{
+    static const std::array<Field, SearchFieldCount> fields = [] {
+        std::array<Field, SearchFieldCount> list;
+        std::transform(SearchFields.begin(), SearchFields.end(), list.begin(),
+            [](const SearchField &info) { return info.field; });
+        return list;
+    }();
+    return fields;
+}
+
 std::array<bool, SearchFieldCount> searchedFields(int scope)
 {
     std::array<bool, SearchFieldCount> searched {};
@@ -91,35 +102,37 @@ void SearchSnapshot::clear()
     m_folded.reset();
 }
 
+void SearchSnapshot::appendRow(qint64 id, std::span<const std::optional<QByteArrayView>> values)
+{
+    const std::size_t firstSlot = m_plain.start.size() - 1;
+    quint32 nulls = 0;
+    // start always ends with the end of the text: each field appended closes its own slot.
+    for (int i = 0; i < SearchFieldCount; ++i) {
+        if (values[i])
+            appendStored(m_plain.text, *values[i]);
+        else
+            nulls |= 1u << i;
+        m_plain.start.push_back(static_cast<qsizetype>(m_plain.text.size()));
+    }
+    if (m_folded) {
+        for (std::size_t slot = firstSlot; slot < firstSlot + SearchFieldCount; ++slot) {
+            appendFolded(m_folded->text, fieldText(m_plain, slot));
+            m_folded->start.push_back(static_cast<qsizetype>(m_folded->text.size()));
+        }
+    }
+    // Two rows with one id cannot come from the table; should it happen the first one counts.
+    if (!m_rowOfId.contains(id))
+        m_rowOfId.insert(id, static_cast<int>(m_ids.size()));
+    m_ids.push_back(id);
+    m_nullFields.push_back(nulls);
+    }
+
 bool SearchSnapshot::refresh(const ContactStore &store, QString *error)
 {
     if (isCurrent(store))
         return true;
 
-    auto appendRow = [this](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
-        const std::size_t firstSlot = m_plain.start.size() - 1;
-        quint32 nulls = 0;
-        // start always ends with the end of the text: each field appended closes its own slot.
-        for (int i = 0; i < SearchFieldCount; ++i) {
-            if (values[i])
-                appendStored(m_plain.text, *values[i]);
-            else
-                nulls |= 1u << i;
-            m_plain.start.push_back(static_cast<qsizetype>(m_plain.text.size()));
-        }
-        if (m_folded) {
-            for (std::size_t slot = firstSlot; slot < firstSlot + SearchFieldCount; ++slot) {
-                appendFolded(m_folded->text, fieldText(m_plain, slot));
-                m_folded->start.push_back(static_cast<qsizetype>(m_folded->text.size()));
-            }
-        }
-        // Two rows with one id cannot come from the table; should it happen the first one counts.
-        if (!m_rowOfId.contains(id))
-            m_rowOfId.insert(id, static_cast<int>(m_ids.size()));
-        m_ids.push_back(id);
-        m_nullFields.push_back(nulls);
-    };
-    auto appendRecord = [&](const ContactRecord &record) {
+    auto appendRecord = [this](const ContactRecord &record) {
         std::array<QByteArray, SearchFieldCount> utf8;
         std::array<std::optional<QByteArrayView>, SearchFieldCount> values;
         for (int i = 0; i < SearchFieldCount; ++i) {
@@ -157,22 +170,11 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error)
         }
     }
 
-    clear();
     // Taken before the read: a write that slipped in between makes the next refresh read again.
     const quint64 generation = store.generation();
-    // Room for everything at once, so the block is never moved while it grows. The texts cannot
-    // take more bytes than the file holds; room reserved and not used costs no memory.
-    const qint64 rows = std::max<qint64>(store.count(), 0);
-    m_plain.text.reserve(static_cast<std::size_t>(std::max<qint64>(QFileInfo(store.path()).size(), 0)));
-    m_plain.start.reserve(static_cast<std::size_t>(rows) * SearchFieldCount + 1);
-    m_ids.reserve(static_cast<std::size_t>(rows));
-    m_nullFields.reserve(static_cast<std::size_t>(rows));
-    m_rowOfId.reserve(rows);
-    std::array<Field, SearchFieldCount> fields;
-    std::transform(SearchFields.begin(), SearchFields.end(), fields.begin(),
-        [](const SearchField &info) { return info.field; });
-    if (!store.scanTexts(fields, appendRow)) {
-        clear();
+    const bool read = readWhole(store.path(), store.count(),
+        [&](const ContactStore::TextRowVisitor &visit) { return store.scanTexts(searchedFieldList(), visit); });
+    if (!read) {
         if (error)
             *error = store.lastError();
         return false;
@@ -180,6 +182,47 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error)
     m_store = &store;
     m_generation = generation;
     return true;
+}
+
+bool SearchSnapshot::readWhole(const QString &path, qint64 rows,
+    const std::function<bool(const ContactStore::TextRowVisitor &)> &scan)
+{
+    clear();
+    // Room for everything at once, so the block is never moved while it grows. The texts cannot
+    // take more bytes than the file holds; room reserved and not used costs no memory.
+    const auto rowCount = static_cast<std::size_t>(std::max<qint64>(rows, 0));
+    m_plain.text.reserve(static_cast<std::size_t>(std::max<qint64>(QFileInfo(path).size(), 0)));
+    m_plain.start.reserve(rowCount * SearchFieldCount + 1);
+    m_ids.reserve(rowCount);
+    m_nullFields.reserve(rowCount);
+    m_rowOfId.reserve(static_cast<qsizetype>(rowCount));
+    if (!scan([this](qint64 id, std::span<const std::optional<QByteArrayView>> values) { appendRow(id, values); })) {
+        clear();
+        return false;
+    }
+    return true;
+}
+
+std::optional<SearchSnapshot> SearchSnapshot::readFile(
+    const QString &path, const std::atomic<bool> &cancel, QString *error)
+{
+    SearchSnapshot snapshot;
+    // The count is only a hint for the room to reserve: no second query for it.
+    const bool read = snapshot.readWhole(path, 0, [&](const ContactStore::TextRowVisitor &visit) {
+        return ContactStore::scanTextsInFile(path, searchedFieldList(), visit, cancel, error);
+    });
+    if (!read)
+        return std::nullopt;
+    // Ignoring case is what a search usually does: its copy is made here too, off the window's time.
+    snapshot.m_folded = foldedTexts(snapshot.m_plain);
+    return snapshot;
+}
+
+void SearchSnapshot::adopt(SearchSnapshot &&read, const ContactStore &store, quint64 generation)
+{
+    *this = std::move(read);
+    m_store = &store;
+    m_generation = generation;
 }
 
 FieldValue SearchSnapshot::value(int row, Field field) const

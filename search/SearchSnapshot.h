@@ -3,16 +3,18 @@
 #pragma once
 
 #include "contacts/ContactRecord.h"
+#include "contacts/ContactStore.h"
 #include "search/SearchFields.h"
 
 #include <QHash>
 #include <QString>
 
+#include <atomic>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
-
-class ContactStore;
 
 class SearchSnapshot
 {
@@ -22,6 +24,14 @@ public:
     // refresh tries again.
     bool refresh(const ContactStore &store, QString *error);
     bool isCurrent(const ContactStore &store) const;
+
+    // Reads a snapshot of the store file on a connection of its own, so it can run on another
+    // thread while the window goes on; cancel stops it early. Nullopt, with the reason in error,
+    // when it could not be read or was stopped.
+    static std::optional<SearchSnapshot> readFile(const QString &path, const std::atomic<bool> &cancel, QString *error);
+    // Takes over a snapshot read by readFile() as that of store at generation: the next refresh
+    // brings in whatever was written since.
+    void adopt(SearchSnapshot &&read, const ContactStore &store, quint64 generation);
 
     int rowCount() const { return static_cast<int>(m_ids.size()); }
     qint64 id(int row) const { return m_ids[row]; }
@@ -47,6 +57,10 @@ private:
     };
 
     void clear();
+    void appendRow(qint64 id, std::span<const std::optional<QByteArrayView>> values);
+    // Reads every row through scan into an empty snapshot; rows and the file's size size the room.
+    bool readWhole(const QString &path, qint64 rows,
+        const std::function<bool(const ContactStore::TextRowVisitor &)> &scan);
     const Texts &texts(bool folded) const;
 
     const ContactStore *m_store = nullptr;

@@ -73,6 +73,8 @@ private slots:
     void treeOfHits();
     void firstHitKeepsWideId();
     void snapshotFollowsWrites();
+    void preparedReadTakesInLaterWrites();
+    void preparedReadStopsWithTheEngine();
     void failureReportedOnce();
     void scanAgreesWithRule_data();
     void scanAgreesWithRule();
@@ -313,6 +315,46 @@ void TestSearchEngine::snapshotFollowsWrites()
     const Recordset stale = walkOf(test.store());
     QVERIFY(test.store().remove(rossi));
     QCOMPARE(engine.search(stale, QStringLiteral("ROMA"), true, 0).hitIds, std::vector<qint64> {verdi});
+}
+
+// The read started while the user types is taken over by the search, and whatever was written
+// meanwhile is found as well.
+void TestSearchEngine::preparedReadTakesInLaterWrites()
+{
+    TestStore test;
+    for (int i = 0; i < 200; ++i)
+        test.add(QStringLiteral("Rossi%1").arg(i), QStringLiteral("Mario"), {{Field::HomeCity, QStringLiteral("Roma")}});
+    SearchEngine engine;
+    engine.prepare(test.store());
+    const qint64 verdi = test.add(QStringLiteral("Verdi"), QStringLiteral("Luca"), {{Field::WorkCity, QStringLiteral("Roma")}});
+    ContactRecord first = *test.store().read(1);
+    first.setValue(Field::HomeCity, QStringLiteral("Milano"));
+    QVERIFY(test.store().update(first));
+
+    const SearchResult result = engine.search(walkOf(test.store()), QStringLiteral("ROMA"), true, 0);
+    QCOMPARE(result.hitIds.size(), std::size_t(200));
+    QVERIFY(std::find(result.hitIds.begin(), result.hitIds.end(), verdi) != result.hitIds.end());
+    QVERIFY(std::find(result.hitIds.begin(), result.hitIds.end(), qint64(1)) == result.hitIds.end());
+    QVERIFY(engine.snapshot().isCurrent(test.store()));
+
+}
+
+void TestSearchEngine::preparedReadStopsWithTheEngine()
+{
+    TestStore test;
+    {
+        ContactStore::Batch batch(test.store());
+        for (int i = 0; i < 20000; ++i)
+            test.add(QStringLiteral("Rossi%1").arg(i), QStringLiteral("Mario"), {{Field::Note, QString(200, QLatin1Char('x'))}});
+        QVERIFY(batch.commit());
+    }
+    for (int round = 0; round < 5; ++round) {
+        SearchEngine engine;
+        engine.prepare(test.store());
+    }
+    // The store is still usable by everyone afterwards.
+    SearchEngine engine;
+    QCOMPARE(engine.search(walkOf(test.store()), QStringLiteral("ROSSI1999"), true, 0).hitIds.size(), std::size_t(11));
 }
 
 void TestSearchEngine::failureReportedOnce()
