@@ -6,6 +6,7 @@
 #include "contacts/ContactStore.h"
 #include "import/FirstVersionImport.h"
 #include "index/Outline.h"
+#include "search/FrmCerca.h"
 #include "search/SearchEngine.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"
@@ -21,6 +22,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QRadioButton>
 #include <QToolButton>
 
 #include <sys/resource.h>
@@ -201,9 +203,30 @@ int runOperations(const QString &storePath, const QString &textPath, int reps, b
         {QStringLiteral("many_s3_nocase"), QStringLiteral("ar"), 3, true},
         {QStringLiteral("many_s3_case"), QStringLiteral("ar"), 3, false},
     };
-    // The first search after start-up reads the table for the search: timed on its own.
-    phone->Form_Load();
-    samples.add(QStringLiteral("search_first"), timeMs([&] { searchFromButton(*phone, cases[4]); }));
+    // The first search reads the table for the search. It starts as the start-up dialog opens, so
+    // what the user waits for, from pressing Cerca to the tree of hits, depends on how long the
+    // typing took: timed with the argument given at once and after a second of typing, each in a
+    // window of its own.
+    for (const auto &[name, typingMs] : {std::pair {QStringLiteral("search_first"), 0},
+             std::pair {QStringLiteral("search_first_typed_1s"), 1000}}) {
+        QElapsedTimer sincePressed;
+        double cpuAtPress = 0;
+        platform.dialogScripts.enqueue([&sincePressed, &cpuAtPress, typingMs](QDialog &dialog) {
+            auto &form = static_cast<FrmCerca &>(dialog);
+            if (typingMs > 0)
+                QTest::qWait(typingMs);
+            form.Text1->setText(QStringLiteral("ar"));
+            form.Option3D1[0]->setChecked(true);
+            sincePressed.start();
+            cpuAtPress = threadCpuMs();
+            form.Command3D1_Click();
+        });
+        Phone fresh(platform, *store, work.path());
+        fresh.Form_Load();
+        samples.add(name, {elapsedMs(sincePressed), threadCpuMs() - cpuAtPress});
+        if (fresh.windowTitle() != QStringLiteral("Rubrello - ( AR )"))
+            fail(QStringLiteral("the start-up search did not run: %1").arg(fresh.windowTitle()));
+    }
     QJsonObject hits;
     for (const SearchCase &c : cases) {
         for (int rep = 0; rep < reps; ++rep)
