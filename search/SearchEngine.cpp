@@ -6,6 +6,10 @@
 
 #include <optional>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 bool recordMatches(const ContactRecord &record, const QString &argument, bool ignoreCase, int scope)
 {
     bool hit = false;
@@ -77,9 +81,11 @@ void SearchEngine::prepare(const ContactStore &store)
     // The generation before the read: a write that lands meanwhile is read again by the refresh.
     m_preparedGeneration = store.generation();
     m_cancelPrepared = std::make_shared<std::atomic<bool>>(false);
-    m_prepared = std::async(std::launch::async, [path = store.path(), cancel = m_cancelPrepared] {
+    m_prepared = std::async(std::launch::async, [path = store.path(), rows = store.count(), cancel = m_cancelPrepared] {
+        // The window comes first: on a busy machine the read waits for it, not the other way round.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
         Prepared prepared;
-        prepared.snapshot = SearchSnapshot::readFile(path, *cancel, &prepared.error);
+        prepared.snapshot = SearchSnapshot::readFile(path, rows, *cancel, &prepared.error);
         return prepared;
     });
 }

@@ -204,11 +204,10 @@ bool SearchSnapshot::readWhole(const QString &path, qint64 rows,
 }
 
 std::optional<SearchSnapshot> SearchSnapshot::readFile(
-    const QString &path, const std::atomic<bool> &cancel, QString *error)
+    const QString &path, qint64 rows, const std::atomic<bool> &cancel, QString *error)
 {
     SearchSnapshot snapshot;
-    // The count is only a hint for the room to reserve: no second query for it.
-    const bool read = snapshot.readWhole(path, 0, [&](const ContactStore::TextRowVisitor &visit) {
+    const bool read = snapshot.readWhole(path, rows, [&](const ContactStore::TextRowVisitor &visit) {
         return ContactStore::scanTextsInFile(path, searchedFieldList(), visit, cancel, error);
     });
     if (!read)

@@ -28,7 +28,9 @@ public:
     // Reads a snapshot of the store file on a connection of its own, so it can run on another
     // thread while the window goes on; cancel stops it early. Nullopt, with the reason in error,
     // when it could not be read or was stopped.
-    static std::optional<SearchSnapshot> readFile(const QString &path, const std::atomic<bool> &cancel, QString *error);
+    // rows, the table's size when known, only sizes the room reserved.
+    static std::optional<SearchSnapshot> readFile(
+        const QString &path, qint64 rows, const std::atomic<bool> &cancel, QString *error);
     // Takes over a snapshot read by readFile() as that of store at generation: the next refresh
     // brings in whatever was written since.
     void adopt(SearchSnapshot &&read, const ContactStore &store, quint64 generation);
