@@ -21,19 +21,6 @@ char16_t indexLetter(const FieldValue &lastName)
     return first >= u'A' && first <= u'Z' ? first : 0;
 }
 
-// "LastName, FirstName", made in one piece.
-QString contactLine(const ContactStore::IndexEntry &entry)
-{
-    const QStringView last = entry.lastName ? QStringView(*entry.lastName) : QStringView();
-    const QStringView first = entry.firstName ? QStringView(*entry.firstName) : QStringView();
-    QString line(last.size() + 2 + first.size(), Qt::Uninitialized);
-    QChar *out = std::copy(last.begin(), last.end(), line.data());
-    *out++ = QLatin1Char(',');
-    *out++ = QLatin1Char(' ');
-    std::copy(first.begin(), first.end(), out);
-    return line;
-}
-
 } // namespace
 
 void Phone::RefreshAgenda()
@@ -92,7 +79,7 @@ void Phone::FillOutline()
             Outline1->AddItem(QString(QChar(u'A' + letter)));
             Outline1->setIndent(Outline1->ListCount() - 1, 1);
             for (size_t row : byLetter[letter]) {
-                Outline1->AddItem(contactLine(rows[row]));
+                Outline1->AddItem(rows[row].line());
                 Outline1->setIndent(Outline1->ListCount() - 1, 2);
             }
         }

@@ -26,6 +26,9 @@ public:
         qint64 id = 0;
         FieldValue lastName;
         FieldValue firstName;
+
+        // "LastName, FirstName", the contact's line in the index tree (a Null name left empty).
+        QString line() const;
     };
     // The ordered index is shared by the store and its cursors rather than copied: at a hundred
     // thousand contacts a copy alone costs more than showing the agenda.

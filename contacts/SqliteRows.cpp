@@ -1,6 +1,7 @@
 #include "contacts/SqliteRows.h"
 
 #include <QSqlDriver>
+#include <QVariant>
 
 #include <sqlite3.h>
 
@@ -16,33 +17,13 @@ sqlite3 *connectionOf(const QSqlDatabase &db)
 
 } // namespace
 
-SqliteRows::SqliteRows(const QSqlDatabase &db, const char *sql, const QVariantList &values)
+SqliteRows::SqliteRows(const QSqlDatabase &db, const char *sql)
     : m_db(connectionOf(db))
 {
-    if (!m_db) {
+    if (!m_db)
         m_error = QStringLiteral("connessione SQLite non disponibile");
-        return;
-    }
-    if (sqlite3_prepare_v2(m_db, sql, -1, &m_statement, nullptr) != SQLITE_OK) {
+    else if (sqlite3_prepare_v2(m_db, sql, -1, &m_statement, nullptr) != SQLITE_OK)
         fail();
-        return;
-    }
-    for (int i = 0; i < values.size(); ++i) {
-        const QVariant &value = values[i];
-        int result = SQLITE_OK;
-        if (value.isNull()) {
-            result = sqlite3_bind_null(m_statement, i + 1);
-        } else if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) {
-            result = sqlite3_bind_int64(m_statement, i + 1, value.toLongLong());
-        } else {
-            const QByteArray text = value.toString().toUtf8();
-            result = sqlite3_bind_text(m_statement, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        }
-        if (result != SQLITE_OK) {
-            fail();
-            return;
-        }
-    }
 }
 
 SqliteRows::~SqliteRows()

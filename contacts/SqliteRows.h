@@ -1,6 +1,6 @@
 // A query run directly on the SQLite connection behind a QSqlDatabase, for the reads that take
 // every row of the table: each value is read as SQLite holds it (UTF-8 text), without a QVariant
-// and a conversion for every one. Values are bound, never written into the statement.
+// and a conversion for every one. The statements are the program's own and take no values.
 #pragma once
 
 #include "contacts/ContactRecord.h"
@@ -8,7 +8,6 @@
 #include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QString>
-#include <QVariantList>
 
 #include <optional>
 
@@ -18,8 +17,8 @@ struct sqlite3_stmt;
 class SqliteRows
 {
 public:
-    // Prepares sql on the connection and binds values (integers and texts) in order.
-    SqliteRows(const QSqlDatabase &db, const char *sql, const QVariantList &values = {});
+    // Prepares sql on the connection.
+    SqliteRows(const QSqlDatabase &db, const char *sql);
     ~SqliteRows();
     SqliteRows(const SqliteRows &) = delete;
     SqliteRows &operator=(const SqliteRows &) = delete;

@@ -56,11 +56,7 @@ std::vector<OutlineLine> hitOutline(const std::vector<const ContactStore::IndexE
             }
             previousInitial = initial;
         }
-        const QString &firstName = hit->firstName ? *hit->firstName : noName;
-        QString text;
-        text.reserve(lastName.size() + 2 + firstName.size());
-        text.append(lastName).append(QLatin1String(", ")).append(firstName);
-        lines.push_back({std::move(text), 2});
+        lines.push_back({hit->line(), 2});
     }
     return lines;
 }

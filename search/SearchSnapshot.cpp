@@ -125,7 +125,7 @@ void SearchSnapshot::appendRow(qint64 id, std::span<const std::optional<QByteArr
         m_rowOfId.insert(id, static_cast<int>(m_ids.size()));
     m_ids.push_back(id);
     m_nullFields.push_back(nulls);
-    }
+}
 
 bool SearchSnapshot::refresh(const ContactStore &store, QString *error)
 {
