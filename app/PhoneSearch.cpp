@@ -18,7 +18,7 @@ void Phone::BtnCerca_Click()
             return;
     }
     // The table is read for the search while the user types.
-    m_search.prepare(m_store);
+    m_search.prepare(*Data1->recordset());
     askSearchArgument(m_platform, this);
 
     const QString argument = searchArgument(searchState());

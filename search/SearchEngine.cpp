@@ -69,15 +69,16 @@ SearchEngine::~SearchEngine()
     }
 }
 
-void SearchEngine::prepare(const ContactStore &store)
+void SearchEngine::prepare(const Recordset &walk)
 {
+    const ContactStore &store = walk.store();
     if (m_prepared.valid() || m_snapshot.rowCount() > 0 || m_snapshot.isCurrent(store))
         return;
     m_preparedStore = &store;
     // The generation before the read: a write that lands meanwhile is read again by the refresh.
     m_preparedGeneration = store.generation();
     m_cancelPrepared = std::make_shared<std::atomic<bool>>(false);
-    m_prepared = std::async(std::launch::async, [path = store.path(), rows = store.count(), cancel = m_cancelPrepared] {
+    m_prepared = std::async(std::launch::async, [path = store.path(), rows = qint64(walk.recordCount()), cancel = m_cancelPrepared] {
         // The window comes first: on a busy machine the read waits for it, not the other way round.
         setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
         Prepared prepared;
@@ -106,7 +107,7 @@ SearchResult SearchEngine::search(const Recordset &walk, const QString &argument
     SearchResult result;
     takePrepared(walk.store());
     QString reason;
-    if (!m_snapshot.refresh(walk.store(), &reason)) {
+    if (!m_snapshot.refresh(walk.store(), &reason, walk.recordCount())) {
         result.failure = QStringLiteral("Impossibile leggere i contatti per la ricerca: %1").arg(reason);
         return result;
     }

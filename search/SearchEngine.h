@@ -56,10 +56,10 @@ public:
     // A read still going is stopped and waited for.
     ~SearchEngine();
 
-    // Starts reading the store for the search on a thread of its own while the user types the
+    // Starts reading walk's store for the search on a thread of its own while the user types the
     // argument; the next search takes that over, waiting for it if need be. Only the first read
     // is done so: later ones bring in just the rows written since.
-    void prepare(const ContactStore &store);
+    void prepare(const Recordset &walk);
 
     // Walks the rows of walk in its order (the record source's: last name, then first name) and
     // tests each contact against the argument of state.

@@ -127,7 +127,7 @@ void SearchSnapshot::appendRow(qint64 id, std::span<const std::optional<QByteArr
     m_nullFields.push_back(nulls);
 }
 
-bool SearchSnapshot::refresh(const ContactStore &store, QString *error)
+bool SearchSnapshot::refresh(const ContactStore &store, QString *error, std::optional<qint64> rows)
 {
     if (isCurrent(store))
         return true;
@@ -172,7 +172,7 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error)
 
     // Taken before the read: a write that slipped in between makes the next refresh read again.
     const quint64 generation = store.generation();
-    const bool read = readWhole(store.path(), store.count(),
+    const bool read = readWhole(store.path(), rows ? *rows : store.count(),
         [&](const ContactStore::TextRowVisitor &visit) { return store.scanTexts(searchedFieldList(), visit); });
     if (!read) {
         if (error)

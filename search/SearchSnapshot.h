@@ -22,7 +22,9 @@ public:
     // Reads the store again unless this snapshot already holds what it holds now. False, with the
     // store's reason in error, when it could not be read; the snapshot is then empty and the next
     // refresh tries again.
-    bool refresh(const ContactStore &store, QString *error);
+    // rows, the table's size when the caller knows it (a walk over it does), only sizes the room
+    // reserved for a whole read; otherwise the store is asked.
+    bool refresh(const ContactStore &store, QString *error, std::optional<qint64> rows = std::nullopt);
     bool isCurrent(const ContactStore &store) const;
 
     // Reads a snapshot of the store file on a connection of its own, so it can run on another

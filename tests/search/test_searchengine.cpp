@@ -325,7 +325,7 @@ void TestSearchEngine::preparedReadTakesInLaterWrites()
     for (int i = 0; i < 200; ++i)
         test.add(QStringLiteral("Rossi%1").arg(i), QStringLiteral("Mario"), {{Field::HomeCity, QStringLiteral("Roma")}});
     SearchEngine engine;
-    engine.prepare(test.store());
+    engine.prepare(walkOf(test.store()));
     const qint64 verdi = test.add(QStringLiteral("Verdi"), QStringLiteral("Luca"), {{Field::WorkCity, QStringLiteral("Roma")}});
     ContactRecord first = *test.store().read(1);
     first.setValue(Field::HomeCity, QStringLiteral("Milano"));
@@ -350,7 +350,7 @@ void TestSearchEngine::preparedReadStopsWithTheEngine()
     }
     for (int round = 0; round < 5; ++round) {
         SearchEngine engine;
-        engine.prepare(test.store());
+        engine.prepare(walkOf(test.store()));
     }
     // The store is still usable by everyone afterwards.
     SearchEngine engine;
