@@ -130,15 +130,7 @@ void TestIncrementalReads::orderedIndexSeesOtherConnections()
     TestStore test;
     test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
     QCOMPARE(test.store().readIndexInOrder()->size(), size_t(1));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-        db.setDatabaseName(test.path());
-        QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(
-            QStringLiteral("INSERT INTO PhoneList (LastName, FirstName) VALUES ('Bianchi', 'Anna')")));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    runSqlElsewhere(test.path(), {QStringLiteral("INSERT INTO PhoneList (LastName, FirstName) VALUES ('Bianchi', 'Anna')")});
     const auto rows = test.store().readIndexInOrder();
     QCOMPARE(rows->size(), size_t(2));
     QCOMPARE(rows->front().lastName, FieldValue(QStringLiteral("Bianchi")));

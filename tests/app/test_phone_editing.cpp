@@ -12,23 +12,6 @@
 #include <QSqlQuery>
 #include <QToolButton>
 
-namespace {
-
-// Runs SQL on the store's file through a connection of its own, as another program would.
-void otherProgram(const QString &path, const QString &sql)
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QSqlQuery query(db);
-        QVERIFY2(query.exec(sql), qPrintable(sql));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("other"));
-}
-
-} // namespace
-
 class TestPhoneEditing : public QObject
 {
     Q_OBJECT
@@ -309,7 +292,7 @@ void TestPhoneEditing::nameCleaning()
 void TestPhoneEditing::largeIdsAreRemembered()
 {
     f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Anna"));
-    otherProgram(f->test.path(), QStringLiteral("UPDATE sqlite_sequence SET seq = 5000000000 WHERE name = 'PhoneList'"));
+    runSqlElsewhere(f->test.path(), {QStringLiteral("UPDATE sqlite_sequence SET seq = 5000000000 WHERE name = 'PhoneList'")});
     f->load();
     f->phone->cNew_Click();
     typeInto(f->phone->tLName, QStringLiteral("Zanna"));
@@ -323,8 +306,8 @@ void TestPhoneEditing::largeIdsAreRemembered()
 void TestPhoneEditing::refusedWriteKeepsWhatWasTyped()
 {
     f->load();
-    otherProgram(f->test.path(), QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON PhoneList "
-                                               "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
+    runSqlElsewhere(f->test.path(), {QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON PhoneList "
+                                               "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END")});
     f->phone->cNew_Click();
     typeInto(f->phone->tLName, QStringLiteral("Rossi"));
     typeInto(f->phone->tFName, QStringLiteral("Mario"));
@@ -337,7 +320,7 @@ void TestPhoneEditing::refusedWriteKeepsWhatWasTyped()
     QVERIFY(changed());
     QCOMPARE(f->test.store().count(), 0);
     // Once the disk has room again the same save goes through.
-    otherProgram(f->test.path(), QStringLiteral("DROP TRIGGER full"));
+    runSqlElsewhere(f->test.path(), {QStringLiteral("DROP TRIGGER full")});
     f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
     f->phone->cUpdate_Click();
     QCOMPARE(f->test.store().count(), 1);

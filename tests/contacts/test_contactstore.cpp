@@ -28,22 +28,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-// Runs SQL on a file with a connection of its own, as another program would.
-void runSql(const QString &path, const QStringList &statements)
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        for (const QString &sql : statements) {
-            QSqlQuery query(db);
-            QVERIFY2(query.exec(sql), qPrintable(query.lastError().text()));
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("other"));
-}
-
 QStringList names(const Recordset &recordset)
 {
     QStringList list;
@@ -131,7 +115,7 @@ void TestContactStore::unusableFileIsRefusedUntouched()
     if (sql.isEmpty())
         writeFile(path, content);
     else
-        runSql(path, sql);
+        runSqlElsewhere(path, sql);
     const QByteArray before = fileHash(path);
 
     QString error;

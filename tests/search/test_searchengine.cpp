@@ -16,20 +16,6 @@ Q_DECLARE_METATYPE(Field)
 
 namespace {
 
-// Runs SQL on the file with a connection of its own, behind the store's back.
-void runSql(const QString &path, const QString &sql)
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QSqlQuery query(db);
-        QVERIFY2(query.exec(sql), qPrintable(query.lastError().text()));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("other"));
-}
-
 Recordset walkOf(ContactStore &store)
 {
     Recordset recordset(store);
@@ -284,9 +270,9 @@ void TestSearchEngine::firstHitKeepsWideId()
 {
     TestStore test;
     test.add(QStringLiteral("Verdi"), QStringLiteral("Luca"), {{Field::Note, QStringLiteral("amico")}});
-    runSql(test.path(),
-        QStringLiteral("INSERT INTO PhoneList (ID, LastName, FirstName, Note) "
-                       "VALUES (5000000000, 'Bianchi', 'Anna', 'amica')"));
+    runSqlElsewhere(test.path(),
+        {QStringLiteral("INSERT INTO PhoneList (ID, LastName, FirstName, Note) "
+                       "VALUES (5000000000, 'Bianchi', 'Anna', 'amica')")});
     SearchEngine engine;
     const SearchResult result = engine.search(walkOf(test.store()), QStringLiteral("AMIC"), true, 0);
     QCOMPARE(result.firstHitId, Q_INT64_C(5000000000));
@@ -363,7 +349,7 @@ void TestSearchEngine::failureReportedOnce()
     for (int i = 0; i < 50; ++i)
         test.add(QStringLiteral("Rossi%1").arg(i), QStringLiteral("Mario"));
     const Recordset walk = walkOf(test.store());
-    runSql(test.path(), QStringLiteral("ALTER TABLE PhoneList RENAME TO Damaged"));
+    runSqlElsewhere(test.path(), {QStringLiteral("ALTER TABLE PhoneList RENAME TO Damaged")});
 
     SearchEngine engine;
     const SearchResult result = engine.search(walk, QStringLiteral("ROSSI"), true, 0);

@@ -1,6 +1,24 @@
 #include "tests/support/TestStore.h"
 
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
+
+void runSqlElsewhere(const QString &path, const QStringList &statements)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        for (const QString &sql : statements) {
+            QSqlQuery query(db);
+            QVERIFY2(query.exec(sql), qPrintable(sql + QStringLiteral(": ") + query.lastError().text()));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+}
 
 ContactRecord makeRecord(std::initializer_list<std::pair<Field, QString>> values)
 {

@@ -9,6 +9,10 @@
 #include <memory>
 #include <utility>
 
+// Runs the statements on the file at path through a connection of its own, as another program
+// would, behind the back of any store open on it. Fails the test when one does not run.
+void runSqlElsewhere(const QString &path, const QStringList &statements);
+
 // A record from (field, value) pairs; fields not named stay Null.
 ContactRecord makeRecord(std::initializer_list<std::pair<Field, QString>> values);
 
