@@ -10,6 +10,11 @@
 
 namespace {
 
+char asciiUpper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 void appendBytes(std::string &out, QByteArrayView text)
 {
     out.append(text.data(), static_cast<std::size_t>(text.size()));
@@ -45,7 +50,7 @@ bool appendSimpleUpper(std::string &out, QByteArrayView text)
     for (qsizetype i = 0; i < size;) {
         const uchar lead = bytes[i];
         if (lead < 0x80) {
-            out.push_back(lead >= 'a' && lead <= 'z' ? static_cast<char>(lead - 'a' + 'A') : static_cast<char>(lead));
+            out.push_back(asciiUpper(static_cast<char>(lead)));
             ++i;
             continue;
         }
@@ -108,8 +113,5 @@ void appendFolded(std::string &out, QByteArrayView text)
 
 void foldAsciiFrom(std::string &out, std::size_t at)
 {
-    for (auto c = out.begin() + static_cast<std::ptrdiff_t>(at); c != out.end(); ++c) {
-        if (*c >= 'a' && *c <= 'z')
-            *c = static_cast<char>(*c - 'a' + 'A');
-    }
+    std::transform(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), out.begin() + static_cast<std::ptrdiff_t>(at), asciiUpper);
 }
