@@ -333,19 +333,6 @@ template<typename Write> bool ContactStore::write(Write &&doWrite)
     return commit();
 }
 
-QString ContactStore::IndexEntry::line() const
-{
-    const QStringView last = lastName ? QStringView(*lastName) : QStringView();
-    const QStringView first = firstName ? QStringView(*firstName) : QStringView();
-    // Made in one piece: the tree is filled with a hundred thousand of them at a time.
-    QString text(last.size() + 2 + first.size(), Qt::Uninitialized);
-    QChar *out = std::copy(last.begin(), last.end(), text.data());
-    *out++ = QLatin1Char(',');
-    *out++ = QLatin1Char(' ');
-    std::copy(first.begin(), first.end(), out);
-    return text;
-}
-
 std::vector<ContactStore::IndexEntry> ContactStore::readIndex() const
 {
     std::vector<IndexEntry> entries;
