@@ -182,6 +182,11 @@ int runOperations(const QString &storePath, const QString &textPath, int reps, b
     info.insert(QStringLiteral("contacts"), static_cast<double>(store->count()));
     info.insert(QStringLiteral("tree_lines"), phone->Outline1->ListCount());
 
+    // The start-up search dialog set off the background read for the search: a first search takes
+    // it over, so it no longer shares the machine with what is timed below.
+    searchFromButton(*phone, {QString(), QStringLiteral("ar"), 0, true});
+    phone->Form_Load();
+
     for (int rep = 0; rep < reps; ++rep)
         samples.add(QStringLiteral("fill_outline"), timeMs([&] { phone->FillOutline(); }));
 
