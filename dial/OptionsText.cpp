@@ -105,7 +105,10 @@ OptionsText decodeOptionsText(const QByteArray &bytes)
     if ((bom || hasHighBytes(body)) && isValidUtf8(body)) {
         result.encoding = TextEncoding::Utf8;
         result.byteOrderMark = bom;
-        result.lines = splitLines(QString::fromUtf8(body));
+        // QString::fromUtf8 would drop a second byte order mark at the start of the text as well,
+        // and each save would lose one more: the text after ours is decoded as it stands.
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        result.lines = splitLines(decoder(body));
     } else {
         result.lines = splitLines(decodeWindows1252(bytes));
     }
