@@ -138,6 +138,11 @@ public:
     void tFName_LostFocus();
     void setBrowsingState();
     void setChangedState();
+    // True while the card holds changes that are not saved yet.
+    bool hasPendingEdit() const;
+    // Runs the save flow when changes are pending; false when they are still pending afterwards
+    // (a name to correct, a write the store refused), so the caller must not move on.
+    bool saveBeforeLeaving();
 
     // Search
     void BtnCerca_Click();

@@ -38,6 +38,19 @@ void Phone::setChangedState()
     FileAggiorna->setEnabled(true);
 }
 
+bool Phone::hasPendingEdit() const
+{
+    // The changed state is nothing but the enabled flags; FileNuovo stands for all seven.
+    return !FileNuovo->isEnabled();
+}
+
+bool Phone::saveBeforeLeaving()
+{
+    if (hasPendingEdit())
+        FileAggiorna_Click();
+    return !hasPendingEdit();
+}
+
 void Phone::markChanged()
 {
     setChangedState();
