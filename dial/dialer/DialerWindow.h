@@ -16,7 +16,7 @@ class DialerWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit DialerWindow(const QString &number, QWidget *parent = nullptr);
+    explicit DialerWindow(const QString &number, ModemTimeouts timeouts = {}, QWidget *parent = nullptr);
 
     // The port chosen, or an empty string for the desktop's phone program.
     QString chosenPort() const;
@@ -39,12 +39,19 @@ private:
     void fillPorts();
     void call();
     void callWithModem(const QString &port, const QString &digits);
-    void callWithDesktop(const QString &number);
+    void callWithDesktop();
     void hangUp();
     void modemAnswered(const QString &line);
+    void modemDialling();
+    void modemFinished(ModemLink::Outcome outcome, const QString &line);
     void modemFailed(const QString &reason);
     void showCallState(bool calling);
-    void tellUser(const QString &text);
+    void offerDesktop(const QString &why);
+    QString dialDigits() const;
 
+    // Shown when no modem can make the call, so the user is not left with a number and no way to call it.
+    QPushButton *desktopButton;
     ModemLink m_modem;
+    QString m_digits;
+    bool m_callStarted = false;
 };

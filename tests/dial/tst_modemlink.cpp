@@ -3,11 +3,19 @@
 #include "dial/dialer/ModemLink.h"
 
 #include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDesktopServices>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cerrno>
+#include <functional>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -50,6 +58,23 @@ public:
     {
         QVERIFY(::write(m_master, bytes.constData(), bytes.size()) == bytes.size());
     }
+    // More than the terminal holds: written as the program reads, with whileWaiting run in between.
+    bool flood(const QByteArray &bytes, const std::function<void()> &whileWaiting)
+    {
+        QDeadlineTimer deadline(10000);
+        qsizetype done = 0;
+        while (done < bytes.size() && !deadline.hasExpired()) {
+            const ssize_t n
+                = ::write(m_master, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+            if (n > 0)
+                done += n;
+            else if (errno != EAGAIN)
+                return false;
+            QTest::qWait(1);
+            whileWaiting();
+        }
+        return done == bytes.size();
+    }
 
 private:
     int m_master = -1;
@@ -58,29 +83,50 @@ private:
     QByteArray m_received;
 };
 
+const QByteArray dialled = "AT\rATDT0,1234567;\r";
+
+// Waits for the window's "AT", answers it as a modem with echo on, and waits for the dial command.
+void wakeUp(FakeModem &modem)
+{
+    QTRY_COMPARE(modem.received(), QByteArray("AT\r"));
+    modem.answer("AT\r\r\nOK\r\n");
+    QTRY_COMPARE(modem.received(), dialled);
+}
+
 } // namespace
 
 class ModemLinkTest : public QObject
 {
     Q_OBJECT
+public:
+    Q_INVOKABLE void openTel(const QUrl &url) { openedUrls.append(url); }
+
 private slots:
     void dialCommand_data();
     void dialCommand();
     void telUrl_data();
     void telUrl();
-    void dialsAndHangsUp();
     void splitsAnswersIntoLines();
+    void floodedLinkKeepsOnlyALine();
     void windowDialsThroughTheModem();
+    void windowTellsTheOutcome_data();
+    void windowTellsTheOutcome();
+    void windowOffersTheComputersPhone_data();
+    void windowOffersTheComputersPhone();
+    void windowLogStaysBounded();
+
+private:
+    QList<QUrl> openedUrls;
 };
 
 void ModemLinkTest::dialCommand_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QByteArray>("command");
-    QTest::newRow("outside line and pause") << "0,1234567" << QByteArray("ATDT0,1234567\r");
-    QTest::newRow("blanks dropped") << "39 02 1234567" << QByteArray("ATDT39021234567\r");
-    QTest::newRow("star and hash kept") << "*31#0,12" << QByteArray("ATDT*31#0,12\r");
-    QTest::newRow("no command smuggled in") << "12\rATH;+++" << QByteArray("ATDT12\r");
+    QTest::newRow("outside line and pause") << "0,1234567" << QByteArray("ATDT0,1234567;\r");
+    QTest::newRow("blanks dropped") << "39 02 1234567" << QByteArray("ATDT39021234567;\r");
+    QTest::newRow("star and hash kept") << "*31#0,12" << QByteArray("ATDT*31#0,12;\r");
+    QTest::newRow("no command smuggled in") << "12\rATH;+++" << QByteArray("ATDT12;\r");
 }
 
 void ModemLinkTest::dialCommand()
@@ -107,25 +153,6 @@ void ModemLinkTest::telUrl()
     QCOMPARE(::telUrl(number).toString(), url);
 }
 
-void ModemLinkTest::dialsAndHangsUp()
-{
-    FakeModem modem;
-    QVERIFY(!modem.portName().isEmpty());
-    ModemLink link;
-    QVERIFY2(link.open(modem.portName()), qPrintable(link.errorString()));
-    QVERIFY(link.dial("0,1234567"));
-    QTRY_COMPARE(modem.received(), QByteArray("ATDT0,1234567\r"));
-
-    QSignalSpy answers(&link, &ModemLink::answered);
-    modem.answer("\r\nOK\r\n");
-    QTRY_COMPARE(answers.size(), 1);
-    QCOMPARE(answers[0][0].toString(), QString("OK"));
-
-    link.hangUp();
-    QVERIFY(!link.isOpen());
-    QTRY_COMPARE(modem.received(), QByteArray("ATDT0,1234567\rATH\r"));
-}
-
 void ModemLinkTest::splitsAnswersIntoLines()
 {
     FakeModem modem;
@@ -134,14 +161,29 @@ void ModemLinkTest::splitsAnswersIntoLines()
     QSignalSpy answers(&link, &ModemLink::answered);
     // An echo, then result codes arriving in pieces and with either line end.
     modem.answer("ATDT5\r\r\nOK\r\n\r\nNO CAR");
-    QTRY_COMPARE(answers.size(), 2);
+    QTRY_COMPARE(answers.size(), 1);
     modem.answer("RIER\n");
-    QTRY_COMPARE(answers.size(), 3);
-    QCOMPARE(answers[0][0].toString(), QString("ATDT5"));
-    QCOMPARE(answers[1][0].toString(), QString("OK"));
-    QCOMPARE(answers[2][0].toString(), QString("NO CARRIER"));
-    QVERIFY(ModemLink::endsCall(answers[2][0].toString()));
-    QVERIFY(!ModemLink::endsCall(answers[1][0].toString()));
+    QTRY_COMPARE(answers.size(), 2);
+    QCOMPARE(answers[0][0].toString(), QString("OK"));
+    QCOMPARE(answers[1][0].toString(), QString("NO CARRIER"));
+}
+
+void ModemLinkTest::floodedLinkKeepsOnlyALine()
+{
+    FakeModem modem;
+    ModemLink link;
+    QVERIFY(link.open(modem.portName()));
+    QSignalSpy answers(&link, &ModemLink::answered);
+    qsizetype mostHeld = 0;
+    QVERIFY(modem.flood(
+        QByteArray(256 * 1024, 'x'), [&] { mostHeld = std::max(mostHeld, link.bufferedSize()); }));
+    QVERIFY2(mostHeld <= ModemLink::maxLineLength, QByteArray::number(mostHeld));
+
+    // The endless line is dropped whole, and the modem is understood again after its end.
+    modem.answer("xxx\r\nOK\r\n");
+    QTRY_COMPARE(answers.size(), 1);
+    QCOMPARE(answers[0][0].toString(), QString("OK"));
+    QCOMPARE(link.bufferedSize(), 0);
 }
 
 void ModemLinkTest::windowDialsThroughTheModem()
@@ -154,20 +196,123 @@ void ModemLinkTest::windowDialsThroughTheModem()
     window.show();
 
     QTest::mouseClick(window.callButton, Qt::LeftButton);
-    QTRY_COMPARE(modem.received(), QByteArray("ATDT0,1234567\r"));
+    wakeUp(modem);
+    if (QTest::currentTestFailed())
+        return;
     QVERIFY(window.hangUpButton->isEnabled());
     QVERIFY(!window.callButton->isEnabled());
+    modem.answer("\r\nOK\r\n");
+    QTRY_VERIFY(window.statusLabel->text().contains("avviata"));
+    QVERIFY(window.hangUpButton->isEnabled());
 
-    // The modem gives up: the dialer puts the line down and is ready for another call.
+    // The line drops during the call: the dialer puts it down and is ready for another call.
     modem.answer("\r\nNO CARRIER\r\n");
     QTRY_VERIFY(window.callButton->isEnabled());
     QVERIFY(!window.hangUpButton->isEnabled());
-    QTRY_COMPARE(modem.received(), QByteArray("ATDT0,1234567\rATH\r"));
+    QTRY_COMPARE(modem.received(), dialled + "ATH\r");
+    QVERIFY(window.statusLabel->text().contains("NO CARRIER"));
     QVERIFY(window.answerLog->toPlainText().contains("NO CARRIER"));
 
     // The port is remembered for next time.
     DialerWindow again(QString {});
     QCOMPARE(again.chosenPort(), modem.portName());
+}
+
+void ModemLinkTest::windowTellsTheOutcome_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<bool>("started");
+    QTest::newRow("OK") << QByteArray("\r\nOK\r\n") << "avviata" << true;
+    QTest::newRow("CONNECT") << QByteArray("\r\nCONNECT\r\n") << "avviata" << true;
+    QTest::newRow("CONNECT with speed") << QByteArray("\r\nCONNECT 9600/ARQ\r\n") << "avviata" << true;
+    QTest::newRow("RING is no verdict") << QByteArray("\r\nRING\r\n\r\nOK\r\n") << "avviata" << true;
+    QTest::newRow("echo, then BUSY") << QByteArray("ATDT0,1234567;\r\r\nBUSY\r\n") << "occupato" << false;
+    QTest::newRow("NO DIALTONE") << QByteArray("\r\nNO DIALTONE\r\n") << "segnale di linea" << false;
+    QTest::newRow("NO DIAL TONE") << QByteArray("\r\nNO DIAL TONE\r\n") << "segnale di linea" << false;
+    QTest::newRow("NO CARRIER") << QByteArray("\r\nNO CARRIER\r\n") << "perso la linea" << false;
+    QTest::newRow("NO ANSWER") << QByteArray("\r\nNO ANSWER\r\n") << "non risponde" << false;
+    QTest::newRow("ERROR") << QByteArray("\r\nERROR\r\n") << "errore" << false;
+    QTest::newRow("silence") << QByteArray() << "esito" << false;
+}
+
+void ModemLinkTest::windowTellsTheOutcome()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(QString, told);
+    QFETCH(bool, started);
+    FakeModem modem;
+    // Only the silent modem waits for its time-out; the others must never meet theirs.
+    const ModemTimeouts timeouts {
+        std::chrono::minutes(1), answer.isEmpty() ? std::chrono::milliseconds(200) : std::chrono::minutes(1)};
+    DialerWindow window("0,1234567", timeouts);
+    window.portBox->setEditText(modem.portName());
+    window.show();
+    QTest::mouseClick(window.callButton, Qt::LeftButton);
+    wakeUp(modem);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(window.statusLabel->text().contains("compone"));
+
+    modem.answer(answer);
+    QTRY_VERIFY2(window.statusLabel->text().contains(told), qPrintable(window.statusLabel->text()));
+    QCOMPARE(window.hangUpButton->isEnabled(), started);
+    QCOMPARE(window.callButton->isEnabled(), !started);
+    // A modem that answered is there: the computer's phone is not pushed forward.
+    QVERIFY(window.findChild<QPushButton *>("desktopButton")->isHidden());
+    // After a failure the line is put down at once.
+    QTRY_COMPARE(modem.received(), started ? dialled : dialled + "ATH\r");
+}
+
+void ModemLinkTest::windowOffersTheComputersPhone_data()
+{
+    QTest::addColumn<bool>("portExists");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("no modem answers") << true << "Nessun modem risponde";
+    QTest::newRow("port cannot be opened") << false << "Non è possibile aprire";
+}
+
+void ModemLinkTest::windowOffersTheComputersPhone()
+{
+    QFETCH(bool, portExists);
+    QFETCH(QString, told);
+    FakeModem modem;
+    DialerWindow window("02 1234567", ModemTimeouts {std::chrono::milliseconds(200)});
+    window.portBox->setEditText(portExists ? modem.portName() : QString("/nonexistent/ttyS9"));
+    window.show();
+    auto *desktopButton = window.findChild<QPushButton *>("desktopButton");
+    QTest::mouseClick(window.callButton, Qt::LeftButton);
+    QTRY_VERIFY2(window.statusLabel->text().contains(told), qPrintable(window.statusLabel->text()));
+    QVERIFY(window.callButton->isEnabled());
+    QVERIFY(desktopButton->isVisible());
+
+    openedUrls.clear();
+    QDesktopServices::setUrlHandler("tel", this, "openTel");
+    QTest::mouseClick(desktopButton, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("tel");
+    QCOMPARE(openedUrls, QList<QUrl> {QUrl("tel:021234567")});
+    QVERIFY(window.statusLabel->text().contains("passato"));
+
+    // No softphone and no phone paired: the user is told to dial by hand.
+    QTest::mouseClick(desktopButton, Qt::LeftButton);
+    QVERIFY(window.statusLabel->text().contains("a mano"));
+    QVERIFY(window.statusLabel->text().contains("021234567"));
+}
+
+void ModemLinkTest::windowLogStaysBounded()
+{
+    FakeModem modem;
+    // The chatter is no answer to "AT": give it all the time it needs to arrive.
+    DialerWindow window("5", ModemTimeouts {std::chrono::minutes(1)});
+    window.portBox->setEditText(modem.portName());
+    QTest::mouseClick(window.callButton, Qt::LeftButton);
+    QTRY_VERIFY(!modem.received().isEmpty());
+    QByteArray chatter;
+    for (int i = 0; i < 2000; ++i)
+        chatter += "line " + QByteArray::number(i) + "\r\n";
+    QVERIFY(modem.flood(chatter, [] {}));
+    QTRY_VERIFY(window.answerLog->toPlainText().endsWith("line 1999"));
+    QVERIFY(window.answerLog->document()->blockCount() <= 500);
 }
 
 QTEST_MAIN(ModemLinkTest)
