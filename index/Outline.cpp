@@ -216,6 +216,23 @@ void Outline::keyPressEvent(QKeyEvent *event)
         emit lineClicked();
 }
 
+void Outline::mousePressEvent(QMouseEvent *event)
+{
+    QTreeView::mousePressEvent(event);
+    m_selectedAtPress = ListIndex();
+}
+
+void Outline::mouseReleaseEvent(QMouseEvent *event)
+{
+    const std::optional<int> selectedAtPress = std::exchange(m_selectedAtPress, std::nullopt);
+    QTreeView::mouseReleaseEvent(event);
+    // Pressed on one line and released on another, the view has moved the selection while the
+    // button was down but reports no click: the line the user ended on is chosen all the same.
+    const int selected = ListIndex();
+    if (event->button() == Qt::LeftButton && selectedAtPress && selected >= 0 && selected != *selectedAtPress)
+        emit lineClicked();
+}
+
 void Outline::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();

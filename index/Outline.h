@@ -4,6 +4,8 @@
 
 #include <QTreeView>
 
+#include <optional>
+
 class OutlineModel;
 
 class Outline : public QTreeView
@@ -72,6 +74,8 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void beginBatch();
@@ -86,5 +90,7 @@ private:
     bool m_showingFlags = false;
     // Inside a batch the view is being reset: the line to select once it is told.
     int m_pendingLine = -1;
+    // The line selected once the mouse button went down (-1: none); empty outside a press.
+    std::optional<int> m_selectedAtPress;
     quint64 m_revision = 0;
 };

@@ -141,6 +141,17 @@ void TestPhoneIndex::choosingALineShowsTheContact()
     tree.setListIndex(0);
     f->phone->Outline1_Click();
     QCOMPARE(f->phone->tLName->text(), QStringLiteral("D'Angelo"));
+
+    // Pressed on one line and released on another: the card follows the line left selected.
+    tree.setExpand(tree.findLine(QStringLiteral("B")), true);
+    const QRect from = tree.visualRect(tree.model()->index(0, 0, tree.model()->index(3, 0)));
+    const QRect to = tree.visualRect(tree.model()->index(0, 0, tree.model()->index(1, 0)));
+    QVERIFY(from.isValid() && to.isValid());
+    QTest::mousePress(tree.viewport(), Qt::LeftButton, {}, from.center());
+    QTest::mouseMove(tree.viewport(), to.center());
+    QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, to.center());
+    QCOMPARE(tree.List(tree.ListIndex()), QStringLiteral("Bianchi, Anna"));
+    QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("Bianchi, Anna"));
 }
 
 void TestPhoneIndex::equalNamesShowTheFirst()
