@@ -5,13 +5,15 @@
 #include "index/Outline.h"
 #include "platform/Platform.h"
 #include "search/SearchState.h"
+#include "search/SearchText.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
-#include <QLayout>
+#include <QResizeEvent>
+#include <QSettings>
 #include <QMenu>
 #include <QToolButton>
 
@@ -27,7 +29,7 @@ Phone::Phone(Platform &platform, ContactStore &store, QString programDir, QWidge
     buildControls();
     buildMenus();
     connectHandlers();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    resize(sizeHint());
     qApp->installEventFilter(this);
 }
 
@@ -84,8 +86,35 @@ void Phone::connectHandlers()
     connect(FileAbout, &QAction::triggered, this, &Phone::FileAbout_Click);
 }
 
+void Phone::rememberIn(QSettings *settings)
+{
+    m_memory = settings;
+    if (!m_memory)
+        return;
+    m_placeRemembered = restoreGeometry(m_memory->value(QStringLiteral("window/geometry")).toByteArray());
+    m_rememberedContact = m_memory->value(QStringLiteral("window/contact")).toLongLong();
+}
+
+void Phone::rememberWindow()
+{
+    if (!m_memory)
+        return;
+    m_memory->setValue(QStringLiteral("window/geometry"), saveGeometry());
+    m_memory->setValue(QStringLiteral("window/contact"), Data1->currentId());
+    m_memory->sync();
+}
+
+void Phone::showRememberedContact()
+{
+    // Only when the start-up search left the whole agenda: its hits come first.
+    if (m_rememberedContact != 0 && windowTitle() == wholeAgendaCaption())
+        Data1->FindFirst(ById{m_rememberedContact});
+}
+
 void Phone::centreWindow()
 {
+    if (m_placeRemembered || isMaximized())
+        return;
     const QSize screen = m_platform.screenSize();
     const QSize outer = frameGeometry().size();
     move(static_cast<int>((screen.width() - outer.width()) / 2.0),
@@ -123,14 +152,17 @@ void Phone::Form_Load()
     if (!FormLoaded) {
         FormLoaded = true;
         BtnCerca_Click();
+        showRememberedContact();
     }
 }
 
 void Phone::BtnFine_Click()
 {
-    if (!FileNuovo->isEnabled())
-        FileAggiorna_Click();
+    // A refused save (a name to correct) keeps the program open with the card as typed.
+    if (!saveBeforeLeaving())
+        return;
     m_ending = true;
+    rememberWindow();
     m_platform.endProgram();
 }
 
@@ -143,9 +175,13 @@ void Phone::closeEvent(QCloseEvent *event)
 {
     if (!m_ending) {
         // The title bar's close box: the data control has its closing validation, then the
-        // program ends with every window of it.
-        Data1->closeValidation();
+        // program ends with every window of it, unless a refused save keeps the card as typed.
+        if (!Data1->closeValidation() || hasPendingEdit()) {
+            event->ignore();
+            return;
+        }
         m_ending = true;
+        rememberWindow();
         m_platform.endProgram();
     }
     event->accept();
@@ -173,6 +209,8 @@ void Phone::FileCopia_Click()
 
 bool Phone::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Resize && watched == centralWidget())
+        layOutClient(static_cast<QResizeEvent *>(event)->size());
     if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType()
         && static_cast<QWidget *>(watched)->window() == this) {
         // A box would take Ctrl+C, Ctrl+A and the like for itself; the menu's shortcuts come first.
@@ -182,12 +220,6 @@ bool Phone::eventFilter(QObject *watched, QEvent *event)
             if (!action->shortcut().isEmpty() && action->shortcut() == pressed)
                 return true;
         }
-    }
-    if (event->type() == QEvent::FocusOut) {
-        if (watched == tLName)
-            tLName_LostFocus();
-        else if (watched == tFName)
-            tFName_LostFocus();
     }
     return QMainWindow::eventFilter(watched, event);
 }

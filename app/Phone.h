@@ -8,9 +8,12 @@
 #include "search/SearchEngine.h"
 
 #include <QMainWindow>
+#include <QRect>
 
 #include <array>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class ClickLabel;
 class ContactStore;
@@ -20,7 +23,11 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QSettings;
 class QToolButton;
+
+// The client area as designed: the window opens at this size and is never made smaller.
+inline constexpr QSize DesignClientSize(591, 446);
 
 class Phone : public QMainWindow
 {
@@ -32,6 +39,9 @@ public:
 
     // The load routine: run when the program starts and again to reload the whole agenda.
     void Form_Load();
+    // Keeps the window's size and place and the contact shown from one run to the next in
+    // settings; the remembered place is taken at once.
+    void rememberIn(QSettings *settings);
 
     // Toolbar
     QToolButton *cNew;
@@ -134,8 +144,6 @@ public:
     void cDelete_Click();
     void Data1_Validate(int &action, bool &save);
     void markChanged();
-    void tLName_LostFocus();
-    void tFName_LostFocus();
     void setBrowsingState();
     void setChangedState();
     // True while the card holds changes that are not saved yet.
@@ -181,12 +189,22 @@ private:
     void createCasaInstances();
     void connectHandlers();
     void centreWindow();
+    void layOutClient(QSize size);
+    void rememberWindow();
+    void showRememberedContact();
+    void beginNewRecordKeepingTypedText();
 
     Platform &m_platform;
     ContactStore &m_store;
     QString m_programDir;
     bool m_ending = false;
+    QSettings *m_memory = nullptr;
+    // The window stands where the user left it last time: loads no longer centre it.
+    bool m_placeRemembered = false;
+    qint64 m_rememberedContact = 0;
     SearchEngine m_search;
+    // The client area's controls with their places at the design's size.
+    std::vector<std::pair<QWidget *, QRect>> m_designGeometry;
     // The rows the tree was last filled from as the whole agenda, and the tree's revision then.
     ContactStore::IndexRows m_outlineRows;
     quint64 m_outlineRevision = 0;

@@ -6,8 +6,8 @@
 
 void Phone::BtnChiama_Click()
 {
-    if (!FileNuovo->isEnabled())
-        FileAggiorna_Click();
+    if (!saveBeforeLeaving())
+        return;
     FileChiama_Click();
 }
 

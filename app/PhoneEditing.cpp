@@ -7,6 +7,8 @@
 #include "platform/Platform.h"
 
 #include <QAction>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QToolButton>
 
 namespace {
@@ -53,7 +55,45 @@ bool Phone::saveBeforeLeaving()
 
 void Phone::markChanged()
 {
+    // An empty agenda has no record to hold what is typed: the first keystroke begins a new one,
+    // as "Nuovo" would, so the save flow has somewhere to store it.
+    if (!Data1->hasCurrent() && Data1->editMode() == EditMode::None)
+        beginNewRecordKeepingTypedText();
     setChangedState();
+}
+
+void Phone::beginNewRecordKeepingTypedText()
+{
+    // Beginning a record empties the boxes: put back what the user typed, where the cursor was.
+    struct Typed
+    {
+        BoundBox *box;
+        QString text;
+        int cursor;
+    };
+    std::vector<Typed> typed;
+    for (BoundLineEdit *edit : findChildren<BoundLineEdit *>()) {
+        if (edit->isDataChanged())
+            typed.push_back({edit, edit->text(), edit->cursorPosition()});
+    }
+    for (BoundTextEdit *edit : findChildren<BoundTextEdit *>()) {
+        if (edit->isDataChanged())
+            typed.push_back({edit, edit->boxText(), edit->textCursor().position()});
+    }
+    if (!Data1->AddNew())
+        return;
+    for (const Typed &entry : typed) {
+        entry.box->setBoxText(entry.text);
+        entry.box->setDataChanged(true);
+        if (auto *line = dynamic_cast<BoundLineEdit *>(entry.box)) {
+            line->setCursorPosition(entry.cursor);
+        } else if (auto *text = dynamic_cast<BoundTextEdit *>(entry.box)) {
+            QTextCursor cursor = text->textCursor();
+            cursor.setPosition(std::min<int>(entry.cursor, static_cast<int>(text->document()->characterCount()) - 1));
+            text->setTextCursor(cursor);
+        }
+    }
+    Data1->setCaption(QStringLiteral("Nuovo Record"));
 }
 
 void Phone::cNew_Click()
@@ -72,10 +112,6 @@ void Phone::cNew_Click()
 
 void Phone::cUpdate_Click()
 {
-    // Names are cleaned as leaving their boxes would: the save may come while the focus is still in one.
-    tLName_LostFocus();
-    tFName_LostFocus();
-
     const QString firstName = tFName->text();
     const QString lastName = tLName->text();
     if (!firstName.isEmpty() && !nameStartAccepted(firstName)) {
@@ -150,8 +186,13 @@ void Phone::Data1_Validate(int &action, bool &save)
     case DataAction::Close:
         if (save) {
             cUpdate_Click();
-            // The save flow has had its say; nothing more is written on the way out.
-            save = false;
+            if (hasPendingEdit()) {
+                // The save was refused (a name to correct): the window stays with the card as typed.
+                action = DataAction::Cancel;
+            } else {
+                // The save flow has had its say; nothing more is written on the way out.
+                save = false;
+            }
         }
         break;
     default:
@@ -171,8 +212,10 @@ void Phone::cDelete_Click()
     const QString name = Data1->field(Field::LastName).value_or(QString()) + QStringLiteral(", ")
         + Data1->field(Field::FirstName).value_or(QString());
     const int selected = Outline1->ListIndex();
-    const bool contactLineSelected = selected >= 0 && Outline1->Indent(selected) == 2;
-    if (!contactLineSelected && selected >= 0)
+    // Only the shown contact's own line goes: a selected line of another contact is left alone.
+    const bool contactLineSelected
+        = selected >= 0 && Outline1->Indent(selected) == 2 && Outline1->List(selected) == name;
+    if (!contactLineSelected && selected >= 0 && Outline1->Indent(selected) == 1)
         Outline1->setExpand(selected, true);
 
     // The record goes first: when the store refuses, the tree still shows it.
@@ -182,13 +225,8 @@ void Phone::cDelete_Click()
     }
     if (contactLineSelected) {
         Outline1->RemoveItem(selected);
-    } else if (selected >= 0) {
-        for (int line = selected; line < Outline1->ListCount(); ++line) {
-            if (Outline1->List(line) == name) {
-                Outline1->RemoveItem(line);
-                break;
-            }
-        }
+    } else if (const int line = Outline1->findLine(name); line >= 0) {
+        Outline1->RemoveItem(line);
     }
     Data1->MoveNext();
     if (Data1->isEOF())
@@ -199,17 +237,4 @@ void Phone::cDelete_Click()
 void Phone::FileCancella_Click()
 {
     cDelete_Click();
-}
-
-void Phone::tLName_LostFocus()
-{
-    // Written straight into the box: this is no edit of the user's and marks nothing.
-    if (tLName->text().contains(QLatin1Char('\'')))
-        tLName->setText(withoutApostrophes(tLName->text()));
-}
-
-void Phone::tFName_LostFocus()
-{
-    if (tFName->text().contains(QLatin1Char('\'')))
-        tFName->setText(withoutApostrophes(tFName->text()));
 }

@@ -5,6 +5,7 @@
 #include "index/Outline.h"
 #include "index/SplitField.h"
 #include "platform/Platform.h"
+#include "search/SearchText.h"
 
 #include <QAction>
 
@@ -46,6 +47,7 @@ void Phone::RefreshAgenda()
         IndexRs = Data1->Clone();
         Outline1->deselect();
         Outline1->scrollToTop();
+        setWindowTitle(wholeAgendaCaption());
     } else {
         FillOutline();
     }
@@ -86,6 +88,8 @@ void Phone::FillOutline()
     }
     m_outlineRows = IndexRs->sharedRows();
     m_outlineRevision = Outline1->revision();
+    // The title names what the tree shows: from here on, the whole agenda.
+    setWindowTitle(wholeAgendaCaption());
 }
 
 void Phone::OutlineCollapseAll()
@@ -98,13 +102,12 @@ void Phone::OutlineCollapseAll()
 
 void Phone::Outline1_Click()
 {
-    if (!FileNuovo->isEnabled()) {
+    if (hasPendingEdit()) {
         // The save rebuilds the tree: find the chosen line again afterwards.
         const int chosen = Outline1->ListIndex();
         const QString chosenText = chosen >= 0 ? Outline1->List(chosen) : QString();
-        FileAggiorna_Click();
         // A save that was refused (a name to correct) keeps the card and its typed values.
-        if (!FileNuovo->isEnabled())
+        if (!saveBeforeLeaving())
             return;
         const int again = Outline1->findLine(chosenText);
         if (again >= 0)
@@ -161,14 +164,19 @@ void Phone::Data1_Reposition()
     const FieldValue firstName = Data1->field(Field::FirstName);
     if (!lastName || !firstName) {
         Data1->setCaption(QString());
+        Outline1->deselect();
         return;
     }
     const QString name = *lastName + QStringLiteral(", ") + *firstName;
     Data1->setCaption(name);
 
     const int line = Outline1->findLine(name);
-    if (line < 0)
+    if (line < 0) {
+        // The contact is not among the lines (a search shows only its hits): another contact's
+        // line must not stay selected, or a delete would take that line away.
+        Outline1->deselect();
         return;
+    }
     Outline1->setListIndex(line);
     if (!Outline1->IsItemVisible(line)) {
         const QString letter = Outline1->FullPath(line).left(1);

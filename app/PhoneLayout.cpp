@@ -84,7 +84,9 @@ void Phone::buildControls()
 {
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("PhoneClient"));
-    client->setFixedSize(591, 446);
+    // The design's size is the first and smallest one; the index tree takes whatever is added.
+    client->setMinimumSize(DesignClientSize);
+    client->resize(DesignClientSize);
     setBackground(client, WindowGrey);
     setCentralWidget(client);
 
@@ -209,6 +211,27 @@ void Phone::buildControls()
                         Command3d1, Command3d3, tHomepage, Command1, Command2};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+
+    for (QWidget *child : client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        m_designGeometry.push_back({child, child->geometry()});
+}
+
+void Phone::layOutClient(QSize size)
+{
+    // The tree grows both ways; the card and everything beside it keep their layout and move
+    // with the window's right edge; the toolbar stays where it is, its line runs the full width.
+    const int wider = std::max(0, size.width() - DesignClientSize.width());
+    const int taller = std::max(0, size.height() - DesignClientSize.height());
+    constexpr int BelowToolbar = 66;
+    constexpr int BesideTree = 195;
+    for (const auto &[widget, design] : m_designGeometry) {
+        if (widget == Outline1)
+            widget->setGeometry(design.adjusted(0, 0, wider, taller));
+        else if (design.top() < BelowToolbar && design.width() >= DesignClientSize.width())
+            widget->setGeometry(design.adjusted(0, 0, wider, 0));
+        else if (design.top() >= BelowToolbar && design.left() >= BesideTree)
+            widget->setGeometry(design.translated(wider, 0));
+    }
 }
 
 void Phone::createCasaInstances()

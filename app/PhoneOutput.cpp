@@ -123,8 +123,9 @@ void Phone::FileStampaAgenda_Click()
     if (answer.isEmpty())
         return;
     const QString selection = letterSelection(answer);
-    // The move writes the shown contact's pending changes, as any move does, before they are read.
-    if (!Data1->MoveFirst())
+    // Pending changes go through the save flow, with its question and its checks, before the walk
+    // moves the data control; a refused save stops the printout.
+    if (!saveBeforeLeaving() || !Data1->MoveFirst())
         return;
 
     std::vector<ContactRecord> contacts;

@@ -11,12 +11,9 @@
 
 void Phone::BtnCerca_Click()
 {
-    if (!FileNuovo->isEnabled()) {
-        FileAggiorna_Click();
-        // A refused save keeps the card as typed: reloading the agenda now would throw it away.
-        if (!FileNuovo->isEnabled())
-            return;
-    }
+    // A refused save keeps the card as typed: reloading the agenda now would throw it away.
+    if (!saveBeforeLeaving())
+        return;
     // The table is read for the search while the user types.
     m_search.prepare(*Data1->recordset());
     askSearchArgument(m_platform, this);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QSettings>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
@@ -42,6 +43,8 @@ int main(int argc, char *argv[])
         return 1;
 
     Phone phone(platform, *store, programDir);
+    QSettings memory;
+    phone.rememberIn(&memory);
     instance.setWindow(&phone);
     phone.Form_Load();
     phone.show();

@@ -11,6 +11,7 @@ DataControl::DataControl(Platform &platform, QWidget *parent)
     : QWidget(parent)
     , m_platform(platform)
     , m_caption(new QLabel(this))
+    , m_position(new QLabel(this))
     , m_first(new QToolButton(this))
     , m_previous(new QToolButton(this))
     , m_next(new QToolButton(this))
@@ -48,6 +49,11 @@ DataControl::DataControl(Platform &platform, QWidget *parent)
     layout->addWidget(m_first);
     layout->addWidget(m_previous);
     layout->addWidget(m_caption, 1);
+    m_position->setObjectName(QStringLiteral("Data1_position"));
+    m_position->setAlignment(Qt::AlignCenter);
+    m_position->setContentsMargins(4, 0, 4, 0);
+    m_position->setFrameShape(QFrame::StyledPanel);
+    layout->addWidget(m_position);
     layout->addWidget(m_next);
     layout->addWidget(m_last);
 
@@ -82,8 +88,11 @@ void DataControl::setCaption(const QString &caption)
 
 void DataControl::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::EnabledChange)
-        m_caption->setEnabled(true); // the caption stays readable while the buttons are off
+    if (event->type() == QEvent::EnabledChange) {
+        // The caption and the position stay readable while the buttons are off.
+        m_caption->setEnabled(true);
+        m_position->setEnabled(true);
+    }
     QWidget::changeEvent(event);
 }
 
@@ -193,7 +202,16 @@ void DataControl::fillBoxes()
 void DataControl::repositioned()
 {
     fillBoxes();
+    showPosition();
     emit Reposition();
+}
+
+void DataControl::showPosition()
+{
+    const bool shown = m_recordset && m_recordset->hasCurrent() && m_recordset->editMode() != EditMode::Adding;
+    m_position->setText(shown ? QStringLiteral("%1 di %2").arg(m_recordset->position() + 1).arg(m_recordset->recordCount())
+                              : QString());
+    m_position->setVisible(shown);
 }
 
 bool DataControl::Refresh()
@@ -318,7 +336,7 @@ void DataControl::UpdateControls()
     fillBoxes();
 }
 
-void DataControl::closeValidation()
+bool DataControl::closeValidation()
 {
-    validate(DataAction::Close);
+    return !m_recordset || validate(DataAction::Close);
 }

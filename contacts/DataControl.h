@@ -62,8 +62,9 @@ public:
     bool Delete();
     // Puts the current record's stored values back into the bound boxes.
     void UpdateControls();
-    // The data source is about to close: the validate handler gets its last word.
-    void closeValidation();
+    // The data source is about to close: the validate handler gets its last word. False when it
+    // cancelled the close.
+    bool closeValidation();
 
     EditMode editMode() const { return m_recordset ? m_recordset->editMode() : EditMode::None; }
     bool isEOF() const { return !m_recordset || m_recordset->isEOF(); }
@@ -101,6 +102,7 @@ private:
     void fillBox(const Binding &binding);
     void fillBoxes();
     void repositioned();
+    void showPosition();
     void reportFailure(const QString &reason);
 
     Platform &m_platform;
@@ -110,6 +112,8 @@ private:
     ValidateHandler m_validate;
     QString m_lastError;
     QLabel *m_caption;
+    // Where the current record stands in the record source: "3 di 2008".
+    QLabel *m_position;
     QToolButton *m_first;
     QToolButton *m_previous;
     QToolButton *m_next;

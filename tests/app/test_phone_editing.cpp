@@ -30,14 +30,16 @@ private slots:
     void deleteOnAnEmptyTableAsksNothing();
     void onlyTheUsersEditsMark_data();
     void onlyTheUsersEditsMark();
-    void nameCleaning_data();
-    void nameCleaning();
+    void namesKeepTheirApostrophes();
+    void firstContactOnAnEmptyAgenda();
     void largeIdsAreRemembered();
     void refusedWriteKeepsWhatWasTyped();
     void repaintStartsNothing();
     void exitSavesPendingChangesFirst();
     void closeBoxValidatesPendingChanges();
-    void treeClickWithARefusedSaveStays();
+    void leavingWithARefusedSaveStays_data();
+    void leavingWithARefusedSaveStays();
+    void agendaPrintoutAsksBeforeItWrites();
 
 private:
     bool changed() const { return !f->phone->FileNuovo->isEnabled(); }
@@ -266,27 +268,38 @@ void TestPhoneEditing::onlyTheUsersEditsMark()
     QCOMPARE(changed(), marks);
 }
 
-void TestPhoneEditing::nameCleaning_data()
+void TestPhoneEditing::namesKeepTheirApostrophes()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("cleaned");
-    QTest::newRow("apostrophe") << "D'Amico" << "DAmico";
-    QTest::newRow("two apostrophes alone") << "''" << "";
-    QTest::newRow("none") << "Rossi" << "Rossi";
+    f->load();
+    f->phone->cNew_Click();
+    typeInto(f->phone->tLName, QStringLiteral("D'Amico"));
+    typeInto(f->phone->tFName, QStringLiteral("Dell'Acqua"));
+    f->phone->tCountry->setFocus();
+    QCOMPARE(f->phone->tLName->text(), QStringLiteral("D'Amico"));
+    f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
+    f->phone->cUpdate_Click();
+    QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("D'Amico, Dell'Acqua"));
+    QVERIFY(f->phone->Outline1->findLine(QStringLiteral("D'Amico, Dell'Acqua")) >= 0);
 }
 
-void TestPhoneEditing::nameCleaning()
+void TestPhoneEditing::firstContactOnAnEmptyAgenda()
 {
-    QFETCH(QString, typed);
-    QFETCH(QString, cleaned);
     f->load();
-    f->phone->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(f->phone.get()));
-    f->phone->tLName->setFocus();
-    f->phone->tLName->setText(typed); // no key press: nothing is marked
-    f->phone->tFName->setFocus();
-    QTRY_COMPARE(f->phone->tLName->text(), cleaned);
+    QVERIFY(!f->phone->Data1->hasCurrent());
+    typeInto(f->phone->tLName, QStringLiteral("Rossi"));
+    QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("Nuovo Record"));
+    QCOMPARE(f->phone->tLName->text(), QStringLiteral("Rossi"));
+    typeInto(f->phone->tFName, QStringLiteral("Mario"));
+    typeInto(f->phone->tPhone[0], QStringLiteral("02 1234567"));
+    QVERIFY(changed());
+    f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
+    f->phone->cUpdate_Click();
+    QCOMPARE(f->platform.messages.size(), 1); // the question, no failure
+    QCOMPARE(f->test.store().count(), 1);
     QVERIFY(!changed());
+    QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("Rossi, Mario"));
+    QCOMPARE(f->phone->tPhone[0]->text(), QStringLiteral("02 1234567"));
+    QVERIFY(f->phone->Outline1->findLine(QStringLiteral("Rossi, Mario")) >= 0);
 }
 
 void TestPhoneEditing::largeIdsAreRemembered()
@@ -366,21 +379,69 @@ void TestPhoneEditing::closeBoxValidatesPendingChanges()
     QCOMPARE(f->test.store().read(id)->text(Field::FirstName), QStringLiteral("Annamaria"));
 }
 
-void TestPhoneEditing::treeClickWithARefusedSaveStays()
+void TestPhoneEditing::leavingWithARefusedSaveStays_data()
 {
-    f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Anna"));
+    QTest::addColumn<QString>("path");
+    for (const char *path : {"tree click", "search", "agenda printout", "dial button", "exit button", "Esci",
+                             "close box"})
+        QTest::newRow(path) << QString::fromLatin1(path);
+}
+
+void TestPhoneEditing::leavingWithARefusedSaveStays()
+{
+    QFETCH(QString, path);
+    const qint64 id = f->test.add(QStringLiteral("Agostini"), QStringLiteral("Anna"));
     f->test.add(QStringLiteral("Verdi"), QStringLiteral("Luca"));
     f->load();
-    f->phone->tFName->clear();
-    typeInto(f->phone->tFName, QStringLiteral("1"));
-    Outline &tree = *f->phone->Outline1;
-    tree.setExpand(tree.findLine(QStringLiteral("V")), true);
-    tree.setListIndex(tree.findLine(QStringLiteral("Verdi, Luca")));
-    f->phone->Outline1_Click();
-    QCOMPARE(f->platform.messages.size(), 1);
-    QCOMPARE(f->phone->tLName->text(), QStringLiteral("Bianchi"));
-    QCOMPARE(f->phone->tFName->text(), QStringLiteral("1"));
+    // The first name typed away: the save flow must refuse the record, whoever runs it.
+    QTest::keyClick(f->phone->tFName, Qt::Key_End);
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(f->phone->tFName, Qt::Key_Backspace);
     QVERIFY(changed());
+    f->platform.inputAnswers.enqueue(QStringLiteral("*"));
+    const qsizetype forms = f->platform.modalForms.size();
+    if (path == "tree click") {
+        Outline &tree = *f->phone->Outline1;
+        tree.setExpand(tree.findLine(QStringLiteral("V")), true);
+        tree.setListIndex(tree.findLine(QStringLiteral("Verdi, Luca")));
+        f->phone->Outline1_Click();
+    } else if (path == "search") {
+        f->phone->BtnCerca_Click();
+    } else if (path == "agenda printout") {
+        f->phone->FileStampaAgenda_Click();
+    } else if (path == "dial button") {
+        f->phone->BtnChiama_Click();
+    } else if (path == "exit button") {
+        f->phone->BtnFine_Click();
+    } else if (path == "Esci") {
+        f->phone->FileEsci->trigger();
+    } else {
+        QVERIFY(!f->phone->close());
+    }
+    QCOMPARE(f->platform.messages.last().text, QStringLiteral("Il cognome ed il nome devono essere riempiti!"));
+    QVERIFY(changed());
+    QCOMPARE(f->phone->tLName->text(), QStringLiteral("Agostini"));
+    QVERIFY(f->phone->tFName->text().isEmpty());
+    QCOMPARE(f->test.store().read(id)->text(Field::FirstName), QStringLiteral("Anna"));
+    QVERIFY(!f->platform.programEnded);
+    QVERIFY(f->platform.printJobs.isEmpty());
+    QCOMPARE(f->platform.modalForms.size(), forms);
+    QVERIFY(!f->phone->findChild<QWidget *>(QStringLiteral("Form1")));
+}
+
+void TestPhoneEditing::agendaPrintoutAsksBeforeItWrites()
+{
+    const qint64 id = f->test.add(QStringLiteral("Agostini"), QStringLiteral("Anna"));
+    f->load();
+    QTest::keyClick(f->phone->tFName, Qt::Key_End);
+    typeInto(f->phone->tFName, QStringLiteral("lisa"));
+    f->platform.inputAnswers.enqueue(QStringLiteral("*"));
+    f->platform.messageAnswers.enqueue(MessageAnswer::No);
+    f->phone->FileStampaAgenda_Click();
+    QCOMPARE(f->platform.messages.first().text, QStringLiteral("Vuoi salvare le modifiche apportate?"));
+    QCOMPARE(f->test.store().read(id)->text(Field::FirstName), QStringLiteral("Anna"));
+    QCOMPARE(f->platform.printJobs.size(), 1);
+    QVERIFY(!changed());
 }
 
 QTEST_MAIN(TestPhoneEditing)

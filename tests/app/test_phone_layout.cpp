@@ -2,6 +2,7 @@
 // order, the menus and their shortcuts, and the state every load leaves behind.
 #include "PhoneFixture.h"
 
+#include "index/Outline.h"
 #include "search/SearchState.h"
 
 #include <QAbstractButton>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 
 class TestPhoneLayout : public QObject
 {
@@ -18,7 +20,8 @@ private slots:
     void init();
     void controlsStandAtTheirPlaces_data();
     void controlsStandAtTheirPlaces();
-    void clientAreaIsFixed();
+    void windowGrowsAroundTheCard();
+    void windowRemembersItsPlaceAndContact();
     void tabOrderFollowsTheDesign();
     void menuItems_data();
     void menuItems();
@@ -108,15 +111,57 @@ void TestPhoneLayout::controlsStandAtTheirPlaces()
         QCOMPARE(label->text(), caption);
 }
 
-void TestPhoneLayout::clientAreaIsFixed()
+void TestPhoneLayout::windowGrowsAroundTheCard()
 {
-    QWidget *client = f->phone->centralWidget();
+    Phone &p = *f->phone;
+    QWidget *client = p.centralWidget();
     QCOMPARE(client->size(), QSize(591, 446));
-    QCOMPARE(f->phone->minimumSize(), f->phone->maximumSize());
     // The design's caption; the start-up search then names what is shown.
     Phone fresh(f->platform, f->test.store(), f->test.directory());
     QCOMPARE(fresh.windowTitle(), QStringLiteral("Rubrello"));
-    QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
+    QCOMPARE(p.windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
+
+    const QRect tree = p.Outline1->geometry();
+    const QRect card = p.Picture1->geometry();
+    const QRect casa = p.Command3d1->geometry();
+    const QRect exit = p.BtnFine->geometry();
+    p.resize(p.size() + QSize(200, 150));
+    QTRY_COMPARE(client->size(), QSize(791, 596));
+    QCOMPARE(p.Outline1->geometry(), tree.adjusted(0, 0, 200, 150));
+    QCOMPARE(p.Picture1->geometry(), card.translated(200, 0));
+    QCOMPARE(p.Command3d1->geometry(), casa.translated(200, 0));
+    QCOMPARE(p.BtnFine->geometry(), exit);
+    // Never smaller than designed.
+    p.resize(300, 200);
+    QTRY_COMPARE(client->size(), QSize(591, 446));
+    QCOMPARE(p.Outline1->geometry(), tree);
+}
+
+void TestPhoneLayout::windowRemembersItsPlaceAndContact()
+{
+    f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Anna"));
+    const qint64 verdi = f->test.add(QStringLiteral("Verdi"), QStringLiteral("Luca"));
+    f->test.add(QStringLiteral("Zanna"), QStringLiteral("Ugo"));
+    QSettings memory(f->test.directory() + QStringLiteral("/memory.ini"), QSettings::IniFormat);
+    {
+        Phone first(f->platform, f->test.store(), f->test.directory());
+        first.rememberIn(&memory);
+        first.Form_Load();
+        first.show();
+        QCOMPARE(first.findChild<QLabel *>(QStringLiteral("Data1_position"))->text(), QStringLiteral("1 di 3"));
+        first.Data1->FindFirst(ById{verdi});
+        QCOMPARE(first.findChild<QLabel *>(QStringLiteral("Data1_position"))->text(), QStringLiteral("2 di 3"));
+        first.resize(first.size() + QSize(120, 80));
+        QTRY_COMPARE(first.centralWidget()->width(), 591 + 120);
+        first.BtnFine_Click();
+    }
+    Phone second(f->platform, f->test.store(), f->test.directory());
+    second.rememberIn(&memory);
+    second.Form_Load();
+    second.show();
+    QTRY_COMPARE(second.centralWidget()->size(), QSize(591 + 120, 446 + 80));
+    QCOMPARE(second.Data1->currentId(), verdi);
+    QCOMPARE(second.Data1->Caption(), QStringLiteral("Verdi, Luca"));
 }
 
 void TestPhoneLayout::tabOrderFollowsTheDesign()

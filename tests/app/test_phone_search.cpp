@@ -43,7 +43,9 @@ private slots:
     void noHitShowsTheWholeAgenda();
     void starShowsTheWholeAgenda();
     void pendingChangesAreSavedBeforeTheDialog();
-    void refusedSaveKeepsTheCard();
+    void titleNamesWhatTheTreeShows_data();
+    void titleNamesWhatTheTreeShows();
+    void contactOutsideTheHitsSelectsNoLine();
 
 private:
     std::unique_ptr<PhoneFixture> f;
@@ -131,16 +133,45 @@ void TestPhoneSearch::pendingChangesAreSavedBeforeTheDialog()
     QCOMPARE(treeLines(*f->phone->Outline1), (QStringList{"V", "verdi, Lucano"}));
 }
 
-void TestPhoneSearch::refusedSaveKeepsTheCard()
+void TestPhoneSearch::titleNamesWhatTheTreeShows_data()
 {
+    QTest::addColumn<QString>("after");
+    QTest::newRow("save") << "save";
+    QTest::newRow("agenda printout") << "agenda printout";
+}
+
+void TestPhoneSearch::titleNamesWhatTheTreeShows()
+{
+    QFETCH(QString, after);
+    f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("rossi")));
     f->load();
-    f->phone->tFName->clear();
-    QTest::keyClicks(f->phone->tFName, QStringLiteral("1x"));
-    const int dialogs = f->platform.modalForms.size();
-    f->phone->BtnCerca_Click();
-    QCOMPARE(f->platform.messages.value(0).text, QStringLiteral("Primo carattere del nome non Ammesso"));
-    QCOMPARE(f->platform.modalForms.size(), dialogs);
-    QCOMPARE(f->phone->tFName->text(), QStringLiteral("1x"));
+    if (after == "save") {
+        QTest::keyClick(f->phone->tFName, Qt::Key_End);
+        QTest::keyClicks(f->phone->tFName, QStringLiteral("lisa"));
+        f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
+        f->phone->cUpdate_Click();
+    } else {
+        f->platform.inputAnswers.enqueue(QStringLiteral("*"));
+        f->phone->FileStampaAgenda_Click();
+    }
+    QCOMPARE(f->phone->Outline1->ListCount(), 26 + 4);
+    QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
+}
+
+void TestPhoneSearch::contactOutsideTheHitsSelectsNoLine()
+{
+    f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("rossi")));
+    f->load();
+    const QStringList hits = treeLines(*f->phone->Outline1);
+    // Neri, Ugo holds no "rossi": moving to him must not leave Bianchi's line selected.
+    f->phone->Data1->FindFirst(ByName{QStringLiteral("Neri"), QStringLiteral("Ugo")});
+    QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("Neri, Ugo"));
+    QCOMPARE(f->phone->Outline1->ListIndex(), -1);
+    // Deleting him takes no hit's line away.
+    f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
+    f->phone->cDelete_Click();
+    QCOMPARE(treeLines(*f->phone->Outline1), hits);
+    QCOMPARE(f->test.store().count(), 3);
 }
 
 QTEST_MAIN(TestPhoneSearch)

@@ -17,5 +17,5 @@ wait_gone '^Rubrello 2000$'
 keys "$MAIN" alt+u
 wait_exit || fail "the program ended with an error"
 row=$(sql "select LastName || '|' || FirstName || '|' || Azienda from PhoneList")
-[[ "$row" == "DAmico|Nicolò|Trattoria Nicolò" ]] || fail "the store holds '$row'"
+[[ "$row" == "D'Amico|Nicolò|Trattoria Nicolò" ]] || fail "the store holds '$row'"
 echo "e2e_create_contact: passed"

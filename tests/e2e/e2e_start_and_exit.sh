@@ -1,11 +1,12 @@
-# A new user starts the program in an empty folder: the store is created, the search dialog opens
-# first, then the window; the exit button ends it. Contacts added by another program are there at
-# the next start.
+# A new user starts the program in an empty folder: the store is created in the user's data folder,
+# never beside the program (a build folder is easily wiped); the search dialog opens first, then
+# the window; the exit button ends it. Contacts added by another program are there at the next start.
 source "$(dirname "$0")/lib.sh" "$1"
 
 install_program
 start_with_whole_agenda
-[[ -f "$APP_DIR/Rubrello.MDB" ]] || fail "the store was not created"
+[[ -f "$XDG_DATA_HOME/Rubrello/rubrello/Rubrello.MDB" ]] || fail "the store was not created in the data folder"
+[[ ! -e "$APP_DIR/Rubrello.MDB" ]] || fail "the store was created beside the program"
 keys "$MAIN" alt+u
 wait_exit || fail "the program ended with an error"
 [[ $(sql "select count(*) from PhoneList") == 0 ]] || fail "the new store is not empty"

@@ -131,6 +131,15 @@ wait_exit() {
     fail "the program did not end"
 }
 
+# The store: beside the program when one was put there, otherwise in the user's data folder.
+store_file() {
+    if [[ -e "$APP_DIR/Rubrello.MDB" ]]; then
+        echo "$APP_DIR/Rubrello.MDB"
+    else
+        echo "$XDG_DATA_HOME/Rubrello/rubrello/Rubrello.MDB"
+    fi
+}
+
 sql() {
-    sqlite3 "$APP_DIR/Rubrello.MDB" "$@"
+    sqlite3 "$(store_file)" "$@"
 }
