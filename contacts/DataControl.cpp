@@ -53,6 +53,8 @@ DataControl::DataControl(Platform &platform, QWidget *parent)
     m_position->setAlignment(Qt::AlignCenter);
     m_position->setContentsMargins(4, 0, 4, 0);
     m_position->setFrameShape(QFrame::StyledPanel);
+    m_position->setAutoFillBackground(true);
+    m_position->setPalette(QPalette(Qt::white));
     layout->addWidget(m_position);
     layout->addWidget(m_next);
     layout->addWidget(m_last);
