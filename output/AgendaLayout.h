@@ -17,5 +17,7 @@ bool isLetterSelected(const QString &letter, const QString &selection);
 QStringList agendaHeading(const QString &letter);
 
 // Name column of 26 (at most 25 characters of "last first" and at least one blank), then work
-// telephone, home telephone, work fax and mobile, each cut to 13 and right-aligned in 13.
-QString agendaRow(const ContactRecord &contact);
+// telephone, home telephone, work fax and mobile, each right-aligned in 13. A value too long for its
+// column is never cut: the row goes on in further lines that hold the rest of it under its own
+// column, the other columns blank. The first line is the whole row when every value fits.
+QStringList agendaRow(const ContactRecord &contact);

@@ -13,14 +13,20 @@ void printAgenda(const std::vector<ContactRecord> &contacts, const QString &sele
         if (isLetterSelected(current, selection)) {
             // The first printed contact always opens a section, also when its last name is empty
             // and so equals the empty letter the walk starts from.
-            if (!started || current != previous || job.pageFull()) {
-                if (started)
-                    job.endDocument();
-                started = true;
-                for (const QString &line : agendaHeading(current))
-                    job.printLine(line);
+            bool newSection = !started || current != previous;
+            // The job can only tell whether one more line fits, so each line of a row is measured:
+            // a row that meets the bottom of the page goes on under the next heading, not past it.
+            for (const QString &line : agendaRow(contact)) {
+                if (newSection || job.pageFull()) {
+                    if (started)
+                        job.endDocument();
+                    started = true;
+                    for (const QString &headingLine : agendaHeading(current))
+                        job.printLine(headingLine);
+                }
+                newSection = false;
+                job.printLine(line);
             }
-            job.printLine(agendaRow(contact));
         }
         previous = current;
     }

@@ -17,14 +17,17 @@ const QString AgendaPrompt = QStringLiteral(
     "solo alcune lettere (1 lettera = 1 o piu' pagine) digitarle nella riga di input (ad es. ABCZ, * = tutta "
     "l'agenda), cliccare su <Annulla> per NON stampare");
 
-// The name column of every agenda row of every document, "|" between documents.
+// The name column of every agenda row of every document, "|" between documents; the lines that
+// carry on a long number have a blank name column and are left out.
 QString agendaNames(const QList<ScriptedPlatform::Document> &documents)
 {
     QStringList parts;
     for (const ScriptedPlatform::Document &document : documents) {
         QStringList names;
-        for (const QString &row : document.mid(4))
-            names.append(row.left(26).trimmed());
+        for (const QString &row : document.mid(4)) {
+            if (!row.left(26).trimmed().isEmpty())
+                names.append(row.left(26).trimmed());
+        }
         parts.append(names.join(QLatin1Char(',')));
     }
     return parts.join(QLatin1Char('|'));
@@ -170,7 +173,9 @@ void TestPhoneOutput::agendaPrintsFromTheRecordsAndReloads()
     QCOMPARE(f->platform.printJobs.size(), 1);
     QCOMPARE(agendaNames(f->platform.documents), QStringLiteral("Rossi Mario|Russo Ugo"));
     QCOMPARE(f->platform.documents.at(0).mid(0, 4), agendaHeading(QStringLiteral("R")));
+    QCOMPARE(f->platform.documents.at(1).mid(4).size(), 2);
     QCOMPARE(f->platform.documents.at(1).at(4).right(13), QStringLiteral("3331234567890"));
+    QCOMPARE(f->platform.documents.at(1).at(5).right(13), QStringLiteral("          123"));
     // Form_Load has run: the window is back on the first contact of the table.
     QCOMPARE(f->phone->Data1->currentId(), f->phone->Data1->Clone().rows().front().id);
     QVERIFY(f->phone->Data1->currentId() != russo);
