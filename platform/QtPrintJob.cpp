@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -20,6 +21,9 @@ namespace {
 
 // Large enough to read, small enough that a wide page does not turn the list into a poster.
 constexpr qreal LargestPointSize = 12.0;
+// Many printers clip well inside the printable area they report, so the text keeps clear of every
+// edge of the paper by this much.
+constexpr qreal MarginMillimetres = 15.0;
 
 bool printsToFile(const QPrinter &printer)
 {
@@ -52,7 +56,9 @@ void drawPage(QPainter &painter, const PrintPageLayout &layout, const PagedText:
 {
     for (qsizetype row = 0; row < page.size(); ++row)
         painter.drawText(
-            QPointF(0, layout.ascent + static_cast<qreal>(row) * layout.lineSpacing), page.at(row));
+            QPointF(layout.textArea.left(),
+                layout.textArea.top() + layout.ascent + static_cast<qreal>(row) * layout.lineSpacing),
+            page.at(row));
 }
 
 // One painter session: the pages of every document given, each page after the first on a new sheet.
@@ -174,8 +180,20 @@ PrintPageLayout printPageLayout(QPrinter &printer)
     font.setStyleHint(QFont::Monospace);
     font.setKerning(false);
 
+    // The painter's origin is the corner of the printable area; the margins are measured from the
+    // paper's edge and widened where the printer cannot print that far out.
+    const int resolution = printer.resolution();
+    const QPageLayout page = printer.pageLayout();
+    const QRectF printable = page.paintRectPixels(resolution);
+    const qreal margin = MarginMillimetres * resolution / 25.4;
+    const QRectF text = QRectF(page.fullRectPixels(resolution))
+                            .adjusted(margin, margin, -margin, -margin)
+                            .intersected(printable);
+    // A paper too small for the margins still gets its lines, on the whole printable area.
+    layout.textArea = (text.isEmpty() ? printable : text).translated(-printable.topLeft());
+
     const QString fullLine(PrintPageLayout::Columns, QLatin1Char('M'));
-    const qreal width = printer.width();
+    const qreal width = layout.textArea.width();
     const qreal probeSize = 10.0;
     font.setPointSizeF(probeSize);
     const qreal probeWidth = QFontMetricsF(font, &printer).horizontalAdvance(fullLine);
@@ -195,7 +213,7 @@ PrintPageLayout printPageLayout(QPrinter &printer)
     layout.ascent = metrics.ascent();
     if (layout.lineSpacing > 0)
         layout.linesPerPage
-            = std::max(1, static_cast<int>(std::floor(printer.height() / layout.lineSpacing)));
+            = std::max(1, static_cast<int>(std::floor(layout.textArea.height() / layout.lineSpacing)));
     return layout;
 }
 

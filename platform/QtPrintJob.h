@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QList>
+#include <QRectF>
 #include <QStringList>
 
 class QPrinter;
@@ -36,12 +37,14 @@ private:
     bool m_open = false;
 };
 
-// How text stands on the printer's pages: a fixed-pitch font small enough for the program's
-// 78-column lines to fit the printable width, and as many lines as the printable height holds.
+// How text stands on the printer's pages: inside margins of 15 mm from the paper's edge (more where
+// the printer cannot print so far out), a fixed-pitch font small enough for the program's 78-column
+// lines to fit between them, and as many lines as the height between them holds.
 struct PrintPageLayout
 {
     static constexpr int Columns = 78;
 
+    QRectF textArea; // device pixels, from the corner of the printable area
     QFont font;
     qreal characterWidth = 0; // device pixels
     qreal lineSpacing = 0; // device pixels

@@ -1,10 +1,12 @@
 // The printer layer: lines laid out in rows and pages, and a real QPrinter writing a PDF that is
-// read back with pdftotext to check columns, accents and page breaks.
+// read back with pdftotext to check columns, accents, page breaks and margins.
 #include "platform/QtPrintJob.h"
 
 #include <QFileInfo>
+#include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +23,35 @@ QStringList pagesOf(const PagedText &text)
         pages.append(QStringLiteral("<end>"));
     }
     return pages;
+}
+
+struct PdfWord
+{
+    QString text;
+    QRectF box; // points, from the top left corner of the paper
+    QSizeF paper;
+};
+
+// The words of every page as pdftotext -bbox places them.
+QList<PdfWord> pdfWords(const QString &bboxHtml)
+{
+    static const QRegularExpression element(
+        QStringLiteral(R"re(<page width="([\d.]+)" height="([\d.]+)">|)re"
+                       R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" )re"
+                       R"re(xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<PdfWord> words;
+    QSizeF paper;
+    for (const QRegularExpressionMatch &match : element.globalMatch(bboxHtml)) {
+        if (match.hasCaptured(1)) {
+            paper = QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble());
+            continue;
+        }
+        words.append({match.captured(7),
+            QRectF(QPointF(match.captured(3).toDouble(), match.captured(4).toDouble()),
+                QPointF(match.captured(5).toDouble(), match.captured(6).toDouble())),
+            paper});
+    }
+    return words;
 }
 
 QString agendaLikeRow(const QString &name, const QString &number)
@@ -119,8 +150,9 @@ void TestQtPrinting::pdfReadBack()
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
+    printer.setPageSize(QPageSize(QPageSize::A4));
     const PrintPageLayout layout = printPageLayout(printer);
-    QVERIFY(layout.characterWidth * PrintPageLayout::Columns <= printer.width());
+    QVERIFY(layout.characterWidth * PrintPageLayout::Columns <= layout.textArea.width());
     QVERIFY(layout.linesPerPage > 20);
 
     const QString rule(78, QLatin1Char('-'));
@@ -168,6 +200,25 @@ void TestQtPrinting::pdfReadBack()
     const QString layoutText = pdfText(pdf, {QStringLiteral("-layout")});
     QVERIFY2(layoutText.contains(QStringLiteral("Perù Nicolò")), qPrintable(layoutText));
     QVERIFY(layoutText.contains(rule));
+
+    // No word within 15 mm of an edge of the paper, on a page full to the bottom as on the others;
+    // the rule still spans most of the width between the margins, so the font was not shrunk for it.
+    const qreal margin = 42.5; // 15 mm in points, less a hair for the rounding of pdftotext's figures
+    const QList<PdfWord> words = pdfWords(pdfText(pdf, {QStringLiteral("-bbox")}));
+    QVERIFY(words.size() > layout.linesPerPage);
+    for (const PdfWord &word : words) {
+        const QRectF inside(
+            margin, margin, word.paper.width() - 2 * margin, word.paper.height() - 2 * margin);
+        QVERIFY2(inside.contains(word.box),
+            qPrintable(QStringLiteral("\"%1\" from %2, %3 to %4, %5 pt")
+                           .arg(word.text)
+                           .arg(word.box.left())
+                           .arg(word.box.top())
+                           .arg(word.box.right())
+                           .arg(word.box.bottom())));
+        if (word.text == rule)
+            QVERIFY(word.box.width() > 0.9 * inside.width());
+    }
 }
 
 void TestQtPrinting::unwritableFile()
