@@ -9,15 +9,33 @@ constexpr qsizetype NotesBreakFrom = 59;
 
 QStringList wrapNotes(const QString &notes)
 {
-    // Walks the notes by position: copying what is left for every line made a long note quadratic.
+    // Walks the notes by position: copying what is left for every line made a long note quadratic,
+    // and the blank is sought only up to the line end, or a note of many short lines would be too.
     QStringList lines;
+    const qsizetype size = notes.size();
     qsizetype start = 0;
     do {
-        const qsizetype blank = notes.indexOf(QLatin1Char(' '), start + NotesBreakFrom);
-        const qsizetype end = blank < 0 ? notes.size() : blank + 1;
-        lines.append(notes.sliced(start, end - start));
-        start = end;
-    } while (start < notes.size());
+        qsizetype end = start;
+        while (end < size && notes.at(end) != QLatin1Char('\r') && notes.at(end) != QLatin1Char('\n'))
+            ++end;
+        qsizetype next = end;
+        if (next < size)
+            next += notes.at(next) == QLatin1Char('\r') && next + 1 < size
+                    && notes.at(next + 1) == QLatin1Char('\n')
+                ? 2
+                : 1;
+        do {
+            const qsizetype blank = end - start > NotesBreakFrom
+                ? QStringView(notes).sliced(start, end - start).indexOf(QLatin1Char(' '), NotesBreakFrom)
+                : -1;
+            qsizetype cut = blank < 0 ? next : start + blank + 1;
+            // A blank just before the line end leaves no empty line behind it.
+            if (cut == end)
+                cut = next;
+            lines.append(notes.sliced(start, cut - start));
+            start = cut;
+        } while (start < end);
+    } while (start < size);
     return lines;
 }
 
@@ -52,6 +70,12 @@ QStringList cardLines(const ContactRecord &contact)
         QString(),
         QStringLiteral("Note:"),
     };
-    lines.append(wrapNotes(v(Field::Note)));
+    for (QString line : wrapNotes(v(Field::Note))) {
+        if (line.endsWith(QLatin1Char('\n')))
+            line.chop(1);
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        lines.append(line);
+    }
     return lines;
 }

@@ -44,9 +44,18 @@ void TestCardLayout::wrapNotes_data()
     QTest::newRow("200 characters with no blank from 60 on: one line")
         << QStringLiteral("a b ") + QString(196, QLatin1Char('z'))
         << QStringList {QStringLiteral("a b ") + QString(196, QLatin1Char('z'))};
-    QTest::newRow("line breaks count as characters")
-        << QString(57, QLatin1Char('n')) + QStringLiteral("\r\nx y")
-        << QStringList {QString(57, QLatin1Char('n')) + QStringLiteral("\r\nx "), QStringLiteral("y")};
+    QTest::newRow("a line end starts the count again")
+        << QString(57, QLatin1Char('n')) + QStringLiteral("\r\nCompleanno: 14 marzo")
+        << QStringList {QString(57, QLatin1Char('n')) + QStringLiteral("\r\n"),
+               QStringLiteral("Compleanno: 14 marzo")};
+    QTest::newRow("a line after a line end is wrapped from its own 60th")
+        << QStringLiteral("x\n") + a59 + QStringLiteral(" y z")
+        << QStringList {QStringLiteral("x\n"), a59 + QLatin1Char(' '), QStringLiteral("y z")};
+    QTest::newRow("LF, CR and CR LF each end a line; empty lines stay")
+        << QStringLiteral("uno\ndue\rtre\r\n\r\nquattro\r\n")
+        << QStringList {"uno\n", "due\r", "tre\r\n", "\r\n", "quattro\r\n"};
+    QTest::newRow("a blank at 60 just before a line end leaves no empty line")
+        << a59 + QStringLiteral(" \r\nb") << QStringList {a59 + QStringLiteral(" \r\n"), QStringLiteral("b")};
 }
 
 void TestCardLayout::wrapNotes()
@@ -65,7 +74,7 @@ void TestCardLayout::wholeCard()
         {Field::Cellulare, QStringLiteral("333 1234567")},
         {Field::Internet, QStringLiteral("nicolo@example.it")},
         {Field::www, QStringLiteral("www.example.it")},
-        {Field::Note, QStringLiteral("Chiamare la sera")},
+        {Field::Note, QStringLiteral("Chiamare la sera\r\nCompleanno: 14 marzo\n")},
         {Field::WorkAddress, QStringLiteral("Via Roma 1\r\nScala B")},
         {Field::WorkCity, QStringLiteral("Milano")},
         {Field::WorkProv, QStringLiteral("MI")},
@@ -103,6 +112,7 @@ void TestCardLayout::wholeCard()
         QString(),
         QStringLiteral("Note:"),
         QStringLiteral("Chiamare la sera"),
+        QStringLiteral("Compleanno: 14 marzo"),
     };
     QCOMPARE(cardLines(contact), expected);
 }
