@@ -55,7 +55,7 @@ QString CleanImportName(const QString &name)
     qsizetype start = 0;
     while (start < name.size() && !nameStartAccepted(name.mid(start, 1)))
         ++start;
-    return withoutApostrophes(name.mid(start));
+    return name.mid(start);
 }
 
 std::optional<FirstVersionContact> parseFirstVersionLine(const QString &line)

@@ -16,8 +16,9 @@ struct FirstVersionContact
     bool operator==(const FirstVersionContact &) const = default;
 };
 
-// Drops the leading characters that, upper-cased, are not a letter A to Z, then every apostrophe;
-// the name keeps its case. Every name it returns passes the first-character check of a save.
+// Drops the leading characters that, upper-cased, are not a letter A to Z; the rest stays as it is,
+// case and apostrophes included ("D'Amico"). Every name it returns passes the first-character
+// check of a save.
 QString CleanImportName(const QString &name);
 
 // The contact a line stands for, or nothing when its name part is blank or cleans down to nothing.

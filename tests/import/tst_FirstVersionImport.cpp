@@ -114,7 +114,7 @@ void TestFirstVersionImport::importsNamedLines()
     QCOMPARE(records[1].value(Field::WorkAddress), FieldValue(QString()));
     QCOMPARE(records[1].value(Field::WorkPhone), FieldValue(QString()));
 
-    QCOMPARE(records[2].value(Field::LastName), FieldValue(QStringLiteral("DAngelo")));
+    QCOMPARE(records[2].value(Field::LastName), FieldValue(QStringLiteral("D'Angelo")));
     QCOMPARE(records[2].value(Field::WorkAddress), FieldValue(QStringLiteral("Via dell'Orto 2")));
     QCOMPARE(committedCount(test.path()), 3);
 }

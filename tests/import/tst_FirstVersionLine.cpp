@@ -38,10 +38,8 @@ void TestFirstVersionLine::cleanImportName_data()
     QTest::addColumn<QString>("cleaned");
 
     QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("apostrophe inside") << "D'Angelo"
-                                       << "DAngelo";
-    QTest::newRow("several apostrophes") << "O'Ne'il"
-                                         << "ONeil";
+    QTest::newRow("apostrophe inside kept") << "D'Angelo"
+                                            << "D'Angelo";
     QTest::newRow("leading digit") << "3Rossi"
                                    << "Rossi";
     QTest::newRow("only digits") << "123" << QString();
@@ -49,8 +47,8 @@ void TestFirstVersionLine::cleanImportName_data()
                                      << "de";
     QTest::newRow("leading accented capital") << QString::fromUtf8("Èrcole") << "rcole";
     QTest::newRow("leading accented small") << QString::fromUtf8("àlberto") << "lberto";
-    QTest::newRow("leading apostrophe and digit") << "'9Neri"
-                                                  << "Neri";
+    QTest::newRow("leading apostrophe and digit dropped, inner apostrophe kept") << "'9O'Neri"
+                                                                                 << "O'Neri";
     QTest::newRow("accent inside kept") << QString::fromUtf8("Nicolò") << QString::fromUtf8("Nicolò");
     QTest::newRow("sharp s does not upper-case to one letter") << QString::fromUtf8("ßa") << "a";
     QTest::newRow("tab is no letter") << "\tRossi"
@@ -77,8 +75,8 @@ void TestFirstVersionLine::parseLine_data()
         << fixedLine("Rossi   Mario") << contact("Rossi", "Mario");
     QTest::newRow("blanks before the rest dropped, inner blanks kept")
         << fixedLine("  Rossi Mario    Via  Roma,  1  ") << contact("Rossi", "Mario", "Via  Roma,  1");
-    QTest::newRow("apostrophe in a name dropped, in the rest kept")
-        << fixedLine("D'Angelo Rosa Via dell'Orto 2") << contact("DAngelo", "Rosa", "Via dell'Orto 2");
+    QTest::newRow("apostrophes kept in the names and the rest")
+        << fixedLine("D'Angelo Rosa Via dell'Orto 2") << contact("D'Angelo", "Rosa", "Via dell'Orto 2");
     QTest::newRow("digits before the last name") << fixedLine("3Rossi Mario") << contact("Rossi", "Mario");
     QTest::newRow("last name cleans to nothing") << fixedLine("123 Bianchi") << contact("Bianchi", "Bianchi");
     QTest::newRow("first name cleans to nothing") << fixedLine("Verdi 42") << contact("Verdi", "Verdi");
