@@ -1,8 +1,9 @@
 #include "dial/DialOptions.h"
 
+#include "platform/AtomicFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "dial/NumberRules.h"
 
@@ -76,18 +77,7 @@ QString writeOptionsFile(const QString &path, const OptionsText &text)
 {
     if (path.isEmpty())
         return QStringLiteral("nessuna cartella disponibile per il file");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    const QByteArray bytes = encodeOptionsText(text);
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return writeFileAtomically(path, encodeOptionsText(text));
 }
 
 bool saveDialOptions(const QString &path, const QString &prefixBox, const QString &outsideLineBox,

@@ -1,5 +1,6 @@
 #include "tests/support/TestFiles.h"
 #include "dial/DialOptions.h"
+#include "tests/reliability/SystemFaults.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,7 @@ private slots:
     void failingFileIsRetriedAFewTimes_data();
     void failingFileIsRetriedAFewTimes();
     void failureCanClearOnRetry();
+    void fullDiskKeepsTheOldFile();
 };
 
 void OptionsFileTest::readOptions_data()
@@ -229,6 +231,25 @@ void OptionsFileTest::failureCanClearOnRetry()
     }));
     QCOMPARE(failures, 1);
     QCOMPARE(fileBytes(path), QByteArray("PrefissoLocale=02\r\nCentralino=0\r\n"));
+}
+
+void OptionsFileTest::fullDiskKeepsTheOldFile()
+{
+    ScratchMount disk(QStringLiteral("64k"));
+    if (!disk.mounted())
+        QSKIP("a small file system of our own needs root");
+    const QString path = disk.filePath(QStringLiteral("RUBRELLO.INI"));
+    const QByteArray old = "[Rubrello]\r\nPrefissoLocale=06\r\nCentralino=0\r\n";
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(old), old.size());
+    }
+    QVERIFY(fillUp(disk.filePath(QStringLiteral("zavorra"))));
+    int failures = 0;
+    QVERIFY(!saveDialOptions(path, "02", "9", 2, [&] { ++failures; }));
+    QCOMPARE(failures, 2);
+    QCOMPARE(fileBytes(path), old);
 }
 
 QTEST_APPLESS_MAIN(OptionsFileTest)
