@@ -1,7 +1,5 @@
 #include "platform/DataLocation.h"
 
-#include "platform/InstalledFiles.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -31,20 +29,17 @@ bool directoryWritable(const QString &path)
 
 DataFileLocation locateDataFile(const QString &programDir, const QString &fileName, bool caseInsensitive)
 {
-    const QDir program(programDir);
-    if (QString found = existingEntry(program, fileName, caseInsensitive); !found.isEmpty())
+    if (QString found = existingEntry(QDir(programDir), fileName, caseInsensitive); !found.isEmpty())
         return {found, {}};
-    // An installed program's directory stays free of user data even when it can be written (by root).
-    if (directoryWritable(programDir) && !isInstalledProgram(programDir))
-        return {program.filePath(fileName), {}};
 
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (dataDir.isEmpty() || !QDir().mkpath(dataDir) || !directoryWritable(dataDir)) {
         return {{},
-                QStringLiteral("Non è possibile salvare il file %1: né la cartella del programma (%2) né la "
-                               "cartella dei dati dell'utente (%3) sono scrivibili.")
-                    .arg(fileName, QDir::toNativeSeparators(programDir),
-                         dataDir.isEmpty() ? QStringLiteral("non disponibile") : QDir::toNativeSeparators(dataDir))};
+            QStringLiteral("Non è possibile salvare il file %1: la cartella dei dati dell'utente (%2) "
+                           "non è scrivibile.")
+                .arg(fileName,
+                    dataDir.isEmpty() ? QStringLiteral("non disponibile")
+                                      : QDir::toNativeSeparators(dataDir))};
     }
     const QDir data(dataDir);
     if (QString found = existingEntry(data, fileName, caseInsensitive); !found.isEmpty())

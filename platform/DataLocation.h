@@ -1,4 +1,4 @@
-// Where the program keeps a data file: beside the program when it can, else in the user's data directory.
+// Where the program keeps its data files.
 #pragma once
 
 #include <QString>
@@ -9,9 +9,9 @@ struct DataFileLocation
     QString error; // the reason, in Italian, when path is empty
 };
 
-// The file named fileName beside the program (programDir) when it is there or could be created there
-// (an installed program, see isInstalledProgram, keeps no new files beside it);
-// otherwise the same name in the user's data directory, created when missing. Names are matched
-// without regard to case when caseInsensitive is set, so an existing "rubrello.ini" is found as
-// "RUBRELLO.INI".
+// The file named fileName beside the program (programDir) when it is already there, as a store
+// kept by an earlier version is; otherwise the same name in the user's data directory, which is
+// created when missing. A new file never goes beside the program: a build or unpacked folder is
+// wiped without a thought for what lies in it. Names are matched without regard to case when
+// caseInsensitive is set, so an existing "rubrello.ini" is found as "RUBRELLO.INI".
 DataFileLocation locateDataFile(const QString &programDir, const QString &fileName, bool caseInsensitive = false);

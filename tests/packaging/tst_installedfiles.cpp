@@ -140,7 +140,9 @@ void TestInstalledFiles::dataFileOfAnInstalledProgramGoesToTheUsersDirectory_dat
         << QStringList {"usr/bin/", "usr/share/rubrello/Rubrello.html"} << false;
     QTest::newRow("installed, a store already beside it is kept")
         << QStringList {"usr/bin/Rubrello.MDB", "usr/share/rubrello/Rubrello.html"} << true;
-    QTest::newRow("copied folder") << QStringList {"usr/bin/Rubrello.html"} << true;
+    // A build folder is wiped without a thought for the user's contacts in it.
+    QTest::newRow("copied or build folder, nothing beside")
+        << QStringList {"usr/bin/Rubrello.html"} << false;
 }
 
 void TestInstalledFiles::dataFileOfAnInstalledProgramGoesToTheUsersDirectory()
