@@ -1,5 +1,5 @@
 // The import command in the main window: the question for the file, the failure message and the
-// question again, the changes of the shown contact and the save flow at the end.
+// question again, the save flow before the import and the contacts shown after it.
 #include "tests/support/Typing.h"
 #include "tests/app/PhoneFixture.h"
 
@@ -39,10 +39,10 @@ private slots:
     void cleanup() { f.reset(); }
     void cancelReadsNothing();
     void failureAsksAgain();
-    void importedContactsAppearAfterTheSaveFlow();
-    void pendingChangesAreWrittenFirst();
+    void importedContactsShowAtOnce();
     void emptyTableShowsTheImportedContacts();
-    void newRecordInProgressIsLeftToTheSaveFlow();
+    void pendingChangesGoThroughTheSaveFlow();
+    void nameToCorrectKeepsTheImportOut();
 
 private:
     std::unique_ptr<PhoneFixture> f;
@@ -79,7 +79,7 @@ void TestPhoneImport::failureAsksAgain()
     QCOMPARE(f->test.store().count(), 1);
 }
 
-void TestPhoneImport::importedContactsAppearAfterTheSaveFlow()
+void TestPhoneImport::importedContactsShowAtOnce()
 {
     f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
     f->load();
@@ -89,23 +89,9 @@ void TestPhoneImport::importedContactsAppearAfterTheSaveFlow()
     QCOMPARE(f->test.store().count(), 3);
     QVERIFY(f->phone->Outline1->findLine(QStringLiteral("Verdi, Luca")) > 0);
     QVERIFY(f->phone->Outline1->findLine(QString::fromUtf8("Nicolò, Anna")) > 0);
-    // The save flow comes back to the contact shown before the import.
+    // The contact shown before the import stays shown.
     QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("Rossi, Mario"));
-    QVERIFY(f->phone->FileNuovo->isEnabled());
-}
-
-void TestPhoneImport::pendingChangesAreWrittenFirst()
-{
-    const qint64 rossi = f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
-    f->load();
-    typeInto(f->phone->tCity[0], QStringLiteral("Forlì"));
-    f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
-    f->phone->FileImporta_Click();
-    // Written as on any move of the data control: without the save question.
-    QVERIFY2(f->platform.messages.isEmpty(), qPrintable(f->platform.messages.value(0).text));
-    QCOMPARE(f->test.store().read(rossi)->text(Field::WorkCity), QStringLiteral("Forlì"));
-    QCOMPARE(f->phone->tCity[0]->text(), QStringLiteral("Forlì"));
-    QCOMPARE(f->test.store().count(), 3);
+    QVERIFY(!f->phone->hasPendingEdit());
 }
 
 void TestPhoneImport::emptyTableShowsTheImportedContacts()
@@ -120,20 +106,37 @@ void TestPhoneImport::emptyTableShowsTheImportedContacts()
     QVERIFY(f->phone->FileNuovo->isEnabled());
 }
 
-void TestPhoneImport::newRecordInProgressIsLeftToTheSaveFlow()
+void TestPhoneImport::pendingChangesGoThroughTheSaveFlow()
 {
-    f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
+    const qint64 rossi = f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
     f->load();
-    f->phone->cNew_Click();
-    typeInto(f->phone->tLName, QStringLiteral("Neri")); // no first name yet
+    typeInto(f->phone->tCity[0], QStringLiteral("Forlì"));
     f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
     f->phone->FileImporta_Click();
-    // The half-typed contact is not written behind the name checks' back; it stays on the card.
-    QCOMPARE(f->test.store().count(), 3);
+    // The save question comes first (answered yes by default), the import after it.
     QCOMPARE(f->platform.messages.size(), 1);
-    QCOMPARE(f->platform.messages[0].text, QStringLiteral("Il cognome ed il nome devono essere riempiti!"));
-    QCOMPARE(f->phone->tLName->text(), QStringLiteral("Neri"));
-    QCOMPARE(f->phone->Data1->editMode(), EditMode::Adding);
+    QCOMPARE(f->platform.messages[0].text, QStringLiteral("Vuoi salvare le modifiche apportate?"));
+    QCOMPARE(f->test.store().read(rossi)->text(Field::WorkCity), QStringLiteral("Forlì"));
+    QCOMPARE(f->test.store().count(), 3);
+    QCOMPARE(f->phone->tCity[0]->text(), QStringLiteral("Forlì"));
+}
+
+void TestPhoneImport::nameToCorrectKeepsTheImportOut()
+{
+    const qint64 rossi = f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
+    f->load();
+    f->phone->tLName->selectAll();
+    typeInto(f->phone->tLName, QStringLiteral("3"));
+    f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
+    f->phone->FileImporta_Click();
+    // The name check stops the save, and the import with it: nothing is asked, nothing written.
+    QCOMPARE(f->platform.messages.size(), 1);
+    QCOMPARE(f->platform.messages[0].text, QStringLiteral("Primo carattere del cognome non Ammesso"));
+    QVERIFY(f->platform.inputs.isEmpty());
+    QCOMPARE(f->test.store().count(), 1);
+    QCOMPARE(f->test.store().read(rossi)->text(Field::LastName), QStringLiteral("Rossi"));
+    QCOMPARE(f->phone->tLName->text(), QStringLiteral("3"));
+    QVERIFY(f->phone->hasPendingEdit());
 }
 
 QTEST_MAIN(TestPhoneImport)
