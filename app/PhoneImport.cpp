@@ -3,9 +3,12 @@
 #include "app/Phone.h"
 
 #include "import/FirstVersionImport.h"
+#include "platform/DataLocation.h"
 #include "platform/Platform.h"
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QSettings>
 
 namespace {
 
@@ -13,7 +16,16 @@ const QString ImportPrompt = QStringLiteral(
     "Inserire nome e percorso del file di testo Numbo.txt per importare i dati dalla versione 1 "
     "o 1.xx, ad esempio inserire:  C:\\NUMBO\\NUMBO.TXT ");
 const QString ImportTitle = QStringLiteral("Rubrello");
-const QString DefaultImportPath = QStringLiteral("C:\\NUMBO\\NUMBO.TXT");
+const QString ImportFileFilter = QStringLiteral("File di testo (*.txt *.TXT);;Tutti i file (*)");
+const QString LastPathKey = QStringLiteral("import/lastPath");
+
+// The file imported last time, or the home folder, so the user starts from a path of this system
+// rather than from the first version's "C:\NUMBO".
+QString offeredImportPath()
+{
+    const QString last = QSettings().value(LastPathKey).toString();
+    return last.isEmpty() ? QDir::toNativeSeparators(QDir::homePath() + QLatin1Char('/')) : last;
+}
 
 // A long import runs without returning to the event loop: the cursor says the program is busy.
 class BusyCursor
@@ -34,10 +46,12 @@ void Phone::FileImporta_Click()
     if (!saveBeforeLeaving())
         return;
 
+    QString offered = offeredImportPath();
     for (;;) {
-        const QString path = m_platform.inputBox({ImportPrompt, ImportTitle, DefaultImportPath});
-        if (path.isEmpty())
+        const QString answer = m_platform.inputBox({ImportPrompt, ImportTitle, offered, ImportFileFilter});
+        if (answer.isEmpty())
             return;
+        const QString path = resolveTypedPath(answer);
 
         ImportOutcome outcome;
         {
@@ -53,8 +67,13 @@ void Phone::FileImporta_Click()
             if (shown != 0)
                 Data1->FindFirst(ById {shown});
         }
-        if (outcome.ok())
+        if (outcome.ok()) {
+            QSettings().setValue(LastPathKey, QDir::toNativeSeparators(path));
+            m_platform.showMessage(importSummaryMessage(outcome.added), MessageIcon::Information);
             return;
+        }
         m_platform.showMessage(importFailureMessage(outcome));
+        // What the user typed comes back for correcting, not the path offered at first.
+        offered = answer;
     }
 }

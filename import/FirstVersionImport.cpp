@@ -5,6 +5,7 @@
 #include "import/FirstVersionReader.h"
 
 #include <QFile>
+#include <QLocale>
 
 #include <optional>
 
@@ -127,4 +128,14 @@ QString importFailureMessage(const ImportOutcome &outcome)
                               "importando di nuovo lo stesso file verrebbero aggiunti una seconda volta.")
                    .arg(outcome.added);
     return message;
+}
+
+QString importSummaryMessage(int added)
+{
+    if (added == 0)
+        return QStringLiteral("Nessun contatto importato: il file non contiene nomi.");
+    if (added == 1)
+        return QStringLiteral("Importato 1 contatto.");
+    // The program speaks Italian whatever the system's language: 2.000, not 2,000.
+    return QStringLiteral("Importati %1 contatti.").arg(QLocale(QLocale::Italian).toString(added));
 }

@@ -42,3 +42,7 @@ ImportOutcome importFirstVersionText(
 // The message for a failed import: the fixed first line, then, where it helps, what went wrong and
 // that the contacts before the failure are already in the agenda (importing again doubles them).
 QString importFailureMessage(const ImportOutcome &outcome);
+
+// The message at the end of an import that went through: how many contacts were added, counted
+// in the Italian way ("Importati 2.000 contatti.").
+QString importSummaryMessage(int added);

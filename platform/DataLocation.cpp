@@ -46,3 +46,11 @@ DataFileLocation locateDataFile(const QString &programDir, const QString &fileNa
         return {found, {}};
     return {data.filePath(fileName), {}};
 }
+
+QString resolveTypedPath(const QString &typed)
+{
+    QString path = typed;
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+        path.remove(0, 1).prepend(QDir::homePath());
+    return QDir::cleanPath(QDir::home().absoluteFilePath(path));
+}

@@ -1,4 +1,4 @@
-// Where the program keeps its data files.
+// Where the program keeps its data files, and how a path the user typed is read.
 #pragma once
 
 #include <QString>
@@ -15,3 +15,8 @@ struct DataFileLocation
 // wiped without a thought for what lies in it. Names are matched without regard to case when
 // caseInsensitive is set, so an existing "rubrello.ini" is found as "RUBRELLO.INI".
 DataFileLocation locateDataFile(const QString &programDir, const QString &fileName, bool caseInsensitive = false);
+
+// A path the user typed, as an absolute one: a leading "~" or "~/" stands for the home folder, as
+// in a shell, and a relative path starts there too (the folder the program runs in means nothing
+// to the user).
+QString resolveTypedPath(const QString &typed);

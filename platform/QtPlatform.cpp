@@ -1,16 +1,24 @@
 #include "platform/QtPlatform.h"
 
+#include "platform/DataLocation.h"
 #include "platform/QtPrintJob.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
 #include <QDesktopServices>
-#include <QInputDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -59,19 +67,68 @@ MessageAnswer QtPlatform::messageBox(const MessageRequest &request)
 
 QString QtPlatform::inputBox(const InputRequest &request)
 {
-    QInputDialog dialog(QApplication::activeWindow());
-    dialog.setWindowTitle(titleOr(request.title));
-    dialog.setLabelText(request.prompt);
-    dialog.setTextValue(request.defaultText);
-    dialog.setOption(QInputDialog::UsePlainTextEditForTextInput, false);
-    // Long prompts wrap instead of stretching the box past the screen.
-    if (auto *label = dialog.findChild<QLabel *>()) {
-        label->setWordWrap(true);
-        label->setMinimumWidth(420);
-    }
+    InputBoxDialog dialog(request, QApplication::activeWindow());
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.textValue();
+    return dialog.line()->text();
+}
+
+InputBoxDialog::InputBoxDialog(const InputRequest &request, QWidget *parent, FileChooser chooser)
+    : QDialog(parent)
+    , m_filter(request.fileFilter)
+    , m_chooser(std::move(chooser))
+{
+    setWindowTitle(titleOr(request.title));
+    auto *prompt = new QLabel(request.prompt, this);
+    // Long prompts wrap instead of stretching the box past the screen.
+    prompt->setWordWrap(true);
+    prompt->setMinimumWidth(420);
+    m_line = new QLineEdit(request.defaultText, this);
+    m_line->setObjectName(QStringLiteral("inputLine"));
+    m_line->selectAll();
+
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_line, 1);
+    if (!m_filter.isEmpty()) {
+        m_browse = new QPushButton(QStringLiteral("Sfoglia…"), this);
+        m_browse->setObjectName(QStringLiteral("browseButton"));
+        // Enter in the line answers the box; it must not open the chooser instead.
+        m_browse->setAutoDefault(false);
+        connect(m_browse, &QPushButton::clicked, this, &InputBoxDialog::chooseFile);
+        row->addWidget(m_browse);
+    }
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(prompt);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+    m_line->setFocus();
+}
+
+void InputBoxDialog::chooseFile()
+{
+    const QString chosen = m_chooser
+        ? m_chooser(this, startFolder(), m_filter)
+        : QFileDialog::getOpenFileName(this, QStringLiteral("Scegli il file"), startFolder(), m_filter);
+    if (chosen.isEmpty())
+        return;
+    m_line->setText(QDir::toNativeSeparators(chosen));
+    m_line->setFocus();
+}
+
+QString InputBoxDialog::startFolder() const
+{
+    const QFileInfo typed(resolveTypedPath(m_line->text()));
+    if (typed.isDir())
+        return typed.filePath();
+    if (typed.dir().exists())
+        return typed.path();
+    return QDir::homePath();
 }
 
 bool QtPlatform::setClipboardText(const QString &text)

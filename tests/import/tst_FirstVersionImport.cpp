@@ -85,6 +85,8 @@ private slots:
     void preparationCanStop();
     void failureMessage_data();
     void failureMessage();
+    void summaryMessage_data();
+    void summaryMessage();
 };
 
 void TestFirstVersionImport::importsNamedLines()
@@ -263,6 +265,23 @@ void TestFirstVersionImport::failureMessage()
         QVERIFY2(message.contains(part), qPrintable(message));
     if (added == 0)
         QVERIFY(!message.contains(QStringLiteral("aggiunt")));
+}
+
+void TestFirstVersionImport::summaryMessage_data()
+{
+    QTest::addColumn<int>("added");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("none") << 0 << "Nessun contatto importato: il file non contiene nomi.";
+    QTest::newRow("one, in the singular") << 1 << "Importato 1 contatto.";
+    QTest::newRow("thousands grouped the Italian way") << 2000 << "Importati 2.000 contatti.";
+}
+
+void TestFirstVersionImport::summaryMessage()
+{
+    QFETCH(int, added);
+    QFETCH(QString, expected);
+    QCOMPARE(importSummaryMessage(added), expected);
 }
 
 QTEST_GUILESS_MAIN(TestFirstVersionImport)

@@ -1,5 +1,5 @@
-// The import command in the main window: the question for the file, the failure message and the
-// question again, the save flow before the import and the contacts shown after it.
+// The import command in the main window: the question for the file and what it offers, the failure
+// message and the question again, the save flow before the import and the contacts shown after it.
 #include "tests/support/Typing.h"
 #include "tests/app/PhoneFixture.h"
 
@@ -8,14 +8,15 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 
 namespace {
 
 const QString Prompt
     = QStringLiteral("Inserire nome e percorso del file di testo Numbo.txt per importare i dati "
                      "dalla versione 1 o 1.xx, ad esempio inserire:  C:\\NUMBO\\NUMBO.TXT ");
-const QString DefaultPath = QStringLiteral("C:\\NUMBO\\NUMBO.TXT");
 const QString FailureText = QStringLiteral("File non trovato o errore di accesso!");
+const QString LastPathKey = QStringLiteral("import/lastPath");
 
 QString writeNumbo(const QString &dir, const QByteArray &bytes)
 {
@@ -35,10 +36,10 @@ class TestPhoneImport : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { f = std::make_unique<PhoneFixture>(); }
-    void cleanup() { f.reset(); }
-    void cancelReadsNothing();
-    void failureAsksAgain();
+    void init();
+    void cleanup();
+    void questionOffersHomeThenLastFile();
+    void failureAsksAgainWithTheTypedPath();
     void importedContactsShowAtOnce();
     void emptyTableShowsTheImportedContacts();
     void pendingChangesGoThroughTheSaveFlow();
@@ -46,28 +47,58 @@ private slots:
 
 private:
     std::unique_ptr<PhoneFixture> f;
+    QByteArray m_home;
 };
 
-void TestPhoneImport::cancelReadsNothing()
+void TestPhoneImport::init()
 {
-    f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
+    f = std::make_unique<PhoneFixture>();
+    m_home = qgetenv("HOME");
+    // The last file is remembered across runs: each test starts without one.
+    QSettings().remove(LastPathKey);
+}
+
+void TestPhoneImport::cleanup()
+{
+    f.reset();
+    qputenv("HOME", m_home);
+    QSettings().remove(LastPathKey);
+}
+
+void TestPhoneImport::questionOffersHomeThenLastFile()
+{
+    // Not the program's folder, which the window makes the current one.
+    const QString home = QDir(f->test.directory()).filePath(QStringLiteral("home"));
+    QVERIFY(QDir().mkpath(home));
+    qputenv("HOME", QFile::encodeName(home));
+    writeNumbo(home, TwoContacts);
     f->load();
     f->platform.inputs.clear();
-    f->phone->FileImporta->trigger(); // no answer queued: the box is cancelled
+    f->platform.inputAnswers.enqueue(QStringLiteral("~/numbo.txt"));
+    f->phone->FileImporta_Click();
     QCOMPARE(f->platform.inputs.size(), 1);
     QCOMPARE(f->platform.inputs[0].prompt, Prompt);
     QCOMPARE(f->platform.inputs[0].title, QStringLiteral("Rubrello"));
-    QCOMPARE(f->platform.inputs[0].defaultText, DefaultPath);
-    QVERIFY(f->platform.messages.isEmpty());
-    QCOMPARE(f->test.store().count(), 1);
+    QCOMPARE(f->platform.inputs[0].defaultText, home + QLatin1Char('/'));
+    QVERIFY(f->platform.inputs[0].fileFilter.contains(QStringLiteral("*.txt")));
+    QCOMPARE(f->test.store().count(), 2);
+
+    // The file just read is offered next; a name typed over it is looked for at home too, not in
+    // the folder the program runs in.
+    f->platform.inputAnswers.enqueue(QStringLiteral("numbo.txt"));
+    f->phone->FileImporta_Click();
+    QCOMPARE(f->platform.inputs.size(), 2);
+    QCOMPARE(f->platform.inputs[1].defaultText, QDir(home).filePath(QStringLiteral("numbo.txt")));
+    QCOMPARE(f->test.store().count(), 4);
 }
 
-void TestPhoneImport::failureAsksAgain()
+void TestPhoneImport::failureAsksAgainWithTheTypedPath()
 {
     f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
     f->load();
     f->platform.inputs.clear();
-    f->platform.inputAnswers.enqueue(QDir(f->test.directory()).filePath(QStringLiteral("manca.txt")));
+    const QString missing = QDir(f->test.directory()).filePath(QStringLiteral("manca.txt"));
+    f->platform.inputAnswers.enqueue(missing);
     f->phone->FileImporta_Click();
     QCOMPARE(f->platform.messages.size(), 1);
     QCOMPARE(f->platform.messages[0].text, FailureText);
@@ -75,8 +106,10 @@ void TestPhoneImport::failureAsksAgain()
     QCOMPARE(f->platform.messages[0].buttons, MessageButtons::Ok);
     QCOMPARE(f->platform.messages[0].icon, MessageIcon::None);
     QCOMPARE(f->platform.inputs.size(), 2);
-    QCOMPARE(f->platform.inputs[1].defaultText, DefaultPath);
+    QCOMPARE(f->platform.inputs[1].defaultText, missing);
     QCOMPARE(f->test.store().count(), 1);
+    // A file that could not be read is not offered next time.
+    QVERIFY(!QSettings().contains(LastPathKey));
 }
 
 void TestPhoneImport::importedContactsShowAtOnce()
@@ -85,8 +118,10 @@ void TestPhoneImport::importedContactsShowAtOnce()
     f->load();
     f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
     f->phone->FileImporta_Click();
-    QVERIFY2(f->platform.messages.isEmpty(), qPrintable(f->platform.messages.value(0).text));
     QCOMPARE(f->test.store().count(), 3);
+    QCOMPARE(f->platform.messages.size(), 1);
+    QCOMPARE(f->platform.messages[0].text, QStringLiteral("Importati 2 contatti."));
+    QCOMPARE(f->platform.messages[0].icon, MessageIcon::Information);
     QVERIFY(f->phone->Outline1->findLine(QStringLiteral("Verdi, Luca")) > 0);
     QVERIFY(f->phone->Outline1->findLine(QString::fromUtf8("Nicolò, Anna")) > 0);
     // The contact shown before the import stays shown.
@@ -101,9 +136,10 @@ void TestPhoneImport::emptyTableShowsTheImportedContacts()
     f->phone->FileImporta_Click();
     QCOMPARE(f->test.store().count(), 2);
     // Nothing was typed, so nothing is checked: the table is read again and the contacts show.
-    QVERIFY2(f->platform.messages.isEmpty(), qPrintable(f->platform.messages.value(0).text));
+    QCOMPARE(f->platform.messages.size(), 1);
+    QCOMPARE(f->platform.messages[0].text, QStringLiteral("Importati 2 contatti."));
     QVERIFY(f->phone->Outline1->findLine(QStringLiteral("Verdi, Luca")) > 0);
-    QVERIFY(f->phone->FileNuovo->isEnabled());
+    QVERIFY(!f->phone->hasPendingEdit());
 }
 
 void TestPhoneImport::pendingChangesGoThroughTheSaveFlow()
@@ -114,7 +150,7 @@ void TestPhoneImport::pendingChangesGoThroughTheSaveFlow()
     f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
     f->phone->FileImporta_Click();
     // The save question comes first (answered yes by default), the import after it.
-    QCOMPARE(f->platform.messages.size(), 1);
+    QCOMPARE(f->platform.messages.size(), 2);
     QCOMPARE(f->platform.messages[0].text, QStringLiteral("Vuoi salvare le modifiche apportate?"));
     QCOMPARE(f->test.store().read(rossi)->text(Field::WorkCity), QStringLiteral("Forlì"));
     QCOMPARE(f->test.store().count(), 3);
