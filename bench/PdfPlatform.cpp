@@ -18,7 +18,7 @@ public:
     { }
 
     void printLine(const QString &line) override { m_text.printLine(line); }
-    bool pageFull() const override { return m_text.pageFull(); }
+    int linesLeft() const override { return m_text.linesLeft(); }
     void endDocument() override { m_text.endDocument(); }
     QString finish() override
     {

@@ -12,21 +12,18 @@ void printAgenda(const std::vector<ContactRecord> &contacts, const QString &sele
         const QString current = agendaLetter(contact.text(Field::LastName));
         if (isLetterSelected(current, selection)) {
             // The first printed contact always opens a section, also when its last name is empty
-            // and so equals the empty letter the walk starts from.
-            bool newSection = !started || current != previous;
-            // The job can only tell whether one more line fits, so each line of a row is measured:
-            // a row that meets the bottom of the page goes on under the next heading, not past it.
-            for (const QString &line : agendaRow(contact)) {
-                if (newSection || job.pageFull()) {
-                    if (started)
-                        job.endDocument();
-                    started = true;
-                    for (const QString &headingLine : agendaHeading(current))
-                        job.printLine(headingLine);
-                }
-                newSection = false;
-                job.printLine(line);
+            // and so equals the empty letter the walk starts from. A row stays whole on its page:
+            // when its lines do not all fit, it goes on under the next heading.
+            const QStringList lines = agendaRow(contact);
+            if (!started || current != previous || job.linesLeft() < lines.size()) {
+                if (started)
+                    job.endDocument();
+                started = true;
+                for (const QString &headingLine : agendaHeading(current))
+                    job.printLine(headingLine);
             }
+            for (const QString &line : lines)
+                job.printLine(line);
         }
         previous = current;
     }

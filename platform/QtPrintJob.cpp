@@ -109,7 +109,7 @@ public:
     { }
 
     void printLine(const QString &line) override { m_text.printLine(line); }
-    bool pageFull() const override { return m_text.pageFull(); }
+    int linesLeft() const override { return m_text.linesLeft(); }
     void endDocument() override { m_text.endDocument(); }
     QString finish() override
     {
@@ -162,9 +162,9 @@ void PagedText::printLine(const QString &line)
     }
 }
 
-bool PagedText::pageFull() const
+int PagedText::linesLeft() const
 {
-    return m_open && m_documents.last().last().size() >= m_linesPerPage;
+    return m_linesPerPage - (m_open ? int(m_documents.last().last().size()) : 0);
 }
 
 void PagedText::endDocument()

@@ -24,7 +24,9 @@ public:
     PagedText(int columns, int linesPerPage);
 
     void printLine(const QString &line);
-    bool pageFull() const;
+    // How many more rows fit on the current page.
+    int linesLeft() const;
+    bool pageFull() const { return linesLeft() <= 0; }
     void endDocument();
     const QList<Document> &documents() const { return m_documents; }
 

@@ -21,9 +21,9 @@ public:
         m_documents.last().append(line);
     }
 
-    bool pageFull() const override
+    int linesLeft() const override
     {
-        return m_open && m_documents.last().size() >= m_platform.linesPerPage;
+        return m_platform.linesPerPage - (m_open ? int(m_documents.last().size()) : 0);
     }
 
     void endDocument() override { m_open = false; }

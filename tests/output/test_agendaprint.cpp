@@ -224,9 +224,9 @@ void TestAgendaPrint::walk_data()
     QTest::newRow("a full page opens a new section with the same heading")
         << QStringList {"Abate", "Acerbi", "Adami", "Agnelli", "Alberti", "Bruni"} << "*" << 6
         << QStringList {"A:Abate 0,Acerbi 1", "A:Adami 2,Agnelli 3", "A:Alberti 4", "B:Bruni 5"};
-    QTest::newRow("the lines a long name adds count towards a full page")
+    QTest::newRow("a row that does not fit whole goes under the next heading")
         << QStringList {"Abate", "Acerbi Buonarroti Simoni", "Adami", "Bruni"} << "*" << 6
-        << QStringList {"A:Abate 0,Acerbi Buonarroti Simoni", "A:1,Adami 2", "B:Bruni 3"};
+        << QStringList {"A:Abate 0", "A:Acerbi Buonarroti Simoni,1", "A:Adami 2", "B:Bruni 3"};
 }
 
 void TestAgendaPrint::walk()
