@@ -8,9 +8,3 @@ bool nameStartAccepted(const QString &name)
     return first.size() == 1 && first.at(0) >= QLatin1Char('A') && first.at(0) <= QLatin1Char('Z');
 }
 
-QString withoutApostrophes(const QString &name)
-{
-    QString cleaned = name;
-    cleaned.remove(QLatin1Char('\''));
-    return cleaned;
-}

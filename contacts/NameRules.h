@@ -5,5 +5,3 @@
 
 // True when the first character, upper-cased, is one of the letters A to Z.
 bool nameStartAccepted(const QString &name);
-// The name without any apostrophe: "D'Amico" becomes "DAmico".
-QString withoutApostrophes(const QString &name);

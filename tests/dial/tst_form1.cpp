@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,6 +51,12 @@ private:
     Form1 *openForm(
         const Numbers &numbers, const QString &lastName = "Rossi", const QString &firstName = "Mario");
 
+    // Where the dialog writes an options file that is not beside the program yet.
+    static QString newOptionsFile()
+    {
+        return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath("RUBRELLO.INI");
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<ScriptedPlatform> m_platform;
     std::unique_ptr<QMainWindow> m_main;
@@ -58,6 +65,8 @@ private:
 void Form1Test::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
+    // A new options file goes to the user's data folder: each test has one of its own.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
     m_platform = std::make_unique<ScriptedPlatform>();
     m_main = std::make_unique<QMainWindow>();
     auto *button = new QPushButton("principale", m_main.get());
@@ -188,7 +197,7 @@ void Form1Test::closing()
     }
     QCOMPARE(closed.size(), 1);
     QTRY_VERIFY(form.isNull());
-    QCOMPARE(fileBytes(m_dir->filePath("RUBRELLO.INI")), QByteArray("PrefissoLocale= 02\r\nCentralino=\r\n"));
+    QCOMPARE(fileBytes(newOptionsFile()), QByteArray("PrefissoLocale= 02\r\nCentralino=\r\n"));
     QVERIFY(m_platform->messages.isEmpty());
 }
 
@@ -230,7 +239,7 @@ void Form1Test::keepsTheMainWindowOutOfUse()
 void Form1Test::failingOptionsFileIsRetriedThenGivenUp()
 {
     // Root may write anywhere: a directory in the file's place makes the write fail for root too.
-    QVERIFY(QDir(m_dir->path()).mkpath("RUBRELLO.INI/keep"));
+    QVERIFY(QDir().mkpath(newOptionsFile() + "/keep"));
     QPointer<Form1> form = openForm(exampleNumbers);
     // Reading fails already when the dialog opens: said once, and the boxes stay empty.
     const qsizetype loadMessages = m_platform->messages.size();
@@ -245,7 +254,7 @@ void Form1Test::failingOptionsFileIsRetriedThenGivenUp()
         QVERIFY(message.title.isEmpty());
     }
     QTRY_VERIFY(form.isNull());
-    QVERIFY(QFileInfo(m_dir->filePath("RUBRELLO.INI/keep")).isDir());
+    QVERIFY(QFileInfo(newOptionsFile() + "/keep").isDir());
 }
 
 QTEST_MAIN(Form1Test)

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStandardPaths>
 
 namespace {
 
@@ -42,6 +43,8 @@ private:
 void PhoneDialTest::init()
 {
     f = std::make_unique<PhoneFixture>();
+    // A new options file goes to the user's data folder: each test has one of its own.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(QDir(f->test.directory()).filePath("data")));
     m_id = f->test.add("Rossi", "Mario",
         {{Field::WorkPhone, "02/1234567"}, {Field::HomePhone, "06 555"}, {Field::WorkFax, "02-999"},
             {Field::HomeFax, "fax?"}, {Field::Cellulare, "0335 1234567"}});
@@ -58,7 +61,8 @@ void PhoneDialTest::dialogShowsTheCardsNumbers()
     const QStringList expected {"021234567", "06 555", "02999", "", "0335 1234567"};
     for (int k = 0; k < DialEntryCount; ++k)
         QCOMPARE(form->Panel3D1[k]->text(), expected[k]);
-    QCOMPARE(form->optionsPath(), QDir(f->test.directory()).filePath("RUBRELLO.INI"));
+    QCOMPARE(form->optionsPath(),
+        QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath("RUBRELLO.INI"));
 
     // The prefix typed in is kept for the next opening.
     form->Text1->setText("02");
