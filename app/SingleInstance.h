@@ -2,6 +2,7 @@
 // front and then ends, so two windows never work on the same store.
 #pragma once
 
+#include <QList>
 #include <QLockFile>
 #include <QObject>
 #include <QPointer>
@@ -21,7 +22,8 @@ struct InstanceAddress
 
 // The address for this user, their home and runtime directory, and the installation in programDir:
 // starts that differ in any of them (two users, two test homes, a build beside an installed copy)
-// run side by side.
+// run side by side. It lies in a folder only this user can enter; when none can be had the address
+// is empty and every start runs on its own.
 InstanceAddress instanceAddress(const QString &programDir);
 
 class SingleInstance : public QObject
@@ -57,6 +59,8 @@ private:
     InstanceAddress m_address;
     QLockFile m_lock;
     QLocalServer *m_server = nullptr;
+    QList<QLocalSocket *> m_connections;
+    bool m_listenFailureReported = false;
     QPointer<QWidget> m_window;
 };
 
