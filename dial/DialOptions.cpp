@@ -1,6 +1,7 @@
 #include "dial/DialOptions.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -57,10 +58,11 @@ OptionsFileRead readOptionsFile(const QString &path)
     if (path.isEmpty() || !QFileInfo::exists(path))
         return result;
     result.exists = true;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Two short lines: anything bigger, or anything but a file, is not the program's options file.
+    constexpr qint64 LargestOptionsFile = 1024 * 1024;
+    QFile file;
+    if (!openRegularFile(file, path, LargestOptionsFile, &result.error)) {
         result.ok = false;
-        result.error = file.errorString();
         return result;
     }
     const QByteArray bytes = file.readAll();

@@ -3,13 +3,18 @@
 #include "contacts/ContactStore.h"
 #include "import/FirstVersionLine.h"
 #include "import/FirstVersionReader.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <optional>
 
 namespace {
+
+// A million contacts of the first version take about a hundred megabytes.
+constexpr qint64 LargestImportFile = qint64(1) << 30;
 
 // A line without an address or a phone gives empty texts, not Null: a null string would be stored as Null.
 FieldValue text(const QString &value)
@@ -43,8 +48,11 @@ ImportOutcome importFirstVersionText(
     QIODevice &device, ContactStore &store, const BeforeFirstRecord &beforeFirstRecord)
 {
     FirstVersionReader reader(device);
-    if (!reader.start())
-        return failed(ImportOutcome::Failure::Read, 0, 0, reader.errorString());
+    if (!reader.start()) {
+        return failed(reader.notText() ? ImportOutcome::Failure::Refused : ImportOutcome::Failure::Read, 0, 0,
+            reader.notText() ? QStringLiteral("Il file non contiene testo: non è un file di contatti.")
+                             : reader.errorString());
+    }
 
     // One transaction for the whole file: a commit per record would cost a disk flush per line.
     std::optional<ContactStore::Batch> batch;
@@ -89,9 +97,12 @@ ImportOutcome importFirstVersionText(
 ImportOutcome importFirstVersionFile(
     const QString &path, ContactStore &store, const BeforeFirstRecord &beforeFirstRecord)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failed(ImportOutcome::Failure::Open, 0, 0, file.errorString());
+    QFile file;
+    QString reason;
+    if (!QFileInfo::exists(path))
+        return failed(ImportOutcome::Failure::Open, 0, 0, {});
+    if (!openRegularFile(file, path, LargestImportFile, &reason))
+        return failed(ImportOutcome::Failure::Refused, 0, 0, reason);
     return importFirstVersionText(file, store, beforeFirstRecord);
 }
 
@@ -104,6 +115,9 @@ QString importFailureMessage(const ImportOutcome &outcome)
     case ImportOutcome::Failure::Open:
     case ImportOutcome::Failure::Stopped:
         return message;
+    case ImportOutcome::Failure::Refused:
+        return message + QStringLiteral("\n\n") + outcome.reason
+            + QStringLiteral("\nNessun contatto è stato importato.");
     case ImportOutcome::Failure::Read:
         detail = outcome.line > 0 ? QStringLiteral("Lettura del file interrotta alla riga %1: %2.")
                                         .arg(outcome.line)

@@ -13,6 +13,7 @@ struct ImportOutcome
     enum class Failure {
         None,
         Open, // the file could not be opened
+        Refused, // not a regular text file of a sane size: nothing was read into the store
         Read, // reading the file failed part way
         Write, // the store refused a record, or the closing commit
         Stopped, // the caller's preparation before the first record said no

@@ -13,6 +13,14 @@ bool startsWithByteOrderMark(QByteArrayView bytes)
     return bytes.startsWith(QByteArrayView(Utf8ByteOrderMark));
 }
 
+// Control characters that have no place in a text file; tab, line ends, form feed and the old
+// end-of-file mark do.
+bool isStrayControl(unsigned char byte)
+{
+    return (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r' && byte != '\f' && byte != 0x1a)
+        || byte == 0x7f;
+}
+
 } // namespace
 
 FirstVersionReader::FirstVersionReader(QIODevice &device)
@@ -33,6 +41,9 @@ bool FirstVersionReader::start()
     Utf8Check check;
     QByteArray piece(PieceSize, Qt::Uninitialized);
     QByteArray head;
+    qint64 total = 0;
+    qint64 nulBytes = 0;
+    qint64 strayControls = 0;
     for (;;) {
         const qint64 got = m_device.read(piece.data(), PieceSize);
         if (got < 0)
@@ -42,6 +53,18 @@ bool FirstVersionReader::start()
         if (head.size() < 3)
             head.append(piece.constData(), std::min<qint64>(got, 3 - head.size()));
         check.feed(QByteArrayView(piece.constData(), got));
+        for (qint64 i = 0; i < got; ++i) {
+            const auto byte = static_cast<unsigned char>(piece[i]);
+            nulBytes += byte == 0;
+            strayControls += isStrayControl(byte);
+        }
+        total += got;
+    }
+    // A text file holds no NUL, and hardly any other control character: anything else is a
+    // program or a picture, whose bytes would become thousands of junk contacts.
+    if (nulBytes > 0 || strayControls * 100 > total) {
+        m_notText = true;
+        return fail(QStringLiteral("il file non contiene testo"));
     }
     // A byte order mark declares UTF-8, even if a damaged byte follows somewhere.
     m_skipByteOrderMark = startsWithByteOrderMark(head);

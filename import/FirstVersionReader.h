@@ -21,6 +21,8 @@ public:
 
     bool isUtf8() const { return m_utf8; }
     bool failed() const { return m_failed; }
+    // The device holds no text (a program, a picture, random bytes): start() said no to it.
+    bool notText() const { return m_notText; }
     QString errorString() const { return m_error; }
 
 private:
@@ -35,6 +37,7 @@ private:
     qsizetype m_scanned = 0; // bytes from m_next already known to hold no line end
     bool m_atEnd = false;
     bool m_failed = false;
+    bool m_notText = false;
     bool m_utf8 = false;
     bool m_skipByteOrderMark = false;
     bool m_skipLineFeed = false; // the last line ended with CR: an LF right after it belongs to it

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 class OptionsFileTest : public QObject
 {
     Q_OBJECT
@@ -26,6 +28,7 @@ private slots:
     void failingFileIsRetriedAFewTimes();
     void failureCanClearOnRetry();
     void fullDiskKeepsTheOldFile();
+    void onlyARegularFileIsRead();
 };
 
 void OptionsFileTest::readOptions_data()
@@ -250,6 +253,22 @@ void OptionsFileTest::fullDiskKeepsTheOldFile()
     QVERIFY(!saveDialOptions(path, "02", "9", 2, [&] { ++failures; }));
     QCOMPARE(failures, 2);
     QCOMPARE(fileBytes(path), old);
+}
+
+void OptionsFileTest::onlyARegularFileIsRead()
+{
+    // A pipe would wait for a writer for ever, /dev/zero would fill the memory.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo/RUBRELLO.INI");
+    QVERIFY(QDir(dir.path()).mkdir("fifo"));
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = dir.filePath("RUBRELLO.INI");
+    QVERIFY(QFile::link("/dev/zero", zero));
+    for (const QString &path : {fifo, zero}) {
+        const OptionsFileRead read = readOptionsFile(path);
+        QVERIFY(!read.ok);
+        QVERIFY2(read.error.contains("non è un file normale"), qPrintable(read.error));
+    }
 }
 
 QTEST_APPLESS_MAIN(OptionsFileTest)

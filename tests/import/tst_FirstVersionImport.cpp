@@ -4,11 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
 
 #include <algorithm>
+
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(ImportOutcome::Failure)
 
@@ -78,6 +81,8 @@ private slots:
     void cannotOpen_data();
     void cannotOpen();
     void emptyFileAddsNothing();
+    void onlyTextFilesAreRead_data();
+    void onlyTextFilesAreRead();
     void refusalKeepsRowsBefore();
     void readFailureKeepsRowsBefore();
     void preparationRunsOnceBeforeFirstRecord_data();
@@ -125,7 +130,6 @@ void TestFirstVersionImport::cannotOpen_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("missing file") << "NUMBO.TXT";
-    QTest::newRow("directory") << ".";
     QTest::newRow("Windows path") << "C:\\NUMBO\\NUMBO.TXT";
 }
 
@@ -142,6 +146,45 @@ void TestFirstVersionImport::cannotOpen()
     QCOMPARE(outcome.failure, ImportOutcome::Failure::Open);
     QCOMPARE(outcome.added, 0);
     QVERIFY(!prepared);
+    QCOMPARE(test.store().count(), 0);
+}
+
+void TestFirstVersionImport::onlyTextFilesAreRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reasonPart");
+    // Each of these once froze the window, filled the memory or added thousands of junk contacts.
+    QTest::newRow("a pipe nobody writes") << "fifo" << "non è un file normale";
+    QTest::newRow("a link to /dev/zero") << "zero" << "non è un file normale";
+    QTest::newRow("a folder") << "folder" << "non è un file normale";
+    QTest::newRow("a program") << "program" << "non contiene testo";
+    QTest::newRow("random bytes") << "random" << "non contiene testo";
+}
+
+void TestFirstVersionImport::onlyTextFilesAreRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reasonPart);
+    TestStore test;
+    const QString path = QDir(test.directory()).filePath(QStringLiteral("NUMBO.TXT"));
+    if (kind == "fifo") {
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == "zero") {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    } else if (kind == "folder") {
+        QVERIFY(QDir(test.directory()).mkdir(QStringLiteral("NUMBO.TXT")));
+    } else if (kind == "program") {
+        QVERIFY(QFile::copy(QStringLiteral("/bin/true"), path));
+    } else {
+        QByteArray bytes;
+        for (int i = 0; i < 64 * 1024; ++i)
+            bytes.append(char(QRandomGenerator::global()->bounded(256)));
+        writeFile(test.directory(), bytes);
+    }
+    const ImportOutcome outcome = importFirstVersionFile(path, test.store());
+    QCOMPARE(outcome.failure, ImportOutcome::Failure::Refused);
+    QVERIFY2(outcome.reason.contains(reasonPart), qPrintable(outcome.reason));
+    QVERIFY(importFailureMessage(outcome).contains(QStringLiteral("Nessun contatto è stato importato.")));
     QCOMPARE(test.store().count(), 0);
 }
 
