@@ -113,7 +113,9 @@ void Phone::showRememberedContact()
 
 void Phone::centreWindow()
 {
-    if (m_placeRemembered || isMaximized())
+    // A window the user can place and size is not moved under them: once it is on the screen (or
+    // stands where the last run left it), reloading the agenda leaves it where it is.
+    if (m_placeRemembered || isVisible())
         return;
     const QSize screen = m_platform.screenSize();
     const QSize outer = frameGeometry().size();
