@@ -9,6 +9,13 @@ mkdir -p "$HOME"
 APP_DIR=$WORK/app
 PID=
 
+# Accented letters get keys of their own. Otherwise xdotool borrows a spare key for each and gives
+# it back at once, and a slow program (a sanitizer build) then reads a key with nothing on it.
+if [[ -n "${DISPLAY:-}" ]] && command -v xmodmap >/dev/null; then
+    xmodmap -e "keycode 250 = agrave Agrave" -e "keycode 251 = egrave Egrave" -e "keycode 252 = eacute Eacute" \
+        -e "keycode 253 = igrave Igrave" -e "keycode 254 = ograve Ograve" -e "keycode 255 = ugrave Ugrave"
+fi
+
 cleanup() {
     if [[ -n "$PID" ]] && kill -0 "$PID" 2>/dev/null; then
         kill -9 "$PID" 2>/dev/null || true
