@@ -24,7 +24,14 @@ std::unique_ptr<ContactStore> openStoreOrExplain(Platform &platform, const QStri
     }
     QString error;
     std::unique_ptr<ContactStore> store = ContactStore::open(location.path, &error);
-    if (!store)
+    if (!store) {
         platform.showMessage(error + ending, MessageIcon::Exclamation);
+        return nullptr;
+    }
+    for (const QString &notice : store->notices())
+        platform.showMessage(notice, MessageIcon::Exclamation);
+    // The check of every page ends once the window shows; damage is told then.
+    store->setDamageHandler(
+        [&platform](const QString &message) { platform.showMessage(message, MessageIcon::Exclamation); });
     return store;
 }

@@ -8,4 +8,6 @@ class Platform;
 // The store "Rubrello.MDB" beside the program or in the user's data directory. An old Jet (Access) file
 // of that name is moved into the program's store first, once the user agrees. On failure the reason is
 // shown and null returned, as when the user declines: the program then ends without touching the file.
+// What the opening has to tell (a crash's log kept aside, a store that can only be read) is shown, and
+// so is damage the store's check finds later: platform must outlive the store.
 std::unique_ptr<ContactStore> openStoreOrExplain(Platform &platform, const QString &programDir);

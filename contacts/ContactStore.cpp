@@ -3,16 +3,33 @@
 #include "contacts/ContactOrder.h"
 #include "contacts/SqliteRows.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QObject>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
 #include <QUuid>
+#include <QtEndian>
+
+#include <sqlite3.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/sysmacros.h>
+#endif
 
 namespace {
 
@@ -60,6 +77,297 @@ FileKind probeFile(const QString &path, QString *reason)
     return FileKind::Other;
 }
 
+// SQLite's write-ahead log beside the store ("-wal") and its index ("-shm"), read here before SQLite
+// sees them: SQLite applies any log it finds to whatever file now has the store's name.
+const QLatin1String LogSuffix("-wal");
+const QLatin1String LogIndexSuffix("-shm");
+
+quint32 bigEndian32(const char *bytes)
+{
+    return qFromBigEndian<quint32>(bytes);
+}
+
+// The log's checksum: 32-bit words taken two at a time, each sum feeding the other, carried from the
+// header through every frame.
+void addLogChecksum(quint32 sum[2], const char *data, qsizetype size, bool bigEndianWords)
+{
+    for (qsizetype i = 0; i + 8 <= size; i += 8) {
+        const quint32 first
+            = bigEndianWords ? qFromBigEndian<quint32>(data + i) : qFromLittleEndian<quint32>(data + i);
+        const quint32 second = bigEndianWords ? qFromBigEndian<quint32>(data + i + 4)
+                                              : qFromLittleEndian<quint32>(data + i + 4);
+        sum[0] += first + sum[1];
+        sum[1] += second + sum[0];
+    }
+}
+
+struct LogFrame
+{
+    quint32 page;
+    quint32 pagesAfterCommit; // 0 unless the frame ends a transaction
+    qint64 dataOffset;
+};
+
+// The frames SQLite would apply: those whose salt and running checksum hold, up to the last commit.
+struct LogContents
+{
+    quint32 pageSize = 0;
+    QByteArray salts;
+    std::vector<LogFrame> frames;
+};
+
+LogContents readLog(QFile &log)
+{
+    const QByteArray header = log.read(32);
+    if (header.size() < 32)
+        return {};
+    const quint32 magic = bigEndian32(header.constData());
+    const quint32 pageSize = bigEndian32(header.constData() + 8);
+    if ((magic & ~1u) != 0x377f0682 || bigEndian32(header.constData() + 4) != 3007000 || pageSize < 512
+        || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
+        return {};
+    const bool bigEndianWords = magic & 1;
+    quint32 sum[2] = {0, 0};
+    addLogChecksum(sum, header.constData(), 24, bigEndianWords);
+    if (sum[0] != bigEndian32(header.constData() + 24) || sum[1] != bigEndian32(header.constData() + 28))
+        return {};
+
+    LogContents contents;
+    contents.pageSize = pageSize;
+    contents.salts = header.mid(16, 8);
+    size_t committed = 0;
+    QByteArray frame(24 + qsizetype(pageSize), Qt::Uninitialized);
+    for (qint64 offset = 32; log.read(frame.data(), frame.size()) == frame.size(); offset += frame.size()) {
+        const char *bytes = frame.constData();
+        if (bigEndian32(bytes) == 0 || QByteArrayView(bytes + 8, 8) != contents.salts)
+            break;
+        addLogChecksum(sum, bytes, 8, bigEndianWords);
+        addLogChecksum(sum, bytes + 24, pageSize, bigEndianWords);
+        if (sum[0] != bigEndian32(bytes + 16) || sum[1] != bigEndian32(bytes + 20))
+            break;
+        contents.frames.push_back({bigEndian32(bytes), bigEndian32(bytes + 4), offset + 24});
+        if (contents.frames.back().pagesAfterCommit != 0)
+            committed = contents.frames.size();
+    }
+    contents.frames.resize(committed);
+    return contents;
+}
+
+// Whether a program has the store open right now (its lock on the log's index is listed by the
+// system): its log is then live, not a crash's leftover. Opening the index to find out would drop
+// the locks this very process holds on it, so the system's list is read instead.
+bool logInUse(const QString &indexPath)
+{
+#ifdef Q_OS_LINUX
+    struct stat info;
+    if (::stat(QFile::encodeName(indexPath).constData(), &info) != 0)
+        return false;
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray file = QString::asprintf(" %02x:%02x:%llu ", major(info.st_dev), minor(info.st_dev),
+        static_cast<unsigned long long>(info.st_ino))
+                                .toLatin1();
+    for (QByteArray line = locks.readLine(); !line.isEmpty(); line = locks.readLine()) {
+        if (line.contains(file))
+            return true;
+    }
+#else
+    Q_UNUSED(indexPath)
+#endif
+    return false;
+}
+
+// How far checkpoints had copied the log into the database when the log was left: up to `copied`
+// finished, up to `attempted` set out (a crash may have cut that one short). From the log's index,
+// whose two copies of the header must agree and name the log by its salts.
+struct CheckpointMarks
+{
+    bool known = false;
+    quint32 copied = 0;
+    quint32 attempted = 0;
+};
+
+CheckpointMarks readCheckpointMarks(const QString &indexPath, const QByteArray &salts)
+{
+    QFile index(indexPath);
+    if (!index.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = index.read(136);
+    if (head.size() < 136 || head.left(48) != head.mid(48, 48) || head.at(12) == 0 || head.mid(32, 8) != salts
+        || qFromUnaligned<quint32>(head.constData()) != 3007000)
+        return {};
+    return {true, qFromUnaligned<quint32>(head.constData() + 96),
+        qFromUnaligned<quint32>(head.constData() + 128)};
+}
+
+// Why the log a crash left beside the file at path is not that file's own; nothing when it is, when
+// a running program uses it, or when SQLite would apply nothing from it.
+std::optional<QString> foreignLog(const QString &path)
+{
+    const QString logPath = path + LogSuffix;
+    const QString indexPath = path + LogIndexSuffix;
+    QFile log(logPath);
+    if (!log.exists() || logInUse(indexPath) || !log.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const LogContents contents = readLog(log);
+    if (contents.frames.empty())
+        return std::nullopt;
+
+    QFile database(path);
+    const QByteArray header = database.open(QIODevice::ReadOnly) ? database.read(100) : QByteArray();
+    if (header.size() < 100)
+        return QStringLiteral("l'archivio è vuoto");
+    const quint32 pageSize = qFromBigEndian<quint16>(header.constData() + 16) == 1
+        ? 65536
+        : qFromBigEndian<quint16>(header.constData() + 16);
+    if (pageSize != contents.pageSize)
+        return QStringLiteral("il registro è scritto a pagine di %1 byte, l'archivio a pagine di %2")
+            .arg(contents.pageSize)
+            .arg(pageSize);
+    // Bytes 18 and 19 say 2 once a file is set to use a log; SQLite writes them before the first frame.
+    if (header.at(18) != 2 || header.at(19) != 2)
+        return QStringLiteral("l'archivio non usa un registro delle modifiche");
+
+    auto databasePage = [&](quint32 page) {
+        database.seek(qint64(page - 1) * pageSize);
+        return database.read(pageSize);
+    };
+    auto framePage = [&](size_t frame) {
+        log.seek(contents.frames[frame].dataOffset);
+        return log.read(pageSize);
+    };
+
+    // The first page starts with the file's header. Unless a checkpoint copied one of the log's own
+    // versions of it into the file, the log's first version grew out of the file's: the same format,
+    // a change counter and schema cookie that only go up.
+    const QByteArray firstPage = databasePage(1);
+    std::optional<QByteArray> firstLogged;
+    bool firstCopied = false;
+    for (size_t i = 0; i < contents.frames.size() && !firstCopied; ++i) {
+        if (contents.frames[i].page != 1)
+            continue;
+        const QByteArray logged = framePage(i);
+        firstCopied = logged == firstPage;
+        if (!firstLogged)
+            firstLogged = logged;
+    }
+    if (firstLogged && !firstCopied) {
+        const char *logged = firstLogged->constData();
+        const char *file = firstPage.constData();
+        if (firstPage.size() < 100 || QByteArrayView(logged + 16, 8) != QByteArrayView(file + 16, 8)
+            || QByteArrayView(logged + 56, 4) != QByteArrayView(file + 56, 4))
+            return QStringLiteral("il registro descrive un altro archivio");
+        if (bigEndian32(logged + 24) < bigEndian32(file + 24)
+            || bigEndian32(logged + 40) < bigEndian32(file + 40))
+            return QStringLiteral("l'archivio è andato avanti dopo che il registro è stato scritto");
+    }
+
+    // Only a checkpoint writes a file that uses a log, so a file written after its log must hold what
+    // checkpoints copied. Without the index's marks, only a complete checkpoint explains it.
+    const QFileInfo fileInfo(path);
+    const bool fileNewer = std::max(fileInfo.lastModified(), fileInfo.metadataChangeTime())
+        > QFileInfo(logPath).lastModified();
+    const quint32 frameCount = quint32(contents.frames.size());
+    CheckpointMarks marks = readCheckpointMarks(indexPath, contents.salts);
+    if (!marks.known && fileNewer)
+        marks = {true, frameCount, frameCount};
+    marks.copied = std::min(marks.copied, frameCount);
+    marks.attempted = std::clamp(marks.attempted, marks.copied, frameCount);
+    const QString replaced = QStringLiteral("l'archivio è stato sostituito o ripristinato "
+                                            "dopo che il registro è stato scritto");
+    if (fileNewer && marks.attempted == 0)
+        return replaced;
+
+    // A checkpoint copies a page only if the log held no later version of it at the time, and copies
+    // pages in ascending order. So every page the log leaves alone after the finished checkpoint holds
+    // its last version, and a file an interrupted one wrote holds at least the first page it took.
+    std::map<quint32, size_t> lastVersions;
+    quint32 pagesInFile = 0;
+    for (size_t i = 0; i < contents.frames.size(); ++i) {
+        lastVersions[contents.frames[i].page] = i;
+        if (i < marks.attempted && contents.frames[i].pagesAfterCommit != 0)
+            pagesInFile = contents.frames[i].pagesAfterCommit;
+    }
+    std::optional<quint32> firstInterrupted;
+    for (const auto &[page, last] : lastVersions) {
+        // Nor does a checkpoint copy a page past the end of the database.
+        if (page > pagesInFile)
+            continue;
+        if (last < marks.copied && databasePage(page) != framePage(last))
+            return replaced;
+        if (last >= marks.copied && last < marks.attempted && !firstInterrupted)
+            firstInterrupted = page;
+    }
+    if (fileNewer && firstInterrupted) {
+        const QByteArray held = databasePage(*firstInterrupted);
+        bool logged = false;
+        for (size_t i = 0; i < marks.attempted && !logged; ++i)
+            logged = contents.frames[i].page == *firstInterrupted && framePage(i) == held;
+        if (!logged)
+            return replaced;
+    }
+    return std::nullopt;
+}
+
+// Renames the log and its index to "<name>-wal.non-applicato-<date of the log>" and the like, so
+// SQLite does not find them and nothing of them is lost. The name of the kept log goes to kept.
+bool keepLogAside(const QString &path, QString *kept, QString *error)
+{
+    const QString log = path + LogSuffix;
+    const QString index = path + LogIndexSuffix;
+    const QString stamp = QStringLiteral(".non-applicato-")
+        + QFileInfo(log).lastModified().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    QString suffix = stamp;
+    for (int number = 2; QFileInfo::exists(log + suffix) || QFileInfo::exists(index + suffix); ++number)
+        suffix = stamp + QStringLiteral("-%1").arg(number);
+    QFile file(log);
+    if (!file.rename(log + suffix)) {
+        *error = file.errorString();
+        return false;
+    }
+    // SQLite rebuilds an index from its log: an index left behind would only be rebuilt.
+    QFile::rename(index, index + suffix);
+    *kept = log + suffix;
+    return true;
+}
+
+// Root passes the permission bits but not an immutable file or a read-only mount: the system's own
+// answer covers all of them.
+bool writable(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+#else
+    return QFileInfo(path).isWritable();
+#endif
+}
+
+// Why the store can only be read (Italian), empty when it can be written.
+QString unwritableReason(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!writable(info.absolutePath()))
+        return QStringLiteral("la cartella che lo contiene è in sola lettura");
+    if (!writable(info.absoluteFilePath()))
+        return QStringLiteral("il file è in sola lettura");
+    return {};
+}
+
+// The name SQLite opens the store by. A file in a folder that cannot be written, with no side files,
+// is opened as unchanging: SQLite could not make the index its log needs even to read, and no other
+// program can write the file there either.
+QString databaseName(const QString &path, bool *uri)
+{
+    const QFileInfo info(path);
+    *uri = !writable(info.absolutePath()) && !QFileInfo::exists(path + LogSuffix)
+        && !QFileInfo::exists(path + LogIndexSuffix) && !QFileInfo::exists(path + QStringLiteral("-journal"));
+    if (!*uri)
+        return path;
+    return QString::fromLatin1(QUrl::fromLocalFile(info.absoluteFilePath()).toEncoded())
+        + QStringLiteral("?immutable=1");
+}
+
 QString valueSql(const QString &prefix)
 {
     QStringList names;
@@ -100,15 +408,95 @@ ContactRecord recordFromQuery(const QSqlQuery &query)
 
 const QString SelectAll = QStringLiteral("SELECT ID, ") + valueSql({}) + QStringLiteral(" FROM PhoneList");
 
+// Reads the schema and every page of the table's tree once: a file SQLite cannot read, or without
+// the table and its fields, is refused with the full Italian message, SQLite's code going to code.
+// A file without any table gets an empty message and noTables set.
+QString checkTable(const QSqlDatabase &db, const QString &shown, int *code, bool *noTables)
+{
+    auto failed = [&](const QSqlError &error) {
+        if (sqlite3 *handle = sqliteConnection(db))
+            *code = sqlite3_extended_errcode(handle);
+        return QStringLiteral("Impossibile aprire l'archivio dei contatti \"%1\": %2.")
+            .arg(shown, errorText(error));
+    };
+    QSqlQuery tables(db);
+    if (!tables.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
+        return failed(tables.lastError());
+    QStringList tableNames;
+    while (tables.next())
+        tableNames.append(tables.value(0).toString());
+    tables.finish();
+    *noTables = tableNames.isEmpty();
+    if (*noTables)
+        return {};
+    if (!tableNames.contains(QStringLiteral("PhoneList"), Qt::CaseInsensitive)) {
+        return QStringLiteral("Il file \"%1\" non contiene la tabella dei contatti PhoneList. "
+                              "Il file non è stato modificato.")
+            .arg(shown);
+    }
+    const QSqlRecord columns = db.record(QStringLiteral("PhoneList"));
+    QStringList missing;
+    for (const FieldInfo &info : Fields) {
+        if (columns.indexOf(QString::fromLatin1(info.name)) < 0)
+            missing.append(QString::fromLatin1(info.name));
+    }
+    if (!missing.isEmpty()) {
+        return QStringLiteral("Nella tabella PhoneList del file \"%1\" mancano i campi: %2. "
+                              "Il file non è stato modificato.")
+            .arg(shown, missing.join(QStringLiteral(", ")));
+    }
+    // A damaged file can still show its schema: walk the table's tree once. Damage inside a page the
+    // walk does not read is left to the full check.
+    QSqlQuery check(db);
+    if (!check.exec(QStringLiteral("SELECT count(*) FROM PhoneList")) || !check.next())
+        return failed(check.lastError());
+    return {};
+}
+
+// SQLite's first finding, without the line naming the database.
+QString firstFinding(const QString &findings)
+{
+    const QStringList lines = findings.split(u'\n', Qt::SkipEmptyParts);
+    for (const QString &line : lines) {
+        if (!line.startsWith(QLatin1String("***")))
+            return line.left(200);
+    }
+    return findings.left(200);
+}
+
 } // namespace
+
+struct ContactStore::Check
+{
+    std::mutex mutex;
+    std::condition_variable settled;
+    // A new store has nothing to check.
+    Soundness soundness = Soundness::Sound;
+    QString fault;
+    bool closing = false;
+    // The check's connection while it runs, for the store to interrupt as it closes.
+    sqlite3 *connection = nullptr;
+};
 
 ContactStore::ContactStore(QString path, QString connection)
     : m_path(std::move(path))
     , m_connection(std::move(connection))
+    , m_check(std::make_shared<Check>())
+    , m_context(std::make_unique<QObject>())
 { }
 
 ContactStore::~ContactStore()
 {
+    if (m_checker.joinable()) {
+        {
+            std::lock_guard lock(m_check->mutex);
+            m_check->closing = true;
+            if (m_check->connection)
+                sqlite3_interrupt(m_check->connection);
+        }
+        m_check->settled.notify_all();
+        m_checker.join();
+    }
     // Kept statements belong to the connection: they go before it closes.
     m_insert.reset();
     m_update.reset();
@@ -119,8 +507,16 @@ ContactStore::~ContactStore()
     m_dataVersion.reset();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        if (db.isOpen())
+        if (db.isOpen()) {
+            // SQLite folds the log into the file as the last connection closes: never into a damaged
+            // file, nor a log found at the opening into a file whose check did not end.
+            const Soundness soundness = waitForCheck(0).first;
+            sqlite3 *handle = sqliteConnection(db);
+            if (handle
+                && (soundness == Soundness::Damaged || (soundness == Soundness::Unknown && m_logAtOpen)))
+                sqlite3_db_config(handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
             db.close();
+        }
     }
     QSqlDatabase::removeDatabase(m_connection);
 }
@@ -151,65 +547,246 @@ std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *e
         break;
     }
 
+    QStringList notices;
+    if (const std::optional<QString> foreign = foreignLog(path)) {
+        QString kept;
+        if (!keepLogAside(path, &kept, &reason)) {
+            *error
+                = QStringLiteral("Accanto all'archivio dei contatti \"%1\" c'è un registro delle modifiche, "
+                                 "lasciato da una chiusura improvvisa, che non appartiene all'archivio (%2) "
+                                 "e che non può essere messo da parte: %3. Il file non è stato modificato.")
+                      .arg(shown, *foreign, reason);
+            return nullptr;
+        }
+        notices.append(
+            QStringLiteral("Accanto all'archivio dei contatti \"%1\" c'era un registro delle modifiche, "
+                           "lasciato da una chiusura improvvisa, che non appartiene all'archivio: %2. "
+                           "Applicarlo avrebbe potuto danneggiare i contatti, perciò non è stato "
+                           "applicato: è conservato, invariato, come \"%3\".")
+                .arg(shown, *foreign, QDir::toNativeSeparators(kept)));
+    }
+
     const QString connection
         = QStringLiteral("rubrello-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     std::unique_ptr<ContactStore> store(new ContactStore(path, connection));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-    db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    store->m_notices = notices;
     auto fail = [&](const QString &what) {
         *error = QStringLiteral("Impossibile aprire l'archivio dei contatti \"%1\": %2.").arg(shown, what);
         return nullptr;
     };
-    if (!db.open())
-        return fail(errorText(db.lastError()));
+    const QString busyTimeout = QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000");
+    // A new store has nothing to check: the table and the journal are made at once.
+    auto createTable = [&] {
+        store->m_walReady = store->exec(QString::fromLatin1(CreateTable))
+            && store->exec(QStringLiteral("PRAGMA journal_mode=WAL"))
+            && store->exec(QStringLiteral("PRAGMA synchronous=FULL"));
+        return store->m_walReady;
+    };
 
-    // Read the schema before anything is written: a damaged or foreign file must stay as it is.
-    QSqlQuery tables(db);
-    if (!tables.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
-        return fail(errorText(tables.lastError()));
-    QStringList tableNames;
-    while (tables.next())
-        tableNames.append(tables.value(0).toString());
-    tables.finish();
-
-    if (tableNames.isEmpty()) {
-        if (!store->exec(QString::fromLatin1(CreateTable)))
+    if (kind != FileKind::SQLite) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(busyTimeout);
+        if (!db.open())
+            return fail(errorText(db.lastError()));
+        if (!createTable())
             return fail(store->lastError());
-    } else {
-        if (!tableNames.contains(QStringLiteral("PhoneList"), Qt::CaseInsensitive)) {
-            *error = QStringLiteral("Il file \"%1\" non contiene la tabella dei contatti PhoneList. "
-                                    "Il file non è stato modificato.")
-                         .arg(shown);
-            return nullptr;
-        }
-        const QSqlRecord columns = db.record(QStringLiteral("PhoneList"));
-        QStringList missing;
-        for (const FieldInfo &info : Fields) {
-            if (columns.indexOf(QString::fromLatin1(info.name)) < 0)
-                missing.append(QString::fromLatin1(info.name));
-        }
-        if (!missing.isEmpty()) {
-            *error = QStringLiteral("Nella tabella PhoneList del file \"%1\" mancano i campi: %2. "
-                                    "Il file non è stato modificato.")
-                         .arg(shown, missing.join(QStringLiteral(", ")));
-            return nullptr;
-        }
-        // A damaged file can still show its schema: read every page of the table once.
-        QSqlQuery check(db);
-        if (!check.exec(QStringLiteral("SELECT count(*) FROM PhoneList")) || !check.next())
-            return fail(errorText(check.lastError()));
+        return store;
     }
 
-    // WAL with full synchronisation: a committed write survives a power cut and a crash mid-write
-    // leaves the last committed state.
-    QSqlQuery pragma(db);
-    if (!pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
-        return fail(errorText(pragma.lastError()));
-    pragma.finish();
-    if (!pragma.exec(QStringLiteral("PRAGMA synchronous=FULL")))
-        return fail(errorText(pragma.lastError()));
+    // Until its check passes, an existing file is closed without SQLite folding a log into it.
+    store->m_check->soundness = Soundness::Unknown;
+    store->m_logAtOpen = QFileInfo(path + LogSuffix).size() > 0;
+    bool uri = false;
+    const QString name = databaseName(path, &uri);
+    QString readOnly = unwritableReason(path);
+    const QString readOnlyOptions = QStringLiteral("QSQLITE_OPEN_READONLY;") + busyTimeout
+        + (uri ? QStringLiteral(";QSQLITE_OPEN_URI") : QString());
+    // The checks run on a connection that cannot write: a file that fails them is left as it was,
+    // log included.
+    int code = SQLITE_OK;
+    bool noTables = false;
+    QString problem;
+    {
+        QSqlDatabase check
+            = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection + QStringLiteral("-check"));
+        check.setDatabaseName(name);
+        check.setConnectOptions(readOnlyOptions);
+        if (!check.open())
+            problem = QStringLiteral("Impossibile aprire l'archivio dei contatti \"%1\": %2.")
+                          .arg(shown, errorText(check.lastError()));
+        else
+            problem = checkTable(check, shown, &code, &noTables);
+        check.close();
+    }
+    QSqlDatabase::removeDatabase(connection + QStringLiteral("-check"));
+    // A write another program left half done in the older journal is undone by SQLite as the file is
+    // read, which only a connection that may write can do.
+    const bool undoFirst = code == SQLITE_READONLY_ROLLBACK && readOnly.isEmpty();
+    if (!problem.isEmpty() && !undoFirst) {
+        *error = problem;
+        return nullptr;
+    }
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    db.setDatabaseName(name);
+    db.setConnectOptions(readOnly.isEmpty() ? busyTimeout : readOnlyOptions);
+    if (!db.open())
+        return fail(errorText(db.lastError()));
+    if (undoFirst) {
+        problem = checkTable(db, shown, &code, &noTables);
+        if (!problem.isEmpty()) {
+            *error = problem;
+            return nullptr;
+        }
+    }
+    if (readOnly.isEmpty() && sqlite3_db_readonly(sqliteConnection(db), "main") == 1)
+        readOnly = QStringLiteral("il file è in sola lettura");
+    if (noTables) {
+        if (!readOnly.isEmpty())
+            return fail(readOnly);
+        if (!createTable())
+            return fail(store->lastError());
+        store->m_check->soundness = Soundness::Sound;
+        return store;
+    }
+    if (!readOnly.isEmpty()) {
+        store->m_readOnly = readOnly;
+        store->m_notices.append(
+            QStringLiteral("L'archivio dei contatti \"%1\" può essere solo letto (%2): "
+                           "i contatti sono visibili, ma le modifiche non potranno essere salvate.")
+                .arg(shown, readOnly));
+    } else {
+        QSqlQuery pragma(db);
+        if (!pragma.exec(QStringLiteral("PRAGMA synchronous=FULL")))
+            return fail(errorText(pragma.lastError()));
+    }
+    store->startCheck(name, uri);
     return store;
+}
+
+void ContactStore::startCheck(const QString &databaseName, bool uri)
+{
+    QObject *context = m_context.get();
+    m_checker = std::thread(&ContactStore::runCheck, m_check, databaseName.toUtf8(), uri, [this, context] {
+        QMetaObject::invokeMethod(
+            context, [this] { reportDamage(); }, Qt::QueuedConnection);
+    });
+}
+
+// Every page of the file, read on a connection of its own that cannot write. Quick rather than full:
+// the table has no index to compare with its rows, and the start-up must not wait for it.
+void ContactStore::runCheck(
+    std::shared_ptr<Check> check, QByteArray databaseName, bool uri, std::function<void()> report)
+{
+    // Lends the connection to the store, to interrupt as it closes; false once it is closing.
+    auto lend = [&](sqlite3 *connection) {
+        std::lock_guard lock(check->mutex);
+        check->connection = check->closing ? nullptr : connection;
+        return !check->closing;
+    };
+    QString fault;
+    for (;;) {
+        sqlite3 *db = nullptr;
+        int result = sqlite3_open_v2(
+            databaseName.constData(), &db, SQLITE_OPEN_READONLY | (uri ? SQLITE_OPEN_URI : 0), nullptr);
+        QStringList findings;
+        if (lend(db) && result == SQLITE_OK) {
+            sqlite3_busy_timeout(db, 3000);
+            sqlite3_stmt *statement = nullptr;
+            result = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &statement, nullptr);
+            if (result == SQLITE_OK) {
+                while ((result = sqlite3_step(statement)) == SQLITE_ROW)
+                    findings.append(
+                        QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))));
+            }
+            fault = result == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
+            sqlite3_finalize(statement);
+        } else if (result != SQLITE_OK) {
+            fault = QString::fromUtf8(sqlite3_errstr(result));
+        }
+        const bool closing = !lend(nullptr);
+        sqlite3_close(db);
+        if (closing)
+            return;
+        if (!findings.isEmpty() && findings != QStringList {QStringLiteral("ok")})
+            fault = firstFinding(findings.join(u'\n'));
+        // Another program holding the whole file (the older journal) is waited for, not taken for damage.
+        const int primary = result & 0xff;
+        if (primary != SQLITE_BUSY && primary != SQLITE_LOCKED)
+            break;
+        std::unique_lock lock(check->mutex);
+        if (check->settled.wait_for(lock, std::chrono::seconds(1), [&] { return check->closing; }))
+            return;
+    }
+    {
+        std::lock_guard lock(check->mutex);
+        check->soundness = fault.isEmpty() ? Soundness::Sound : Soundness::Damaged;
+        check->fault = fault;
+    }
+    check->settled.notify_all();
+    report();
+}
+
+std::pair<ContactStore::Soundness, QString> ContactStore::waitForCheck(int milliseconds) const
+{
+    std::unique_lock lock(m_check->mutex);
+    m_check->settled.wait_for(lock, std::chrono::milliseconds(milliseconds),
+        [&] { return m_check->soundness != Soundness::Unknown; });
+    return {m_check->soundness, m_check->fault};
+}
+
+void ContactStore::setDamageHandler(std::function<void(const QString &message)> handler)
+{
+    m_onDamage = std::move(handler);
+    QMetaObject::invokeMethod(
+        m_context.get(), [this] { reportDamage(); }, Qt::QueuedConnection);
+}
+
+void ContactStore::reportDamage()
+{
+    const auto [soundness, fault] = waitForCheck(0);
+    if (soundness != Soundness::Damaged || m_damageReported || !m_onDamage)
+        return;
+    m_damageReported = true;
+    m_onDamage(QStringLiteral("L'archivio dei contatti \"%1\" è danneggiato: %2.\n\n"
+                              "Nel file non verrà scritto nulla: le modifiche non potranno essere salvate.")
+                   .arg(nativePath(m_path), fault));
+}
+
+bool ContactStore::readyToWrite()
+{
+    const QString shown = nativePath(m_path);
+    if (!m_readOnly.isEmpty()) {
+        m_lastError = QStringLiteral("l'archivio dei contatti \"%1\" può essere solo letto (%2): "
+                                     "le modifiche non possono essere salvate.")
+                          .arg(shown, m_readOnly);
+        return false;
+    }
+    // A write made while the check runs waits for its verdict as it would for another program's lock.
+    const auto [soundness, fault] = waitForCheck(3000);
+    switch (soundness) {
+    case Soundness::Unknown:
+        m_lastError = QStringLiteral("il controllo dell'archivio dei contatti \"%1\" non è ancora finito: "
+                                     "riprovare fra qualche istante.")
+                          .arg(shown);
+        return false;
+    case Soundness::Damaged:
+        m_lastError
+            = QStringLiteral("l'archivio dei contatti \"%1\" è danneggiato (%2) e non viene modificato.")
+                  .arg(shown, fault);
+        return false;
+    case Soundness::Sound:
+        break;
+    }
+    // WAL with full synchronisation: a committed write survives a power cut and a crash mid-write
+    // leaves the last committed state. An older file is turned to WAL only now, once it has passed.
+    if (!m_walReady) {
+        if (!exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+            return false;
+        m_walReady = true;
+    }
+    return true;
 }
 
 bool ContactStore::exec(const QString &sql, const QVariantList &values) const
@@ -286,6 +863,10 @@ bool ContactStore::begin()
 {
     if (m_batchDepth++ > 0)
         return true;
+    if (!readyToWrite()) {
+        m_batchDepth = 0;
+        return false;
+    }
     if (!QSqlDatabase::database(m_connection, false).transaction()) {
         m_lastError = errorText(QSqlDatabase::database(m_connection, false).lastError());
         m_batchDepth = 0;
@@ -513,9 +1094,11 @@ bool ContactStore::scanTextsInFile(const QString &path, std::span<const Field> f
         = QStringLiteral("rubrello-read-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     bool ok = false;
     {
+        bool uri = false;
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=3000"));
+        db.setDatabaseName(databaseName(path, &uri));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=3000")
+            + (uri ? QStringLiteral(";QSQLITE_OPEN_URI") : QString()));
         if (!db.open()) {
             if (error)
                 *error = errorText(db.lastError());

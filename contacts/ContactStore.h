@@ -5,6 +5,7 @@
 #include "contacts/ContactRecord.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 #include <QByteArrayView>
@@ -17,8 +18,10 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <thread>
 #include <vector>
 
+class QObject;
 class QSqlQuery;
 
 class ContactStore
@@ -54,10 +57,22 @@ public:
 
     // Opens the store at path; a missing or empty file is given the empty table. Returns null and
     // sets error (an Italian message naming the file and the reason) when the file is not a usable
-    // contact store; such a file is never written.
+    // contact store; such a file is never written. A log a crash left beside the file that is not the
+    // file's own is kept aside under another name instead of being applied. An existing file has its
+    // every page checked on a thread of its own after the opening: writes wait for the verdict, and
+    // none is made to a file found damaged.
     static std::unique_ptr<ContactStore> open(const QString &path, QString *error);
 
     QString path() const { return m_path; }
+    // What the user must be told about the opening (a log kept aside, a store that can only be
+    // read), in Italian, one message each.
+    QStringList notices() const { return m_notices; }
+    // Why the store can only be read (Italian: its folder or the file allows no writing), empty when
+    // it can be written. Every write to such a store fails, saying so.
+    QString readOnlyReason() const { return m_readOnly; }
+    // Called once, through the event loop of the thread that opened the store, when the check of the
+    // file finds it damaged, with a message for the user (Italian).
+    void setDamageHandler(std::function<void(const QString &message)> handler);
     // The reason of the last failed operation, from the database.
     QString lastError() const { return m_lastError; }
     // Grows with every committed write, so a reader can tell whether its copy of the table is current.
@@ -114,8 +129,18 @@ public:
     };
 
 private:
+    struct Check;
+    enum class Soundness { Unknown, Sound, Damaged };
+
     explicit ContactStore(QString path, QString connection);
     bool exec(const QString &sql, const QVariantList &values = {}) const;
+    void startCheck(const QString &databaseName, bool uri);
+    static void runCheck(
+        std::shared_ptr<Check> check, QByteArray databaseName, bool uri, std::function<void()> report);
+    std::pair<Soundness, QString> waitForCheck(int milliseconds) const;
+    void reportDamage();
+    // Whether writes may start now; lastError() says why not.
+    bool readyToWrite();
     bool begin();
     bool commit();
     void rollback();
@@ -131,6 +156,17 @@ private:
 
     QString m_path;
     QString m_connection;
+    QStringList m_notices;
+    QString m_readOnly;
+    // The store's journal becomes WAL with its first write, once the check has passed.
+    bool m_walReady = false;
+    // A log with frames was beside the file when it was opened.
+    bool m_logAtOpen = false;
+    std::shared_ptr<Check> m_check;
+    std::thread m_checker;
+    std::unique_ptr<QObject> m_context;
+    std::function<void(const QString &)> m_onDamage;
+    bool m_damageReported = false;
     mutable QString m_lastError;
     quint64 m_generation = 0;
     int m_batchDepth = 0;

@@ -5,9 +5,7 @@
 
 #include <sqlite3.h>
 
-namespace {
-
-sqlite3 *connectionOf(const QSqlDatabase &db)
+sqlite3 *sqliteConnection(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
@@ -15,10 +13,8 @@ sqlite3 *connectionOf(const QSqlDatabase &db)
     return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
-} // namespace
-
 SqliteRows::SqliteRows(const QSqlDatabase &db, const char *sql)
-    : m_db(connectionOf(db))
+    : m_db(sqliteConnection(db))
 {
     if (!m_db)
         m_error = QStringLiteral("connessione SQLite non disponibile");

@@ -14,6 +14,9 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+// The SQLite connection behind db, for what Qt Sql does not reach; null when db is not SQLite's.
+sqlite3 *sqliteConnection(const QSqlDatabase &db);
+
 class SqliteRows
 {
 public:

@@ -96,10 +96,12 @@ void TestCrashSafety::killDuringSaves()
         reported[words.at(1).toLongLong()] = words.at(2);
     }
 
-    QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
+    // The store is opened first, with the log the kill left: it is the store's own and must be taken.
     QString error;
     const auto store = ContactStore::open(path, &error);
     QVERIFY2(store, qPrintable(error));
+    QVERIFY2(store->notices().isEmpty(), qPrintable(store->notices().join(u'\n')));
+    QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
     bool ok = false;
     const std::vector<ContactRecord> rows = store->readAll(&ok);
     QVERIFY(ok);
@@ -155,10 +157,11 @@ void TestCrashSafety::killDuringImport()
     const QStringList lines = runAndKill({QStringLiteral("import"), path, textPath}, 1, delayMs);
     QVERIFY2(!lines.isEmpty() && lines.first() == QLatin1String("begin"), qPrintable(lines.join(u'\n')));
 
-    QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
     QString error;
     const auto store = ContactStore::open(path, &error);
     QVERIFY2(store, qPrintable(error));
+    QVERIFY2(store->notices().isEmpty(), qPrintable(store->notices().join(u'\n')));
+    QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
     bool ok = false;
     std::vector<ContactRecord> rows = store->readAll(&ok);
     QVERIFY(ok);

@@ -1,9 +1,11 @@
 // Faults of the system while the main window saves: a full disk, a store made read-only, a store
 // locked by another program, an options file that cannot be written. Each one gets a message,
-// keeps what was typed and what was stored, and the next save after it goes through.
-#include "tests/support/Typing.h"
+// keeps what was typed and what was stored, and the next save after it goes through. A store that
+// can only be read is shown all the same.
 #include "StoreCheck.h"
 #include "SystemFaults.h"
+#include "tests/support/TestStore.h"
+#include "tests/support/Typing.h"
 
 #include "app/Phone.h"
 #include "contacts/ContactStore.h"
@@ -109,6 +111,8 @@ private slots:
     void diskFullDuringSave();
     void storeMadeReadOnlyWhileRunning();
     void storeLockedByAnotherProgram();
+    void readOnlyStoreIsShown_data();
+    void readOnlyStoreIsShown();
     void optionsFileUnwritable();
 };
 
@@ -206,6 +210,42 @@ void TestFaults::storeLockedByAnotherProgram()
     QVERIFY2(failureMessage(w.platform).isEmpty(), qPrintable(failureMessage(w.platform)));
     QVERIFY(holds(*w.store, before, 4));
     QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
+}
+
+void TestFaults::readOnlyStoreIsShown_data()
+{
+    QTest::addColumn<bool>("olderJournal");
+    QTest::addColumn<bool>("folderShut");
+    QTest::newRow("older journal, file read-only") << true << false;
+    QTest::newRow("store in a read-only folder") << false << true;
+}
+
+void TestFaults::readOnlyStoreIsShown()
+{
+    QFETCH(bool, olderJournal);
+    QFETCH(bool, folderShut);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Rubrello.MDB"));
+    const std::vector<ContactRecord> before = seedStore(path);
+    if (olderJournal)
+        runSqlElsewhere(path, {QStringLiteral("PRAGMA journal_mode=DELETE")});
+    Immutable readOnly({folderShut ? dir.path() : path});
+    if (!readOnly.set())
+        QSKIP("this file system cannot mark files immutable");
+
+    Window w;
+    QVERIFY(w.open(path, dir.path()));
+    QVERIFY(holds(*w.store, before, 3));
+    QCOMPARE(w.phone->tLName->text(), QStringLiteral("Bianchi"));
+    QVERIFY2(w.store->notices().join(u' ').contains(QLatin1String("solo letto")),
+        qPrintable(w.store->notices().join(u' ')));
+
+    w.typeNewContact(QStringLiteral("Rossi"), QStringLiteral("Mario"));
+    w.save();
+    QVERIFY2(failureMessage(w.platform).contains(QLatin1String("solo letto")),
+        qPrintable(failureMessage(w.platform)));
+    QVERIFY(w.stillAsTyped(QStringLiteral("Rossi"), QStringLiteral("Mario")));
+    QVERIFY(holds(*w.store, before, 3));
 }
 
 void TestFaults::optionsFileUnwritable()
