@@ -408,6 +408,27 @@ ContactRecord recordFromQuery(const QSqlQuery &query)
 
 const QString SelectAll = QStringLiteral("SELECT ID, ") + valueSql({}) + QStringLiteral(" FROM PhoneList");
 
+// The fields' bytes as the file holds them, whatever their type: "CAST(LastName AS BLOB), ...".
+QString storedSql()
+{
+    QStringList casts;
+    for (const FieldInfo &info : Fields) {
+        if (info.field != Field::ID)
+            casts.append(QStringLiteral("CAST(%1 AS BLOB)").arg(QString::fromLatin1(info.name)));
+    }
+    return casts.join(QStringLiteral(", "));
+}
+
+// What a field's stored bytes are compared with: the bytes themselves, or a Null.
+QVariant storedBytes(const QVariant &bytes, const FieldValue &shown)
+{
+    if (!shown)
+        return bindable(std::nullopt);
+    // An empty value comes back as a null byte array, which Qt Sql would bind as a Null.
+    const QByteArray held = bytes.toByteArray();
+    return held.isNull() ? QVariant(QByteArray("")) : QVariant(held);
+}
+
 // Reads the schema and every page of the table's tree once: a file SQLite cannot read, or without
 // the table and its fields, is refused with the full Italian message, SQLite's code going to code.
 // A file without any table gets an empty message and noTables set.
@@ -929,15 +950,26 @@ std::vector<ContactStore::IndexEntry> ContactStore::readIndex() const
 
 std::optional<ContactRecord> ContactStore::read(qint64 id, bool *ok) const
 {
-    const bool ran = runCached(m_read, SelectAll + QStringLiteral(" WHERE ID = ?"), {id});
+    static const QString sql = QStringLiteral("SELECT ID, ") + valueSql({}) + QStringLiteral(", ")
+        + storedSql() + QStringLiteral(" FROM PhoneList WHERE ID = ?");
+    const bool ran = runCached(m_read, sql, {id});
     if (ok)
         *ok = ran;
     if (!ran)
         return std::nullopt;
     QSqlQuery &query = *m_read;
     std::optional<ContactRecord> record;
-    if (query.next())
+    if (query.next()) {
         record = recordFromQuery(query);
+        StoredRow row {*record, {}};
+        int column = FieldCount;
+        for (const FieldInfo &info : Fields) {
+            if (info.field != Field::ID)
+                row.stored[fieldIndex(info.field)]
+                    = storedBytes(query.value(column++), record->value(info.field));
+        }
+        rememberStored(std::move(row));
+    }
     if (query.lastError().isValid()) {
         m_lastError = errorText(query.lastError());
         if (ok)
@@ -1179,15 +1211,20 @@ bool ContactStore::insertKeepingId(const ContactRecord &record)
 
 bool ContactStore::update(const ContactRecord &record, const ContactRecord *asRead)
 {
-    // With the values as they were read, the row is written only if nobody changed it meanwhile.
+    // With the record as it was read, the row is written only if its bytes are still those behind that
+    // reading, so another program's change is never overwritten unseen; a field left as read keeps its
+    // bytes. The bytes are compared, not the text: a BLOB, or text that is not UTF-8, reads back as
+    // other text and would never compare equal.
     static const auto statement = [](bool checked) {
         QStringList assignments;
         QStringList unchanged;
         for (const FieldInfo &info : Fields) {
             if (info.field == Field::ID)
                 continue;
-            assignments.append(QString::fromLatin1(info.name) + QStringLiteral(" = ?"));
-            unchanged.append(QString::fromLatin1(info.name) + QStringLiteral(" IS ?"));
+            const QString name = QString::fromLatin1(info.name);
+            assignments.append(checked ? QStringLiteral("%1 = CASE WHEN ? THEN %1 ELSE ? END").arg(name)
+                                       : name + QStringLiteral(" = ?"));
+            unchanged.append(QStringLiteral("CAST(%1 AS BLOB) IS CAST(? AS BLOB)").arg(name));
         }
         QString sql = QStringLiteral("UPDATE PhoneList SET ") + assignments.join(QStringLiteral(", "))
             + QStringLiteral(" WHERE ID = ?");
@@ -1197,22 +1234,43 @@ bool ContactStore::update(const ContactRecord &record, const ContactRecord *asRe
     };
     static const QString plainSql = statement(false);
     static const QString checkedSql = statement(true);
+
+    StoredRow written {record, {}};
+    std::array<QVariant, FieldCount> asStored;
+    if (asRead) {
+        // Without the bytes of that very reading, its text stands for them: a row holding other bytes
+        // is then refused rather than overwritten.
+        const auto known = std::find_if(m_storedRows.begin(), m_storedRows.end(), [&](const StoredRow &row) {
+            return row.record.id == record.id && row.record.values == asRead->values;
+        });
+        for (const FieldInfo &info : Fields) {
+            const int index = fieldIndex(info.field);
+            asStored[index]
+                = known != m_storedRows.end() ? known->stored[index] : bindable(asRead->value(info.field));
+        }
+    }
     QVariantList values;
-    values.reserve(2 * FieldCount);
+    values.reserve(3 * FieldCount);
     for (const FieldInfo &info : Fields) {
-        if (info.field != Field::ID)
-            values.append(bindable(record.value(info.field)));
+        if (info.field == Field::ID)
+            continue;
+        const int index = fieldIndex(info.field);
+        const bool kept = asRead && record.value(info.field) == asRead->value(info.field);
+        if (asRead)
+            values.append(kept);
+        values.append(bindable(record.value(info.field)));
+        written.stored[index] = kept ? asStored[index] : bindable(record.value(info.field));
     }
     values.append(record.id);
     if (asRead) {
         for (const FieldInfo &info : Fields) {
             if (info.field != Field::ID)
-                values.append(bindable(asRead->value(info.field)));
+                values.append(asStored[fieldIndex(info.field)]);
         }
     }
     noteChanged(record.id);
     std::unique_ptr<QSqlQuery> &slot = asRead ? m_updateChecked : m_update;
-    return write([&] {
+    const bool ok = write([&] {
         if (!runCached(slot, asRead ? checkedSql : plainSql, values))
             return false;
         if (slot->numRowsAffected() > 0)
@@ -1226,12 +1284,31 @@ bool ContactStore::update(const ContactRecord &record, const ContactRecord *asRe
             : QStringLiteral("il contatto è stato cancellato da un altro programma.");
         return false;
     });
+    if (ok)
+        rememberStored(std::move(written));
+    return ok;
+}
+
+void ContactStore::rememberStored(StoredRow row) const
+{
+    // A few rows are enough: a save follows the reading of the record it changes.
+    constexpr size_t Remembered = 16;
+    forgetStored(row.record.id);
+    if (m_storedRows.size() >= Remembered)
+        m_storedRows.erase(m_storedRows.begin());
+    m_storedRows.push_back(std::move(row));
+}
+
+void ContactStore::forgetStored(qint64 id) const
+{
+    std::erase_if(m_storedRows, [id](const StoredRow &row) { return row.record.id == id; });
 }
 
 bool ContactStore::remove(qint64 id)
 {
     static const QString sql = QStringLiteral("DELETE FROM PhoneList WHERE ID = ?");
     noteChanged(id);
+    forgetStored(id);
     return write([&] { return runCached(m_remove, sql, {id}); });
 }
 

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -131,6 +132,13 @@ public:
 private:
     struct Check;
     enum class Soundness { Unknown, Sound, Damaged };
+    // A row as the file holds it: the bytes behind each field of a record handed out or written,
+    // so a save can tell another program's change from bytes that do not read back as the same text.
+    struct StoredRow
+    {
+        ContactRecord record;
+        std::array<QVariant, FieldCount> stored;
+    };
 
     explicit ContactStore(QString path, QString connection);
     bool exec(const QString &sql, const QVariantList &values = {}) const;
@@ -141,6 +149,8 @@ private:
     void reportDamage();
     // Whether writes may start now; lastError() says why not.
     bool readyToWrite();
+    void rememberStored(StoredRow row) const;
+    void forgetStored(qint64 id) const;
     bool begin();
     bool commit();
     void rollback();
@@ -167,6 +177,7 @@ private:
     std::unique_ptr<QObject> m_context;
     std::function<void(const QString &)> m_onDamage;
     bool m_damageReported = false;
+    mutable std::vector<StoredRow> m_storedRows;
     mutable QString m_lastError;
     quint64 m_generation = 0;
     int m_batchDepth = 0;

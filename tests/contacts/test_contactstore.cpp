@@ -1,5 +1,6 @@
 // The store file: created when missing, refused untouched when it is not a usable contact store or
-// is damaged, never rolled forward with another file's log; and the record source's order.
+// is damaged, never rolled forward with another file's log, saving what other programs wrote; and
+// the record source's order.
 #include "contacts/ContactOrder.h"
 #include "contacts/Recordset.h"
 #include "tests/support/TestStore.h"
@@ -52,6 +53,39 @@ public:
             }
         }
         return true;
+    }
+    // Puts the bytes into the field, as a BLOB or as text taken byte for byte.
+    bool setBytes(qint64 id, Field field, const QByteArray &bytes, bool asText)
+    {
+        const QByteArray sql
+            = "UPDATE PhoneList SET " + QByteArray(Fields[fieldIndex(field)].name) + " = ? WHERE ID = ?";
+        sqlite3_stmt *statement = nullptr;
+        sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr);
+        if (asText)
+            sqlite3_bind_text(statement, 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        else
+            sqlite3_bind_blob(statement, 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(statement, 2, id);
+        const bool done = sqlite3_step(statement) == SQLITE_DONE;
+        sqlite3_finalize(statement);
+        return done;
+    }
+    // The field's type and bytes as the file holds them.
+    std::pair<QByteArray, QByteArray> stored(qint64 id, Field field)
+    {
+        const QByteArray name = Fields[fieldIndex(field)].name;
+        const QByteArray sql
+            = "SELECT typeof(" + name + "), CAST(" + name + " AS BLOB) FROM PhoneList WHERE ID = ?";
+        sqlite3_stmt *statement = nullptr;
+        sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr);
+        sqlite3_bind_int64(statement, 1, id);
+        std::pair<QByteArray, QByteArray> value;
+        if (sqlite3_step(statement) == SQLITE_ROW)
+            value = {reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)),
+                QByteArray(static_cast<const char *>(sqlite3_column_blob(statement, 1)),
+                    sqlite3_column_bytes(statement, 1))};
+        sqlite3_finalize(statement);
+        return value;
     }
     int rootPage()
     {
@@ -157,6 +191,8 @@ private slots:
     void logLeftByACrash();
     void damagedStoreIsNeverWritten();
     void nullAndEmptyTextSurvive();
+    void otherProgramsBytesSurviveASave_data();
+    void otherProgramsBytesSurviveASave();
     void orderIgnoresCaseAndAccents();
     void findFirstTakesAnyName();
 };
@@ -420,6 +456,45 @@ void TestContactStore::nullAndEmptyTextSurvive()
     QVERIFY(!read->isNull(Field::WorkPhone));
     QVERIFY(read->text(Field::WorkPhone).isEmpty());
     QVERIFY(read->isNull(Field::WorkFax));
+}
+
+void TestContactStore::otherProgramsBytesSurviveASave_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("asText");
+    QTest::newRow("BLOB in the notes") << QByteArray("\x00\xff\x10 nota", 8) << false;
+    QTest::newRow("notes that are not UTF-8") << QByteArray("Caff\xe8 \xc3( \xff") << true;
+}
+
+// Other programs leave bytes that do not read back as the same text. A save of other fields goes
+// through and keeps them; a change another program makes to them is still seen.
+void TestContactStore::otherProgramsBytesSurviveASave()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, asText);
+    TestStore test;
+    const qint64 id
+        = test.add(QStringLiteral("Rossi"), QStringLiteral("Anna"), {{Field::Note, QStringLiteral("nota")}});
+    OtherProgram other(test.path());
+    QVERIFY(other.setBytes(id, Field::Note, bytes, asText));
+    Recordset recordset(test.store());
+    QVERIFY(recordset.requery());
+    for (const QString &phone : {QStringLiteral("06 111"), QStringLiteral("06 222")}) {
+        ContactRecord shown = recordset.current();
+        QVERIFY(recordset.edit());
+        shown.setValue(Field::WorkPhone, phone);
+        QVERIFY2(recordset.update(shown), qPrintable(recordset.lastError()));
+    }
+    QCOMPARE(other.stored(id, Field::Note), std::make_pair(QByteArray(asText ? "text" : "blob"), bytes));
+    QCOMPARE(other.stored(id, Field::WorkPhone).second, QByteArray("06 222"));
+
+    QVERIFY(other.setBytes(id, Field::Note, bytes + '!', asText));
+    ContactRecord shown = recordset.current();
+    QVERIFY(recordset.edit());
+    shown.setValue(Field::HomePhone, QStringLiteral("06 333"));
+    QVERIFY(!recordset.update(shown));
+    QVERIFY2(recordset.lastError().contains(QStringLiteral("modificato da un altro programma")),
+        qPrintable(recordset.lastError()));
 }
 
 void TestContactStore::orderIgnoresCaseAndAccents()
