@@ -52,6 +52,11 @@ QString errorText(const QSqlError &error)
     QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     if (!error.nativeErrorCode().isEmpty())
         text += QStringLiteral(" (codice %1)").arg(error.nativeErrorCode());
+    // SQLite names a full disk in English, together with the database, and the driver does not
+    // always pass its code on: say it plainly first.
+    if (error.nativeErrorCode() == QLatin1String("13")
+        || error.databaseText() == QLatin1String("database or disk is full"))
+        return QStringLiteral("il disco è pieno: %1").arg(text);
     return text;
 }
 

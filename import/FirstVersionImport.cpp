@@ -59,9 +59,11 @@ ImportOutcome importFirstVersionText(
     int added = 0;
     qint64 lineNumber = 0;
     // What is stored stays stored: a failure part way commits the records before it.
+    // When even that commit fails (a full disk), nothing at all is kept, and the first failure is
+    // the one worth telling: the commit's own complaint is only that the transaction is gone.
     auto keepAddedAndFail = [&](ImportOutcome::Failure failure, const QString &reason) {
         if (batch && !batch->commit())
-            return failed(ImportOutcome::Failure::Write, 0, lineNumber, store.lastError());
+            return failed(failure, 0, lineNumber, reason);
         return failed(failure, added, lineNumber, reason);
     };
 
@@ -133,7 +135,9 @@ QString importFailureMessage(const ImportOutcome &outcome)
         break;
     }
     message += QStringLiteral("\n\n") + detail;
-    if (outcome.added == 1)
+    if (outcome.added == 0)
+        message += QStringLiteral("\nNessun contatto è stato importato.");
+    else if (outcome.added == 1)
         message += QStringLiteral("\nIl contatto letto prima dell'errore è già stato aggiunto all'agenda: "
                                   "importando di nuovo lo stesso file verrebbe aggiunto una seconda volta.");
     else if (outcome.added > 1)

@@ -1,5 +1,6 @@
 #include "import/FirstVersionImport.h"
 #include "tests/import/FailingDevice.h"
+#include "tests/reliability/SystemFaults.h"
 #include "tests/support/TestStore.h"
 
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -83,6 +85,7 @@ private slots:
     void emptyFileAddsNothing();
     void onlyTextFilesAreRead_data();
     void onlyTextFilesAreRead();
+    void fullDiskImportsNothingAndSaysSo();
     void refusalKeepsRowsBefore();
     void readFailureKeepsRowsBefore();
     void preparationRunsOnceBeforeFirstRecord_data();
@@ -186,6 +189,26 @@ void TestFirstVersionImport::onlyTextFilesAreRead()
     QVERIFY2(outcome.reason.contains(reasonPart), qPrintable(outcome.reason));
     QVERIFY(importFailureMessage(outcome).contains(QStringLiteral("Nessun contatto è stato importato.")));
     QCOMPARE(test.store().count(), 0);
+}
+
+void TestFirstVersionImport::fullDiskImportsNothingAndSaysSo()
+{
+    ScratchMount disk(QStringLiteral("1m"));
+    if (!disk.mounted())
+        QSKIP("a small file system of our own needs root");
+    QString error;
+    std::unique_ptr<ContactStore> store = ContactStore::open(disk.filePath(QStringLiteral("Rubrello.MDB")), &error);
+    QVERIFY2(store, qPrintable(error));
+    QTemporaryDir source;
+    QByteArray bytes;
+    for (int i = 0; i < 30000; ++i)
+        bytes += fixedLine("Rossi Mario Via della Repubblica " + QByteArray::number(i), "051 123456") + "\r\n";
+    const ImportOutcome outcome = importFirstVersionFile(writeFile(source.path(), bytes), *store);
+    QCOMPARE(outcome.failure, ImportOutcome::Failure::Write);
+    QCOMPARE(outcome.added, 0);
+    QVERIFY2(outcome.reason.contains(QStringLiteral("il disco è pieno")), qPrintable(outcome.reason));
+    QVERIFY(importFailureMessage(outcome).contains(QStringLiteral("Nessun contatto è stato importato.")));
+    QCOMPARE(store->count(), 0);
 }
 
 void TestFirstVersionImport::emptyFileAddsNothing()
