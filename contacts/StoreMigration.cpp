@@ -1,6 +1,7 @@
 #include "contacts/StoreMigration.h"
 
 #include "contacts/ContactStore.h"
+#include "platform/AtomicFile.h"
 #include "platform/Platform.h"
 
 #include <QDir>
@@ -17,10 +18,10 @@
 #include <cstdio>
 #include <cstring>
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_LINUX
 #include <fcntl.h>
-#include <unistd.h>
 #endif
+
 
 namespace {
 
@@ -102,20 +103,6 @@ bool renameReplacing(const QString &from, const QString &to, QString *error)
     return true;
 }
 
-// Makes the renames in the folder survive a power cut in the order they were made.
-void syncDirectory(const QString &filePath)
-{
-#ifdef Q_OS_UNIX
-    const int fd
-        = ::open(QFile::encodeName(QFileInfo(filePath).absolutePath()).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(filePath)
-#endif
-}
 
 // Leaves the database whole in its one file: the journal is folded in and SQLite's side files are gone,
 // so the file can be renamed on its own.
@@ -325,21 +312,21 @@ MigrationResult migrateToStore(const QString &storePath, PhoneListReader &source
         return result;
     if (!closeIntoOneFile(build, &reason) || !renameReplacing(build, ready, &reason))
         return fail(QStringLiteral("Il nuovo archivio non può essere chiuso: %1.").arg(reason));
-    syncDirectory(storePath);
+    syncDirectoryOf(storePath);
     if (interrupted(MigrationStage::Ready))
         return result;
 
     if (!renameWithoutReplacing(storePath, backupPath, &reason))
         return fail(QStringLiteral("Il vecchio archivio non può essere rinominato \"%1\": %2.")
                         .arg(QFileInfo(backupPath).fileName(), reason));
-    syncDirectory(storePath);
+    syncDirectoryOf(storePath);
     if (interrupted(MigrationStage::OldKept))
         return result;
 
     if (!renameReplacing(ready, storePath, &reason)) {
         QString undoReason;
         if (renameWithoutReplacing(backupPath, storePath, &undoReason)) {
-            syncDirectory(storePath);
+            syncDirectoryOf(storePath);
             return fail(QStringLiteral("Il nuovo archivio non può prendere il nome \"%1\": %2.")
                             .arg(QFileInfo(storePath).fileName(), reason));
         }
@@ -351,7 +338,7 @@ MigrationResult migrateToStore(const QString &storePath, PhoneListReader &source
                   .arg(QFileInfo(storePath).fileName(), reason, shown(backupPath), shown(ready));
         return result;
     }
-    syncDirectory(storePath);
+    syncDirectoryOf(storePath);
     if (interrupted(MigrationStage::Installed))
         return result;
     result.ok = true;
@@ -378,7 +365,7 @@ RecoveryResult recoverInterruptedMigration(const QString &storePath)
                                .arg(shown(ready), QFileInfo(storePath).fileName(), reason);
             return result;
         }
-        syncDirectory(storePath);
+        syncDirectoryOf(storePath);
         result.outcome = RecoveryResult::Completed;
         return result;
     }
