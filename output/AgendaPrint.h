@@ -8,7 +8,7 @@
 
 // Prints the selected contacts, one document per letter section. A section begins with the first
 // printed contact, when the letter differs from the one of the contact visited before (printed or
-// not) and when the page is full, also between the lines of one row.
+// not) and when the lines of the next row do not all fit on the page: a row is never split.
 // The last document is ended also when nothing was printed.
 void printAgenda(const std::vector<ContactRecord> &contacts, const QString &selection, PrintJob &job);
 

@@ -43,8 +43,6 @@ public:
     virtual void printLine(const QString &line) = 0;
     // How many more lines fit on the current page; a document not begun yet has a whole page.
     virtual int linesLeft() const = 0;
-    // True when one more line would run past the printable height of the page.
-    bool pageFull() const { return linesLeft() <= 0; }
     // Ends the current document; the next printed line begins a new one.
     virtual void endDocument() = 0;
     // Sends what was printed; returns an empty string or the system's reason for a failure.
