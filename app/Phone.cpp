@@ -163,6 +163,11 @@ void Phone::BtnFine_Click()
     // A refused save (a name to correct) keeps the program open with the card as typed.
     if (!saveBeforeLeaving())
         return;
+    endRun();
+}
+
+void Phone::endRun()
+{
     m_ending = true;
     rememberWindow();
     m_platform.endProgram();
@@ -182,9 +187,7 @@ void Phone::closeEvent(QCloseEvent *event)
             event->ignore();
             return;
         }
-        m_ending = true;
-        rememberWindow();
-        m_platform.endProgram();
+        endRun();
     }
     event->accept();
 }

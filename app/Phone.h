@@ -190,9 +190,13 @@ private:
     void connectHandlers();
     void centreWindow();
     void layOutClient(QSize size);
+    // Reads the table again, rebuilds the tree with the whole agenda and shows the contact with
+    // this id (the first contact when it is 0 or gone).
+    void reloadAgendaShowing(qint64 id);
+    // Remembers the window and ends the program.
+    void endRun();
     void rememberWindow();
     void showRememberedContact();
-    void beginNewRecordKeepingTypedText();
 
     Platform &m_platform;
     ContactStore &m_store;

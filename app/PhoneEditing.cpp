@@ -7,8 +7,6 @@
 #include "platform/Platform.h"
 
 #include <QAction>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QToolButton>
 
 namespace {
@@ -57,43 +55,9 @@ void Phone::markChanged()
 {
     // An empty agenda has no record to hold what is typed: the first keystroke begins a new one,
     // as "Nuovo" would, so the save flow has somewhere to store it.
-    if (!Data1->hasCurrent() && Data1->editMode() == EditMode::None)
-        beginNewRecordKeepingTypedText();
+    if (!Data1->hasCurrent() && Data1->editMode() == EditMode::None && Data1->AddNew(true))
+        Data1->setCaption(QStringLiteral("Nuovo Record"));
     setChangedState();
-}
-
-void Phone::beginNewRecordKeepingTypedText()
-{
-    // Beginning a record empties the boxes: put back what the user typed, where the cursor was.
-    struct Typed
-    {
-        BoundBox *box;
-        QString text;
-        int cursor;
-    };
-    std::vector<Typed> typed;
-    for (BoundLineEdit *edit : findChildren<BoundLineEdit *>()) {
-        if (edit->isDataChanged())
-            typed.push_back({edit, edit->text(), edit->cursorPosition()});
-    }
-    for (BoundTextEdit *edit : findChildren<BoundTextEdit *>()) {
-        if (edit->isDataChanged())
-            typed.push_back({edit, edit->boxText(), edit->textCursor().position()});
-    }
-    if (!Data1->AddNew())
-        return;
-    for (const Typed &entry : typed) {
-        entry.box->setBoxText(entry.text);
-        entry.box->setDataChanged(true);
-        if (auto *line = dynamic_cast<BoundLineEdit *>(entry.box)) {
-            line->setCursorPosition(entry.cursor);
-        } else if (auto *text = dynamic_cast<BoundTextEdit *>(entry.box)) {
-            QTextCursor cursor = text->textCursor();
-            cursor.setPosition(std::min<int>(entry.cursor, static_cast<int>(text->document()->characterCount()) - 1));
-            text->setTextCursor(cursor);
-        }
-    }
-    Data1->setCaption(QStringLiteral("Nuovo Record"));
 }
 
 void Phone::cNew_Click()
@@ -133,13 +97,6 @@ void Phone::cUpdate_Click()
     auto refused = [this] {
         m_platform.showMessage(QStringLiteral("Impossibile salvare il record: %1").arg(Data1->lastError()));
     };
-    auto rebuildAndReturn = [this] {
-        Data1->Refresh();
-        FillOutline();
-        OutlineCollapseAll();
-        Data1->FindFirst(ById{RememberedID});
-    };
-
     if (Data1->editMode() == EditMode::Adding) {
         const DataControl::UpdateResult result = Data1->Update();
         if (result == DataControl::UpdateResult::Failed)
@@ -149,7 +106,7 @@ void Phone::cUpdate_Click()
         } else {
             Data1->MoveLast();
             RememberedID = Data1->currentId();
-            rebuildAndReturn();
+            reloadAgendaShowing(RememberedID);
         }
     } else {
         if (!Data1->Edit())
@@ -161,7 +118,7 @@ void Phone::cUpdate_Click()
             Data1->UpdateControls();
         } else {
             RememberedID = Data1->currentId();
-            rebuildAndReturn();
+            reloadAgendaShowing(RememberedID);
         }
     }
     setBrowsingState();

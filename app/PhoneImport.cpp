@@ -59,14 +59,8 @@ void Phone::FileImporta_Click()
             outcome = importFirstVersionFile(path, m_store);
         }
         // Contacts stored before a failure stay stored, so they show too.
-        if (outcome.added > 0) {
-            const qint64 shown = Data1->currentId();
-            Data1->Refresh();
-            FillOutline();
-            OutlineCollapseAll();
-            if (shown != 0)
-                Data1->FindFirst(ById {shown});
-        }
+        if (outcome.added > 0)
+            reloadAgendaShowing(Data1->currentId());
         if (outcome.ok()) {
             QSettings().setValue(LastPathKey, QDir::toNativeSeparators(path));
             m_platform.showMessage(importSummaryMessage(outcome.added), MessageIcon::Information);

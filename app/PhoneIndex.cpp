@@ -92,6 +92,15 @@ void Phone::FillOutline()
     setWindowTitle(wholeAgendaCaption());
 }
 
+void Phone::reloadAgendaShowing(qint64 id)
+{
+    Data1->Refresh();
+    FillOutline();
+    OutlineCollapseAll();
+    if (id != 0)
+        Data1->FindFirst(ById{id});
+}
+
 void Phone::OutlineCollapseAll()
 {
     for (int i = 0; i < Outline1->ListCount(); ++i) {

@@ -195,15 +195,17 @@ void DataControl::fillBox(const Binding &binding)
     binding.box->fillFromField(shownRecord().value(binding.field));
 }
 
-void DataControl::fillBoxes()
+void DataControl::fillBoxes(bool keepChanged)
 {
-    for (const Binding &binding : m_bindings)
-        fillBox(binding);
+    for (const Binding &binding : m_bindings) {
+        if (!keepChanged || !binding.box->isDataChanged())
+            fillBox(binding);
+    }
 }
 
-void DataControl::repositioned()
+void DataControl::repositioned(bool keepChanged)
 {
-    fillBoxes();
+    fillBoxes(keepChanged);
     showPosition();
     emit Reposition();
 }
@@ -276,12 +278,12 @@ bool DataControl::FindFirst(const Criterion &criterion)
     return found;
 }
 
-bool DataControl::AddNew()
+bool DataControl::AddNew(bool keepTyped)
 {
     if (!validate(DataAction::AddNew))
         return false;
     m_recordset->addNew();
-    repositioned();
+    repositioned(keepTyped);
     return true;
 }
 

@@ -56,7 +56,9 @@ public:
     bool MoveNext();
     bool MoveLast();
     bool FindFirst(const Criterion &criterion);
-    bool AddNew();
+    // Begins a new record. With keepTyped the boxes the user has changed keep their text, cursor and
+    // changed mark, so what was typed on a card with no record becomes the new record's.
+    bool AddNew(bool keepTyped = false);
     bool Edit();
     UpdateResult Update();
     bool Delete();
@@ -100,8 +102,8 @@ private:
     ContactRecord recordWithChanges() const;
     const ContactRecord &shownRecord() const;
     void fillBox(const Binding &binding);
-    void fillBoxes();
-    void repositioned();
+    void fillBoxes(bool keepChanged = false);
+    void repositioned(bool keepChanged = false);
     void showPosition();
     void reportFailure(const QString &reason);
 
