@@ -2,6 +2,7 @@
 
 #include "contacts/ContactOrder.h"
 #include "contacts/SqliteRows.h"
+#include "platform/AtomicFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -333,6 +334,8 @@ bool keepLogAside(const QString &path, QString *kept, QString *error)
     }
     // SQLite rebuilds an index from its log: an index left behind would only be rebuilt.
     QFile::rename(index, index + suffix);
+    // The log must not come back after a power cut to be applied at the next start after all.
+    syncDirectoryOf(path);
     *kept = log + suffix;
     return true;
 }
