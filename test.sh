@@ -3,7 +3,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 "$root/scripts/install-packages.sh"
-"$root/scripts/build.sh" "$root/build"
+"$root/scripts/build.sh" "$root/build" -DRUBRELLO_WERROR=ON
 ctest --test-dir "$root/build" --output-on-failure -j2
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets
 # for a bounded time each.

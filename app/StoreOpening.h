@@ -3,6 +3,8 @@
 
 #include "contacts/ContactStore.h"
 
+#include "contacts/StoreMigration.h"
+
 class Platform;
 
 // The store "Rubrello.MDB" beside the program or in the user's data directory. An old Jet (Access) file
@@ -11,3 +13,8 @@ class Platform;
 // What the opening has to tell (a crash's log kept aside, a store that can only be read) is shown, and
 // so is damage the store's check finds later: platform must outlive the store.
 std::unique_ptr<ContactStore> openStoreOrExplain(Platform &platform, const QString &programDir);
+
+// The store's preparation as start-up runs it: the user is asked before an old Access file is moved
+// and told when a move the last run left half done was finished.
+StorePreparation prepareStoreAsking(
+    Platform &platform, const QString &storePath, const PhoneListOpener &openPhoneList = openJetPhoneList);

@@ -1,8 +1,8 @@
 // The program: Qt's application object, the platform, the contact store and the main window.
-#include "app/Phone.h"
+#include "ui/phone/Phone.h"
 #include "app/SingleInstance.h"
 #include "app/StoreOpening.h"
-#include "platform/QtPlatform.h"
+#include "ui/platform/QtPlatform.h"
 
 #include <QApplication>
 #include <QIcon>

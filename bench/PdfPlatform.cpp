@@ -1,6 +1,6 @@
 #include "bench/PdfPlatform.h"
 
-#include "platform/QtPrintJob.h"
+#include "ui/platform/QtPrintJob.h"
 
 #include <QPrinter>
 

@@ -2,9 +2,9 @@
 // page layout and the rendering as a print job of the program would.
 #pragma once
 
-#include "platform/ScriptedPlatform.h"
+#include "tests/support/ScriptedPlatform.h"
 
-class PdfPlatform : public ScriptedPlatform
+class PdfPlatform : public ScriptedUiPlatform
 {
 public:
     explicit PdfPlatform(QString pdfPath)

@@ -1,12 +1,12 @@
 // Times the program's own flows on a store of generated contacts: the main window built over the
 // scripted platform (every question answered at once), then search, save, delete, the index tree,
 // navigation, import and printing. Prints one JSON object with every sample in milliseconds.
-#include "app/Phone.h"
+#include "ui/phone/Phone.h"
 #include "bench/PdfPlatform.h"
 #include "contacts/ContactStore.h"
 #include "import/FirstVersionImport.h"
-#include "index/Outline.h"
-#include "search/FrmCerca.h"
+#include "ui/controls/Outline.h"
+#include "ui/forms/FrmCerca.h"
 #include "search/SearchEngine.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"
@@ -103,7 +103,7 @@ struct Samples
 // Builds and shows the main window as main() does; the start-up search dialog is closed at once,
 // which leaves the whole agenda. Times the three steps.
 std::unique_ptr<Phone> startPhone(
-    ScriptedPlatform &platform, ContactStore &store, const QString &dir, QJsonObject &times)
+    ScriptedUiPlatform &platform, ContactStore &store, const QString &dir, QJsonObject &times)
 {
     QElapsedTimer timer;
     timer.start();
@@ -123,7 +123,7 @@ int runStartup(const QString &storePath, const QString &workDir)
 {
     QElapsedTimer total;
     total.start();
-    ScriptedPlatform platform;
+    ScriptedUiPlatform platform;
     std::unique_ptr<ContactStore> store = openStore(storePath);
     QJsonObject result;
     result.insert(QStringLiteral("open_store_ms"), elapsedMs(total));

@@ -2,7 +2,6 @@
 
 #include "contacts/ContactStore.h"
 #include "platform/AtomicFile.h"
-#include "platform/Platform.h"
 
 #include <QDir>
 #include <QFile>
@@ -140,11 +139,6 @@ bool closeIntoOneFile(const QString &path, QString *error)
         }
     }
     return true;
-}
-
-QString contactCount(qint64 count)
-{
-    return count == 1 ? QStringLiteral("1 contatto") : QStringLiteral("%1 contatti").arg(count);
 }
 
 // Writes every row of source into a new store at path in one transaction.
@@ -378,38 +372,35 @@ RecoveryResult recoverInterruptedMigration(const QString &storePath)
 }
 
 StorePreparation prepareStoreFile(
-    Platform &platform, const QString &storePath, const PhoneListOpener &openPhoneList)
+    const QString &storePath, const MoveConfirmation &confirmMove, const PhoneListOpener &openPhoneList)
 {
+    StorePreparation result;
     const RecoveryResult recovery = recoverInterruptedMigration(storePath);
     if (!recovery.error.isEmpty())
         return {StorePreparation::Failed, recovery.error};
-    if (recovery.outcome == RecoveryResult::Completed)
-        platform.showMessage(QStringLiteral("La copia dei contatti dal vecchio archivio di Microsoft Access, "
-                                            "interrotta all'ultimo avvio, è stata completata."),
-            MessageIcon::Information);
+    result.interruptedMoveCompleted = recovery.outcome == RecoveryResult::Completed;
     if (!isJetDatabaseFile(storePath))
-        return {StorePreparation::Ready, {}};
+        return result;
 
-    QString error;
-    std::unique_ptr<PhoneListReader> source = openPhoneList(storePath, &error);
-    if (!source)
-        return {StorePreparation::Failed, error};
+    std::unique_ptr<PhoneListReader> source = openPhoneList(storePath, &result.error);
+    if (!source) {
+        result.outcome = StorePreparation::Failed;
+        return result;
+    }
     const QString backup = freeBackupPath(storePath);
-    const QString question = QStringLiteral(
-        "L'archivio dei contatti \"%1\" è nel formato di Microsoft Access (Jet) delle versioni "
-        "precedenti di Rubrello e contiene %2.\n\n"
-        "Rubrello copierà tutti i contatti nel proprio archivio, che d'ora in poi si chiamerà "
-        "\"%3\"; il vecchio file resterà invariato nella stessa cartella con il nome \"%4\".\n\n"
-        "Copiare adesso i contatti? Rispondendo No il programma termina senza modificare nulla.")
-                                 .arg(shown(storePath), contactCount(source->rowCount()),
-                                     QFileInfo(storePath).fileName(), QFileInfo(backup).fileName());
-    const MessageAnswer answer = platform.messageBox(
-        {question, {}, MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes});
-    if (answer != MessageAnswer::Yes)
-        return {StorePreparation::Declined, {}};
-
+    if (!confirmMove({storePath, source->rowCount(), backup})) {
+        result.outcome = StorePreparation::Declined;
+        return result;
+    }
     const MigrationResult moved = migrateToStore(storePath, *source, backup);
-    if (!moved.ok)
-        return {StorePreparation::Failed, moved.error};
-    return {StorePreparation::Ready, {}};
+    if (!moved.ok) {
+        result.outcome = StorePreparation::Failed;
+        result.error = moved.error;
+    }
+    return result;
+}
+
+QString contactCount(qint64 count)
+{
+    return count == 1 ? QStringLiteral("1 contatto") : QStringLiteral("%1 contatti").arg(count);
 }

@@ -8,7 +8,6 @@
 
 #include <functional>
 
-class Platform;
 
 // True when the file starts like a Jet 3/4 or ACE database.
 bool isJetDatabaseFile(const QString &path);
@@ -72,9 +71,24 @@ struct StorePreparation
     };
     Outcome outcome = Ready;
     QString error;
+    // A move that the last run left half done was finished: the user should be told.
+    bool interruptedMoveCompleted = false;
 };
 
+// What the user is asked about before an old Access file is moved into the program's store.
+struct MoveProposal
+{
+    QString storePath;
+    qint64 contacts = 0;
+    QString backupPath; // where the old file will stay
+};
+// True when the user agrees to the move.
+using MoveConfirmation = std::function<bool(const MoveProposal &)>;
+
 // What start-up does before opening the store: finish an interrupted move, and when storePath is a Jet
-// file, read it, ask the user and move it into the program's store.
-StorePreparation prepareStoreFile(
-    Platform &platform, const QString &storePath, const PhoneListOpener &openPhoneList = openJetPhoneList);
+// file, read it, ask the user through confirmMove and move it into the program's store.
+StorePreparation prepareStoreFile(const QString &storePath, const MoveConfirmation &confirmMove,
+    const PhoneListOpener &openPhoneList = openJetPhoneList);
+
+// "1 contatto", "5 contatti".
+QString contactCount(qint64 count);

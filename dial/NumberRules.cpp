@@ -1,6 +1,6 @@
 #include "dial/NumberRules.h"
 
-#include "contacts/Blanks.h"
+#include "text/Blanks.h"
 
 QString CleanNumber(const QString &number)
 {

@@ -2,7 +2,7 @@
 // code for an outside line.
 #pragma once
 
-#include "contacts/Blanks.h"
+#include "text/Blanks.h"
 
 #include <QString>
 

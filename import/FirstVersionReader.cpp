@@ -1,6 +1,6 @@
 #include "import/FirstVersionReader.h"
 
-#include "import/TextDecoding.h"
+#include "text/TextDecoding.h"
 
 #include <QIODevice>
 

@@ -1,6 +1,6 @@
 #include "index/SplitField.h"
 
-#include "contacts/Blanks.h"
+#include "text/Blanks.h"
 
 QString SplitField(QString &text, const QString &separator)
 {

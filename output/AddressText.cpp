@@ -1,6 +1,6 @@
 #include "output/AddressText.h"
 
-#include "contacts/Blanks.h"
+#include "text/Blanks.h"
 
 QString addressText(const ContactRecord &contact, bool workAddress)
 {

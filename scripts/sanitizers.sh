@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$root/build-asan"}
 
 # -O1 keeps the instrumented suite quick without hiding the stack traces.
-"$root/scripts/build.sh" "$build" -DRUBRELLO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1"
+"$root/scripts/build.sh" "$build" -DRUBRELLO_WERROR=ON -DRUBRELLO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1"
 
 # Leak reports are left out: Qt's plugin loader and font caches keep memory until exit on purpose.
 # halt_on_error makes the first report fail the test instead of scrolling past. No strict string

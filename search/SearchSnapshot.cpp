@@ -2,7 +2,7 @@
 
 #include "contacts/ContactStore.h"
 #include "search/SearchText.h"
-#include "search/Utf8Text.h"
+#include "text/Utf8Text.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,8 @@
 // A main window over a store of its own and the scripted platform, loaded as at start-up.
 #pragma once
 
-#include "app/Phone.h"
-#include "platform/ScriptedPlatform.h"
+#include "ui/phone/Phone.h"
+#include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestStore.h"
 
 #include <QAction>
@@ -16,7 +16,7 @@
 struct PhoneFixture
 {
     TestStore test;
-    ScriptedPlatform platform;
+    ScriptedUiPlatform platform;
     std::unique_ptr<Phone> phone;
 
     // Builds the window; contacts added before load() are there at start-up.

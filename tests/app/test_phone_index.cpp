@@ -2,7 +2,7 @@
 // contacts, and how choosing a line and moving the data control keep each other in step.
 #include "PhoneFixture.h"
 
-#include "index/Outline.h"
+#include "ui/controls/Outline.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // order, the menus and their shortcuts, and the state every load leaves behind.
 #include "PhoneFixture.h"
 
-#include "index/Outline.h"
+#include "ui/controls/Outline.h"
 #include "search/SearchState.h"
 
 #include <QAbstractButton>

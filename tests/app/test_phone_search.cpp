@@ -2,8 +2,8 @@
 // the save that comes first.
 #include "PhoneFixture.h"
 
-#include "index/Outline.h"
-#include "search/FrmCerca.h"
+#include "ui/controls/Outline.h"
+#include "ui/forms/FrmCerca.h"
 #include "search/SearchState.h"
 
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 // Data1 over a real store: the order of its events, what it writes before it acts, and the
 // bound boxes.
-#include "contacts/DataControl.h"
-#include "platform/ScriptedPlatform.h"
+#include "ui/controls/DataControl.h"
+#include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestStore.h"
 
 #include <QApplication>
@@ -30,7 +30,7 @@ private slots:
 
 private:
     std::unique_ptr<TestStore> m_test;
-    std::unique_ptr<ScriptedPlatform> m_platform;
+    std::unique_ptr<ScriptedUiPlatform> m_platform;
     std::unique_ptr<QWidget> m_window;
     DataControl *m_data = nullptr;
     BoundLineEdit *m_last = nullptr;
@@ -45,7 +45,7 @@ void TestDataControl::init()
     m_test->add(QStringLiteral("Bianchi"), QStringLiteral("Anna"));
     m_test->add(QStringLiteral("Rossi"), QStringLiteral("Mario"), {{Field::WorkAddress, QStringLiteral("Via Roma 1\r\nScala B")}});
     m_test->add(QStringLiteral("Verdi"), QStringLiteral("Luca"));
-    m_platform = std::make_unique<ScriptedPlatform>();
+    m_platform = std::make_unique<ScriptedUiPlatform>();
     m_window = std::make_unique<QWidget>();
     m_data = new DataControl(*m_platform, m_window.get());
     m_last = new BoundLineEdit(m_window.get());

@@ -3,7 +3,8 @@
 #include "contacts/ContactStore.h"
 #include "contacts/JetReader.h"
 #include "contacts/StoreMigration.h"
-#include "platform/ScriptedPlatform.h"
+#include "app/StoreOpening.h"
+#include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestStore.h"
 
 #include <QCryptographicHash>
@@ -332,7 +333,7 @@ void TestJetMigration::jetFileWithoutPhoneListIsRefusedUntouched()
     QVERIFY2(error.contains(QStringLiteral("non è stato modificato")), qPrintable(error));
 
     // At start-up the user is told, not asked, and the file is left as it was.
-    const StorePreparation prepared = prepareStoreFile(*m_platform, m_store);
+    const StorePreparation prepared = prepareStoreAsking(*m_platform, m_store);
     QCOMPARE(prepared.outcome, StorePreparation::Failed);
     QCOMPARE(prepared.error, error);
     QVERIFY(m_platform->messages.isEmpty());
@@ -614,7 +615,7 @@ void TestJetMigration::interruptionAtAnyStageLosesNothing()
 
     // The next start.
     m_platform->messageAnswers.enqueue(MessageAnswer::Yes);
-    const StorePreparation prepared = prepareStoreFile(*m_platform, m_store, listOpener(rows));
+    const StorePreparation prepared = prepareStoreAsking(*m_platform, m_store, listOpener(rows));
     QCOMPARE(prepared.outcome, StorePreparation::Ready);
     const bool asked
         = !m_platform->messages.isEmpty() && m_platform->messages.first().buttons == MessageButtons::YesNo;
@@ -656,7 +657,7 @@ void TestJetMigration::existingBackupIsNeverOverwritten()
 
     m_platform->messageAnswers.enqueue(MessageAnswer::Yes);
     QCOMPARE(
-        prepareStoreFile(*m_platform, m_store, listOpener(sampleRows())).outcome, StorePreparation::Ready);
+        prepareStoreAsking(*m_platform, m_store, listOpener(sampleRows())).outcome, StorePreparation::Ready);
     QVERIFY(m_platform->messages.first().text.contains(expected));
     QCOMPARE(fileBytes(m_dir->filePath(expected)), fakeJetBytes());
     for (const QString &name : taken)
@@ -670,7 +671,7 @@ void TestJetMigration::declinedQuestionTouchesNothing()
     const QMap<QString, QByteArray> before = snapshot(m_dir->path());
     m_platform->messageAnswers.enqueue(MessageAnswer::No);
 
-    const StorePreparation prepared = prepareStoreFile(*m_platform, m_store, listOpener(sampleRows()));
+    const StorePreparation prepared = prepareStoreAsking(*m_platform, m_store, listOpener(sampleRows()));
     QCOMPARE(prepared.outcome, StorePreparation::Declined);
     QCOMPARE(m_platform->messages.size(), 1);
     const MessageRequest &question = m_platform->messages.first();
@@ -688,11 +689,11 @@ void TestJetMigration::movedStoreOpensWithoutAskingAgain()
     writeFile(m_store, fakeJetBytes());
     m_platform->messageAnswers.enqueue(MessageAnswer::Yes);
     QCOMPARE(
-        prepareStoreFile(*m_platform, m_store, listOpener(sampleRows())).outcome, StorePreparation::Ready);
+        prepareStoreAsking(*m_platform, m_store, listOpener(sampleRows())).outcome, StorePreparation::Ready);
     QCOMPARE(m_platform->messages.size(), 1);
 
     QCOMPARE(
-        prepareStoreFile(*m_platform, m_store, listOpener(sampleRows())).outcome, StorePreparation::Ready);
+        prepareStoreAsking(*m_platform, m_store, listOpener(sampleRows())).outcome, StorePreparation::Ready);
     QCOMPARE(m_platform->messages.size(), 1);
     QCOMPARE(m_opened, 1);
     QString error;

@@ -1,8 +1,8 @@
 #include "tests/support/TestFiles.h"
 #include "dial/DialOptions.h"
-#include "dial/Form1.h"
-#include "dial/Form1Messages.h"
-#include "platform/ScriptedPlatform.h"
+#include "ui/forms/Form1.h"
+#include "ui/forms/Form1Messages.h"
+#include "tests/support/ScriptedPlatform.h"
 
 #include <QApplication>
 #include <QDir>
@@ -58,7 +58,7 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<ScriptedPlatform> m_platform;
+    std::unique_ptr<ScriptedUiPlatform> m_platform;
     std::unique_ptr<QMainWindow> m_main;
 };
 
@@ -67,7 +67,7 @@ void Form1Test::init()
     m_dir = std::make_unique<QTemporaryDir>();
     // A new options file goes to the user's data folder: each test has one of its own.
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
-    m_platform = std::make_unique<ScriptedPlatform>();
+    m_platform = std::make_unique<ScriptedUiPlatform>();
     m_main = std::make_unique<QMainWindow>();
     auto *button = new QPushButton("principale", m_main.get());
     button->setObjectName("mainButton");

@@ -3,7 +3,7 @@
 #include "tests/support/Typing.h"
 #include "tests/app/PhoneFixture.h"
 
-#include "dial/Form1.h"
+#include "ui/forms/Form1.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,5 +1,5 @@
 #include "import/FirstVersionReader.h"
-#include "import/TextDecoding.h"
+#include "text/TextDecoding.h"
 #include "tests/import/FailingDevice.h"
 
 #include <QBuffer>

@@ -3,7 +3,7 @@
 #include "tests/support/Typing.h"
 #include "tests/app/PhoneFixture.h"
 
-#include "index/Outline.h"
+#include "ui/controls/Outline.h"
 
 #include <QAction>
 #include <QDir>

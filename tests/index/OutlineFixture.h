@@ -1,8 +1,8 @@
 // Trees written as text for the index tests: "A" is a level-1 line, ">Abate, Ugo" a level-2 line.
 #pragma once
 
-#include "index/Outline.h"
-#include "index/OutlineModel.h"
+#include "ui/controls/Outline.h"
+#include "ui/controls/OutlineModel.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 // The About form: its controls, the label's message, closing with OK, centring and the picture.
-#include "links/Form3.h"
-#include "platform/ScriptedPlatform.h"
+#include "ui/forms/Form3.h"
+#include "tests/support/ScriptedPlatform.h"
 
 #include <QApplication>
 #include <QFile>
@@ -31,7 +31,7 @@ private slots:
 
 void TestForm3::controls()
 {
-    ScriptedPlatform platform;
+    ScriptedUiPlatform platform;
     Form3 form(platform);
     QCOMPARE(form.objectName(), QStringLiteral("Form3"));
     QCOMPARE(form.windowTitle(), QStringLiteral("Rubrello"));
@@ -57,7 +57,7 @@ void TestForm3::labelAnswersEveryClickAndOnlyOkCloses()
 {
     QFETCH(int, clicks);
 
-    ScriptedPlatform platform;
+    ScriptedUiPlatform platform;
     bool openAfterLabel = false;
     bool closedByOk = false;
     platform.dialogScripts.enqueue([&](QDialog &dialog) {
@@ -96,7 +96,7 @@ void TestForm3::centredOnTheScreen()
 {
     QFETCH(QSize, screen);
 
-    ScriptedPlatform platform;
+    ScriptedUiPlatform platform;
     platform.screen = screen;
     Form3 form(platform);
     const QRect frame = form.frameGeometry();
@@ -136,7 +136,7 @@ void TestForm3::picture()
         }
     }
 
-    ScriptedPlatform platform;
+    ScriptedUiPlatform platform;
     Form3 form(platform, nullptr, path);
     QCOMPARE(!form.Picture1->pixmap().isNull(), drawn);
     if (drawn) {

@@ -2,7 +2,7 @@
 // when there is nothing to open or the desktop refuses.
 #include "links/AuthorLinks.h"
 #include "links/LinkActions.h"
-#include "platform/ScriptedPlatform.h"
+#include "tests/support/ScriptedPlatform.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // opens a print document per letter section, on a recording printer.
 #include "output/AgendaLayout.h"
 #include "output/AgendaPrint.h"
-#include "platform/ScriptedPlatform.h"
+#include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestStore.h"
 
 #include <QTest>

@@ -19,10 +19,10 @@ const QString AgendaPrompt = QStringLiteral(
 
 // The name column of every agenda row of every document, "|" between documents; the lines that
 // carry on a long number have a blank name column and are left out.
-QString agendaNames(const QList<ScriptedPlatform::Document> &documents)
+QString agendaNames(const QList<ScriptedUiPlatform::Document> &documents)
 {
     QStringList parts;
-    for (const ScriptedPlatform::Document &document : documents) {
+    for (const ScriptedUiPlatform::Document &document : documents) {
         QStringList names;
         for (const QString &row : document.mid(4)) {
             if (!row.left(26).trimmed().isEmpty())

@@ -1,6 +1,6 @@
 // The printer layer: lines laid out in rows and pages, and a real QPrinter writing a PDF that is
 // read back with pdftotext to check columns, accents, page breaks and margins.
-#include "platform/QtPrintJob.h"
+#include "ui/platform/QtPrintJob.h"
 
 #include <QFileInfo>
 #include <QPageSize>

@@ -1,6 +1,6 @@
 // The program's input box: the line and its default, and for a file the "Sfoglia…" button, which
 // fills the line from the file chooser and opens the chooser where the typed path points.
-#include "platform/QtPlatform.h"
+#include "ui/platform/QtPlatform.h"
 
 #include <QDir>
 #include <QLineEdit>

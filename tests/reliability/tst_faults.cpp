@@ -7,16 +7,16 @@
 #include "tests/support/TestStore.h"
 #include "tests/support/Typing.h"
 
-#include "app/Phone.h"
+#include "ui/phone/Phone.h"
 #include "contacts/ContactStore.h"
 #include "dial/DialOptions.h"
-#include "platform/ScriptedPlatform.h"
+#include "tests/support/ScriptedPlatform.h"
 
 #include <QTest>
 
 namespace {
 
-QString failureMessage(const ScriptedPlatform &platform)
+QString failureMessage(const ScriptedUiPlatform &platform)
 {
     for (const MessageRequest &message : platform.messages) {
         if (message.text.startsWith(QLatin1String("Impossibile salvare il record")))
@@ -28,7 +28,7 @@ QString failureMessage(const ScriptedPlatform &platform)
 // The main window over a store at a path of the test's choosing.
 struct Window
 {
-    ScriptedPlatform platform;
+    ScriptedUiPlatform platform;
     std::unique_ptr<ContactStore> store;
     std::unique_ptr<Phone> phone;
 

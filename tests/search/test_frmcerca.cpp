@@ -1,7 +1,7 @@
 // The search dialog: it shows the search state, and writes it back only through its two buttons
 // and the two keys of the text box that stand for them.
-#include "platform/ScriptedPlatform.h"
-#include "search/FrmCerca.h"
+#include "tests/support/ScriptedPlatform.h"
+#include "ui/forms/FrmCerca.h"
 #include "search/SearchState.h"
 
 #include <QCheckBox>
@@ -73,7 +73,7 @@ void TestFrmCerca::formLoadShowsState()
     QFETCH(int, checkedOption);
 
     searchState() = state;
-    ScriptedPlatform platform;
+    ScriptedUiPlatform platform;
     platform.screen = QSize(1000, 800);
     FrmCerca dialog(platform, nullptr);
     dialog.Form_Load();
@@ -130,7 +130,7 @@ void TestFrmCerca::answers()
     QFETCH(SearchState, after);
 
     searchState() = before;
-    ScriptedPlatform platform;
+    ScriptedUiPlatform platform;
     bool closedByItself = false;
     int result = -1;
     platform.dialogScripts.enqueue([&](QDialog &dialog) {
@@ -175,7 +175,7 @@ void TestFrmCerca::answers()
 
 void TestFrmCerca::tabOrder()
 {
-    ScriptedPlatform platform;
+    ScriptedUiPlatform platform;
     FrmCerca dialog(platform, nullptr);
     const QStringList expected = {"Text1", "Command3D1", "Command3D2", "Check3D2", "Option3D1_0",
         "Option3D1_1", "Option3D1_2", "Option3D1_3", "Text1"};

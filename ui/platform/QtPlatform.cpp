@@ -1,7 +1,7 @@
-#include "platform/QtPlatform.h"
+#include "ui/platform/QtPlatform.h"
 
 #include "platform/DataLocation.h"
-#include "platform/QtPrintJob.h"
+#include "ui/platform/QtPrintJob.h"
 
 #include <QApplication>
 #include <QClipboard>

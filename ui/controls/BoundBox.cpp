@@ -1,4 +1,4 @@
-#include "contacts/BoundBox.h"
+#include "ui/controls/BoundBox.h"
 
 #include <QSignalBlocker>
 #include <QTextBlock>

@@ -1,6 +1,6 @@
 // The import of the first version's text file: the question for the file, the import itself and
 // the index tree that shows the new contacts at once.
-#include "app/Phone.h"
+#include "ui/phone/Phone.h"
 
 #include "import/FirstVersionImport.h"
 #include "platform/DataLocation.h"

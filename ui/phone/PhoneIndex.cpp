@@ -1,8 +1,8 @@
 // The index tree: building it from the records, choosing a contact in it, and keeping its
 // selection and the navigation bar's caption in step with the current record.
-#include "app/Phone.h"
+#include "ui/phone/Phone.h"
 
-#include "index/Outline.h"
+#include "ui/controls/Outline.h"
 #include "index/SplitField.h"
 #include "platform/Platform.h"
 #include "search/SearchText.h"

@@ -1,4 +1,4 @@
-#include "contacts/DataControl.h"
+#include "ui/controls/DataControl.h"
 
 #include "platform/Platform.h"
 

@@ -1,4 +1,5 @@
 // Test double of the platform: answers come from queues filled by the test, every call is recorded.
+// The core's tests use ScriptedPlatform, which shows no form; the window's tests ScriptedUiPlatform.
 #pragma once
 
 #include "platform/Platform.h"
@@ -27,6 +28,7 @@ public:
     bool startProgram(const QString &program, const QStringList &arguments) override;
     std::unique_ptr<PrintJob> beginPrinting(const QString &documentName) override;
     QSize screenSize() const override { return screen; }
+    // The core shows no form: a core test that gets here has found a fault.
     void runModal(QDialog &dialog) override;
     void endProgram() override { programEnded = true; }
 
@@ -54,4 +56,10 @@ public:
     QList<Document> documents;   // every document of every finished job
     QStringList modalForms;      // object names of the forms shown modally
     bool programEnded = false;
+};
+
+class ScriptedUiPlatform : public ScriptedPlatform
+{
+public:
+    void runModal(QDialog &dialog) override;
 };

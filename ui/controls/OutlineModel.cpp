@@ -1,4 +1,4 @@
-#include "index/OutlineModel.h"
+#include "ui/controls/OutlineModel.h"
 
 #include <QSet>
 

@@ -1,9 +1,9 @@
 // Record editing: the edit state, new, save and delete, change marking, name cleaning and the
 // data control's questions before it writes.
-#include "app/Phone.h"
+#include "ui/phone/Phone.h"
 
 #include "contacts/NameRules.h"
-#include "index/Outline.h"
+#include "ui/controls/Outline.h"
 #include "platform/Platform.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "search/Utf8Text.h"
+#include "text/Utf8Text.h"
 
 #include "search/SearchText.h"
 

@@ -1,4 +1,4 @@
-#include "search/FrmCerca.h"
+#include "ui/forms/FrmCerca.h"
 
 #include "platform/Platform.h"
 #include "search/SearchState.h"

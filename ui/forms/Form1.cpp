@@ -1,7 +1,7 @@
-#include "dial/Form1.h"
+#include "ui/forms/Form1.h"
 
 #include "dial/DialOptions.h"
-#include "dial/Form1Messages.h"
+#include "ui/forms/Form1Messages.h"
 #include "dial/NumberRules.h"
 #include "platform/DataLocation.h"
 #include "platform/InstalledFiles.h"

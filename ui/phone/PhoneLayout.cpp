@@ -1,8 +1,8 @@
 // The main window's controls at their fixed places, the menus and the tab order.
-#include "app/ClickLabel.h"
-#include "app/Phone.h"
+#include "ui/controls/ClickLabel.h"
+#include "ui/phone/Phone.h"
 #include "links/AuthorLinks.h"
-#include "index/Outline.h"
+#include "ui/controls/Outline.h"
 
 #include <QAction>
 #include <QFont>

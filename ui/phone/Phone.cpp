@@ -1,8 +1,8 @@
-#include "app/Phone.h"
+#include "ui/phone/Phone.h"
 
-#include "app/ClickLabel.h"
+#include "ui/controls/ClickLabel.h"
 #include "contacts/ContactStore.h"
-#include "index/Outline.h"
+#include "ui/controls/Outline.h"
 #include "platform/Platform.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"

@@ -2,8 +2,8 @@
 // and the navigation bar Data1. Its handlers carry the names of the controls and events they serve.
 #pragma once
 
-#include "contacts/BoundBox.h"
-#include "contacts/DataControl.h"
+#include "ui/controls/BoundBox.h"
+#include "ui/controls/DataControl.h"
 #include "contacts/Recordset.h"
 #include "search/SearchEngine.h"
 

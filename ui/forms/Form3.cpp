@@ -1,4 +1,4 @@
-#include "links/Form3.h"
+#include "ui/forms/Form3.h"
 
 #include "platform/Platform.h"
 

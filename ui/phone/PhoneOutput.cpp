@@ -1,6 +1,6 @@
 // The card and agenda printouts and the address copy. The card and the address are taken from the
 // boxes as they stand; the agenda from the records, so the window is not redrawn for each contact.
-#include "app/Phone.h"
+#include "ui/phone/Phone.h"
 
 #include "contacts/ContactStore.h"
 #include "output/AddressText.h"

@@ -1,6 +1,5 @@
-#include "platform/ScriptedPlatform.h"
+#include "tests/support/ScriptedPlatform.h"
 
-#include <QDialog>
 
 namespace {
 
@@ -84,15 +83,7 @@ std::unique_ptr<PrintJob> ScriptedPlatform::beginPrinting(const QString &documen
     return std::make_unique<RecordingPrintJob>(*this);
 }
 
-void ScriptedPlatform::runModal(QDialog &dialog)
+void ScriptedPlatform::runModal(QDialog &)
 {
-    modalForms.append(dialog.objectName());
-    dialog.setModal(true);
-    dialog.show();
-    if (dialogScripts.isEmpty())
-        dialog.reject();
-    else
-        dialogScripts.dequeue()(dialog);
-    if (dialog.isVisible())
-        dialog.reject();
+    qFatal("A form was shown by code that should show none");
 }

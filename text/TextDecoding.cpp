@@ -1,4 +1,4 @@
-#include "import/TextDecoding.h"
+#include "text/TextDecoding.h"
 
 namespace {
 

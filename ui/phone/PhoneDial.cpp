@@ -1,6 +1,6 @@
-#include "app/Phone.h"
+#include "ui/phone/Phone.h"
 
-#include "dial/Form1.h"
+#include "ui/forms/Form1.h"
 
 #include <QAction>
 

@@ -1,6 +1,6 @@
-#include "app/Phone.h"
+#include "ui/phone/Phone.h"
 
-#include "links/Form3.h"
+#include "ui/forms/Form3.h"
 #include "links/LinkActions.h"
 #include "platform/Platform.h"
 

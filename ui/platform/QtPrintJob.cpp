@@ -1,4 +1,4 @@
-#include "platform/QtPrintJob.h"
+#include "ui/platform/QtPrintJob.h"
 
 #include <QApplication>
 #include <QDir>

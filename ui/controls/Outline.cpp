@@ -1,6 +1,6 @@
-#include "index/Outline.h"
+#include "ui/controls/Outline.h"
 
-#include "index/OutlineModel.h"
+#include "ui/controls/OutlineModel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,5 +1,5 @@
 // The card's three pages. The visible flags and the place of Image1 are the page state.
-#include "app/Phone.h"
+#include "ui/phone/Phone.h"
 
 #include <QFrame>
 #include <QLabel>

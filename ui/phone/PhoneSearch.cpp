@@ -1,9 +1,9 @@
 // The search: ask for the argument, then show the whole agenda or only the contacts that hold it.
-#include "app/Phone.h"
+#include "ui/phone/Phone.h"
 
-#include "index/Outline.h"
+#include "ui/controls/Outline.h"
 #include "platform/Platform.h"
-#include "search/FrmCerca.h"
+#include "ui/forms/FrmCerca.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"
 

@@ -3,7 +3,7 @@
 // or drop the pending changes); every change of the current record emits Reposition() after.
 #pragma once
 
-#include "contacts/BoundBox.h"
+#include "ui/controls/BoundBox.h"
 #include "contacts/Recordset.h"
 
 #include <QWidget>
