@@ -18,11 +18,7 @@ QString dropLocalPrefix(const QString &cleaned, const QString &trimmedPrefix)
 {
     if (!cleaned.startsWith(trimmedPrefix))
         return cleaned;
-    QString rest = cleaned.mid(trimmedPrefix.size());
-    qsizetype blanks = 0;
-    while (blanks < rest.size() && rest.at(blanks) == u' ')
-        ++blanks;
-    return rest.mid(blanks);
+    return trimLeadingBlanks(cleaned.mid(trimmedPrefix.size()));
 }
 
 QString dialString(const QString &numberBox, const QString &prefixBox, const QString &outsideLineBox)

@@ -15,13 +15,6 @@ struct OptionsText
     bool byteOrderMark = false; // a UTF-8 file that began with one keeps it
 };
 
-// Every byte has a character, so no file is refused: the five bytes code page 1252 leaves unused
-// become the control characters of the same value, as Windows reads them, and are written back as they were.
-QString decodeWindows1252(const QByteArray &bytes);
-// False when a character has no byte in code page 1252.
-bool fitsWindows1252(const QString &text);
-QByteArray encodeWindows1252(const QString &text);
-
 // A file with bytes above 127 that form valid UTF-8 is UTF-8; any other is code page 1252. Lines end
 // with CR LF, CR or LF; a line end at the very end does not open one more line.
 OptionsText decodeOptionsText(const QByteArray &bytes);

@@ -2,6 +2,7 @@
 #include "FuzzInput.h"
 #include "dial/DialOptions.h"
 #include "dial/OptionsText.h"
+#include "text/Windows1252.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

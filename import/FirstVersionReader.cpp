@@ -1,6 +1,7 @@
 #include "import/FirstVersionReader.h"
 
-#include "text/TextDecoding.h"
+#include "text/Utf8Text.h"
+#include "text/Windows1252.h"
 
 #include <QIODevice>
 

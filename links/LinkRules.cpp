@@ -1,20 +1,10 @@
 #include "links/LinkRules.h"
 
+#include "text/Blanks.h"
+
 #include <QRegularExpression>
 
 namespace {
-
-// Only the blank character counts, as everywhere in the program.
-QString withoutBlanksAround(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
 
 // "name:" where a digit does not follow, so "www.example.org:8080" is a host with its port.
 QString schemeOf(const QString &page)
@@ -33,7 +23,7 @@ QUrl contactMailUrl(const QString &address)
 
 HomePageLink homePageLink(const QString &text)
 {
-    const QString page = withoutBlanksAround(text);
+    const QString page = trimBlanks(text);
     if (page.isEmpty())
         return {{}, HomePageLink::Problem::Missing};
 

@@ -3,12 +3,23 @@
 
 #include <QString>
 
+inline qsizetype leadingBlanks(QStringView text)
+{
+    qsizetype count = 0;
+    while (count < text.size() && text.at(count) == u' ')
+        ++count;
+    return count;
+}
+
+inline QString trimLeadingBlanks(const QString &text)
+{
+    return text.mid(leadingBlanks(text));
+}
+
 inline QString trimBlanks(const QString &text)
 {
-    qsizetype first = 0;
+    const qsizetype first = leadingBlanks(text);
     qsizetype end = text.size();
-    while (first < end && text.at(first) == u' ')
-        ++first;
     while (end > first && text.at(end - 1) == u' ')
         --end;
     return text.mid(first, end - first);

@@ -1,9 +1,6 @@
 #include "text/Utf8Text.h"
 
-#include "search/SearchText.h"
-
 #include <QString>
-#include <QUtf8StringView>
 
 #include <algorithm>
 #include <cstring>
@@ -96,7 +93,7 @@ std::size_t nextNonAscii(const std::string &text, std::size_t from)
 
 void appendStored(std::string &out, QByteArrayView text)
 {
-    if (isAscii(text) || QUtf8StringView(text.data(), text.size()).isValidUtf8())
+    if (isValidUtf8(text))
         appendBytes(out, text);
     else
         appendBytes(out, QString::fromUtf8(text).toUtf8());
@@ -108,10 +105,48 @@ void appendFolded(std::string &out, QByteArrayView text)
     if (appendSimpleUpper(out, text))
         return;
     out.resize(at);
-    appendBytes(out, FoldCase(QString::fromUtf8(text), true).toUtf8());
+    appendBytes(out, QString::fromUtf8(text).toUpper().toUtf8());
 }
 
 void foldAsciiFrom(std::string &out, std::size_t at)
 {
     std::transform(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), out.begin() + static_cast<std::ptrdiff_t>(at), asciiUpper);
+}
+
+void Utf8Check::feed(QByteArrayView bytes)
+{
+    for (const char c : bytes) {
+        if (m_broken)
+            return;
+        const auto byte = static_cast<unsigned char>(c);
+        if (m_pending > 0) {
+            if (byte < m_lowest || byte > m_highest) {
+                m_broken = true;
+                return;
+            }
+            m_lowest = 0x80;
+            m_highest = 0xBF;
+            --m_pending;
+            continue;
+        }
+        if (byte <= 0x7F)
+            continue;
+        if (byte >= 0xC2 && byte <= 0xDF) {
+            m_pending = 1;
+        } else if (byte >= 0xE0 && byte <= 0xEF) {
+            m_pending = 2;
+            if (byte == 0xE0)
+                m_lowest = 0xA0; // overlong below U+0800
+            else if (byte == 0xED)
+                m_highest = 0x9F; // surrogates
+        } else if (byte >= 0xF0 && byte <= 0xF4) {
+            m_pending = 3;
+            if (byte == 0xF0)
+                m_lowest = 0x90; // overlong below U+10000
+            else if (byte == 0xF4)
+                m_highest = 0x8F; // above U+10FFFF
+        } else {
+            m_broken = true;
+        }
+    }
 }
