@@ -95,7 +95,7 @@ void wakeUp(FakeModem &modem)
 
 } // namespace
 
-class ModemLinkTest : public QObject
+class TestModemLink : public QObject
 {
     Q_OBJECT
 public:
@@ -119,7 +119,7 @@ private:
     QList<QUrl> openedUrls;
 };
 
-void ModemLinkTest::dialCommand_data()
+void TestModemLink::dialCommand_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QByteArray>("command");
@@ -129,14 +129,14 @@ void ModemLinkTest::dialCommand_data()
     QTest::newRow("no command smuggled in") << "12\rATH;+++" << QByteArray("ATDT12;\r");
 }
 
-void ModemLinkTest::dialCommand()
+void TestModemLink::dialCommand()
 {
     QFETCH(QString, number);
     QFETCH(QByteArray, command);
     QCOMPARE(ModemLink::dialCommand(number), command);
 }
 
-void ModemLinkTest::telUrl_data()
+void TestModemLink::telUrl_data()
 {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("url");
@@ -146,14 +146,14 @@ void ModemLinkTest::telUrl_data()
                                  << "tel:315";
 }
 
-void ModemLinkTest::telUrl()
+void TestModemLink::telUrl()
 {
     QFETCH(QString, number);
     QFETCH(QString, url);
     QCOMPARE(::telUrl(number).toString(), url);
 }
 
-void ModemLinkTest::splitsAnswersIntoLines()
+void TestModemLink::splitsAnswersIntoLines()
 {
     FakeModem modem;
     ModemLink link;
@@ -168,7 +168,7 @@ void ModemLinkTest::splitsAnswersIntoLines()
     QCOMPARE(answers[1][0].toString(), QString("NO CARRIER"));
 }
 
-void ModemLinkTest::floodedLinkKeepsOnlyALine()
+void TestModemLink::floodedLinkKeepsOnlyALine()
 {
     FakeModem modem;
     ModemLink link;
@@ -186,7 +186,7 @@ void ModemLinkTest::floodedLinkKeepsOnlyALine()
     QCOMPARE(link.bufferedSize(), 0);
 }
 
-void ModemLinkTest::windowDialsThroughTheModem()
+void TestModemLink::windowDialsThroughTheModem()
 {
     FakeModem modem;
     DialerWindow window("0, 1234567");
@@ -218,7 +218,7 @@ void ModemLinkTest::windowDialsThroughTheModem()
     QCOMPARE(again.chosenPort(), modem.portName());
 }
 
-void ModemLinkTest::windowTellsTheOutcome_data()
+void TestModemLink::windowTellsTheOutcome_data()
 {
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<QString>("told");
@@ -236,7 +236,7 @@ void ModemLinkTest::windowTellsTheOutcome_data()
     QTest::newRow("silence") << QByteArray() << "esito" << false;
 }
 
-void ModemLinkTest::windowTellsTheOutcome()
+void TestModemLink::windowTellsTheOutcome()
 {
     QFETCH(QByteArray, answer);
     QFETCH(QString, told);
@@ -264,7 +264,7 @@ void ModemLinkTest::windowTellsTheOutcome()
     QTRY_COMPARE(modem.received(), started ? dialled : dialled + "ATH\r");
 }
 
-void ModemLinkTest::windowOffersTheComputersPhone_data()
+void TestModemLink::windowOffersTheComputersPhone_data()
 {
     QTest::addColumn<bool>("portExists");
     QTest::addColumn<QString>("told");
@@ -272,7 +272,7 @@ void ModemLinkTest::windowOffersTheComputersPhone_data()
     QTest::newRow("port cannot be opened") << false << "Non è possibile aprire";
 }
 
-void ModemLinkTest::windowOffersTheComputersPhone()
+void TestModemLink::windowOffersTheComputersPhone()
 {
     QFETCH(bool, portExists);
     QFETCH(QString, told);
@@ -299,7 +299,7 @@ void ModemLinkTest::windowOffersTheComputersPhone()
     QVERIFY(window.statusLabel->text().contains("021234567"));
 }
 
-void ModemLinkTest::windowLogStaysBounded()
+void TestModemLink::windowLogStaysBounded()
 {
     FakeModem modem;
     // The chatter is no answer to "AT": give it all the time it needs to arrive.
@@ -315,5 +315,5 @@ void ModemLinkTest::windowLogStaysBounded()
     QVERIFY(window.answerLog->document()->blockCount() <= 500);
 }
 
-QTEST_MAIN(ModemLinkTest)
-#include "tst_modemlink.moc"
+QTEST_MAIN(TestModemLink)
+#include "test_modemlink.moc"

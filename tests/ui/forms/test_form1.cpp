@@ -27,7 +27,7 @@ const Numbers exampleNumbers = {"02/1234567", "", "", "", "0335 1234567"};
 
 } // namespace
 
-class Form1Test : public QObject
+class TestForm1 : public QObject
 {
     Q_OBJECT
 private slots:
@@ -62,7 +62,7 @@ private:
     std::unique_ptr<QMainWindow> m_main;
 };
 
-void Form1Test::init()
+void TestForm1::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     // A new options file goes to the user's data folder: each test has one of its own.
@@ -76,14 +76,14 @@ void Form1Test::init()
     QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
 }
 
-void Form1Test::cleanup()
+void TestForm1::cleanup()
 {
     m_main.reset(); // takes any dialog still open with it
     m_platform.reset();
     m_dir.reset();
 }
 
-Form1 *Form1Test::openForm(const Numbers &numbers, const QString &lastName, const QString &firstName)
+Form1 *TestForm1::openForm(const Numbers &numbers, const QString &lastName, const QString &firstName)
 {
     auto *form = new Form1(*m_platform, m_main.get());
     form->Form_Load({numbers, lastName, firstName, m_dir->path()});
@@ -91,7 +91,7 @@ Form1 *Form1Test::openForm(const Numbers &numbers, const QString &lastName, cons
     return form;
 }
 
-void Form1Test::enabledRows_data()
+void TestForm1::enabledRows_data()
 {
     QTest::addColumn<Numbers>("numbers");
     QTest::addColumn<QStringList>("panels");
@@ -103,7 +103,7 @@ void Form1Test::enabledRows_data()
         << Numbers {"nessuno", "(casa)", "", "", "3"} << QStringList {"", "", "", "", "3"};
 }
 
-void Form1Test::enabledRows()
+void TestForm1::enabledRows()
 {
     QFETCH(Numbers, numbers);
     QFETCH(QStringList, panels);
@@ -120,7 +120,7 @@ void Form1Test::enabledRows()
     QVERIFY(m_platform->messages.isEmpty());
 }
 
-void Form1Test::allEmptyShowsTheMessage()
+void TestForm1::allEmptyShowsTheMessage()
 {
     Form1 *form = openForm({"", "  ", "", "---", ""});
     QCOMPARE(m_platform->messages.size(), 1);
@@ -133,7 +133,7 @@ void Form1Test::allEmptyShowsTheMessage()
         QVERIFY(!button->isEnabled());
 }
 
-void Form1Test::readsOptionsAndNames()
+void TestForm1::readsOptionsAndNames()
 {
     // Found whatever the case of its name, the key lines among others.
     writeBytes(m_dir->filePath("rubrello.ini"), "; nota\r\nPrefissoLocale=02\r\nCentralino= 0 \r\n");
@@ -146,7 +146,7 @@ void Form1Test::readsOptionsAndNames()
     QCOMPARE(form->optionsPath(), m_dir->filePath("rubrello.ini"));
 }
 
-void Form1Test::callButtonStartsTheDialer()
+void TestForm1::callButtonStartsTheDialer()
 {
     writeBytes(m_dir->filePath("RUBRELLO.INI"), "PrefissoLocale=02\r\nCentralino=0\r\n");
     QPointer<Form1> form = openForm(exampleNumbers);
@@ -158,7 +158,7 @@ void Form1Test::callButtonStartsTheDialer()
     QVERIFY(form && form->isVisible());
 }
 
-void Form1Test::missingDialerIsExplained()
+void TestForm1::missingDialerIsExplained()
 {
     m_platform->programStarts = false;
     QPointer<Form1> form = openForm(exampleNumbers);
@@ -169,7 +169,7 @@ void Form1Test::missingDialerIsExplained()
     QVERIFY(form && form->isVisible());
 }
 
-void Form1Test::closing_data()
+void TestForm1::closing_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("Annulla") << "click";
@@ -177,7 +177,7 @@ void Form1Test::closing_data()
     QTest::newRow("window frame") << "frame";
 }
 
-void Form1Test::closing()
+void TestForm1::closing()
 {
     QFETCH(QString, how);
     QPointer<Form1> form = openForm(exampleNumbers);
@@ -201,7 +201,7 @@ void Form1Test::closing()
     QVERIFY(m_platform->messages.isEmpty());
 }
 
-void Form1Test::enterInAnOptionBoxDoesNotDial()
+void TestForm1::enterInAnOptionBoxDoesNotDial()
 {
     QPointer<Form1> form = openForm(exampleNumbers);
     auto *button = form->findChild<QPushButton *>("Command3D1_0");
@@ -213,7 +213,7 @@ void Form1Test::enterInAnOptionBoxDoesNotDial()
     QVERIFY(form && form->isVisible());
 }
 
-void Form1Test::keepsTheMainWindowOutOfUse()
+void TestForm1::keepsTheMainWindowOutOfUse()
 {
     auto *mainButton = m_main->findChild<QPushButton *>("mainButton");
     QSignalSpy mainClicks(mainButton, &QPushButton::clicked);
@@ -236,7 +236,7 @@ void Form1Test::keepsTheMainWindowOutOfUse()
     QCOMPARE(mainClicks.size(), 2);
 }
 
-void Form1Test::failingOptionsFileIsRetriedThenGivenUp()
+void TestForm1::failingOptionsFileIsRetriedThenGivenUp()
 {
     // Root may write anywhere: a directory in the file's place makes the write fail for root too.
     QVERIFY(QDir().mkpath(newOptionsFile() + "/keep"));
@@ -257,5 +257,5 @@ void Form1Test::failingOptionsFileIsRetriedThenGivenUp()
     QVERIFY(QFileInfo(newOptionsFile() + "/keep").isDir());
 }
 
-QTEST_MAIN(Form1Test)
-#include "tst_form1.moc"
+QTEST_MAIN(TestForm1)
+#include "test_form1.moc"

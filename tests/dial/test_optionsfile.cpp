@@ -1,0 +1,117 @@
+// The options file RUBRELLO.INI: its two keys, rewriting it in the encoding it came in, and what
+// happens when it cannot be written or is no file at all.
+#include "dial/DialOptions.h"
+#include "tests/reliability/SystemFaults.h"
+#include "tests/support/TestFiles.h"
+#include "tests/text/CaseTable.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+class TestOptionsFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void read_data() { addCaseRows("dial/read.tsv", {"bytes", "prefix", "outsideLine"}); }
+    void read();
+    void save_data() { addCaseRows("dial/save.tsv", {"oldBytes", "prefix", "outsideLine", "newBytes"}); }
+    void save();
+    void keepsEveryLineOfALongFile();
+    void failureIsRetriedThenGivenUp();
+    void fullDiskKeepsTheOldFile();
+    void onlyARegularFileIsRead();
+};
+
+void TestOptionsFile::read()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, prefix);
+    QFETCH(QByteArray, outsideLine);
+    const DialOptions options = readDialOptions(decodeOptionsText(bytes).lines);
+    QCOMPARE(options.prefix, utf8(prefix));
+    QCOMPARE(options.outsideLine, utf8(outsideLine));
+}
+
+void TestOptionsFile::save()
+{
+    QFETCH(QByteArray, oldBytes);
+    QFETCH(QByteArray, prefix);
+    QFETCH(QByteArray, outsideLine);
+    QFETCH(QByteArray, newBytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(optionsFileName());
+    if (oldBytes != "-")
+        writeBytes(path, oldBytes);
+    int failures = 0;
+    QVERIFY(saveDialOptions(path, utf8(prefix), utf8(outsideLine), 3, [&] { ++failures; }));
+    QCOMPARE(failures, 0);
+    QCOMPARE(fileBytes(path), newBytes);
+}
+
+void TestOptionsFile::keepsEveryLineOfALongFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(optionsFileName());
+    QByteArray old;
+    for (int i = 1; i <= 5000; ++i)
+        old += (i == 4000 ? QByteArray("PrefissoLocale=02") : "; riga " + QByteArray::number(i)) + "\r\n";
+    writeBytes(path, old);
+    QVERIFY(saveDialOptions(path, "0335", "", 3, [] {}));
+    QCOMPARE(fileBytes(path), QByteArray(old).replace("PrefissoLocale=02", "PrefissoLocale=0335"));
+}
+
+void TestOptionsFile::failureIsRetriedThenGivenUp()
+{
+    // Tests run as root, who may write anywhere: a directory in the file's place stops root too.
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("RUBRELLO.INI/keep"));
+    for (const QString &name : {QStringLiteral("RUBRELLO.INI"), QStringLiteral("manca/RUBRELLO.INI")}) {
+        int failures = 0;
+        QVERIFY(!saveDialOptions(dir.filePath(name), "02", "0", 3, [&] { ++failures; }));
+        QCOMPARE(failures, 3);
+    }
+    QVERIFY(QFileInfo(dir.filePath("RUBRELLO.INI/keep")).isDir());
+    // The user may mend the problem before pressing OK.
+    int failures = 0;
+    QVERIFY(saveDialOptions(dir.filePath("nuova/RUBRELLO.INI"), "02", "0", 3, [&] {
+        ++failures;
+        QDir(dir.path()).mkdir("nuova");
+    }));
+    QCOMPARE(failures, 1);
+    QCOMPARE(fileBytes(dir.filePath("nuova/RUBRELLO.INI")), QByteArray("PrefissoLocale=02\r\nCentralino=0\r\n"));
+}
+
+void TestOptionsFile::fullDiskKeepsTheOldFile()
+{
+    ScratchMount disk(QStringLiteral("64k"));
+    if (!disk.mounted())
+        QSKIP("a small file system of our own needs root");
+    const QString path = disk.filePath(QStringLiteral("RUBRELLO.INI"));
+    const QByteArray old = "[Rubrello]\r\nPrefissoLocale=06\r\nCentralino=0\r\n";
+    writeBytes(path, old);
+    QVERIFY(fillUp(disk.filePath(QStringLiteral("zavorra"))));
+    int failures = 0;
+    QVERIFY(!saveDialOptions(path, "02", "9", 2, [&] { ++failures; }));
+    QCOMPARE(failures, 2);
+    QCOMPARE(fileBytes(path), old);
+}
+
+void TestOptionsFile::onlyARegularFileIsRead()
+{
+    // A pipe would wait for a writer for ever, /dev/zero would fill the memory.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = dir.filePath("RUBRELLO.INI");
+    QVERIFY(QFile::link("/dev/zero", zero));
+    for (const QString &path : {fifo, zero}) {
+        const OptionsFileRead read = readOptionsFile(path);
+        QVERIFY(!read.ok);
+        QVERIFY2(read.error.contains("non è un file normale"), qPrintable(read.error));
+    }
+}
+
+QTEST_APPLESS_MAIN(TestOptionsFile)
+#include "test_optionsfile.moc"

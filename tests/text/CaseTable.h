@@ -1,0 +1,53 @@
+// Case tables kept as text under tests/data: one case a line, "name<TAB>value<TAB>value...", a line
+// starting with '#' is a comment. Values take the escapes \t \r \n \\ \s (a blank) and \xHH (a byte).
+#pragma once
+
+#include <QFile>
+#include <QTest>
+
+#include <initializer_list>
+
+inline QByteArray unescapeCase(const QByteArray &text)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text.at(i);
+        const char next = i + 1 < text.size() ? text.at(i + 1) : '\0';
+        if (c != '\\' || next == '\0') {
+            out += c;
+            continue;
+        }
+        ++i;
+        if (next == 'x') {
+            out += char(text.mid(i + 1, 2).toInt(nullptr, 16));
+            i += 2;
+        } else {
+            out += next == 't' ? '\t' : next == 'r' ? '\r' : next == 'n' ? '\n' : next == 's' ? ' ' : next;
+        }
+    }
+    return out;
+}
+
+// One QByteArray column per name, one row per case of tests/data/<file>.
+inline void addCaseRows(const char *file, std::initializer_list<const char *> columns)
+{
+    for (const char *column : columns)
+        QTest::addColumn<QByteArray>(column);
+    QFile table(QStringLiteral(RUBRELLO_TEST_DATA "/") + QLatin1String(file));
+    QVERIFY2(table.open(QIODevice::ReadOnly), file);
+    while (!table.atEnd()) {
+        const QByteArray line = table.readLine().chopped(1);
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        const QList<QByteArray> values = line.split('\t');
+        QVERIFY2(values.size() == qsizetype(columns.size()) + 1, line.constData());
+        QTestData &row = QTest::newRow(values.first().constData());
+        for (qsizetype i = 1; i < values.size(); ++i)
+            row << unescapeCase(values.at(i));
+    }
+}
+
+inline QString utf8(const QByteArray &bytes)
+{
+    return QString::fromUtf8(bytes);
+}

@@ -1,0 +1,63 @@
+// The text rules every module shares: code page 1252, the UTF-8 check and blank-only trimming.
+#include "tests/text/CaseTable.h"
+#include "text/Blanks.h"
+#include "text/Utf8Text.h"
+#include "text/Windows1252.h"
+
+class TestTextRules : public QObject
+{
+    Q_OBJECT
+private slots:
+    void windows1252_data() { addCaseRows("text/windows1252.tsv", {"bytes", "text"}); }
+    void windows1252();
+    void windows1252EveryByteGoesBack();
+    void utf8Check_data() { addCaseRows("text/utf8.tsv", {"bytes", "valid"}); }
+    void utf8Check();
+    void blanks_data() { addCaseRows("text/blanks.tsv", {"text", "trimmed", "leading"}); }
+    void blanks();
+};
+
+void TestTextRules::windows1252()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, text);
+    QCOMPARE(decodeWindows1252(bytes), utf8(text));
+    QVERIFY(fitsWindows1252(utf8(text)));
+    QCOMPARE(encodeWindows1252(utf8(text)), bytes);
+}
+
+void TestTextRules::windows1252EveryByteGoesBack()
+{
+    QByteArray every;
+    for (int b = 0; b < 256; ++b)
+        every += char(b);
+    QCOMPARE(encodeWindows1252(decodeWindows1252(every)), every);
+    QVERIFY(!fitsWindows1252(QStringLiteral("Łódź")));
+    QCOMPARE(encodeWindows1252(QStringLiteral("Łódź")), QByteArray("?\xF3" "d?"));
+}
+
+void TestTextRules::utf8Check()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, valid);
+    QCOMPARE(isValidUtf8(bytes), valid == "1");
+    // Fed in pieces, a sequence split between two of them is judged the same.
+    for (qsizetype cut = 1; cut < bytes.size(); ++cut) {
+        Utf8Check check;
+        check.feed(QByteArrayView(bytes).first(cut));
+        check.feed(QByteArrayView(bytes).sliced(cut));
+        QCOMPARE(check.isValid(), valid == "1");
+    }
+}
+
+void TestTextRules::blanks()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, trimmed);
+    QFETCH(QByteArray, leading);
+    QCOMPARE(trimBlanks(utf8(text)), utf8(trimmed));
+    QCOMPARE(trimLeadingBlanks(utf8(text)), utf8(leading));
+}
+
+QTEST_GUILESS_MAIN(TestTextRules)
+#include "test_textrules.moc"
