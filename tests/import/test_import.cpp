@@ -1,0 +1,320 @@
+// The first version's text file: its encodings and line ends, the fixed columns of a line, and the
+// import into the store with what the user is told when it stops.
+#include "import/FirstVersionImport.h"
+#include "import/FirstVersionLine.h"
+#include "import/FirstVersionReader.h"
+#include "tests/reliability/SystemFaults.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestStore.h"
+#include "tests/text/CaseTable.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+namespace {
+
+// Fixed bytes that fail once a read reaches failAt, from the given pass on (the reader goes
+// through a file twice: once to learn its encoding, once for the lines).
+class FailingDevice : public QBuffer
+{
+public:
+    FailingDevice(const QByteArray &bytes, qint64 failAt, int failingPass)
+        : m_failAt(failAt)
+        , m_failingPass(failingPass)
+    {
+        setData(bytes);
+        open(QIODevice::ReadOnly);
+    }
+    bool seek(qint64 position) override
+    {
+        m_pass += position == 0;
+        return QBuffer::seek(position);
+    }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (m_pass >= m_failingPass && pos() + maxSize > m_failAt) {
+            if (m_failAt <= pos()) {
+                setErrorString(QStringLiteral("errore di I/O simulato"));
+                return -1;
+            }
+            maxSize = m_failAt - pos();
+        }
+        return QBuffer::readData(data, maxSize);
+    }
+
+private:
+    qint64 m_failAt;
+    int m_failingPass;
+    int m_pass = 1;
+};
+
+QString readAllLines(QIODevice &device, bool *utf8 = nullptr)
+{
+    FirstVersionReader reader(device);
+    if (!reader.start())
+        return QStringLiteral("<start failed>");
+    if (utf8)
+        *utf8 = reader.isUtf8();
+    QString lines;
+    QString line;
+    while (reader.nextLine(line))
+        lines += line + QLatin1Char('|');
+    return reader.failed() ? lines + QStringLiteral("<failed>") : lines;
+}
+
+QByteArray numberedLines(int count)
+{
+    QByteArray bytes;
+    for (int i = 1; i <= count; ++i)
+        bytes += QByteArray("Rossi Mario" + QByteArray(i % 26, 'a')).leftJustified(54) + QByteArray::number(i) + "\r\n";
+    return bytes;
+}
+
+QString writeFile(const QString &dir, const QByteArray &bytes)
+{
+    const QString path = QDir(dir).filePath(QStringLiteral("NUMBO.TXT"));
+    writeBytes(path, bytes);
+    return path;
+}
+
+// What another connection sees: only committed rows.
+qint64 committedCount(const QString &path)
+{
+    QString error;
+    const std::unique_ptr<ContactStore> other = ContactStore::open(path, &error);
+    return other ? other->count() : -1;
+}
+
+} // namespace
+
+class TestImport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void reader_data() { addCaseRows("import/reader.tsv", {"bytes", "lines", "utf8"}); }
+    void reader();
+    void readerAcrossPieces();
+    void readerFailure();
+    void line_data() { addCaseRows("import/lines.tsv", {"line", "last", "first", "address", "phone"}); }
+    void line();
+    void importsNamedLines();
+    void refusedFiles();
+    void fullDiskImportsNothingAndSaysSo();
+    void preparation();
+    void stopsKeepingTheRowsBefore();
+    void messages();
+};
+
+void TestImport::reader()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, lines);
+    QFETCH(QByteArray, utf8);
+    QBuffer buffer(&bytes);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    bool isUtf8 = false;
+    QCOMPARE(readAllLines(buffer, &isUtf8), ::utf8(lines));
+    if (!utf8.isEmpty())
+        QCOMPARE(isUtf8, utf8 == "1");
+}
+
+void TestImport::readerAcrossPieces()
+{
+    // Long enough that line ends and UTF-8 sequences fall on the reader's piece boundaries.
+    QByteArray bytes;
+    QString expected;
+    for (int i = 0; i < 5000; ++i) {
+        const QByteArray line = QByteArray::number(i) + " Nicol\xC3\xB2" + QByteArray(i % 40, 'x');
+        bytes += line + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+        expected += QString::fromUtf8(line) + QLatin1Char('|');
+    }
+    QBuffer buffer(&bytes);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QCOMPARE(readAllLines(buffer), expected);
+}
+
+void TestImport::readerFailure()
+{
+    const QByteArray bytes = numberedLines(100);
+    FailingDevice learning(bytes, 2000, 1);
+    QCOMPARE(readAllLines(learning), QStringLiteral("<start failed>"));
+    FailingDevice reading(bytes, 2000, 2);
+    FirstVersionReader reader(reading);
+    QVERIFY(reader.start());
+    int lines = 0;
+    for (QString line; reader.nextLine(line);)
+        ++lines;
+    QCOMPARE(lines, int(bytes.left(2000).count('\n')));
+    QVERIFY(reader.failed());
+    QVERIFY(reader.errorString().contains("simulato"));
+}
+
+void TestImport::line()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QByteArray, last);
+    const std::optional<FirstVersionContact> parsed = parseFirstVersionLine(utf8(line));
+    QCOMPARE(parsed.has_value(), last != "-");
+    if (!parsed)
+        return;
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, address);
+    QFETCH(QByteArray, phone);
+    const QStringList got {parsed->lastName, parsed->firstName, parsed->workAddress, parsed->workPhone};
+    QCOMPARE(got, (QStringList {utf8(last), utf8(first), utf8(address), utf8(phone)}));
+}
+
+void TestImport::importsNamedLines()
+{
+    TestStore test;
+    const QByteArray bytes = QByteArray("Rossi Mario Via Roma 1").leftJustified(54) + "051 123456\r\n\r\n"
+        + QByteArray().leftJustified(54) + "02 999\r\n" // no name, only a phone
+        + "Nicol\xF2 Bianca\r\n" // code page 1252
+        + "D'Angelo  Rosa  Via dell'Orto 2"; // no line end
+    const ImportOutcome outcome = importFirstVersionFile(writeFile(test.directory(), bytes), test.store());
+    QVERIFY(outcome.ok());
+    QCOMPARE(outcome.added, 3);
+    std::vector<ContactRecord> records = test.store().readAll();
+    std::sort(records.begin(), records.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
+    QCOMPARE(records.size(), size_t(3));
+    ContactRecord first = makeRecord({{Field::LastName, QStringLiteral("Rossi")}, {Field::FirstName, QStringLiteral("Mario")},
+        {Field::WorkAddress, QStringLiteral("Via Roma 1")}, {Field::WorkPhone, QStringLiteral("051 123456")}});
+    first.id = records[0].id;
+    QCOMPARE(records[0], first); // every other field Null
+    QCOMPARE(records[1].value(Field::LastName), FieldValue(QStringLiteral("Nicolò")));
+    // Empty, not Null: the line had no address and no phone.
+    QCOMPARE(records[1].value(Field::WorkPhone), FieldValue(QString()));
+    QCOMPARE(records[2].value(Field::WorkAddress), FieldValue(QStringLiteral("Via dell'Orto 2")));
+    QCOMPARE(committedCount(test.path()), 3);
+}
+
+void TestImport::refusedFiles()
+{
+    // Each of these once froze the window, filled the memory or added thousands of junk contacts.
+    TestStore test;
+    const QDir dir(test.directory());
+    QByteArray noise;
+    for (int i = 0; i < 64 * 1024; ++i)
+        noise.append(char(QRandomGenerator::global()->bounded(256)));
+    const QString normal = QStringLiteral("non è un file normale"), text = QStringLiteral("non contiene testo");
+    const std::vector<std::pair<std::function<bool(const QString &)>, QString>> kinds {
+        {[](const QString &p) { return mkfifo(QFile::encodeName(p).constData(), 0600) == 0; }, normal},
+        {[](const QString &p) { return QFile::link(QStringLiteral("/dev/zero"), p); }, normal},
+        {[](const QString &p) { return QDir().mkdir(p); }, normal},
+        {[](const QString &p) { return QFile::copy(QStringLiteral("/bin/true"), p); }, text},
+        {[&](const QString &p) { return writeBytes(p, noise), true; }, text}};
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        const QString path = dir.filePath(QStringLiteral("NUMBO%1.TXT").arg(i));
+        QVERIFY(kinds[i].first(path));
+        const ImportOutcome outcome = importFirstVersionFile(path, test.store());
+        QCOMPARE(outcome.failure, ImportOutcome::Failure::Refused);
+        QVERIFY2(outcome.reason.contains(kinds[i].second), qPrintable(outcome.reason));
+        QVERIFY(importFailureMessage(outcome).contains(QStringLiteral("Nessun contatto è stato importato.")));
+    }
+    for (const QString &name : {QStringLiteral("manca.txt"), QStringLiteral("C:\\NUMBO\\NUMBO.TXT")})
+        QCOMPARE(importFirstVersionFile(dir.filePath(name), test.store()).failure, ImportOutcome::Failure::Open);
+    QCOMPARE(test.store().count(), 0);
+}
+
+void TestImport::fullDiskImportsNothingAndSaysSo()
+{
+    ScratchMount disk(QStringLiteral("1m"));
+    if (!disk.mounted())
+        QSKIP("a small file system of our own needs root");
+    QString error;
+    std::unique_ptr<ContactStore> store = ContactStore::open(disk.filePath(QStringLiteral("Rubrello.MDB")), &error);
+    QVERIFY2(store, qPrintable(error));
+    QTemporaryDir source;
+    const ImportOutcome outcome = importFirstVersionFile(writeFile(source.path(), numberedLines(30000)), *store);
+    QCOMPARE(outcome.failure, ImportOutcome::Failure::Write);
+    QCOMPARE(outcome.added, 0);
+    QVERIFY2(outcome.reason.contains(QStringLiteral("il disco è pieno")), qPrintable(outcome.reason));
+    QCOMPARE(store->count(), 0);
+}
+
+void TestImport::preparation()
+{
+    // Asked once, before the first record and only when there is one; "no" stops the import.
+    TestStore test;
+    const QByteArray noName = "\r\n" + QByteArray("123").leftJustified(54) + "051\r\n";
+    for (const QByteArray &bytes : {QByteArray(), noName, numberedLines(3)}) {
+        for (const bool answer : {false, true}) {
+            int asked = 0;
+            const qint64 before = test.store().count();
+            const ImportOutcome outcome = importFirstVersionFile(writeFile(test.directory(), bytes), test.store(), [&] {
+                ++asked;
+                return test.store().count() == before && answer;
+            });
+            const int named = bytes.size() > noName.size() ? 3 : 0;
+            QCOMPARE(asked, named ? 1 : 0);
+            QCOMPARE(outcome.failure, named && !answer ? ImportOutcome::Failure::Stopped : ImportOutcome::Failure::None);
+            QCOMPARE(test.store().count() - before, answer ? named : 0);
+        }
+    }
+}
+
+void TestImport::stopsKeepingTheRowsBefore()
+{
+    TestStore test;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("trigger"));
+        db.setDatabaseName(test.path());
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON PhoneList WHEN "
+                                                  "NEW.LastName = 'Rifiutato' BEGIN SELECT RAISE(ABORT, 'contatto rifiutato'); END")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("trigger"));
+    const QByteArray bytes = numberedLines(499) + "Rifiutato Carlo\r\n" + numberedLines(100);
+    ImportOutcome outcome = importFirstVersionFile(writeFile(test.directory(), bytes), test.store());
+    QCOMPARE(outcome.failure, ImportOutcome::Failure::Write);
+    QCOMPARE(outcome.line, 500);
+    QCOMPARE(outcome.added, 499);
+    QVERIFY2(outcome.reason.contains("contatto rifiutato"), qPrintable(outcome.reason));
+    QCOMPARE(committedCount(test.path()), 499);
+
+    // A read failure on line 201 keeps the 200 rows before it.
+    TestStore other;
+    const QByteArray lines = numberedLines(300);
+    FailingDevice device(lines, lines.indexOf("\r\n", lines.indexOf(" 200\r\n") + 2) + 10, 2);
+    outcome = importFirstVersionText(device, other.store());
+    QCOMPARE(outcome.failure, ImportOutcome::Failure::Read);
+    QCOMPARE(outcome.line, 201);
+    QCOMPARE(outcome.added, 200);
+    QCOMPARE(committedCount(other.path()), 200);
+}
+
+void TestImport::messages()
+{
+    const QString fixed = QStringLiteral("File non trovato o errore di accesso!");
+    ImportOutcome outcome;
+    outcome.failure = ImportOutcome::Failure::Open;
+    QCOMPARE(importFailureMessage(outcome), fixed);
+    outcome.line = 500;
+    outcome.reason = QStringLiteral("contatto rifiutato");
+    for (const auto failure : {ImportOutcome::Failure::Write, ImportOutcome::Failure::Read}) {
+        outcome.failure = failure;
+        for (const int added : {0, 1, 499}) {
+            outcome.added = added;
+            const QString message = importFailureMessage(outcome);
+            QVERIFY2(message.startsWith(fixed) && message.contains("riga 500") && message.contains("contatto rifiutato"),
+                qPrintable(message));
+            QCOMPARE(message.contains(QStringLiteral("I 499 contatti")), added == 499);
+            QCOMPARE(message.contains(QStringLiteral("Il contatto letto")), added == 1);
+            QCOMPARE(message.contains(QStringLiteral("aggiunt")), added > 0);
+        }
+    }
+    QCOMPARE(importSummaryMessage(0), QStringLiteral("Nessun contatto importato: il file non contiene nomi."));
+    QCOMPARE(importSummaryMessage(1), QStringLiteral("Importato 1 contatto."));
+    QCOMPARE(importSummaryMessage(2000), QStringLiteral("Importati 2.000 contatti."));
+}
+
+QTEST_GUILESS_MAIN(TestImport)
+#include "test_import.moc"
