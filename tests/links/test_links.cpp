@@ -1,0 +1,144 @@
+// The link rules and commands: what the e-mail and home-page boxes become, what reaches the desktop
+// through the scripted platform, and what the user is told when there is nothing to open.
+#include "links/AuthorLinks.h"
+#include "links/LinkActions.h"
+#include "links/LinkRules.h"
+#include "tests/support/ScriptedPlatform.h"
+#include "tests/text/CaseTable.h"
+
+#include <QDir>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QUrlQuery>
+
+class TestLinks : public QObject
+{
+    Q_OBJECT
+private slots:
+    void contactMail_data() { addCaseRows("links/mail.tsv", {"address", "encoded"}); }
+    void contactMail();
+    void homePage_data() { addCaseRows("links/homepage.tsv", {"text", "encoded"}); }
+    void homePage();
+    void refusalByTheDesktopIsReported();
+    void helpPage();
+    void authorLinks();
+};
+
+void TestLinks::contactMail()
+{
+    QFETCH(QByteArray, address);
+    QFETCH(QByteArray, encoded);
+    const QUrl url = contactMailUrl(utf8(address));
+    QCOMPARE(url.toEncoded(), encoded);
+    // The whole text is the address and nothing else.
+    QCOMPARE(url.path(QUrl::FullyDecoded), utf8(address));
+    QVERIFY(!url.hasQuery() && !url.hasFragment());
+    ScriptedPlatform platform;
+    openContactMail(platform, utf8(address));
+    QCOMPARE(platform.openedUrls, QList<QUrl> {url});
+    QVERIFY(platform.messages.isEmpty());
+}
+
+void TestLinks::homePage()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, encoded);
+    const HomePageLink link = homePageLink(utf8(text));
+    const bool web = encoded.contains(':');
+    QCOMPARE(link.problem == HomePageLink::Problem::None, web);
+    QCOMPARE(link.problem == HomePageLink::Problem::Missing, encoded == "Missing");
+    QCOMPARE(link.problem == HomePageLink::Problem::NotWeb, encoded == "NotWeb");
+    QCOMPARE(link.url.isValid(), web);
+    if (web)
+        QCOMPARE(link.url.toEncoded(), encoded);
+
+    ScriptedPlatform platform;
+    openContactHomePage(platform, utf8(text));
+    QCOMPARE(platform.openedUrls, web ? QList<QUrl> {link.url} : QList<QUrl> {});
+    QCOMPARE(platform.messages.size(), web ? 0 : 1);
+    if (web)
+        return;
+    const MessageRequest &message = platform.messages.first();
+    QCOMPARE(message.buttons, MessageButtons::Ok);
+    QVERIFY(message.title.isEmpty()); // the program's title
+    QCOMPARE(message.icon, encoded == "Missing" ? MessageIcon::None : MessageIcon::Exclamation);
+    if (encoded == "Missing")
+        QCOMPARE(message.text, QStringLiteral("Nessuna Home Page specificata!"));
+    else if (encoded == "NotWeb")
+        QCOMPARE(message.text, QStringLiteral("La Home Page \"%1\" non è un indirizzo web: si aprono solo indirizzi "
+                                              "http:// e https://.").arg(utf8(text).trimmed()));
+    else
+        QCOMPARE(message.text, QStringLiteral("La Home Page \"%1\" non è un indirizzo web valido.").arg(utf8(text).trimmed()));
+}
+
+void TestLinks::refusalByTheDesktopIsReported()
+{
+    const std::vector<std::pair<std::function<void(Platform &)>, QString>> actions {
+        {[](Platform &p) { openContactMail(p, QStringLiteral("a@example.it")); }, QStringLiteral("mailto:a@example.it")},
+        {[](Platform &p) { openContactHomePage(p, QStringLiteral("www.example.org")); }, QStringLiteral("http://www.example.org")},
+        {[](Platform &p) { openAuthorMail(p); }, authorMailUrl().toDisplayString()},
+        {[](Platform &p) { openAuthorHome(p); }, authorHomeUrl().toDisplayString()}};
+    for (const auto &[action, shown] : actions) {
+        ScriptedPlatform platform;
+        platform.urlOpens = false;
+        action(platform);
+        QCOMPARE(platform.openedUrls.size(), 1);
+        QCOMPARE(platform.messages.size(), 1);
+        QVERIFY2(platform.messages.first().text.startsWith(QStringLiteral("Non è stato possibile aprire:\n") + shown),
+            qPrintable(platform.messages.first().text));
+        QCOMPARE(platform.messages.first().icon, MessageIcon::Exclamation);
+    }
+}
+
+void TestLinks::helpPage()
+{
+    // Characters that mean something in a URL or to a shell stay part of the path.
+    QTemporaryDir root;
+    const QString programDir = QDir(root.path()).filePath(QStringLiteral("Rubrello #2 & più"));
+    const QString page = QDir(programDir).filePath(QStringLiteral("Rubrello.html"));
+    ScriptedPlatform platform;
+    // Missing, then a directory by the page's name: no page either.
+    for (const bool makeFolder : {false, true}) {
+        QVERIFY(QDir().mkpath(makeFolder ? page : programDir));
+        openHelpPage(platform, programDir);
+        QVERIFY(platform.openedUrls.isEmpty());
+        QCOMPARE(platform.messages.takeFirst().text,
+            QStringLiteral("La pagina di aiuto non è stata trovata:\n") + QDir::toNativeSeparators(page));
+    }
+    QVERIFY(QDir().rmdir(page));
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    openHelpPage(platform, programDir);
+    QCOMPARE(platform.openedUrls, QList<QUrl> {QUrl::fromLocalFile(page)});
+    QVERIFY(platform.messages.isEmpty());
+
+    // The page built beside the program is UTF-8 and says so.
+    QFile built(QStringLiteral(RUBRELLO_BUILT_HELP_PAGE));
+    QVERIFY2(built.open(QIODevice::ReadOnly), qPrintable(built.fileName()));
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder(built.readAll());
+    QVERIFY(!decoder.hasError());
+    QVERIFY(text.contains(QLatin1String("<meta charset=\"utf-8\">")) && text.contains(QLatin1String("<html lang=\"it\">")));
+}
+
+void TestLinks::authorLinks()
+{
+    const QUrl mail = authorMailUrl();
+    QVERIFY2(mail.isValid() && mail.scheme() == QLatin1String("mailto"), qPrintable(mail.toString()));
+    const QString address = mail.path(QUrl::FullyDecoded);
+    QVERIFY2(address.count('@') == 1 && !address.startsWith('@') && !address.endsWith('@'), qPrintable(address));
+    const QUrlQuery query(mail);
+    QCOMPARE(query.queryItems().size(), 1);
+    QVERIFY(!query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded).trimmed().isEmpty());
+    QVERIFY2(!mail.toEncoded().contains(' '), mail.toEncoded().constData());
+    const QUrl home = authorHomeUrl();
+    QVERIFY(home.isValid() && home.scheme().startsWith(QLatin1String("http")) && !home.host().isEmpty());
+    QVERIFY(authorHomeCaption().contains('&'));
+    ScriptedPlatform platform;
+    openAuthorMail(platform);
+    openAuthorHome(platform);
+    QCOMPARE(platform.openedUrls, (QList<QUrl> {mail, home}));
+}
+
+QTEST_GUILESS_MAIN(TestLinks)
+#include "test_links.moc"
