@@ -100,6 +100,16 @@ struct Samples
     }
 };
 
+// A control of the window by its object name, as the tests find them.
+template<typename T>
+T *control(Phone &phone, const char *name)
+{
+    T *found = phone.findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        fail(QStringLiteral("the window has no control %1").arg(QString::fromLatin1(name)));
+    return found;
+}
+
 // Builds and shows the main window as main() does; the start-up search dialog is closed at once,
 // which leaves the whole agenda. Times the three steps.
 std::unique_ptr<Phone> startPhone(
@@ -129,7 +139,7 @@ int runStartup(const QString &storePath, const QString &workDir)
     result.insert(QStringLiteral("open_store_ms"), elapsedMs(total));
     std::unique_ptr<Phone> phone = startPhone(platform, *store, workDir, result);
     result.insert(QStringLiteral("in_process_ms"), elapsedMs(total));
-    result.insert(QStringLiteral("tree_lines"), phone->Outline1->ListCount());
+    result.insert(QStringLiteral("tree_lines"), control<Outline>(*phone, "Outline1")->ListCount());
     result.insert(QStringLiteral("maxrss_kib"), static_cast<double>(peakResidentKiB()));
     result.insert(QStringLiteral("in_process_cpu_ms"), threadCpuMs());
     std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
@@ -150,7 +160,7 @@ void searchFromButton(Phone &phone, const SearchCase &c)
     searchState().SearchText = c.text;
     searchState().SearchScope = static_cast<qint16>(c.scope);
     searchState().IgnoreCase = c.ignoreCase;
-    phone.BtnCerca_Click();
+    control<QToolButton>(phone, "BtnCerca")->click();
 }
 
 void typeInto(QLineEdit *box, const QString &text)
@@ -161,7 +171,7 @@ void typeInto(QLineEdit *box, const QString &text)
 
 qint64 idAt(Phone &phone, double fraction)
 {
-    const auto &rows = phone.Data1->recordset()->rows();
+    const auto &rows = control<DataControl>(phone, "Data1")->recordset()->rows();
     if (rows.empty())
         fail(QStringLiteral("the store is empty"));
     return rows[static_cast<size_t>(fraction * static_cast<double>(rows.size() - 1))].id;
@@ -180,7 +190,7 @@ int runOperations(const QString &storePath, const QString &textPath, int reps, b
     Samples samples;
     QJsonObject info;
     info.insert(QStringLiteral("contacts"), static_cast<double>(store->count()));
-    info.insert(QStringLiteral("tree_lines"), phone->Outline1->ListCount());
+    info.insert(QStringLiteral("tree_lines"), control<Outline>(*phone, "Outline1")->ListCount());
 
     // The start-up search dialog set off the background read for the search: a first search takes
     // it over, so it no longer shares the machine with what is timed below.
@@ -191,10 +201,10 @@ int runOperations(const QString &storePath, const QString &textPath, int reps, b
         samples.add(QStringLiteral("fill_outline"), timeMs([&] { phone->FillOutline(); }));
 
     for (int rep = 0; rep < reps; ++rep) {
-        phone->Data1->MoveFirst();
+        control<DataControl>(*phone, "Data1")->MoveFirst();
         samples.add(QStringLiteral("navigate_1000"), timeMs([&] {
             for (int i = 0; i < 1000; ++i)
-                phone->Data1->MoveNext();
+                control<DataControl>(*phone, "Data1")->MoveNext();
         }));
     }
 
@@ -236,10 +246,10 @@ int runOperations(const QString &storePath, const QString &textPath, int reps, b
     for (const SearchCase &c : cases) {
         for (int rep = 0; rep < reps; ++rep)
             samples.add(QStringLiteral("search_") + c.name, timeMs([&] { searchFromButton(*phone, c); }));
-        hits.insert(c.name, phone->Outline1->ListCount());
+        hits.insert(c.name, control<Outline>(*phone, "Outline1")->ListCount());
         // The walk alone, without the window: what the tree costs is the difference.
         SearchEngine engine;
-        Recordset walk = phone->Data1->Clone();
+        Recordset walk = control<DataControl>(*phone, "Data1")->Clone();
         SearchState state {c.text, static_cast<qint16>(c.scope), c.ignoreCase};
         engine.search(walk, state);
         for (int rep = 0; rep < reps; ++rep)
@@ -249,39 +259,39 @@ int runOperations(const QString &storePath, const QString &textPath, int reps, b
 
     phone->Form_Load();
     for (int rep = 0; rep < reps; ++rep) {
-        phone->Data1->FindFirst(ById {idAt(*phone, 0.5)});
-        typeInto(phone->tCity[0], QStringLiteral("Benchcity%1").arg(rep));
-        if (!phone->cUpdate->isEnabled())
+        control<DataControl>(*phone, "Data1")->FindFirst(ById {idAt(*phone, 0.5)});
+        typeInto(control<QLineEdit>(*phone, "tCity_0"), QStringLiteral("Benchcity%1").arg(rep));
+        if (!control<QToolButton>(*phone, "cUpdate")->isEnabled())
             fail(QStringLiteral("typing did not mark the card changed"));
         platform.messageAnswers.enqueue(MessageAnswer::Yes);
-        samples.add(QStringLiteral("save_edit"), timeMs([&] { phone->cUpdate_Click(); }));
+        samples.add(QStringLiteral("save_edit"), timeMs([&] { control<QToolButton>(*phone, "cUpdate")->click(); }));
     }
     samples.add(QStringLiteral("search_after_write"), timeMs([&] { searchFromButton(*phone, cases[4]); }));
     phone->Form_Load();
     for (int rep = 0; rep < reps; ++rep) {
-        phone->cNew_Click();
-        typeInto(phone->tLName, QStringLiteral("Benchmark"));
-        typeInto(phone->tFName, QStringLiteral("Nuovo%1").arg(rep));
+        control<QToolButton>(*phone, "cNew")->click();
+        typeInto(control<QLineEdit>(*phone, "tLName"), QStringLiteral("Benchmark"));
+        typeInto(control<QLineEdit>(*phone, "tFName"), QStringLiteral("Nuovo%1").arg(rep));
         platform.messageAnswers.enqueue(MessageAnswer::Yes);
-        samples.add(QStringLiteral("save_new"), timeMs([&] { phone->cUpdate_Click(); }));
+        samples.add(QStringLiteral("save_new"), timeMs([&] { control<QToolButton>(*phone, "cUpdate")->click(); }));
     }
     for (int rep = 0; rep < reps; ++rep) {
-        phone->Data1->FindFirst(ById {idAt(*phone, 0.3)});
+        control<DataControl>(*phone, "Data1")->FindFirst(ById {idAt(*phone, 0.3)});
         platform.messageAnswers.enqueue(MessageAnswer::Ok);
-        samples.add(QStringLiteral("delete"), timeMs([&] { phone->cDelete_Click(); }));
+        samples.add(QStringLiteral("delete"), timeMs([&] { control<QToolButton>(*phone, "cDelete")->click(); }));
     }
     if (platform.messageAnswers.size() != 0)
         fail(QStringLiteral("a flow did not ask what it should"));
 
     for (int rep = 0; rep < reps; ++rep) {
         platform.messageAnswers.enqueue(MessageAnswer::Ok);
-        samples.add(QStringLiteral("print_card"), timeMs([&] { phone->FileStampaMaschera_Click(); }));
+        samples.add(QStringLiteral("print_card"), timeMs([&] { control<QAction>(*phone, "FileStampaMaschera")->trigger(); }));
     }
     if (withAgenda) {
         const int agendaReps = std::max(1, reps / 2);
         for (int rep = 0; rep < agendaReps; ++rep) {
             platform.inputAnswers.enqueue(QStringLiteral("*"));
-            samples.add(QStringLiteral("print_agenda"), timeMs([&] { phone->FileStampaAgenda_Click(); }));
+            samples.add(QStringLiteral("print_agenda"), timeMs([&] { control<QAction>(*phone, "FileStampaAgenda")->trigger(); }));
         }
         info.insert(QStringLiteral("agenda_pdf_bytes"),
             static_cast<double>(QFileInfo(work.filePath(QStringLiteral("stampa.pdf"))).size()));

@@ -1,6 +1,8 @@
 // One row of PhoneList. A text field is either Null (no value) or a string, possibly empty.
 #pragma once
 
+#include "text/NameLine.h"
+
 #include "contacts/ContactFields.h"
 
 #include <optional>
@@ -19,7 +21,7 @@ struct ContactRecord
     QString text(Field field) const { return value(field).value_or(QString()); }
 
     // "LastName, FirstName": the text of the contact's index line and of the data control's caption.
-    QString displayName() const { return text(Field::LastName) + QStringLiteral(", ") + text(Field::FirstName); }
+    QString displayName() const { return nameLine(text(Field::LastName), text(Field::FirstName)); }
 
     bool operator==(const ContactRecord &) const = default;
 };

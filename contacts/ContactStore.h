@@ -3,6 +3,7 @@
 #pragma once
 
 #include "contacts/ContactRecord.h"
+#include "text/NameLine.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,15 +38,8 @@ public:
         // "LastName, FirstName", the contact's line in the index tree (a Null name left empty).
         QString line() const
         {
-            const QStringView last = lastName ? QStringView(*lastName) : QStringView();
-            const QStringView first = firstName ? QStringView(*firstName) : QStringView();
-            // Made in one piece: the tree is filled with a hundred thousand of them at a time.
-            QString text(last.size() + 2 + first.size(), Qt::Uninitialized);
-            QChar *out = std::copy(last.begin(), last.end(), text.data());
-            *out++ = QLatin1Char(',');
-            *out++ = QLatin1Char(' ');
-            std::copy(first.begin(), first.end(), out);
-            return text;
+            return nameLine(lastName ? QStringView(*lastName) : QStringView(),
+                firstName ? QStringView(*firstName) : QStringView());
         }
     };
     // The ordered index is shared by the store and its cursors rather than copied: at a hundred

@@ -1,6 +1,8 @@
 #include "ui/phone/Phone.h"
 
+#include "ui/controls/BoundBox.h"
 #include "ui/controls/ClickLabel.h"
+#include "ui/controls/DataControl.h"
 #include "contacts/ContactStore.h"
 #include "ui/controls/Outline.h"
 #include "platform/Platform.h"
@@ -10,7 +12,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <QSettings>
@@ -40,50 +41,55 @@ Phone::~Phone()
 
 void Phone::connectHandlers()
 {
-    connect(cNew, &QToolButton::clicked, this, &Phone::cNew_Click);
-    connect(cDelete, &QToolButton::clicked, this, &Phone::cDelete_Click);
-    connect(cUpdate, &QToolButton::clicked, this, &Phone::cUpdate_Click);
-    connect(BtnCerca, &QToolButton::clicked, this, &Phone::BtnCerca_Click);
-    connect(CmdCopia, &QToolButton::clicked, this, &Phone::CmdCopia_Click);
-    connect(BtnChiama, &QToolButton::clicked, this, &Phone::BtnChiama_Click);
-    connect(BtnFine, &QToolButton::clicked, this, &Phone::BtnFine_Click);
-    connect(Command3d1, &QToolButton::clicked, this, &Phone::Command3d1_Click);
-    connect(Command3d2, &QToolButton::clicked, this, &Phone::Command3d2_Click);
-    connect(Command3d3, &QToolButton::clicked, this, &Phone::Command3d3_Click);
-    connect(Label1, &ClickLabel::clicked, this, &Phone::Label1_Click);
-    connect(Label2, &ClickLabel::clicked, this, &Phone::Label2_Click);
-    connect(Command1, &QToolButton::clicked, this, &Phone::Command1_Click);
-    connect(Command2, &QToolButton::clicked, this, &Phone::Command2_Click);
+    connect(ui.cNew, &QToolButton::clicked, this, &Phone::cNew_Click);
+    connect(ui.cDelete, &QToolButton::clicked, this, &Phone::cDelete_Click);
+    connect(ui.cUpdate, &QToolButton::clicked, this, &Phone::cUpdate_Click);
+    connect(ui.BtnCerca, &QToolButton::clicked, this, &Phone::BtnCerca_Click);
+    connect(ui.CmdCopia, &QToolButton::clicked, this, &Phone::CmdCopia_Click);
+    connect(ui.BtnChiama, &QToolButton::clicked, this, &Phone::BtnChiama_Click);
+    connect(ui.BtnFine, &QToolButton::clicked, this, &Phone::BtnFine_Click);
+    connect(ui.Command3d1, &QToolButton::clicked, this, &Phone::Command3d1_Click);
+    connect(ui.Command3d2, &QToolButton::clicked, this, &Phone::Command3d2_Click);
+    connect(ui.Command3d3, &QToolButton::clicked, this, &Phone::Command3d3_Click);
+    connect(ui.Label1, &ClickLabel::clicked, this, &Phone::Label1_Click);
+    connect(ui.Label2, &ClickLabel::clicked, this, &Phone::Label2_Click);
+    connect(ui.Command1, &QToolButton::clicked, this, &Phone::Command1_Click);
+    connect(ui.Command2, &QToolButton::clicked, this, &Phone::Command2_Click);
 
-    connect(Outline1, &Outline::lineClicked, this, &Phone::Outline1_Click);
-    connect(Outline1, &Outline::lineDoubleClicked, this, &Phone::Outline1_DblClick);
-    connect(Outline1, &Outline::keyPressed, this, &Phone::Outline1_KeyPress);
-    connect(Outline1, &Outline::lineCollapsed, this, &Phone::Outline1_Collapse);
-    connect(Outline1, &Outline::lineExpanded, this, &Phone::Outline1_Expand);
+    connect(ui.Outline1, &Outline::lineClicked, this, &Phone::Outline1_Click);
+    connect(ui.Outline1, &Outline::lineDoubleClicked, this, &Phone::Outline1_DblClick);
+    connect(ui.Outline1, &Outline::keyPressed, this, &Phone::Outline1_KeyPress);
+    connect(ui.Outline1, &Outline::lineCollapsed, this, &Phone::Outline1_Collapse);
+    connect(ui.Outline1, &Outline::lineExpanded, this, &Phone::Outline1_Expand);
 
-    connect(Data1, &DataControl::Reposition, this, &Phone::Data1_Reposition);
-    Data1->setValidateHandler([this](int &action, bool &save) { Data1_Validate(action, save); });
+    connect(ui.Data1, &DataControl::Reposition, this, &Phone::Data1_Reposition);
+    ui.Data1->setValidateHandler([this](int &action, bool &save) { Data1_Validate(action, save); });
 
-    for (BoundLineEdit *edit : {tLName, tFName, tCountry, Text1, tInternet, tHomepage, tCity[0], tProv[0],
-                                tPost[0], tPhone[0], tFax[0]})
-        connect(edit, &BoundLineEdit::userEdited, this, &Phone::markChanged);
-    for (BoundTextEdit *edit : {tAddress[0], tNotes})
-        connect(edit, &BoundTextEdit::userEdited, this, &Phone::markChanged);
+    for (const CardField &entry : CardFields)
+        watchEdits(ui.box(entry));
 
-    connect(FileStampaMaschera, &QAction::triggered, this, &Phone::FileStampaMaschera_Click);
-    connect(FileStampaAgenda, &QAction::triggered, this, &Phone::FileStampaAgenda_Click);
-    connect(FileImporta, &QAction::triggered, this, &Phone::FileImporta_Click);
-    connect(FileEsci, &QAction::triggered, this, &Phone::FileEsci_Click);
-    connect(FileNuovo, &QAction::triggered, this, &Phone::FileNuovo_Click);
-    connect(FileCancella, &QAction::triggered, this, &Phone::FileCancella_Click);
-    connect(FileAggiorna, &QAction::triggered, this, &Phone::FileAggiorna_Click);
-    connect(FileCerca, &QAction::triggered, this, &Phone::FileCerca_Click);
-    connect(FileCopia, &QAction::triggered, this, &Phone::FileCopia_Click);
-    connect(FileChiama, &QAction::triggered, this, &Phone::FileChiama_Click);
-    connect(FileAiuto, &QAction::triggered, this, &Phone::FileAiuto_Click);
-    connect(MenuHomeAutore, &QAction::triggered, this, &Phone::MenuHomeAutore_Click);
-    connect(MenuMail, &QAction::triggered, this, &Phone::MenuMail_Click);
-    connect(FileAbout, &QAction::triggered, this, &Phone::FileAbout_Click);
+    connect(ui.FileStampaMaschera, &QAction::triggered, this, &Phone::FileStampaMaschera_Click);
+    connect(ui.FileStampaAgenda, &QAction::triggered, this, &Phone::FileStampaAgenda_Click);
+    connect(ui.FileImporta, &QAction::triggered, this, &Phone::FileImporta_Click);
+    connect(ui.FileEsci, &QAction::triggered, this, &Phone::FileEsci_Click);
+    connect(ui.FileNuovo, &QAction::triggered, this, &Phone::FileNuovo_Click);
+    connect(ui.FileCancella, &QAction::triggered, this, &Phone::FileCancella_Click);
+    connect(ui.FileAggiorna, &QAction::triggered, this, &Phone::FileAggiorna_Click);
+    connect(ui.FileCerca, &QAction::triggered, this, &Phone::FileCerca_Click);
+    connect(ui.FileCopia, &QAction::triggered, this, &Phone::FileCopia_Click);
+    connect(ui.FileChiama, &QAction::triggered, this, &Phone::FileChiama_Click);
+    connect(ui.FileAiuto, &QAction::triggered, this, &Phone::FileAiuto_Click);
+    connect(ui.MenuHomeAutore, &QAction::triggered, this, &Phone::MenuHomeAutore_Click);
+    connect(ui.MenuMail, &QAction::triggered, this, &Phone::MenuMail_Click);
+    connect(ui.FileAbout, &QAction::triggered, this, &Phone::FileAbout_Click);
+}
+
+void Phone::watchEdits(BoundBox *box)
+{
+    if (auto *line = dynamic_cast<BoundLineEdit *>(box))
+        connect(line, &BoundLineEdit::userEdited, this, &Phone::markChanged);
+    else if (auto *text = dynamic_cast<BoundTextEdit *>(box))
+        connect(text, &BoundTextEdit::userEdited, this, &Phone::markChanged);
 }
 
 void Phone::rememberIn(QSettings *settings)
@@ -100,7 +106,7 @@ void Phone::rememberWindow()
     if (!m_memory)
         return;
     m_memory->setValue(QStringLiteral("window/geometry"), saveGeometry());
-    m_memory->setValue(QStringLiteral("window/contact"), Data1->currentId());
+    m_memory->setValue(QStringLiteral("window/contact"), ui.Data1->currentId());
     m_memory->sync();
 }
 
@@ -108,7 +114,7 @@ void Phone::showRememberedContact()
 {
     // Only when the start-up search left the whole agenda: its hits come first.
     if (m_rememberedContact != 0 && windowTitle() == wholeAgendaCaption())
-        Data1->FindFirst(ById{m_rememberedContact});
+        ui.Data1->FindFirst(ById{m_rememberedContact});
 }
 
 void Phone::centreWindow()
@@ -129,24 +135,14 @@ void Phone::Form_Load()
     setUpdatesEnabled(false);
     searchState().reset();
     centreWindow();
-    QDir::setCurrent(m_programDir);
-    DbName = QStringLiteral("Rubrello.MDB");
     FirstShow = true;
-    if (Data1->store() != &m_store)
-        Data1->setStore(&m_store);
+    if (ui.Data1->store() != &m_store)
+        ui.Data1->setStore(&m_store);
 
     if (!FormLoaded)
         createCasaInstances();
-    QWidget *previous = Command2;
-    for (const auto &[casa, lavoro] : {std::pair<BoundBox *, BoundBox *>{tAddress[1], tAddress[0]},
-                                       {tCity[1], tCity[0]}, {tProv[1], tProv[0]}, {tPost[1], tPost[0]},
-                                       {tPhone[1], tPhone[0]}, {tFax[1], tFax[0]}}) {
-        setTabOrder(previous, casa->widget());
-        previous = casa->widget();
-        casa->setLongestInput(lavoro->longestInput());
-    }
 
-    cUpdate->setEnabled(false);
+    ui.cUpdate->setEnabled(false);
     RefreshAgenda();
     setBrowsingState();
     setUpdatesEnabled(true);
@@ -183,7 +179,7 @@ void Phone::closeEvent(QCloseEvent *event)
     if (!m_ending) {
         // The title bar's close box: the data control has its closing validation, then the
         // program ends with every window of it, unless a refused save keeps the card as typed.
-        if (!Data1->closeValidation() || hasPendingEdit()) {
+        if (!ui.Data1->closeValidation() || hasPendingEdit()) {
             event->ignore();
             return;
         }

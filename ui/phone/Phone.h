@@ -1,30 +1,22 @@
 // The main window: the index tree, the contact card with its three pages, the toolbar, the menus
-// and the navigation bar Data1. Its handlers carry the names of the controls and events they serve.
+// and the navigation bar Data1. Its handlers carry the names of the controls and events they serve;
+// its controls are private and found by their object names, as a user finds them by their place.
 #pragma once
 
-#include "ui/controls/BoundBox.h"
-#include "ui/controls/DataControl.h"
+#include "contacts/ContactStore.h"
 #include "contacts/Recordset.h"
 #include "search/SearchEngine.h"
+#include "ui/phone/PhoneUi.h"
 
 #include <QMainWindow>
 #include <QRect>
 
-#include <array>
 #include <optional>
 #include <utility>
 #include <vector>
 
-class ClickLabel;
-class ContactStore;
-class Outline;
 class Platform;
-class QAction;
-class QFrame;
-class QLabel;
-class QMenu;
 class QSettings;
-class QToolButton;
 
 // The client area as designed: the window opens at this size and is never made smaller.
 inline constexpr QSize DesignClientSize(591, 446);
@@ -33,82 +25,29 @@ class Phone : public QMainWindow
 {
     Q_OBJECT
 public:
-    // programDir is the program's own directory, made current by Form_Load.
+    // programDir is the folder the program's files are looked for in.
     Phone(Platform &platform, ContactStore &store, QString programDir, QWidget *parent = nullptr);
     ~Phone() override;
 
     // The load routine: run when the program starts and again to reload the whole agenda.
     void Form_Load();
+    // Builds the index tree again from the records the data control holds.
+    void FillOutline();
     // Keeps the window's size and place and the contact shown from one run to the next in
     // settings; the remembered place is taken at once.
     void rememberIn(QSettings *settings);
 
-    // Toolbar
-    QToolButton *cNew;
-    QToolButton *cDelete;
-    QToolButton *cUpdate;
-    QToolButton *BtnCerca;
-    QToolButton *CmdCopia;
-    QToolButton *BtnChiama;
-    QToolButton *BtnFine;
+    // True while the card holds changes that are not saved yet.
+    bool hasPendingEdit() const { return m_editPending; }
+    // Runs the save flow when changes are pending; false when they are still pending afterwards
+    // (a name to correct, a write the store refused), so the caller must not move on.
+    bool saveBeforeLeaving();
 
-    Outline *Outline1;
-    QFrame *Picture1;
-    BoundTextEdit *tNotes;
-    DataControl *Data1;
-    QLabel *Image1;
-    QToolButton *Command3d2; // Lavoro
-    QToolButton *Command3d1; // Casa
-    QToolButton *Command3d3; // Note
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
-    // Inside the card
-    BoundLineEdit *tLName;
-    BoundLineEdit *tFName;
-    BoundLineEdit *tCountry;
-    BoundLineEdit *Text1;
-    BoundLineEdit *tInternet;
-    BoundLineEdit *tHomepage;
-    // Page boxes: element 0 is the Lavoro instance, element 1 the Casa instance.
-    std::array<BoundTextEdit *, 2> tAddress{};
-    std::array<BoundLineEdit *, 2> tCity{};
-    std::array<BoundLineEdit *, 2> tProv{};
-    std::array<BoundLineEdit *, 2> tPost{};
-    std::array<BoundLineEdit *, 2> tPhone{};
-    std::array<BoundLineEdit *, 2> tFax{};
-    ClickLabel *Label1; // "Cellulare:"
-    ClickLabel *Label2; // "E-Mail Internet:"
-    QToolButton *Command1; // mail
-    QToolButton *Command2; // home page
-
-    // Menus
-    QMenu *MenuFile;
-    QMenu *FileStampe;
-    QAction *FileStampaMaschera;
-    QAction *FileStampaAgenda;
-    QAction *FileImporta;
-    QAction *FileEsci;
-    QMenu *FileEdit;
-    QAction *FileNuovo;
-    QAction *FileCancella;
-    QAction *FileAggiorna;
-    QAction *FileCerca;
-    QAction *FileCopia;
-    QAction *FileChiama;
-    QMenu *FileHelp;
-    QAction *FileAiuto;
-    QAction *MenuHomeAutore;
-    QAction *MenuMail;
-    QAction *FileAbout;
-
-    // Form-level state
-    bool FormLoaded = false;
-    bool FirstShow = false;
-    QString DbName;
-    // The id of the contact to come back to after an edit or a search.
-    qint64 RememberedID = 0;
-    // The cursor the index tree was last built from.
-    std::optional<Recordset> IndexRs;
-
+private:
     // Start-up and shutdown
     void BtnFine_Click();
 
@@ -129,7 +68,6 @@ public:
 
     // Index tree and record positioning
     void RefreshAgenda();
-    void FillOutline();
     void OutlineCollapseAll();
     void Outline1_Click();
     void Outline1_DblClick();
@@ -146,11 +84,6 @@ public:
     void markChanged();
     void setBrowsingState();
     void setChangedState();
-    // True while the card holds changes that are not saved yet.
-    bool hasPendingEdit() const;
-    // Runs the save flow when changes are pending; false when they are still pending afterwards
-    // (a name to correct, a write the store refused), so the caller must not move on.
-    bool saveBeforeLeaving();
 
     // Search
     void BtnCerca_Click();
@@ -175,32 +108,42 @@ public:
     void MenuHomeAutore_Click();
     void FileAbout_Click();
 
-    Platform &platform() const { return m_platform; }
-    ContactStore &store() const { return m_store; }
-    QString programDir() const { return m_programDir; }
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
     void buildControls();
     void buildMenus();
     void createCasaInstances();
     void connectHandlers();
+    // Marks the card changed whenever the user edits the box.
+    void watchEdits(BoundBox *box);
     void centreWindow();
     void layOutClient(QSize size);
+    // Shows the instance (0 Lavoro, 1 Casa) of every page box and hides the other.
+    void showPageBoxes(int instance);
+    // The contact as the card shows it, unsaved edits included.
+    ContactRecord contactOnScreen() const;
     // Reads the table again, rebuilds the tree with the whole agenda and shows the contact with
     // this id (the first contact when it is 0 or gone).
     void reloadAgendaShowing(qint64 id);
+    // Every contact in table order, read from the store; false (after telling the user) on a failure.
+    bool readAgenda(std::vector<ContactRecord> &contacts);
     // Remembers the window and ends the program.
     void endRun();
     void rememberWindow();
     void showRememberedContact();
 
+    PhoneUi ui;
     Platform &m_platform;
     ContactStore &m_store;
     QString m_programDir;
+
+    // Form-level state
+    bool FormLoaded = false;
+    bool FirstShow = false;
+    // The id of the contact to come back to after an edit or a search.
+    qint64 RememberedID = 0;
+    // The cursor the index tree was last built from.
+    std::optional<Recordset> IndexRs;
+
+    bool m_editPending = false;
     bool m_ending = false;
     QSettings *m_memory = nullptr;
     // The window stands where the user left it last time: loads no longer centre it.

@@ -15,8 +15,9 @@ void Phone::FileChiama_Click()
 {
     // The dialog keeps this window out of use while it is open and frees itself when it closes.
     auto *form = new Form1(m_platform, this);
-    form->Form_Load({{tPhone[0]->boxText(), tPhone[1]->boxText(), tFax[0]->boxText(), tFax[1]->boxText(),
-                         Text1->boxText()},
-        tLName->boxText(), tFName->boxText(), programDir()});
+    const ContactRecord shown = contactOnScreen();
+    form->Form_Load({{shown.text(Field::WorkPhone), shown.text(Field::HomePhone), shown.text(Field::WorkFax),
+                         shown.text(Field::HomeFax), shown.text(Field::Cellulare)},
+        shown.text(Field::LastName), shown.text(Field::FirstName), m_programDir});
     form->show();
 }

@@ -18,30 +18,26 @@ constexpr int Attempts = 3;
 
 void Phone::setBrowsingState()
 {
-    Data1->setEnabled(true);
-    cNew->setEnabled(true);
-    cDelete->setEnabled(true);
-    cUpdate->setEnabled(false);
-    FileNuovo->setEnabled(true);
-    FileCancella->setEnabled(true);
-    FileAggiorna->setEnabled(false);
+    ui.Data1->setEnabled(true);
+    ui.cNew->setEnabled(true);
+    ui.cDelete->setEnabled(true);
+    ui.cUpdate->setEnabled(false);
+    ui.FileNuovo->setEnabled(true);
+    ui.FileCancella->setEnabled(true);
+    ui.FileAggiorna->setEnabled(false);
+    m_editPending = false;
 }
 
 void Phone::setChangedState()
 {
-    Data1->setEnabled(false);
-    cNew->setEnabled(false);
-    cDelete->setEnabled(false);
-    cUpdate->setEnabled(true);
-    FileNuovo->setEnabled(false);
-    FileCancella->setEnabled(false);
-    FileAggiorna->setEnabled(true);
-}
-
-bool Phone::hasPendingEdit() const
-{
-    // The changed state is nothing but the enabled flags; FileNuovo stands for all seven.
-    return !FileNuovo->isEnabled();
+    ui.Data1->setEnabled(false);
+    ui.cNew->setEnabled(false);
+    ui.cDelete->setEnabled(false);
+    ui.cUpdate->setEnabled(true);
+    ui.FileNuovo->setEnabled(false);
+    ui.FileCancella->setEnabled(false);
+    ui.FileAggiorna->setEnabled(true);
+    m_editPending = true;
 }
 
 bool Phone::saveBeforeLeaving()
@@ -55,37 +51,37 @@ void Phone::markChanged()
 {
     // An empty agenda has no record to hold what is typed: the first keystroke begins a new one,
     // as "Nuovo" would, so the save flow has somewhere to store it.
-    if (!Data1->hasCurrent() && Data1->editMode() == EditMode::None && Data1->AddNew(true))
-        Data1->setCaption(QStringLiteral("Nuovo Record"));
+    if (!ui.Data1->hasCurrent() && ui.Data1->editMode() == EditMode::None && ui.Data1->AddNew(true))
+        ui.Data1->setCaption(QStringLiteral("Nuovo Record"));
     setChangedState();
 }
 
 void Phone::cNew_Click()
 {
-    if (Data1->hasCurrent())
-        RememberedID = Data1->currentId();
+    if (ui.Data1->hasCurrent())
+        RememberedID = ui.Data1->currentId();
     bool added = false;
     for (int attempt = 0; attempt < Attempts && !added; ++attempt)
-        added = Data1->AddNew();
+        added = ui.Data1->AddNew();
     if (!added)
         return;
-    Data1->setCaption(QStringLiteral("Nuovo Record"));
+    ui.Data1->setCaption(QStringLiteral("Nuovo Record"));
     setChangedState();
-    tLName->setFocus();
+    ui.tLName->setFocus();
 }
 
 void Phone::cUpdate_Click()
 {
-    const QString firstName = tFName->text();
-    const QString lastName = tLName->text();
+    const QString firstName = ui.tFName->text();
+    const QString lastName = ui.tLName->text();
     if (!firstName.isEmpty() && !nameStartAccepted(firstName)) {
         m_platform.showMessage(QStringLiteral("Primo carattere del nome non Ammesso"));
-        tFName->setFocus();
+        ui.tFName->setFocus();
         return;
     }
     if (!lastName.isEmpty() && !nameStartAccepted(lastName)) {
         m_platform.showMessage(QStringLiteral("Primo carattere del cognome non Ammesso"));
-        tLName->setFocus();
+        ui.tLName->setFocus();
         return;
     }
     if (lastName.isEmpty() || firstName.isEmpty()) {
@@ -95,34 +91,34 @@ void Phone::cUpdate_Click()
 
     // A write the store refuses leaves everything as typed, in the changed state, so the user can try again.
     auto refused = [this] {
-        m_platform.showMessage(QStringLiteral("Impossibile salvare il record: %1").arg(Data1->lastError()));
+        m_platform.showMessage(QStringLiteral("Impossibile salvare il record: %1").arg(ui.Data1->lastError()));
     };
-    if (Data1->editMode() == EditMode::Adding) {
-        const DataControl::UpdateResult result = Data1->Update();
+    if (ui.Data1->editMode() == EditMode::Adding) {
+        const DataControl::UpdateResult result = ui.Data1->Update();
         if (result == DataControl::UpdateResult::Failed)
             return refused();
-        if (Data1->editMode() != EditMode::None) {
-            Data1->FindFirst(ById{RememberedID});
+        if (ui.Data1->editMode() != EditMode::None) {
+            ui.Data1->FindFirst(ById{RememberedID});
         } else {
-            Data1->MoveLast();
-            RememberedID = Data1->currentId();
+            ui.Data1->MoveLast();
+            RememberedID = ui.Data1->currentId();
             reloadAgendaShowing(RememberedID);
         }
     } else {
-        if (!Data1->Edit())
+        if (!ui.Data1->Edit())
             return refused();
-        const DataControl::UpdateResult result = Data1->Update();
+        const DataControl::UpdateResult result = ui.Data1->Update();
         if (result == DataControl::UpdateResult::Failed)
             return refused();
         if (result == DataControl::UpdateResult::Cancelled) {
-            Data1->UpdateControls();
+            ui.Data1->UpdateControls();
         } else {
-            RememberedID = Data1->currentId();
+            RememberedID = ui.Data1->currentId();
             reloadAgendaShowing(RememberedID);
         }
     }
     setBrowsingState();
-    Outline1->setFocus();
+    ui.Outline1->setFocus();
 }
 
 void Phone::Data1_Validate(int &action, bool &save)
@@ -160,35 +156,35 @@ void Phone::Data1_Validate(int &action, bool &save)
 void Phone::cDelete_Click()
 {
     // With no contact on the card there is nothing to delete and nothing to ask.
-    if (!Data1->hasCurrent())
+    if (!ui.Data1->hasCurrent())
         return;
     if (!m_platform.askOkCancel(QStringLiteral("Vuoi veramente cancellare il record visualizzato?"),
                                 QStringLiteral("Rubrello")))
         return;
 
-    const QString name = Data1->field(Field::LastName).value_or(QString()) + QStringLiteral(", ")
-        + Data1->field(Field::FirstName).value_or(QString());
-    const int selected = Outline1->ListIndex();
+    const QString name = nameLine(ui.Data1->field(Field::LastName).value_or(QString()),
+        ui.Data1->field(Field::FirstName).value_or(QString()));
+    const int selected = ui.Outline1->ListIndex();
     // Only the shown contact's own line goes: a selected line of another contact is left alone.
     const bool contactLineSelected
-        = selected >= 0 && Outline1->Indent(selected) == 2 && Outline1->List(selected) == name;
-    if (!contactLineSelected && selected >= 0 && Outline1->Indent(selected) == 1)
-        Outline1->setExpand(selected, true);
+        = selected >= 0 && ui.Outline1->Indent(selected) == 2 && ui.Outline1->List(selected) == name;
+    if (!contactLineSelected && selected >= 0 && ui.Outline1->Indent(selected) == 1)
+        ui.Outline1->setExpand(selected, true);
 
     // The record goes first: when the store refuses, the tree still shows it.
-    if (!Data1->Delete()) {
-        m_platform.showMessage(QStringLiteral("Impossibile cancellare il record: %1").arg(Data1->lastError()));
+    if (!ui.Data1->Delete()) {
+        m_platform.showMessage(QStringLiteral("Impossibile cancellare il record: %1").arg(ui.Data1->lastError()));
         return;
     }
     if (contactLineSelected) {
-        Outline1->RemoveItem(selected);
-    } else if (const int line = Outline1->findLine(name); line >= 0) {
-        Outline1->RemoveItem(line);
+        ui.Outline1->RemoveItem(selected);
+    } else if (const int line = ui.Outline1->findLine(name); line >= 0) {
+        ui.Outline1->RemoveItem(line);
     }
-    Data1->MoveNext();
-    if (Data1->isEOF())
-        Data1->MovePrevious();
-    Outline1->setFocus();
+    ui.Data1->MoveNext();
+    if (ui.Data1->isEOF())
+        ui.Data1->MovePrevious();
+    ui.Outline1->setFocus();
 }
 
 void Phone::FileCancella_Click()

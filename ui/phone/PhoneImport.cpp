@@ -60,7 +60,7 @@ void Phone::FileImporta_Click()
         }
         // Contacts stored before a failure stay stored, so they show too.
         if (outcome.added > 0)
-            reloadAgendaShowing(Data1->currentId());
+            reloadAgendaShowing(ui.Data1->currentId());
         if (outcome.ok()) {
             QSettings().setValue(LastPathKey, QDir::toNativeSeparators(path));
             m_platform.showMessage(importSummaryMessage(outcome.added), MessageIcon::Information);

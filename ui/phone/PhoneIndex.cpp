@@ -26,27 +26,21 @@ char16_t indexLetter(const FieldValue &lastName)
 
 void Phone::RefreshAgenda()
 {
-    Data1->Refresh();
-    const std::pair<Field, Field> fields[] = {
-        {Field::WorkPhone, Field::HomePhone},         {Field::WorkAddress, Field::HomeAddress},
-        {Field::WorkCity, Field::HomeCity},           {Field::WorkProv, Field::HomeProv},
-        {Field::WorkPostalCode, Field::HomePostalCode}, {Field::WorkFax, Field::HomeFax}};
-    const std::array<std::array<BoundBox *, 6>, 2> boxes = {{
-        {tPhone[0], tAddress[0], tCity[0], tProv[0], tPost[0], tFax[0]},
-        {tPhone[1], tAddress[1], tCity[1], tProv[1], tPost[1], tFax[1]},
-    }};
-    for (int element = 0; element < 2; ++element) {
-        for (size_t i = 0; i < std::size(fields); ++i)
-            Data1->bind(boxes[element][i], element == 0 ? fields[i].first : fields[i].second);
+    ui.Data1->Refresh();
+    for (const CardField &entry : CardFields) {
+        if (entry.isPageBox()) {
+            ui.Data1->bind(ui.box(entry, 0), entry.field);
+            ui.Data1->bind(ui.box(entry, 1), *entry.homeField);
+        }
     }
     // Showing the whole agenda again when neither the table nor the tree changed since it was
     // filled (the start-up search left empty does so at once) keeps the tree's lines as they are.
-    const bool treeIsCurrent = m_outlineRows && Data1->recordset()->sharedRows() == m_outlineRows
-        && Outline1->revision() == m_outlineRevision;
+    const bool treeIsCurrent = m_outlineRows && ui.Data1->recordset()->sharedRows() == m_outlineRows
+        && ui.Outline1->revision() == m_outlineRevision;
     if (treeIsCurrent) {
-        IndexRs = Data1->Clone();
-        Outline1->deselect();
-        Outline1->scrollToTop();
+        IndexRs = ui.Data1->Clone();
+        ui.Outline1->deselect();
+        ui.Outline1->scrollToTop();
         setWindowTitle(wholeAgendaCaption());
     } else {
         FillOutline();
@@ -55,14 +49,14 @@ void Phone::RefreshAgenda()
     if (FirstShow) {
         Label1_Click();
         // Where a keystroke went to whatever window was active, the first line is selected directly.
-        Outline1->setListIndex(0);
+        ui.Outline1->setListIndex(0);
         FirstShow = false;
     }
 }
 
 void Phone::FillOutline()
 {
-    IndexRs = Data1->Clone();
+    IndexRs = ui.Data1->Clone();
     const std::vector<ContactStore::IndexEntry> &rows = IndexRs->rows();
 
     // One pass in the record source's order, each contact filed under its capital. A surname that
@@ -75,37 +69,37 @@ void Phone::FillOutline()
     }
 
     {
-        Outline::Batch batch(*Outline1);
-        Outline1->Clear();
+        Outline::Batch batch(*ui.Outline1);
+        ui.Outline1->Clear();
         for (int letter = 0; letter < 26; ++letter) {
-            Outline1->AddItem(QString(QChar(u'A' + letter)));
-            Outline1->setIndent(Outline1->ListCount() - 1, 1);
+            ui.Outline1->AddItem(QString(QChar(u'A' + letter)));
+            ui.Outline1->setIndent(ui.Outline1->ListCount() - 1, 1);
             for (size_t row : byLetter[letter]) {
-                Outline1->AddItem(rows[row].line());
-                Outline1->setIndent(Outline1->ListCount() - 1, 2);
+                ui.Outline1->AddItem(rows[row].line());
+                ui.Outline1->setIndent(ui.Outline1->ListCount() - 1, 2);
             }
         }
     }
     m_outlineRows = IndexRs->sharedRows();
-    m_outlineRevision = Outline1->revision();
+    m_outlineRevision = ui.Outline1->revision();
     // The title names what the tree shows: from here on, the whole agenda.
     setWindowTitle(wholeAgendaCaption());
 }
 
 void Phone::reloadAgendaShowing(qint64 id)
 {
-    Data1->Refresh();
+    ui.Data1->Refresh();
     FillOutline();
     OutlineCollapseAll();
     if (id != 0)
-        Data1->FindFirst(ById{id});
+        ui.Data1->FindFirst(ById{id});
 }
 
 void Phone::OutlineCollapseAll()
 {
-    for (int i = 0; i < Outline1->ListCount(); ++i) {
-        if (Outline1->HasSubItems(i))
-            Outline1->setExpand(i, false);
+    for (int i = 0; i < ui.Outline1->ListCount(); ++i) {
+        if (ui.Outline1->HasSubItems(i))
+            ui.Outline1->setExpand(i, false);
     }
 }
 
@@ -113,30 +107,30 @@ void Phone::Outline1_Click()
 {
     if (hasPendingEdit()) {
         // The save rebuilds the tree: find the chosen line again afterwards.
-        const int chosen = Outline1->ListIndex();
-        const QString chosenText = chosen >= 0 ? Outline1->List(chosen) : QString();
+        const int chosen = ui.Outline1->ListIndex();
+        const QString chosenText = chosen >= 0 ? ui.Outline1->List(chosen) : QString();
         // A save that was refused (a name to correct) keeps the card and its typed values.
         if (!saveBeforeLeaving())
             return;
-        const int again = Outline1->findLine(chosenText);
+        const int again = ui.Outline1->findLine(chosenText);
         if (again >= 0)
-            Outline1->setListIndex(again);
+            ui.Outline1->setListIndex(again);
     }
-    const int line = Outline1->ListIndex();
-    if (line < 0 || Outline1->Indent(line) != 2)
+    const int line = ui.Outline1->ListIndex();
+    if (line < 0 || ui.Outline1->Indent(line) != 2)
         return;
-    QString rest = Outline1->List(line);
+    QString rest = ui.Outline1->List(line);
     const QString lastName = SplitField(rest, QStringLiteral(","));
     const QString firstName = rest.mid(1);
-    Data1->FindFirst(ByName{lastName, firstName});
+    ui.Data1->FindFirst(ByName{lastName, firstName});
 }
 
 void Phone::Outline1_DblClick()
 {
-    const int line = Outline1->ListIndex();
+    const int line = ui.Outline1->ListIndex();
     if (line < 0)
         return;
-    Outline1->setExpand(line, !Outline1->Expand(line));
+    ui.Outline1->setExpand(line, !ui.Outline1->Expand(line));
 }
 
 void Phone::Outline1_KeyPress(int keyAscii)
@@ -147,12 +141,12 @@ void Phone::Outline1_KeyPress(int keyAscii)
 
 void Phone::Outline1_Collapse(int line)
 {
-    Outline1->setListIndex(line);
+    ui.Outline1->setListIndex(line);
 }
 
 void Phone::Outline1_Expand(int line)
 {
-    if (Outline1->setListIndex(line))
+    if (ui.Outline1->setListIndex(line))
         return;
     m_platform.messageBox({QStringLiteral("Non trovato record nella ricerca: Verrà visualizzata tutta l'agenda!"),
                            {},
@@ -165,33 +159,33 @@ void Phone::Outline1_Expand(int line)
 
 void Phone::Data1_Reposition()
 {
-    if (Data1->isEOF()) {
-        Data1->setCaption(QStringLiteral("Nessun record trovato!"));
+    if (ui.Data1->isEOF()) {
+        ui.Data1->setCaption(QStringLiteral("Nessun record trovato!"));
         return;
     }
-    const FieldValue lastName = Data1->field(Field::LastName);
-    const FieldValue firstName = Data1->field(Field::FirstName);
+    const FieldValue lastName = ui.Data1->field(Field::LastName);
+    const FieldValue firstName = ui.Data1->field(Field::FirstName);
     if (!lastName || !firstName) {
-        Data1->setCaption(QString());
-        Outline1->deselect();
+        ui.Data1->setCaption(QString());
+        ui.Outline1->deselect();
         return;
     }
-    const QString name = *lastName + QStringLiteral(", ") + *firstName;
-    Data1->setCaption(name);
+    const QString name = nameLine(*lastName, *firstName);
+    ui.Data1->setCaption(name);
 
-    const int line = Outline1->findLine(name);
+    const int line = ui.Outline1->findLine(name);
     if (line < 0) {
         // The contact is not among the lines (a search shows only its hits): another contact's
         // line must not stay selected, or a delete would take that line away.
-        Outline1->deselect();
+        ui.Outline1->deselect();
         return;
     }
-    Outline1->setListIndex(line);
-    if (!Outline1->IsItemVisible(line)) {
-        const QString letter = Outline1->FullPath(line).left(1);
+    ui.Outline1->setListIndex(line);
+    if (!ui.Outline1->IsItemVisible(line)) {
+        const QString letter = ui.Outline1->FullPath(line).left(1);
         int index = line;
-        while (index > 0 && Outline1->List(index) != letter)
+        while (index > 0 && ui.Outline1->List(index) != letter)
             --index;
-        Outline1->setListIndex(index);
+        ui.Outline1->setListIndex(index);
     }
 }

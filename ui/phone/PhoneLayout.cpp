@@ -82,7 +82,7 @@ QLabel *label(QWidget *parent, const char *name, const QString &caption, QRect g
 
 void Phone::buildControls()
 {
-    auto *client = new QWidget(this);
+    auto *client = ui.client = new QWidget(this);
     client->setObjectName(QStringLiteral("PhoneClient"));
     // The design's size is the first and smallest one; the index tree takes whatever is added.
     client->setMinimumSize(DesignClientSize);
@@ -90,19 +90,19 @@ void Phone::buildControls()
     setBackground(client, WindowGrey);
     setCentralWidget(client);
 
-    cNew = pictureButton(client, "cNew", QStringLiteral("Nuovo"), QStringLiteral("new"), {0, 8, 77, 55},
+    ui.cNew = pictureButton(client, "cNew", QStringLiteral("Nuovo"), QStringLiteral("new"), {0, 8, 77, 55},
                          QStringLiteral("Nuovo record"));
-    cDelete = pictureButton(client, "cDelete", QStringLiteral("Cancella"), QStringLiteral("delete"),
+    ui.cDelete = pictureButton(client, "cDelete", QStringLiteral("Cancella"), QStringLiteral("delete"),
                             {77, 8, 77, 55}, QStringLiteral("Cancella record"));
-    cUpdate = pictureButton(client, "cUpdate", QStringLiteral("Aggiorna"), QStringLiteral("save"),
+    ui.cUpdate = pictureButton(client, "cUpdate", QStringLiteral("Aggiorna"), QStringLiteral("save"),
                             {154, 8, 77, 55});
-    BtnCerca = pictureButton(client, "BtnCerca", QStringLiteral("&Cerca"), QStringLiteral("search"),
+    ui.BtnCerca = pictureButton(client, "BtnCerca", QStringLiteral("&Cerca"), QStringLiteral("search"),
                              {231, 8, 77, 55}, QStringLiteral("Nuova ricerca"));
-    CmdCopia = pictureButton(client, "CmdCopia", QStringLiteral("C&opia"), QStringLiteral("copy"),
+    ui.CmdCopia = pictureButton(client, "CmdCopia", QStringLiteral("C&opia"), QStringLiteral("copy"),
                              {308, 8, 77, 55}, QStringLiteral("Copia nella clipboard"));
-    BtnChiama = pictureButton(client, "BtnChiama", QStringLiteral("&Dial"), QStringLiteral("dial"),
+    ui.BtnChiama = pictureButton(client, "BtnChiama", QStringLiteral("&Dial"), QStringLiteral("dial"),
                               {385, 8, 77, 55}, QStringLiteral("Chiama col modem "));
-    BtnFine = pictureButton(client, "BtnFine", QStringLiteral("&Uscita"), QStringLiteral("exit"),
+    ui.BtnFine = pictureButton(client, "BtnFine", QStringLiteral("&Uscita"), QStringLiteral("exit"),
                             {462, 8, 77, 55}, QStringLiteral("Va be' se proprio devi ..."));
 
     line(client, {0, 64, 591, 2});
@@ -110,33 +110,33 @@ void Phone::buildControls()
     line(client, {195, 69, 2, 243});
     line(client, {576, 69, 2, 243});
 
-    Outline1 = place(new Outline(client), "Outline1", 3, 69, 191, 360);
+    ui.Outline1 = place(new Outline(client), "Outline1", 3, 69, 191, 360);
 
-    Picture1 = place(new QFrame(client), "Picture1", 208, 72, 370, 238);
-    setBackground(Picture1, WindowGrey);
+    ui.Picture1 = place(new QFrame(client), "Picture1", 208, 72, 370, 238);
+    setBackground(ui.Picture1, WindowGrey);
     // The card's labels were laid out for a small sans-serif font: keep them that size so they fit.
-    QFont cardFont = Picture1->font();
+    QFont cardFont = ui.Picture1->font();
     cardFont.setPixelSize(11);
-    Picture1->setFont(cardFont);
+    ui.Picture1->setFont(cardFont);
 
-    tNotes = place(new BoundTextEdit(client), "tNotes", 208, 80, 366, 231);
-    setBackground(tNotes, NotesGrey);
-    tNotes->hide();
+    ui.tNotes = place(new BoundTextEdit(client), "tNotes", 208, 80, 366, 231);
+    setBackground(ui.tNotes, NotesGrey);
+    ui.tNotes->hide();
 
-    Data1 = place(new DataControl(m_platform, client), "Data1", 195, 312, 382, 21);
+    ui.Data1 = place(new DataControl(m_platform, client), "Data1", 195, 312, 382, 21);
 
-    Image1 = place(new QLabel(client), "Image1", 248, 328, 33, 32);
-    Image1->setPixmap(QIcon(QStringLiteral(":/icons/marker.svg")).pixmap(33, 32));
+    ui.Image1 = place(new QLabel(client), "Image1", 248, 328, 33, 32);
+    ui.Image1->setPixmap(QIcon(QStringLiteral(":/icons/marker.svg")).pixmap(33, 32));
 
-    Command3d2 = pictureButton(client, "Command3d2", QStringLiteral("&Lavoro"), QStringLiteral("work"),
+    ui.Command3d2 = pictureButton(client, "Command3d2", QStringLiteral("&Lavoro"), QStringLiteral("work"),
                                {200, 360, 120, 65});
-    Command3d1 = pictureButton(client, "Command3d1", QStringLiteral("&Casa"), QStringLiteral("home"),
+    ui.Command3d1 = pictureButton(client, "Command3d1", QStringLiteral("&Casa"), QStringLiteral("home"),
                                {320, 360, 128, 65});
-    Command3d3 = pictureButton(client, "Command3d3", QStringLiteral("No&te"), QStringLiteral("notes"),
+    ui.Command3d3 = pictureButton(client, "Command3d3", QStringLiteral("No&te"), QStringLiteral("notes"),
                                {448, 360, 136, 65});
 
-    // The card, with coordinates relative to Picture1.
-    QWidget *card = Picture1;
+    // The card, with coordinates relative to ui.Picture1.
+    QWidget *card = ui.Picture1;
     auto box = [&](const char *name, QRect geometry, const QColor &colour) {
         auto *edit = place(new BoundLineEdit(card), name, geometry.x(), geometry.y(), geometry.width(),
                            geometry.height());
@@ -145,71 +145,69 @@ void Phone::buildControls()
         return edit;
     };
     QLabel *Label4 = label(card, "Label4", QStringLiteral("Cogno&me:"), {3, 3, 59, 17});
-    tLName = box("tLName", {60, 0, 143, 19}, BoxYellow);
-    Label4->setBuddy(tLName);
+    ui.tLName = box("tLName", {60, 0, 143, 19}, BoxYellow);
+    Label4->setBuddy(ui.tLName);
     label(card, "Label8", QStringLiteral("Nome:"), {213, 3, 37, 17});
-    tFName = box("tFName", {249, 0, 115, 19}, BoxYellow);
+    ui.tFName = box("tFName", {249, 0, 115, 19}, BoxYellow);
     label(card, "Label10", QStringLiteral("Azienda:"), {9, 30, 49, 16});
-    tCountry = box("tCountry", {60, 27, 305, 19}, BoxYellow);
+    box("tCountry", {60, 27, 305, 19}, BoxYellow);
     label(card, "Label6", QStringLiteral("Indirizzo:"), {9, 52, 49, 17});
-    tAddress[0] = place(new BoundTextEdit(card), "tAddress_0", 60, 55, 304, 39);
-    setBackground(tAddress[0], Qt::white);
-    tAddress[0]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    tAddress[0]->setTabChangesFocus(true);
+    auto *tAddress = place(new BoundTextEdit(card), "tAddress_0", 60, 55, 304, 39);
+    setBackground(tAddress, Qt::white);
+    tAddress->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    tAddress->setTabChangesFocus(true);
     shadow(card, {60, 55, 304, 39});
     label(card, "Label9", QStringLiteral("Città:"), {27, 103, 32, 16});
-    tCity[0] = box("tCity_0", {60, 100, 199, 19}, Qt::white);
+    box("tCity_0", {60, 100, 199, 19}, Qt::white);
     label(card, "Label7", QStringLiteral("Provincia:"), {270, 103, 57, 17});
-    tProv[0] = box("tProv_0", {330, 100, 34, 19}, Qt::white);
+    box("tProv_0", {330, 100, 34, 19}, Qt::white);
     label(card, "Label11", QStringLiteral("CAP:"), {30, 130, 28, 16});
-    tPost[0] = box("tPost_0", {60, 127, 79, 19}, Qt::white);
+    box("tPost_0", {60, 127, 79, 19}, Qt::white);
     label(card, "Label5", QStringLiteral("Telefono:"), {183, 130, 54, 17});
-    tPhone[0] = box("tPhone_0", {240, 127, 124, 19}, Qt::white);
+    box("tPhone_0", {240, 127, 124, 19}, Qt::white);
     label(card, "Label12", QStringLiteral("Fax:"), {33, 157, 32, 13});
-    tFax[0] = box("tFax_0", {60, 154, 116, 19}, Qt::white);
-    Label1 = place(new ClickLabel(QStringLiteral("Cellulare:"), card), "Label1", 186, 157, 54, 17);
-    Label1->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Text1 = box("Text1", {240, 154, 124, 19}, BoxYellow);
-    Label2 = place(new ClickLabel(QStringLiteral("E-Mail Internet:"), card), "Label2", 12, 178, 49, 28);
-    Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    Label2->setWordWrap(true);
-    tInternet = box("tInternet", {60, 181, 273, 19}, BoxYellow);
-    Command1 = place(new QToolButton(card), "Command1", 344, 184, 25, 17);
-    Command1->setText(QStringLiteral(">"));
-    Command1->setToolTip(QStringLiteral("Manda una mail"));
-    Command1->setFocusPolicy(Qt::StrongFocus);
+    box("tFax_0", {60, 154, 116, 19}, Qt::white);
+    ui.Label1 = place(new ClickLabel(QStringLiteral("Cellulare:"), card), "Label1", 186, 157, 54, 17);
+    ui.Label1->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    box("Text1", {240, 154, 124, 19}, BoxYellow);
+    ui.Label2 = place(new ClickLabel(QStringLiteral("E-Mail Internet:"), card), "Label2", 12, 178, 49, 28);
+    ui.Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    ui.Label2->setWordWrap(true);
+    box("tInternet", {60, 181, 273, 19}, BoxYellow);
+    ui.Command1 = place(new QToolButton(card), "Command1", 344, 184, 25, 17);
+    ui.Command1->setText(QStringLiteral(">"));
+    ui.Command1->setToolTip(QStringLiteral("Manda una mail"));
+    ui.Command1->setFocusPolicy(Qt::StrongFocus);
     label(card, "Label3", QStringLiteral("Home Page"), {0, 208, 65, 20})->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    tHomepage = box("tHomepage", {60, 208, 273, 19}, BoxYellow);
-    Command2 = place(new QToolButton(card), "Command2", 344, 211, 25, 17);
-    Command2->setText(QStringLiteral(">"));
-    Command2->setToolTip(QStringLiteral("Visita Home page"));
-    Command2->setFocusPolicy(Qt::StrongFocus);
+    BoundLineEdit *tHomepage = box("tHomepage", {60, 208, 273, 19}, BoxYellow);
+    ui.Command2 = place(new QToolButton(card), "Command2", 344, 211, 25, 17);
+    ui.Command2->setText(QStringLiteral(">"));
+    ui.Command2->setToolTip(QStringLiteral("Visita Home page"));
+    ui.Command2->setFocusPolicy(Qt::StrongFocus);
 
-    for (const auto &[edit, field] : {std::pair{tLName, Field::LastName}, {tFName, Field::FirstName},
-                                      {tCountry, Field::Azienda}, {Text1, Field::Cellulare},
-                                      {tInternet, Field::Internet}, {tHomepage, Field::www}}) {
-        edit->setLongestInput(longestInput(field));
-        Data1->bind(edit, field);
+    for (const CardField &entry : CardFields) {
+        BoundBox *shown = ui.box(entry);
+        shown->setLongestInput(longestInput(entry.field));
+        ui.Data1->bind(shown, entry.field);
     }
-    tAddress[0]->setLongestInput(longestInput(Field::WorkAddress));
-    tCity[0]->setLongestInput(longestInput(Field::WorkCity));
-    tProv[0]->setLongestInput(longestInput(Field::WorkProv));
-    tPost[0]->setLongestInput(longestInput(Field::WorkPostalCode));
-    tPhone[0]->setLongestInput(longestInput(Field::WorkPhone));
-    tFax[0]->setLongestInput(longestInput(Field::WorkFax));
-    Data1->bind(tNotes, Field::Note);
 
-    Picture1->setFocusPolicy(Qt::NoFocus);
-    Picture1->raise();
-    tNotes->raise();
-    Image1->raise();
+    ui.Picture1->setFocusPolicy(Qt::NoFocus);
+    ui.Picture1->raise();
+    ui.tNotes->raise();
+    ui.Image1->raise();
 
-    // The design's tab positions; the Casa instances join at the end when they are created.
-    QWidget *order[] = {tLName,   tFName,   tCountry,  tAddress[0], tCity[0], tProv[0],  tPost[0],
-                        tPhone[0], tFax[0], Text1,     tInternet,   cNew,     cDelete,   cUpdate,
-                        BtnCerca, CmdCopia, BtnChiama, BtnFine,     Outline1, tNotes,    Command3d2,
-                        Command3d1, Command3d3, tHomepage, Command1, Command2};
-    for (size_t i = 1; i < std::size(order); ++i)
+    // The design's tab positions: the card's boxes down to the e-mail, the toolbar, the tree, the
+    // notes, the page buttons, the home page and its button; the Casa boxes join at the end when
+    // they are created.
+    std::vector<QWidget *> order;
+    for (const CardField &entry : CardFields) {
+        if (entry.field != Field::Note && entry.field != Field::www)
+            order.push_back(ui.box(entry)->widget());
+    }
+    order.insert(order.end(), {ui.cNew, ui.cDelete, ui.cUpdate, ui.BtnCerca, ui.CmdCopia, ui.BtnChiama,
+                                  ui.BtnFine, ui.Outline1, ui.tNotes, ui.Command3d2, ui.Command3d1,
+                                  ui.Command3d3, tHomepage, ui.Command1, ui.Command2});
+    for (size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     for (QWidget *child : client->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
@@ -225,7 +223,7 @@ void Phone::layOutClient(QSize size)
     constexpr int BelowToolbar = 66;
     constexpr int BesideTree = 195;
     for (const auto &[widget, design] : m_designGeometry) {
-        if (widget == Outline1)
+        if (widget == ui.Outline1)
             widget->setGeometry(design.adjusted(0, 0, wider, taller));
         else if (design.top() < BelowToolbar && design.width() >= DesignClientSize.width())
             widget->setGeometry(design.adjusted(0, 0, wider, 0));
@@ -236,32 +234,33 @@ void Phone::layOutClient(QSize size)
 
 void Phone::createCasaInstances()
 {
-    // A copy of each Lavoro box, in the same place and look, hidden until the Casa page shows it.
-    auto copyLine = [this](BoundLineEdit *lavoro, const char *name) {
-        auto *casa = new BoundLineEdit(Picture1);
-        casa->setObjectName(QString::fromLatin1(name));
-        casa->setGeometry(lavoro->geometry());
-        casa->setPalette(lavoro->palette());
-        casa->setAutoFillBackground(true);
-        casa->hide();
-        return casa;
-    };
-    tPhone[1] = copyLine(tPhone[0], "tPhone_1");
-    tAddress[1] = new BoundTextEdit(Picture1);
-    tAddress[1]->setObjectName(QStringLiteral("tAddress_1"));
-    tAddress[1]->setGeometry(tAddress[0]->geometry());
-    tAddress[1]->setPalette(tAddress[0]->palette());
-    tAddress[1]->setAutoFillBackground(true);
-    tAddress[1]->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    tAddress[1]->setTabChangesFocus(true);
-    tAddress[1]->hide();
-    tCity[1] = copyLine(tCity[0], "tCity_1");
-    tProv[1] = copyLine(tProv[0], "tProv_1");
-    tPost[1] = copyLine(tPost[0], "tPost_1");
-    tFax[1] = copyLine(tFax[0], "tFax_1");
-    for (BoundLineEdit *casa : {tPhone[1], tCity[1], tProv[1], tPost[1], tFax[1]})
-        connect(casa, &BoundLineEdit::userEdited, this, &Phone::markChanged);
-    connect(tAddress[1], &BoundTextEdit::userEdited, this, &Phone::markChanged);
+    // A copy of each Lavoro page box, in the same place and look, hidden until the Casa page shows
+    // it, bound to the home field, and reached with Tab after everything else.
+    QWidget *previous = ui.Command2;
+    for (const CardField &entry : CardFields) {
+        if (!entry.isPageBox())
+            continue;
+        BoundBox *lavoro = ui.box(entry, 0);
+        BoundBox *casa = nullptr;
+        if (auto *text = dynamic_cast<BoundTextEdit *>(lavoro)) {
+            auto *copy = new BoundTextEdit(ui.Picture1);
+            copy->setVerticalScrollBarPolicy(text->verticalScrollBarPolicy());
+            copy->setTabChangesFocus(true);
+            casa = copy;
+        } else {
+            casa = new BoundLineEdit(ui.Picture1);
+        }
+        QWidget *widget = casa->widget();
+        widget->setObjectName(QString::fromLatin1(entry.name) + QStringLiteral("_1"));
+        widget->setGeometry(lavoro->widget()->geometry());
+        widget->setPalette(lavoro->widget()->palette());
+        widget->setAutoFillBackground(true);
+        widget->hide();
+        casa->setLongestInput(lavoro->longestInput());
+        watchEdits(casa);
+        setTabOrder(previous, widget);
+        previous = widget;
+    }
 }
 
 void Phone::buildMenus()
@@ -275,39 +274,39 @@ void Phone::buildMenus()
     };
     auto separator = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
 
-    MenuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    MenuFile->setObjectName(QStringLiteral("MenuFile"));
-    FileStampe = MenuFile->addMenu(QStringLiteral("&Stampe"));
-    FileStampe->setObjectName(QStringLiteral("FileStampe"));
-    FileStampaMaschera = action(FileStampe, "FileStampaMaschera", QStringLiteral("&Stampa scheda"),
+    ui.MenuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    ui.MenuFile->setObjectName(QStringLiteral("MenuFile"));
+    ui.FileStampe = ui.MenuFile->addMenu(QStringLiteral("&Stampe"));
+    ui.FileStampe->setObjectName(QStringLiteral("FileStampe"));
+    ui.FileStampaMaschera = action(ui.FileStampe, "FileStampaMaschera", QStringLiteral("&Stampa scheda"),
                                 QKeySequence(Qt::CTRL | Qt::Key_H));
-    FileStampaAgenda = action(FileStampe, "FileStampaAgenda", QStringLiteral("S&tampa Agenda"),
+    ui.FileStampaAgenda = action(ui.FileStampe, "FileStampaAgenda", QStringLiteral("S&tampa Agenda"),
                               QKeySequence(Qt::CTRL | Qt::Key_S));
-    separator(MenuFile, "FileMeno2");
-    FileImporta = action(MenuFile, "FileImporta", QStringLiteral("&Importa ..."));
-    separator(MenuFile, "FileMeno3");
-    FileEsci = action(MenuFile, "FileEsci", QStringLiteral("&Esci"), QKeySequence(Qt::CTRL | Qt::Key_F4));
+    separator(ui.MenuFile, "FileMeno2");
+    ui.FileImporta = action(ui.MenuFile, "FileImporta", QStringLiteral("&Importa ..."));
+    separator(ui.MenuFile, "FileMeno3");
+    ui.FileEsci = action(ui.MenuFile, "FileEsci", QStringLiteral("&Esci"), QKeySequence(Qt::CTRL | Qt::Key_F4));
 
-    FileEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    FileEdit->setObjectName(QStringLiteral("FileEdit"));
-    FileNuovo = action(FileEdit, "FileNuovo", QStringLiteral("&Nuovo"), QKeySequence(Qt::CTRL | Qt::Key_N));
-    FileCancella = action(FileEdit, "FileCancella", QStringLiteral("C&ancella record"),
+    ui.FileEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    ui.FileEdit->setObjectName(QStringLiteral("FileEdit"));
+    ui.FileNuovo = action(ui.FileEdit, "FileNuovo", QStringLiteral("&Nuovo"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    ui.FileCancella = action(ui.FileEdit, "FileCancella", QStringLiteral("C&ancella record"),
                           QKeySequence(Qt::CTRL | Qt::Key_Y));
-    FileAggiorna = action(FileEdit, "FileAggiorna", QStringLiteral("A&ggiorna record"),
+    ui.FileAggiorna = action(ui.FileEdit, "FileAggiorna", QStringLiteral("A&ggiorna record"),
                           QKeySequence(Qt::CTRL | Qt::Key_A));
-    FileAggiorna->setEnabled(false);
-    FileCerca = action(FileEdit, "FileCerca", QStringLiteral("&Cerca"), QKeySequence(Qt::Key_F3));
-    FileCopia = action(FileEdit, "FileCopia", QStringLiteral("C&opia nella clipboard"),
+    ui.FileAggiorna->setEnabled(false);
+    ui.FileCerca = action(ui.FileEdit, "FileCerca", QStringLiteral("&Cerca"), QKeySequence(Qt::Key_F3));
+    ui.FileCopia = action(ui.FileEdit, "FileCopia", QStringLiteral("C&opia nella clipboard"),
                        QKeySequence(Qt::CTRL | Qt::Key_C));
-    FileChiama = action(FileEdit, "FileChiama", QStringLiteral("C&hiama col modem"),
+    ui.FileChiama = action(ui.FileEdit, "FileChiama", QStringLiteral("C&hiama col modem"),
                         QKeySequence(Qt::CTRL | Qt::Key_D));
 
-    FileHelp = menuBar()->addMenu(QStringLiteral("&Help"));
-    FileHelp->setObjectName(QStringLiteral("FileHelp"));
-    FileAiuto = action(FileHelp, "FileAiuto", QStringLiteral("&Aiuto"), QKeySequence(Qt::Key_F1));
-    separator(FileHelp, "FileMeno1");
-    MenuHomeAutore = action(FileHelp, "MenuHomeAutore", authorHomeCaption());
-    MenuMail = action(FileHelp, "MenuMail", QStringLiteral("&Manda una mail all'autore ..."));
-    separator(FileHelp, "aaa");
-    FileAbout = action(FileHelp, "FileAbout", QStringLiteral("A&bout"));
+    ui.FileHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    ui.FileHelp->setObjectName(QStringLiteral("FileHelp"));
+    ui.FileAiuto = action(ui.FileHelp, "FileAiuto", QStringLiteral("&Aiuto"), QKeySequence(Qt::Key_F1));
+    separator(ui.FileHelp, "FileMeno1");
+    ui.MenuHomeAutore = action(ui.FileHelp, "MenuHomeAutore", authorHomeCaption());
+    ui.MenuMail = action(ui.FileHelp, "MenuMail", QStringLiteral("&Manda una mail all'autore ..."));
+    separator(ui.FileHelp, "aaa");
+    ui.FileAbout = action(ui.FileHelp, "FileAbout", QStringLiteral("A&bout"));
 }

@@ -7,31 +7,31 @@
 // The boxes' texts are taken as they stand, so an address typed but not yet saved is used too.
 void Phone::Command1_Click()
 {
-    openContactMail(platform(), tInternet->text());
+    openContactMail(m_platform, contactOnScreen().text(Field::Internet));
 }
 
 void Phone::Command2_Click()
 {
-    openContactHomePage(platform(), tHomepage->text());
+    openContactHomePage(m_platform, contactOnScreen().text(Field::www));
 }
 
 void Phone::FileAiuto_Click()
 {
-    openHelpPage(platform(), programDir());
+    openHelpPage(m_platform, m_programDir);
 }
 
 void Phone::MenuMail_Click()
 {
-    openAuthorMail(platform());
+    openAuthorMail(m_platform);
 }
 
 void Phone::MenuHomeAutore_Click()
 {
-    openAuthorHome(platform());
+    openAuthorHome(m_platform);
 }
 
 void Phone::FileAbout_Click()
 {
-    Form3 about(platform(), this);
-    platform().runModal(about);
+    Form3 about(m_platform, this);
+    m_platform.runModal(about);
 }

@@ -8,6 +8,8 @@
 #include "output/AgendaPrint.h"
 #include "output/CardLayout.h"
 #include "platform/Platform.h"
+#include "ui/controls/BoundBox.h"
+#include "ui/controls/DataControl.h"
 
 #include <QHash>
 
@@ -28,60 +30,38 @@ const QString CopyDone = QStringLiteral("Il nome completo di indirizzo è stato 
 const QString NoClipboard = QStringLiteral(
     "L'indirizzo non è stato copiato: il sistema non mette a disposizione nessuna clipboard.");
 
-QString textOf(const BoundBox *box)
-{
-    // The Casa boxes exist only once the window has loaded.
-    return box ? box->boxText() : QString();
-}
-
-// The contact as the card shows it, unsaved edits included.
-ContactRecord contactOnScreen(const Phone &phone)
-{
-    ContactRecord contact;
-    const std::pair<Field, const BoundBox *> boxes[] = {
-        {Field::LastName, phone.tLName},
-        {Field::FirstName, phone.tFName},
-        {Field::Azienda, phone.tCountry},
-        {Field::Cellulare, phone.Text1},
-        {Field::Internet, phone.tInternet},
-        {Field::www, phone.tHomepage},
-        {Field::Note, phone.tNotes},
-        {Field::WorkAddress, phone.tAddress[0]},
-        {Field::WorkCity, phone.tCity[0]},
-        {Field::WorkProv, phone.tProv[0]},
-        {Field::WorkPostalCode, phone.tPost[0]},
-        {Field::WorkPhone, phone.tPhone[0]},
-        {Field::WorkFax, phone.tFax[0]},
-        {Field::HomeAddress, phone.tAddress[1]},
-        {Field::HomeCity, phone.tCity[1]},
-        {Field::HomeProv, phone.tProv[1]},
-        {Field::HomePostalCode, phone.tPost[1]},
-        {Field::HomePhone, phone.tPhone[1]},
-        {Field::HomeFax, phone.tFax[1]},
-    };
-    for (const auto &[field, box] : boxes)
-        contact.setValue(field, textOf(box));
-    return contact;
-}
-
 void reportPrintFailure(Platform &platform, const QString &reason)
 {
     if (!reason.isEmpty())
         platform.showMessage(QStringLiteral("Stampa non riuscita: ") + reason, MessageIcon::Exclamation);
 }
 
-// Every contact in table order, read from the store; false (after telling the user) on a failure.
-bool readAgenda(Phone &phone, std::vector<ContactRecord> &contacts)
+} // namespace
+
+ContactRecord Phone::contactOnScreen() const
+{
+    ContactRecord contact;
+    for (const CardField &entry : CardFields) {
+        // The Casa boxes exist only once the window has loaded.
+        for (int instance = 0; instance < (entry.isPageBox() ? 2 : 1); ++instance) {
+            const BoundBox *box = ui.box(entry, instance);
+            contact.setValue(instance == 0 ? entry.field : *entry.homeField, box ? box->boxText() : QString());
+        }
+    }
+    return contact;
+}
+
+bool Phone::readAgenda(std::vector<ContactRecord> &contacts)
 {
     // A fresh cursor: a contact just added or renamed must stand where the table order puts it.
-    Recordset walk = phone.Data1->Clone();
+    Recordset walk = ui.Data1->Clone();
     bool ok = walk.requery();
     std::vector<ContactRecord> records;
     if (ok)
-        records = phone.store().readAll(&ok);
+        records = m_store.readAll(&ok);
     if (!ok) {
-        phone.platform().showMessage(
-            QStringLiteral("Impossibile leggere l'archivio dei contatti: ") + phone.store().lastError(),
+        m_platform.showMessage(
+            QStringLiteral("Impossibile leggere l'archivio dei contatti: ") + m_store.lastError(),
             MessageIcon::Exclamation);
         return false;
     }
@@ -98,13 +78,12 @@ bool readAgenda(Phone &phone, std::vector<ContactRecord> &contacts)
     return true;
 }
 
-} // namespace
 
 void Phone::FileStampaMaschera_Click()
 {
     if (!m_platform.askOkCancel(CardQuestion))
         return;
-    const ContactRecord contact = contactOnScreen(*this);
+    const ContactRecord contact = contactOnScreen();
     const QString name
         = (contact.text(Field::LastName) + QLatin1Char(' ') + contact.text(Field::FirstName)).trimmed();
     std::unique_ptr<PrintJob> job = m_platform.beginPrinting(
@@ -125,12 +104,12 @@ void Phone::FileStampaAgenda_Click()
     const QString selection = letterSelection(answer);
     // Pending changes go through the save flow, with its question and its checks, before the walk
     // moves the data control; a refused save stops the printout.
-    if (!saveBeforeLeaving() || !Data1->MoveFirst())
+    if (!saveBeforeLeaving() || !ui.Data1->MoveFirst())
         return;
 
     std::vector<ContactRecord> contacts;
     // No printer is asked for when there is nothing to print (an empty table, an unmatched selection).
-    if (readAgenda(*this, contacts) && agendaHasRows(contacts, selection)) {
+    if (readAgenda(contacts) && agendaHasRows(contacts, selection)) {
         if (std::unique_ptr<PrintJob> job = m_platform.beginPrinting(QStringLiteral("Agenda telefonica"))) {
             printAgenda(contacts, selection, *job);
             reportPrintFailure(m_platform, job->finish());
@@ -142,8 +121,8 @@ void Phone::FileStampaAgenda_Click()
 void Phone::CmdCopia_Click()
 {
     // The Lavoro boxes' own setting, which the Note page leaves as the last address page set it.
-    const bool workAddress = tPhone[0] && !tPhone[0]->isHidden();
-    const QString text = addressText(contactOnScreen(*this), workAddress);
+    const bool workAddress = !ui.box(cardField(Field::WorkPhone), 0)->widget()->isHidden();
+    const QString text = addressText(contactOnScreen(), workAddress);
     if (!m_platform.setClipboardText(text)) {
         m_platform.showMessage(text + QStringLiteral("\r\r") + NoClipboard, MessageIcon::Exclamation);
         return;

@@ -15,7 +15,7 @@ void Phone::BtnCerca_Click()
     if (!saveBeforeLeaving())
         return;
     // The table is read for the search while the user types.
-    m_search.prepare(*Data1->recordset());
+    m_search.prepare(*ui.Data1->recordset());
     askSearchArgument(m_platform, this);
 
     const QString argument = searchArgument(searchState());
@@ -26,28 +26,28 @@ void Phone::BtnCerca_Click()
     }
     setWindowTitle(searchCaption(argument));
 
-    IndexRs = Data1->Clone();
+    IndexRs = ui.Data1->Clone();
     RememberedID = 0;
     const SearchResult result = m_search.search(*IndexRs, searchState());
     if (!result.failure.isEmpty())
         m_platform.showMessage(result.failure);
     {
-        Outline::Batch batch(*Outline1);
-        Outline1->Clear();
+        Outline::Batch batch(*ui.Outline1);
+        ui.Outline1->Clear();
         for (const OutlineLine &line : result.lines) {
-            Outline1->AddItem(line.text);
-            Outline1->setIndent(Outline1->ListCount() - 1, line.level);
+            ui.Outline1->AddItem(line.text);
+            ui.Outline1->setIndent(ui.Outline1->ListCount() - 1, line.level);
         }
     }
     RememberedID = result.firstHitId;
     OutlineCollapseAll();
     show();
-    Outline1->setFocus();
+    ui.Outline1->setFocus();
     // Where keystrokes were once queued for the tree, the selections are made directly: the
     // first letter is opened and its first contact chosen. An empty tree falls back to the
     // whole agenda inside Outline1_Expand.
     Outline1_Expand(0);
     Outline1_KeyPress(13);
-    Outline1->setListIndex(1);
+    ui.Outline1->setListIndex(1);
     Outline1_Click();
 }
