@@ -1,5 +1,7 @@
 #include "ui/forms/Form1.h"
 
+#include "ui/controls/WindowPlacement.h"
+
 #include "dial/DialOptions.h"
 #include "ui/forms/Form1Messages.h"
 #include "dial/NumberRules.h"
@@ -150,8 +152,7 @@ void Form1::readOptions()
 void Form1::centreOnScreen()
 {
     adjustSize();
-    const QSize screen = m_platform.screenSize();
-    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    ::centreOnScreen(*this, m_platform.screenSize());
 }
 
 void Form1::Command3D1_Click(int index)

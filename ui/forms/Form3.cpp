@@ -1,5 +1,7 @@
 #include "ui/forms/Form3.h"
 
+#include "ui/controls/WindowPlacement.h"
+
 #include "platform/Platform.h"
 
 #include <QFileInfo>
@@ -102,9 +104,7 @@ void Form3::showPicture(const QString &picturePath)
 
 void Form3::Form_Load()
 {
-    const QSize screen = m_platform.screenSize();
-    const QSize outer = frameGeometry().size();
-    move((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2);
+    centreOnScreen(*this, m_platform.screenSize());
 }
 
 void Form3::Label1_Click()

@@ -1,5 +1,7 @@
 #include "ui/forms/FrmCerca.h"
 
+#include "ui/controls/WindowPlacement.h"
+
 #include "platform/Platform.h"
 #include "search/SearchState.h"
 
@@ -124,9 +126,7 @@ FrmCerca::FrmCerca(Platform &platform, QWidget *parent)
 
 void FrmCerca::Form_Load()
 {
-    const QSize screen = m_platform.screenSize();
-    const QSize outer = frameGeometry().size();
-    move((screen.width() - outer.width()) / 2, (screen.height() - outer.height()) / 2);
+    centreOnScreen(*this, m_platform.screenSize());
 
     const SearchState &state = searchState();
     Text1->setText(state.SearchText);

@@ -1,5 +1,7 @@
 #include "ui/phone/Phone.h"
 
+#include "ui/controls/WindowPlacement.h"
+
 #include "ui/controls/BoundBox.h"
 #include "ui/controls/ClickLabel.h"
 #include "ui/controls/DataControl.h"
@@ -123,10 +125,7 @@ void Phone::centreWindow()
     // stands where the last run left it), reloading the agenda leaves it where it is.
     if (m_placeRemembered || isVisible())
         return;
-    const QSize screen = m_platform.screenSize();
-    const QSize outer = frameGeometry().size();
-    move(static_cast<int>((screen.width() - outer.width()) / 2.0),
-         static_cast<int>((screen.height() - outer.height()) / 2.0));
+    centreOnScreen(*this, m_platform.screenSize());
 }
 
 void Phone::Form_Load()
