@@ -1,150 +1,92 @@
 // The About form: its controls, the label's message, closing with OK, centring and the picture.
-#include "ui/forms/Form3.h"
 #include "tests/support/ScriptedPlatform.h"
+#include "ui/forms/Form3.h"
 
-#include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-const QString LabelMessage = QStringLiteral(
-    "Quante ore hai perso per cercare i tuoi numeri di telefono? Ora avrai molto più tempo libero!");
-
-} // namespace
-
 class TestForm3 : public QObject
 {
     Q_OBJECT
 private slots:
-    void controls();
-    void labelAnswersEveryClickAndOnlyOkCloses_data();
     void labelAnswersEveryClickAndOnlyOkCloses();
-    void centredOnTheScreen_data();
-    void centredOnTheScreen();
-    void picture_data();
+    void centredWithVersionShown();
     void picture();
 };
 
-void TestForm3::controls()
-{
-    ScriptedUiPlatform platform;
-    Form3 form(platform);
-    QCOMPARE(form.objectName(), QStringLiteral("Form3"));
-    QCOMPARE(form.windowTitle(), QStringLiteral("Rubrello"));
-    QCOMPARE(form.findChild<QLabel *>(QStringLiteral("Picture1")), form.Picture1);
-    QCOMPARE(form.findChild<QLabel *>(QStringLiteral("Label1_3")), form.Label1);
-    QCOMPARE(form.findChild<QPushButton *>(QStringLiteral("Command3D1")), form.Command3D1);
-    QCOMPARE(form.Command3D1->text(), QStringLiteral("&OK"));
-
-    bool versionShown = false;
-    for (const QLabel *label : form.findChildren<QLabel *>())
-        versionShown = versionShown || label->text().contains(QStringLiteral(RUBRELLO_VERSION));
-    QVERIFY(versionShown);
-}
-
-void TestForm3::labelAnswersEveryClickAndOnlyOkCloses_data()
-{
-    QTest::addColumn<int>("clicks");
-    QTest::newRow("once") << 1;
-    QTest::newRow("three times") << 3;
-}
-
 void TestForm3::labelAnswersEveryClickAndOnlyOkCloses()
 {
-    QFETCH(int, clicks);
-
     ScriptedUiPlatform platform;
     bool openAfterLabel = false;
     bool closedByOk = false;
     platform.dialogScripts.enqueue([&](QDialog &dialog) {
-        auto &form = static_cast<Form3 &>(dialog);
-        for (int i = 0; i < clicks; ++i)
-            QTest::mouseClick(form.Label1, Qt::LeftButton);
-        openAfterLabel = form.isVisible();
-        QTest::mouseClick(form.Command3D1, Qt::LeftButton);
-        closedByOk = !form.isVisible() && form.result() == QDialog::Accepted;
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(dialog.findChild<QLabel *>(QStringLiteral("Label1_3")), Qt::LeftButton);
+        openAfterLabel = dialog.isVisible();
+        auto *ok = dialog.findChild<QPushButton *>(QStringLiteral("Command3D1"));
+        QCOMPARE(ok->text(), QStringLiteral("&OK"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        closedByOk = !dialog.isVisible() && dialog.result() == QDialog::Accepted;
     });
-
     Form3 form(platform);
     platform.runModal(form);
-
     QCOMPARE(platform.modalForms, QStringList {QStringLiteral("Form3")});
-    QVERIFY(openAfterLabel);
-    QVERIFY(closedByOk);
-    QCOMPARE(platform.messages.size(), clicks);
+    QVERIFY(openAfterLabel && closedByOk);
+    QCOMPARE(platform.messages.size(), 3);
     for (const MessageRequest &message : platform.messages) {
-        QCOMPARE(message.text, LabelMessage);
+        QCOMPARE(message.text,
+            QStringLiteral("Quante ore hai perso per cercare i tuoi numeri di telefono? Ora avrai "
+                           "molto più tempo libero!"));
         QCOMPARE(message.icon, MessageIcon::Exclamation);
         QCOMPARE(message.buttons, MessageButtons::Ok);
         QVERIFY(message.title.isEmpty()); // the program's title
     }
 }
 
-void TestForm3::centredOnTheScreen_data()
+void TestForm3::centredWithVersionShown()
 {
-    QTest::addColumn<QSize>("screen");
-    QTest::newRow("1280 x 1024") << QSize(1280, 1024);
-    QTest::newRow("800 x 600") << QSize(800, 600);
-    QTest::newRow("odd sizes") << QSize(1366, 767);
-}
-
-void TestForm3::centredOnTheScreen()
-{
-    QFETCH(QSize, screen);
-
-    ScriptedUiPlatform platform;
-    platform.screen = screen;
-    Form3 form(platform);
-    const QRect frame = form.frameGeometry();
-    QCOMPARE(frame.left(), (screen.width() - frame.width()) / 2);
-    QCOMPARE(frame.top(), (screen.height() - frame.height()) / 2);
-}
-
-void TestForm3::picture_data()
-{
-    QTest::addColumn<QByteArray>("fileContents"); // empty: the built-in picture
-    QTest::addColumn<bool>("missing");
-    QTest::addColumn<bool>("drawn");
-
-    QTest::newRow("built-in picture") << QByteArray() << false << true;
-    QTest::newRow("other drawing") << QByteArray(
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"80\">"
-        "<rect width=\"40\" height=\"80\" fill=\"#c00\"/></svg>")
-                                   << false << true;
-    QTest::newRow("broken file") << QByteArray("not a drawing") << false << false;
-    QTest::newRow("missing file") << QByteArray() << true << false;
+    for (const QSize screen : {QSize(1280, 1024), QSize(1366, 767)}) {
+        ScriptedUiPlatform platform;
+        platform.screen = screen;
+        Form3 form(platform);
+        QCOMPARE(form.windowTitle(), QStringLiteral("Rubrello"));
+        const QRect frame = form.frameGeometry();
+        QCOMPARE(frame.topLeft(),
+            QPoint((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2));
+        bool versionShown = false;
+        for (const QLabel *label : form.findChildren<QLabel *>())
+            versionShown = versionShown || label->text().contains(QStringLiteral(RUBRELLO_VERSION));
+        QVERIFY(versionShown);
+    }
 }
 
 void TestForm3::picture()
 {
-    QFETCH(QByteArray, fileContents);
-    QFETCH(bool, missing);
-    QFETCH(bool, drawn);
-
+    // The built-in drawing, another one, a broken file and a missing one: the name stands in for the last
+    // two.
     QTemporaryDir dir;
-    QString path = Form3::defaultPicturePath();
-    if (missing || !fileContents.isEmpty()) {
-        path = dir.filePath(QStringLiteral("about.svg"));
-        if (!missing) {
+    const QByteArray other = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"80\">"
+                             "<rect width=\"40\" height=\"80\" fill=\"#c00\"/></svg>";
+    const std::pair<QByteArray, bool> files[]
+        = {{{}, true}, {other, true}, {"not a drawing", false}, {"-", false}};
+    for (const auto &[contents, drawn] : files) {
+        QString path = Form3::defaultPicturePath();
+        if (!contents.isEmpty()) {
+            path = dir.filePath(QStringLiteral("about%1.svg").arg(contents.size()));
             QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(fileContents);
+            QVERIFY(contents == "-"
+                || (file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size()));
         }
-    }
-
-    ScriptedUiPlatform platform;
-    Form3 form(platform, nullptr, path);
-    QCOMPARE(!form.Picture1->pixmap().isNull(), drawn);
-    if (drawn) {
-        // Something was painted, not just a transparent square.
-        const QImage image = form.Picture1->pixmap().toImage();
-        QVERIFY(image.pixelColor(image.width() / 2, image.height() / 2).alpha() > 0);
-    } else {
-        QCOMPARE(form.Picture1->text(), QStringLiteral("Rubrello"));
+        ScriptedUiPlatform platform;
+        Form3 form(platform, nullptr, path);
+        auto *picture = form.findChild<QLabel *>(QStringLiteral("Picture1"));
+        QCOMPARE(!picture->pixmap().isNull(), drawn);
+        // Something is painted, not just a transparent square.
+        const QImage image = picture->pixmap().toImage();
+        QVERIFY(drawn ? image.pixelColor(image.width() / 2, image.height() / 2).alpha() > 0
+                      : picture->text() == QStringLiteral("Rubrello"));
     }
 }
 

@@ -1,194 +1,130 @@
 // The search dialog: it shows the search state, and writes it back only through its two buttons
 // and the two keys of the text box that stand for them.
-#include "tests/support/ScriptedPlatform.h"
-#include "ui/forms/FrmCerca.h"
 #include "search/SearchState.h"
+#include "tests/support/ScriptedPlatform.h"
+#include "tests/text/CaseTable.h"
+#include "ui/forms/FrmCerca.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTest>
 #include <QToolButton>
 
 namespace {
 
-template<typename W> W *control(QDialog &dialog, const char *name)
+template<typename W>
+W *control(QDialog &dialog, const QString &name)
 {
-    W *widget = dialog.findChild<W *>(QString::fromLatin1(name));
+    W *widget = dialog.findChild<W *>(name);
     if (!widget)
-        qFatal("FrmCerca has no %s", name);
+        qFatal("FrmCerca has no %s", qPrintable(name));
     return widget;
 }
 
-// Types like the keyboard does, accented letters included.
-void typeText(QWidget *widget, const QString &text)
+QRadioButton *option(QDialog &dialog, int i)
 {
-    for (const QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(widget, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
+    return control<QRadioButton>(dialog, QStringLiteral("Option3D1_%1").arg(i));
 }
 
-SearchState stateOf(const QString &text, int scope, bool ignoreCase)
+void setState(const QString &text)
 {
-    SearchState state;
-    state.SearchText = text;
-    state.SearchScope = static_cast<qint16>(scope);
-    state.IgnoreCase = ignoreCase;
-    return state;
+    const QStringList parts = text.split('|');
+    searchState() = {parts[0], qint16(parts[1].toInt()), parts[2] == "1"};
+}
+
+QString stateText()
+{
+    const SearchState &state = searchState();
+    return state.SearchText + '|' + QString::number(state.SearchScope) + '|'
+        + QString::number(state.IgnoreCase);
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(SearchState)
 
 class TestFrmCerca : public QObject
 {
     Q_OBJECT
 private slots:
-    void init() { searchState().reset(); }
-    void formLoadShowsState_data();
-    void formLoadShowsState();
-    void answers_data();
+    void formLoadShowsStateInTabOrder();
+    void answers_data()
+    {
+        addCaseRows("ui/frmcerca.tsv", {"before", "typed", "option", "checked", "action", "after"});
+    }
     void answers();
-    void tabOrder();
 };
 
-void TestFrmCerca::formLoadShowsState_data()
+void TestFrmCerca::formLoadShowsStateInTabOrder()
 {
-    QTest::addColumn<SearchState>("state");
-    QTest::addColumn<int>("checkedOption"); // -1: none
-
-    QTest::newRow("start-up") << stateOf("", 0, true) << 0;
-    QTest::newRow("last search") << stateOf("  rossi ", 2, false) << 2;
-    QTest::newRow("Casa only") << stateOf("Roma", 3, true) << 3;
-    QTest::newRow("scope out of range") << stateOf("x", 7, true) << -1;
-}
-
-void TestFrmCerca::formLoadShowsState()
-{
-    QFETCH(SearchState, state);
-    QFETCH(int, checkedOption);
-
-    searchState() = state;
-    ScriptedUiPlatform platform;
-    platform.screen = QSize(1000, 800);
-    FrmCerca dialog(platform, nullptr);
-    dialog.Form_Load();
-
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Rubrello - Argomento"));
-    QCOMPARE(dialog.pos(), QPoint((1000 - 410) / 2, (800 - 305) / 2));
-    QCOMPARE(control<QLineEdit>(dialog, "Text1")->text(), state.SearchText);
-    QCOMPARE(control<QCheckBox>(dialog, "Check3D2")->isChecked(), state.IgnoreCase);
-    for (int i = 0; i < 4; ++i) {
-        const QByteArray name = "Option3D1_" + QByteArray::number(i);
-        QCOMPARE(control<QRadioButton>(dialog, name.constData())->isChecked(), i == checkedOption);
+    for (const QString &state : {QStringLiteral("|0|1"), QStringLiteral("  rossi |2|0"),
+             QStringLiteral("Roma|3|1"), QStringLiteral("x|7|1")}) {
+        setState(state);
+        ScriptedUiPlatform platform;
+        platform.screen = QSize(1000, 800);
+        FrmCerca dialog(platform, nullptr);
+        dialog.Form_Load();
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Rubrello - Argomento"));
+        QCOMPARE(dialog.pos(), QPoint((1000 - 410) / 2, (800 - 305) / 2));
+        auto *text = control<QLineEdit>(dialog, "Text1");
+        QCOMPARE(text->text() + '|' + QString::number(searchState().SearchScope) + '|'
+                + QString::number(control<QCheckBox>(dialog, "Check3D2")->isChecked()),
+            state);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(option(dialog, i)->isChecked(), i == searchState().SearchScope);
+        QCOMPARE(dialog.focusWidget(), text);
+        QStringList chain{text->objectName()};
+        for (QWidget *widget = text->nextInFocusChain(); widget != text;
+             widget = widget->nextInFocusChain()) {
+            if (widget->focusPolicy() & Qt::TabFocus)
+                chain.append(widget->objectName());
+        }
+        QCOMPARE(chain,
+            (QStringList{"Text1", "Command3D1", "Command3D2", "Check3D2", "Option3D1_0", "Option3D1_1",
+                "Option3D1_2", "Option3D1_3"}));
     }
-    QCOMPARE(dialog.focusWidget(), control<QLineEdit>(dialog, "Text1"));
-}
-
-void TestFrmCerca::answers_data()
-{
-    QTest::addColumn<SearchState>("before");
-    QTest::addColumn<QString>("typed"); // replaces the text shown
-    QTest::addColumn<int>("option"); // the option the user picks, -1: none
-    QTest::addColumn<bool>("checked"); // the case box as the user leaves it
-    QTest::addColumn<QString>("action"); // cerca, tutta, enter, escape, escapeElsewhere, close
-    QTest::addColumn<SearchState>("after");
-
-    const SearchState old = stateOf("vecchio", 1, false);
-    QTest::newRow("Cerca") << old << "rossi" << 2 << true << "cerca" << stateOf("rossi", 2, true);
-    QTest::newRow("Cerca keeps blanks")
-        << old << "  rossi " << 3 << false << "cerca" << stateOf("  rossi ", 3, false);
-    QTest::newRow("Cerca with nothing typed") << old << "" << 0 << false << "cerca" << stateOf("*", 0, false);
-    QTest::newRow("Cerca with accents")
-        << old << "Nicolò Perù" << 0 << true << "cerca" << stateOf("Nicolò Perù", 0, true);
-    QTest::newRow("Cerca keeps a star inside")
-        << old << "a*" << 0 << true << "cerca" << stateOf("a*", 0, true);
-    QTest::newRow("Enter is Cerca") << old << "verdi" << 1 << true << "enter" << stateOf("verdi", 1, true);
-    QTest::newRow("Enter with nothing typed") << old << "" << 2 << true << "enter" << stateOf("*", 2, true);
-    QTest::newRow("Tutta l'agenda ignores the controls")
-        << old << "rossi" << 3 << false << "tutta" << stateOf("*", 0, true);
-    QTest::newRow("Escape is Tutta l'agenda")
-        << old << "rossi" << 3 << false << "escape" << stateOf("*", 0, true);
-    QTest::newRow("Escape elsewhere closes unanswered")
-        << old << "rossi" << 3 << true << "escapeElsewhere" << old;
-    QTest::newRow("closed from the frame") << old << "rossi" << 2 << true << "close" << old;
-    QTest::newRow("no option chosen keeps the scope")
-        << stateOf("x", 9, true) << "y" << -1 << true << "cerca" << stateOf("y", 9, true);
 }
 
 void TestFrmCerca::answers()
 {
-    QFETCH(SearchState, before);
-    QFETCH(QString, typed);
-    QFETCH(int, option);
-    QFETCH(bool, checked);
-    QFETCH(QString, action);
-    QFETCH(SearchState, after);
-
-    searchState() = before;
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, typed);
+    QFETCH(QByteArray, option);
+    QFETCH(QByteArray, checked);
+    QFETCH(QByteArray, action);
+    QFETCH(QByteArray, after);
+    setState(utf8(before));
     ScriptedUiPlatform platform;
     bool closedByItself = false;
     int result = -1;
     platform.dialogScripts.enqueue([&](QDialog &dialog) {
         auto *text = control<QLineEdit>(dialog, "Text1");
         text->clear();
-        typeText(text, typed);
-        if (option >= 0) {
-            const QByteArray name = "Option3D1_" + QByteArray::number(option);
-            QTest::mouseClick(control<QRadioButton>(dialog, name.constData()), Qt::LeftButton);
-        }
+        // Typed as the keyboard does, accented letters included.
+        for (const QChar c : utf8(typed))
+            QTest::sendKeyEvent(QTest::Click, text,
+                c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown, QString(c),
+                Qt::NoModifier);
+        if (option.toInt() >= 0)
+            QTest::mouseClick(::option(dialog, option.toInt()), Qt::LeftButton);
         auto *box = control<QCheckBox>(dialog, "Check3D2");
-        if (box->isChecked() != checked)
+        if (box->isChecked() != (checked == "1"))
             QTest::mouseClick(box, Qt::LeftButton);
-
-        if (action == QLatin1String("cerca"))
-            QTest::mouseClick(control<QToolButton>(dialog, "Command3D1"), Qt::LeftButton);
-        else if (action == QLatin1String("tutta"))
-            QTest::mouseClick(control<QToolButton>(dialog, "Command3D2"), Qt::LeftButton);
-        else if (action == QLatin1String("enter"))
-            QTest::keyClick(text, Qt::Key_Return);
-        else if (action == QLatin1String("escape"))
-            QTest::keyClick(text, Qt::Key_Escape);
-        else if (action == QLatin1String("escapeElsewhere"))
-            QTest::keyClick(control<QCheckBox>(dialog, "Check3D2"), Qt::Key_Escape);
+        if (action == "cerca" || action == "tutta")
+            QTest::mouseClick(control<QToolButton>(dialog, action == "cerca" ? "Command3D1" : "Command3D2"),
+                Qt::LeftButton);
+        else if (action == "enter" || action == "escape")
+            QTest::keyClick(text, action == "enter" ? Qt::Key_Return : Qt::Key_Escape);
+        else if (action == "escapeElsewhere")
+            QTest::keyClick(box, Qt::Key_Escape);
         closedByItself = !dialog.isVisible();
         result = dialog.result();
     });
-
     askSearchArgument(platform, nullptr);
-
-    QCOMPARE(platform.modalForms, QStringList {"FrmCerca"});
-    QCOMPARE(closedByItself, action != QLatin1String("close"));
+    QCOMPARE(platform.modalForms, QStringList{"FrmCerca"});
+    QCOMPARE(closedByItself, action != "close");
     // Only the two buttons and the keys that stand for them answer; Escape elsewhere is a plain close.
-    const bool answered = action != QLatin1String("close") && action != QLatin1String("escapeElsewhere");
     if (closedByItself)
-        QCOMPARE(result, answered ? int(QDialog::Accepted) : int(QDialog::Rejected));
-    const SearchState &state = searchState();
-    QCOMPARE(state.SearchText, after.SearchText);
-    QCOMPARE(state.SearchScope, after.SearchScope);
-    QCOMPARE(state.IgnoreCase, after.IgnoreCase);
-}
-
-void TestFrmCerca::tabOrder()
-{
-    ScriptedUiPlatform platform;
-    FrmCerca dialog(platform, nullptr);
-    const QStringList expected = {"Text1", "Command3D1", "Command3D2", "Check3D2", "Option3D1_0",
-        "Option3D1_1", "Option3D1_2", "Option3D1_3", "Text1"};
-    QStringList chain;
-    QWidget *widget = control<QLineEdit>(dialog, "Text1");
-    chain.append(widget->objectName());
-    while (chain.size() < expected.size()) {
-        do
-            widget = widget->nextInFocusChain();
-        while (!(widget->focusPolicy() & Qt::TabFocus));
-        chain.append(widget->objectName());
-    }
-    QCOMPARE(chain, expected);
+        QCOMPARE(result, int(action == "escapeElsewhere" ? QDialog::Rejected : QDialog::Accepted));
+    QCOMPARE(stateText(), utf8(after));
 }
 
 QTEST_MAIN(TestFrmCerca)
