@@ -1,6 +1,9 @@
+// The dialer program: the dial command, the modem link over a pseudo-terminal standing in for the
+// serial port, and the window that tells the outcome of a call.
 #include "dial/dialer/DialNumber.h"
 #include "dial/dialer/DialerWindow.h"
 #include "dial/dialer/ModemLink.h"
+#include "tests/text/CaseTable.h"
 
 #include <QComboBox>
 #include <QDeadlineTimer>
@@ -102,14 +105,10 @@ public:
     Q_INVOKABLE void openTel(const QUrl &url) { openedUrls.append(url); }
 
 private slots:
-    void dialCommand_data();
-    void dialCommand();
-    void telUrl_data();
-    void telUrl();
+    void dialCommandAndTelUrl();
     void splitsAnswersIntoLines();
-    void floodedLinkKeepsOnlyALine();
     void windowDialsThroughTheModem();
-    void windowTellsTheOutcome_data();
+    void windowTellsTheOutcome_data() { addCaseRows("dial/modem.tsv", {"answer", "told", "started"}); }
     void windowTellsTheOutcome();
     void windowOffersTheComputersPhone_data();
     void windowOffersTheComputersPhone();
@@ -119,38 +118,14 @@ private:
     QList<QUrl> openedUrls;
 };
 
-void TestModemLink::dialCommand_data()
+void TestModemLink::dialCommandAndTelUrl()
 {
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<QByteArray>("command");
-    QTest::newRow("outside line and pause") << "0,1234567" << QByteArray("ATDT0,1234567;\r");
-    QTest::newRow("blanks dropped") << "39 02 1234567" << QByteArray("ATDT39021234567;\r");
-    QTest::newRow("star and hash kept") << "*31#0,12" << QByteArray("ATDT*31#0,12;\r");
-    QTest::newRow("no command smuggled in") << "12\rATH;+++" << QByteArray("ATDT12;\r");
-}
-
-void TestModemLink::dialCommand()
-{
-    QFETCH(QString, number);
-    QFETCH(QByteArray, command);
-    QCOMPARE(ModemLink::dialCommand(number), command);
-}
-
-void TestModemLink::telUrl_data()
-{
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<QString>("url");
-    QTest::newRow("pause and blanks dropped") << "0,02 1234567"
-                                              << "tel:0021234567";
-    QTest::newRow("only digits") << "*31#5"
-                                 << "tel:315";
-}
-
-void TestModemLink::telUrl()
-{
-    QFETCH(QString, number);
-    QFETCH(QString, url);
-    QCOMPARE(::telUrl(number).toString(), url);
+    QCOMPARE(ModemLink::dialCommand("0,1234567"), QByteArray("ATDT0,1234567;\r"));
+    QCOMPARE(ModemLink::dialCommand("39 02 1234567"), QByteArray("ATDT39021234567;\r"));
+    QCOMPARE(ModemLink::dialCommand("*31#0,12"), QByteArray("ATDT*31#0,12;\r"));
+    QCOMPARE(ModemLink::dialCommand("12\rATH;+++"), QByteArray("ATDT12;\r")); // no command smuggled in
+    QCOMPARE(telUrl("0,02 1234567").toString(), QString("tel:0021234567"));
+    QCOMPARE(telUrl("*31#5").toString(), QString("tel:315"));
 }
 
 void TestModemLink::splitsAnswersIntoLines()
@@ -166,23 +141,16 @@ void TestModemLink::splitsAnswersIntoLines()
     QTRY_COMPARE(answers.size(), 2);
     QCOMPARE(answers[0][0].toString(), QString("OK"));
     QCOMPARE(answers[1][0].toString(), QString("NO CARRIER"));
-}
 
-void TestModemLink::floodedLinkKeepsOnlyALine()
-{
-    FakeModem modem;
-    ModemLink link;
-    QVERIFY(link.open(modem.portName()));
-    QSignalSpy answers(&link, &ModemLink::answered);
+    // A flood holds no more than a line; the endless line is dropped whole and the modem is
+    // understood again after its end.
     qsizetype mostHeld = 0;
     QVERIFY(modem.flood(
         QByteArray(256 * 1024, 'x'), [&] { mostHeld = std::max(mostHeld, link.bufferedSize()); }));
     QVERIFY2(mostHeld <= ModemLink::maxLineLength, QByteArray::number(mostHeld));
-
-    // The endless line is dropped whole, and the modem is understood again after its end.
     modem.answer("xxx\r\nOK\r\n");
-    QTRY_COMPARE(answers.size(), 1);
-    QCOMPARE(answers[0][0].toString(), QString("OK"));
+    QTRY_COMPARE(answers.size(), 3);
+    QCOMPARE(answers[2][0].toString(), QString("OK"));
     QCOMPARE(link.bufferedSize(), 0);
 }
 
@@ -214,36 +182,18 @@ void TestModemLink::windowDialsThroughTheModem()
     QVERIFY(window.answerLog->toPlainText().contains("NO CARRIER"));
 
     // The port is remembered for next time.
-    DialerWindow again(QString {});
+    DialerWindow again(QString{});
     QCOMPARE(again.chosenPort(), modem.portName());
-}
-
-void TestModemLink::windowTellsTheOutcome_data()
-{
-    QTest::addColumn<QByteArray>("answer");
-    QTest::addColumn<QString>("told");
-    QTest::addColumn<bool>("started");
-    QTest::newRow("OK") << QByteArray("\r\nOK\r\n") << "avviata" << true;
-    QTest::newRow("CONNECT") << QByteArray("\r\nCONNECT\r\n") << "avviata" << true;
-    QTest::newRow("CONNECT with speed") << QByteArray("\r\nCONNECT 9600/ARQ\r\n") << "avviata" << true;
-    QTest::newRow("RING is no verdict") << QByteArray("\r\nRING\r\n\r\nOK\r\n") << "avviata" << true;
-    QTest::newRow("echo, then BUSY") << QByteArray("ATDT0,1234567;\r\r\nBUSY\r\n") << "occupato" << false;
-    QTest::newRow("NO DIALTONE") << QByteArray("\r\nNO DIALTONE\r\n") << "segnale di linea" << false;
-    QTest::newRow("NO DIAL TONE") << QByteArray("\r\nNO DIAL TONE\r\n") << "segnale di linea" << false;
-    QTest::newRow("NO CARRIER") << QByteArray("\r\nNO CARRIER\r\n") << "perso la linea" << false;
-    QTest::newRow("NO ANSWER") << QByteArray("\r\nNO ANSWER\r\n") << "non risponde" << false;
-    QTest::newRow("ERROR") << QByteArray("\r\nERROR\r\n") << "errore" << false;
-    QTest::newRow("silence") << QByteArray() << "esito" << false;
 }
 
 void TestModemLink::windowTellsTheOutcome()
 {
     QFETCH(QByteArray, answer);
-    QFETCH(QString, told);
-    QFETCH(bool, started);
+    QFETCH(QByteArray, told);
+    QFETCH(QByteArray, started);
     FakeModem modem;
     // Only the silent modem waits for its time-out; the others must never meet theirs.
-    const ModemTimeouts timeouts {
+    const ModemTimeouts timeouts{
         std::chrono::minutes(1), answer.isEmpty() ? std::chrono::milliseconds(200) : std::chrono::minutes(1)};
     DialerWindow window("0,1234567", timeouts);
     window.portBox->setEditText(modem.portName());
@@ -255,13 +205,13 @@ void TestModemLink::windowTellsTheOutcome()
     QVERIFY(window.statusLabel->text().contains("compone"));
 
     modem.answer(answer);
-    QTRY_VERIFY2(window.statusLabel->text().contains(told), qPrintable(window.statusLabel->text()));
-    QCOMPARE(window.hangUpButton->isEnabled(), started);
-    QCOMPARE(window.callButton->isEnabled(), !started);
+    QTRY_VERIFY2(window.statusLabel->text().contains(utf8(told)), qPrintable(window.statusLabel->text()));
+    QCOMPARE(window.hangUpButton->isEnabled(), started == "1");
+    QCOMPARE(window.callButton->isEnabled(), started == "0");
     // A modem that answered is there: the computer's phone is not pushed forward.
     QVERIFY(window.findChild<QPushButton *>("desktopButton")->isHidden());
     // After a failure the line is put down at once.
-    QTRY_COMPARE(modem.received(), started ? dialled : dialled + "ATH\r");
+    QTRY_COMPARE(modem.received(), started == "1" ? dialled : dialled + "ATH\r");
 }
 
 void TestModemLink::windowOffersTheComputersPhone_data()
@@ -277,7 +227,7 @@ void TestModemLink::windowOffersTheComputersPhone()
     QFETCH(bool, portExists);
     QFETCH(QString, told);
     FakeModem modem;
-    DialerWindow window("02 1234567", ModemTimeouts {std::chrono::milliseconds(200)});
+    DialerWindow window("02 1234567", ModemTimeouts{std::chrono::milliseconds(200)});
     window.portBox->setEditText(portExists ? modem.portName() : QString("/nonexistent/ttyS9"));
     window.show();
     auto *desktopButton = window.findChild<QPushButton *>("desktopButton");
@@ -290,7 +240,7 @@ void TestModemLink::windowOffersTheComputersPhone()
     QDesktopServices::setUrlHandler("tel", this, "openTel");
     QTest::mouseClick(desktopButton, Qt::LeftButton);
     QDesktopServices::unsetUrlHandler("tel");
-    QCOMPARE(openedUrls, QList<QUrl> {QUrl("tel:021234567")});
+    QCOMPARE(openedUrls, QList<QUrl>{QUrl("tel:021234567")});
     QVERIFY(window.statusLabel->text().contains("passato"));
 
     // No softphone and no phone paired: the user is told to dial by hand.
@@ -303,7 +253,7 @@ void TestModemLink::windowLogStaysBounded()
 {
     FakeModem modem;
     // The chatter is no answer to "AT": give it all the time it needs to arrive.
-    DialerWindow window("5", ModemTimeouts {std::chrono::minutes(1)});
+    DialerWindow window("5", ModemTimeouts{std::chrono::minutes(1)});
     window.portBox->setEditText(modem.portName());
     QTest::mouseClick(window.callButton, Qt::LeftButton);
     QTRY_VERIFY(!modem.received().isEmpty());
