@@ -1,17 +1,19 @@
-// A main window over a store of its own and the scripted platform, loaded as at start-up.
+// A main window over a store of its own and the scripted platform, loaded as at start-up and driven
+// through its controls as the user finds them: by name, with clicks, keys and menu items.
 #pragma once
 
-#include "ui/phone/Phone.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestStore.h"
+#include "tests/support/Typing.h"
+#include "ui/controls/BoundBox.h"
+#include "ui/controls/DataControl.h"
+#include "ui/controls/Outline.h"
+#include "ui/phone/Phone.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QFrame>
-#include <QSignalSpy>
+#include <QLineEdit>
 #include <QTest>
-#include <QToolButton>
 
 struct PhoneFixture
 {
@@ -31,15 +33,73 @@ struct PhoneFixture
         platform.messages.clear();
     }
 
+    template<typename T = QWidget>
+    T *find(const QString &name) const
+    {
+        T *found = phone->findChild<T *>(name);
+        if (!found)
+            qFatal("the main window has no %s", qPrintable(name));
+        return found;
+    }
+    BoundLineEdit *box(const QString &name) const { return find<BoundLineEdit>(name); }
+    QString text(const QString &name) const { return box(name)->text(); }
+    Outline &tree() const { return *find<Outline>(QStringLiteral("Outline1")); }
+    DataControl &data() const { return *find<DataControl>(QStringLiteral("Data1")); }
+    QString caption() const { return data().Caption(); }
+    // A menu item or a control is enabled.
+    bool enabled(const QString &name) const
+    {
+        if (auto *action = phone->findChild<QAction *>(name))
+            return action->isEnabled();
+        return find(name)->isEnabled();
+    }
+
+    void click(const QString &name) { QTest::mouseClick(find(name), Qt::LeftButton); }
+    void trigger(const QString &name) { find<QAction>(name)->trigger(); }
+    void save(MessageAnswer answer = MessageAnswer::Yes)
+    {
+        platform.messageAnswers.enqueue(answer);
+        click(QStringLiteral("cUpdate"));
+    }
+    // Types at the end of what the box holds.
+    void type(const QString &name, const QString &text)
+    {
+        QWidget *target = find(name);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_End, qobject_cast<QLineEdit *>(target) ? Qt::NoModifier : Qt::ControlModifier);
+        typeInto(target, text);
+    }
+    void newContact(const QString &lastName, const QString &firstName)
+    {
+        click(QStringLiteral("cNew"));
+        type(QStringLiteral("tLName"), lastName);
+        type(QStringLiteral("tFName"), firstName);
+    }
+    // Clicks the line in the tree, its letter opened first.
+    void clickLine(const QString &text)
+    {
+        Outline &t = tree();
+        const int line = t.findLine(text);
+        for (int letter = line; letter >= 0; --letter) {
+            if (t.Indent(letter) == 1) {
+                t.setExpand(letter, true);
+                break;
+            }
+        }
+        t.setListIndex(line);
+        t.scrollTo(t.currentIndex());
+        QTest::mouseClick(t.viewport(), Qt::LeftButton, {}, t.visualRect(t.currentIndex()).center());
+    }
+    QStringList treeLines() const
+    {
+        QStringList lines;
+        for (int i = 0; i < tree().ListCount(); ++i)
+            lines.append(tree().List(i));
+        return lines;
+    }
     // The name of the widget with the keyboard focus, empty when none has it.
     static QString focusName()
     {
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
-    }
-
-    template<typename T = QWidget>
-    T *find(const char *name) const
-    {
-        return phone->findChild<T *>(QString::fromLatin1(name));
     }
 };

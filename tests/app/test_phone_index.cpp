@@ -1,10 +1,7 @@
-// The card pages and the index tree: what each page button shows, how the tree files the
-// contacts, and how choosing a line and moving the data control keep each other in step.
+// The card pages and the index tree: what each page button shows, how the tree files the contacts,
+// and how choosing a line and moving the data control keep each other in step.
 #include "PhoneFixture.h"
 
-#include "ui/controls/Outline.h"
-
-#include <QFrame>
 #include <QLabel>
 
 class TestPhoneIndex : public QObject
@@ -17,12 +14,10 @@ private slots:
     void pageButtons();
     void pagesNeverTouchTheData();
     void treeFilesEveryContactUnderItsCapital();
-    void emptyTableGivesTheLettersOnly();
     void choosingALineShowsTheContact();
     void equalNamesShowTheFirst();
     void movesSelectTheLineOrItsLetter();
     void enterAndDoubleClickToggleALetter();
-    void lineOutsideTheTreeFallsBackToTheWholeAgenda();
     void wholeAgendaAgainFollowsTheTableAndTheTree();
 
 private:
@@ -31,97 +26,77 @@ private:
 
 void TestPhoneIndex::pageButtons_data()
 {
-    QTest::addColumn<QString>("handler");
+    QTest::addColumn<QString>("control");
     QTest::addColumn<bool>("card");
     QTest::addColumn<bool>("casa");
     QTest::addColumn<bool>("lavoro");
     QTest::addColumn<bool>("notes");
-    QTest::addColumn<int>("marker");
-    // Each handler runs after the Note page was shown, with the Casa boxes visible before it.
-    QTest::newRow("Casa") << "Command3d1" << true << true << false << false << 380;
-    QTest::newRow("Lavoro") << "Command3d2" << true << false << true << false << 248;
-    QTest::newRow("Note") << "Command3d3" << false << true << false << true << 499;
-    QTest::newRow("Cellulare label") << "Label1" << false << false << true << false << 499;
-    QTest::newRow("E-Mail label") << "Label2" << false << true << false << false << 499;
+    QTest::addColumn<QString>("marked"); // the page button the marker stands over
+    // Each control is clicked on the Note page, with the Casa boxes visible before it.
+    QTest::newRow("Casa") << "Command3d1" << true << true << false << false << "Command3d1";
+    QTest::newRow("Lavoro") << "Command3d2" << true << false << true << false << "Command3d2";
+    QTest::newRow("Note") << "Command3d3" << false << true << false << true << "Command3d3";
+    QTest::newRow("Cellulare label") << "Label1" << false << false << true << false << "Command3d3";
+    QTest::newRow("E-Mail label") << "Label2" << false << true << false << false << "Command3d3";
 }
 
 void TestPhoneIndex::pageButtons()
 {
-    QFETCH(QString, handler);
+    QFETCH(QString, control);
     QFETCH(bool, card);
     QFETCH(bool, casa);
     QFETCH(bool, lavoro);
     QFETCH(bool, notes);
-    QFETCH(int, marker);
+    QFETCH(QString, marked);
     f->load();
-    Phone &p = *f->phone;
-    p.Command3d1_Click();
-    p.Command3d3_Click();
-    const std::map<QString, void (Phone::*)()> handlers = {
-        {"Command3d1", &Phone::Command3d1_Click}, {"Command3d2", &Phone::Command3d2_Click},
-        {"Command3d3", &Phone::Command3d3_Click}, {"Label1", &Phone::Label1_Click},
-        {"Label2", &Phone::Label2_Click}};
-    (p.*handlers.at(handler))();
-    QCOMPARE(!p.Picture1->isHidden(), card);
-    for (int i = 0; i < 2; ++i) {
-        const bool shown = i == 0 ? lavoro : casa;
-        for (QWidget *box : std::initializer_list<QWidget *>{p.tPhone[i], p.tAddress[i], p.tCity[i], p.tProv[i],
-                                                             p.tPost[i], p.tFax[i]})
-            QCOMPARE(!box->isHidden(), shown);
+    f->click(QStringLiteral("Command3d1"));
+    f->click(QStringLiteral("Command3d3"));
+    f->click(control);
+    QCOMPARE(!f->find(QStringLiteral("Picture1"))->isHidden(), card);
+    for (const char *box : {"tPhone", "tAddress", "tCity", "tProv", "tPost", "tFax"}) {
+        QCOMPARE(!f->find(QString::fromLatin1(box) + QStringLiteral("_0"))->isHidden(), lavoro);
+        QCOMPARE(!f->find(QString::fromLatin1(box) + QStringLiteral("_1"))->isHidden(), casa);
     }
-    QCOMPARE(!p.tNotes->isHidden(), notes);
-    QCOMPARE(p.Image1->x(), marker);
+    QCOMPARE(!f->find(QStringLiteral("tNotes"))->isHidden(), notes);
+    const QRect button = f->find(marked)->geometry();
+    const int marker = f->find(QStringLiteral("Image1"))->geometry().center().x();
+    QVERIFY2(marker > button.left() && marker < button.right(), qPrintable(QString::number(marker)));
 }
 
 void TestPhoneIndex::pagesNeverTouchTheData()
 {
     f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"),
-               {{Field::WorkCity, QStringLiteral("Bologna")}, {Field::HomeCity, QStringLiteral("Imola")}});
+                {{Field::WorkCity, QStringLiteral("Bologna")}, {Field::HomeCity, QStringLiteral("Imola")}});
     f->load();
-    Phone &p = *f->phone;
-    QCOMPARE(p.Image1->x(), 248); // the program opens on the Lavoro page
-    QVERIFY(p.tNotes->isHidden());
-    QVERIFY(!p.tCity[0]->isHidden());
-    p.Command3d1_Click();
-    QCOMPARE(p.tCity[1]->text(), QStringLiteral("Imola"));
-    p.Command3d2_Click();
-    QCOMPARE(p.tCity[0]->text(), QStringLiteral("Bologna"));
-    QVERIFY(p.FileNuovo->isEnabled());
-    QCOMPARE(p.tLName->text(), QStringLiteral("Rossi"));
+    // The program opens on the Lavoro page.
+    QVERIFY(f->find(QStringLiteral("tNotes"))->isHidden());
+    QVERIFY(!f->find(QStringLiteral("tCity_0"))->isHidden());
+    f->click(QStringLiteral("Command3d1"));
+    QCOMPARE(f->text(QStringLiteral("tCity_1")), QStringLiteral("Imola"));
+    f->click(QStringLiteral("Command3d2"));
+    QCOMPARE(f->text(QStringLiteral("tCity_0")), QStringLiteral("Bologna"));
+    QVERIFY(!f->phone->hasPendingEdit());
+    QCOMPARE(f->text(QStringLiteral("tLName")), QStringLiteral("Rossi"));
 }
 
 void TestPhoneIndex::treeFilesEveryContactUnderItsCapital()
 {
-    f->test.add(QStringLiteral("rossi"), QStringLiteral("Mario"));
-    f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Anna"));
-    f->test.add(QStringLiteral("3M"), QStringLiteral("Servizi"));
-    f->test.add(QStringLiteral("Èrcole"), QStringLiteral("Ugo"));
-    f->test.add(QStringLiteral(" Spazio"), QStringLiteral("Iniziale"));
+    for (const auto &[last, first] : {std::pair{"rossi", "Mario"}, {"Bianchi", "Anna"}, {"3M", "Servizi"},
+                                      {"Èrcole", "Ugo"}, {" Spazio", "Iniziale"}, {"Rossi", "Anna"}, {"Zeta", "Zoe"}})
+        f->test.add(QString::fromUtf8(last), QString::fromUtf8(first));
     f->test.add(makeRecord({{Field::FirstName, QStringLiteral("Senza cognome")}}));
-    f->test.add(QStringLiteral("Rossi"), QStringLiteral("Anna"));
-    f->test.add(QStringLiteral("Zeta"), QStringLiteral("Zoe"));
     f->load();
-    Outline &tree = *f->phone->Outline1;
+    Outline &tree = f->tree();
     QStringList lines;
     for (int i = 0; i < tree.ListCount(); ++i) {
+        QVERIFY(tree.Indent(i) == 1 || tree.Indent(i) == 2);
+        QCOMPARE(tree.IsItemVisible(i), tree.Indent(i) == 1);
         if (tree.Indent(i) == 2)
             lines.append(tree.FullPath(i));
-        else
-            QCOMPARE(tree.Indent(i), 1);
     }
     // Names that do not begin with A to Z get no line; everything sorted after them keeps its line.
     QCOMPARE(lines, (QStringList{"B\\Bianchi, Anna", "R\\Rossi, Anna", "R\\rossi, Mario", "Z\\Zeta, Zoe"}));
     QCOMPARE(tree.ListCount(), 26 + 4);
-    for (int i = 0; i < tree.ListCount(); ++i)
-        QCOMPARE(tree.IsItemVisible(i), tree.Indent(i) == 1);
-}
-
-void TestPhoneIndex::emptyTableGivesTheLettersOnly()
-{
-    f->load();
-    QCOMPARE(f->phone->Outline1->ListCount(), 26);
-    QCOMPARE(f->phone->Outline1->List(25), QStringLiteral("Z"));
-    QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("Nessun record trovato!"));
 }
 
 void TestPhoneIndex::choosingALineShowsTheContact()
@@ -129,18 +104,13 @@ void TestPhoneIndex::choosingALineShowsTheContact()
     f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Anna"));
     f->test.add(QStringLiteral("D'Angelo"), QStringLiteral("Nicolò"));
     f->load();
-    Outline &tree = *f->phone->Outline1;
-    const int line = tree.findLine(QStringLiteral("D'Angelo, Nicolò"));
-    QVERIFY(line > 0);
-    tree.setExpand(line - 1, true);
-    QVERIFY(tree.setListIndex(line));
-    f->phone->Outline1_Click();
-    QCOMPARE(f->phone->tFName->text(), QStringLiteral("Nicolò"));
-    QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("D'Angelo, Nicolò"));
+    Outline &tree = f->tree();
+    f->clickLine(QStringLiteral("D'Angelo, Nicolò"));
+    QCOMPARE(f->text(QStringLiteral("tFName")), QStringLiteral("Nicolò"));
+    QCOMPARE(f->caption(), QStringLiteral("D'Angelo, Nicolò"));
     // A letter line only changes the selection.
-    tree.setListIndex(0);
-    f->phone->Outline1_Click();
-    QCOMPARE(f->phone->tLName->text(), QStringLiteral("D'Angelo"));
+    f->clickLine(QStringLiteral("A"));
+    QCOMPARE(f->text(QStringLiteral("tLName")), QStringLiteral("D'Angelo"));
 
     // Pressed on one line and released on another: the card follows the line left selected.
     tree.setExpand(tree.findLine(QStringLiteral("B")), true);
@@ -151,7 +121,7 @@ void TestPhoneIndex::choosingALineShowsTheContact()
     QTest::mouseMove(tree.viewport(), to.center());
     QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, to.center());
     QCOMPARE(tree.List(tree.ListIndex()), QStringLiteral("Bianchi, Anna"));
-    QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("Bianchi, Anna"));
+    QCOMPARE(f->caption(), QStringLiteral("Bianchi, Anna"));
 }
 
 void TestPhoneIndex::equalNamesShowTheFirst()
@@ -159,12 +129,12 @@ void TestPhoneIndex::equalNamesShowTheFirst()
     const qint64 first = f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"), {{Field::WorkCity, "A"}});
     f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"), {{Field::WorkCity, "B"}});
     f->load();
-    Outline &tree = *f->phone->Outline1;
+    Outline &tree = f->tree();
     const int r = tree.findLine(QStringLiteral("R"));
     tree.setExpand(r, true);
     tree.setListIndex(r + 2);
-    f->phone->Outline1_Click();
-    QCOMPARE(f->phone->Data1->currentId(), first);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(tree.currentIndex()).center());
+    QCOMPARE(f->data().currentId(), first);
     QCOMPARE(tree.ListIndex(), r + 1); // the reposition selects the upper line
 }
 
@@ -174,52 +144,40 @@ void TestPhoneIndex::movesSelectTheLineOrItsLetter()
     f->test.add(QStringLiteral("Bruni"), QStringLiteral("Bruno"));
     f->test.add(QStringLiteral("Verdi"), QStringLiteral("Luca"));
     f->load();
-    Phone &p = *f->phone;
-    Outline &tree = *p.Outline1;
-    p.Data1->MoveNext();
-    QCOMPARE(p.Data1->Caption(), QStringLiteral("Bruni, Bruno"));
+    Outline &tree = f->tree();
+    f->click(QStringLiteral("Data1_next"));
+    QCOMPARE(f->caption(), QStringLiteral("Bruni, Bruno"));
+    QCOMPARE(f->find<QLabel>(QStringLiteral("Data1_position"))->text(), QStringLiteral("2 di 3"));
     QCOMPARE(tree.List(tree.ListIndex()), QStringLiteral("B")); // its letter is closed
     tree.setExpand(tree.findLine(QStringLiteral("B")), true);
-    p.Data1->MovePrevious();
+    f->click(QStringLiteral("Data1_previous"));
     QCOMPARE(tree.List(tree.ListIndex()), QStringLiteral("Bianchi, Anna"));
-    p.Data1->MoveLast();
+    f->click(QStringLiteral("Data1_last"));
     QCOMPARE(tree.List(tree.ListIndex()), QStringLiteral("V"));
+    f->click(QStringLiteral("Data1_first"));
+    QCOMPARE(f->caption(), QStringLiteral("Bianchi, Anna"));
 }
 
 void TestPhoneIndex::enterAndDoubleClickToggleALetter()
 {
     f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Anna"));
     f->load();
-    Outline &tree = *f->phone->Outline1;
+    Outline &tree = f->tree();
     tree.setListIndex(1); // "B"
-    f->phone->Outline1_KeyPress(13);
+    tree.setFocus();
+    QTest::keyClick(&tree, Qt::Key_Return);
     QVERIFY(tree.Expand(1));
     QVERIFY(tree.IsItemVisible(2));
-    f->phone->Outline1_DblClick();
+    QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(tree.currentIndex()).center());
     QVERIFY(!tree.Expand(1));
     QCOMPARE(tree.ListIndex(), 1);
-}
-
-void TestPhoneIndex::lineOutsideTheTreeFallsBackToTheWholeAgenda()
-{
-    f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Anna"));
-    f->load();
-    f->phone->Outline1->Clear();
-    f->phone->setWindowTitle(QStringLiteral("Rubrello - ( XYZ )"));
-    f->phone->Outline1_Expand(0);
-    QCOMPARE(f->platform.messages.size(), 1);
-    QCOMPARE(f->platform.messages[0].text,
-             QStringLiteral("Non trovato record nella ricerca: Verrà visualizzata tutta l'agenda!"));
-    QCOMPARE(f->platform.messages[0].icon, MessageIcon::Question);
-    QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
-    QCOMPARE(f->phone->Outline1->ListCount(), 27);
 }
 
 void TestPhoneIndex::wholeAgendaAgainFollowsTheTableAndTheTree()
 {
     f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Anna"));
     f->load();
-    Outline &tree = *f->phone->Outline1;
+    Outline &tree = f->tree();
     tree.setExpand(1, true);
     tree.setListIndex(2);
 

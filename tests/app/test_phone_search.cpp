@@ -2,7 +2,6 @@
 // the save that comes first.
 #include "PhoneFixture.h"
 
-#include "ui/controls/Outline.h"
 #include "ui/forms/FrmCerca.h"
 #include "search/SearchState.h"
 
@@ -20,14 +19,6 @@ std::function<void(QDialog &)> searchFor(const QString &text, int scope = 0)
         form.Option3D1[scope]->setChecked(true);
         form.Command3D1_Click();
     };
-}
-
-QStringList treeLines(const Outline &tree)
-{
-    QStringList lines;
-    for (int i = 0; i < tree.ListCount(); ++i)
-        lines.append(tree.List(i));
-    return lines;
 }
 
 } // namespace
@@ -66,7 +57,7 @@ void TestPhoneSearch::startUpOpensTheDialogOnce()
     QCOMPARE(f->platform.modalForms, QStringList{QStringLiteral("FrmCerca")});
     // Closed from its frame, the dialog leaves the empty argument: the whole agenda.
     QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
-    QCOMPARE(f->phone->Outline1->ListCount(), 26 + 4);
+    QCOMPARE(f->tree().ListCount(), 26 + 4);
 }
 
 void TestPhoneSearch::searchShowsTheHitsOnly()
@@ -74,13 +65,12 @@ void TestPhoneSearch::searchShowsTheHitsOnly()
     f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("rossi")));
     f->load();
     QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - ( ROSSI )"));
-    const Outline &tree = *f->phone->Outline1;
-    QCOMPARE(treeLines(tree), (QStringList{"B", "Bianchi, Anna", "Bruni, Rossina", "V", "verdi, Luca"}));
+    const Outline &tree = f->tree();
+    QCOMPARE(f->treeLines(), (QStringList{"B", "Bianchi, Anna", "Bruni, Rossina", "V", "verdi, Luca"}));
     QVERIFY(tree.Expand(0));
     QVERIFY(!tree.Expand(3));
     QCOMPARE(tree.ListIndex(), 1);
-    QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("Bianchi, Anna"));
-    QCOMPARE(f->phone->RememberedID, f->phone->Data1->currentId());
+    QCOMPARE(f->caption(), QStringLiteral("Bianchi, Anna"));
     QTRY_COMPARE(PhoneFixture::focusName(), QStringLiteral("Outline1"));
     // The dialog opens again with the last search.
     f->platform.dialogScripts.enqueue([](QDialog &dialog) {
@@ -89,24 +79,21 @@ void TestPhoneSearch::searchShowsTheHitsOnly()
         form.Option3D1[2]->setChecked(true);
         form.Command3D1_Click();
     });
-    f->phone->FileCerca->trigger();
+    f->trigger(QStringLiteral("FileCerca"));
     // Without the notes and the Casa fields only Bruni, Rossina holds it.
-    QCOMPARE(treeLines(tree), (QStringList{"B", "Bruni, Rossina"}));
+    QCOMPARE(f->treeLines(), (QStringList{"B", "Bruni, Rossina"}));
 }
 
 void TestPhoneSearch::noHitShowsTheWholeAgenda()
 {
-    f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("zzz")));
     f->load();
-    QCOMPARE(f->platform.messages.size(), 0); // cleared by load(); look at what load() saw instead
     f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("introvabile")));
-    f->phone->BtnCerca_Click();
+    f->click(QStringLiteral("BtnCerca"));
     QCOMPARE(f->platform.messages.size(), 1);
     QCOMPARE(f->platform.messages[0].text,
              QStringLiteral("Non trovato record nella ricerca: Verrà visualizzata tutta l'agenda!"));
     QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
-    QCOMPARE(f->phone->Outline1->ListCount(), 26 + 4);
-    QCOMPARE(f->phone->RememberedID, 0);
+    QCOMPARE(f->tree().ListCount(), 26 + 4);
     QCOMPARE(searchState().SearchText, QString());
 }
 
@@ -115,22 +102,21 @@ void TestPhoneSearch::starShowsTheWholeAgenda()
     f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("rossi")));
     f->load();
     f->platform.dialogScripts.enqueue([](QDialog &dialog) { static_cast<FrmCerca &>(dialog).Command3D2_Click(); });
-    f->phone->BtnCerca_Click();
+    f->click(QStringLiteral("BtnCerca"));
     QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
-    QCOMPARE(f->phone->Outline1->ListCount(), 26 + 4);
+    QCOMPARE(f->tree().ListCount(), 26 + 4);
 }
 
 void TestPhoneSearch::pendingChangesAreSavedBeforeTheDialog()
 {
     f->load();
-    f->phone->Data1->MoveLast();
-    QTest::keyClick(f->phone->tFName, Qt::Key_End);
-    QTest::keyClicks(f->phone->tFName, QStringLiteral("no"));
+    f->click(QStringLiteral("Data1_last"));
+    f->type(QStringLiteral("tFName"), QStringLiteral("no"));
     f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
     f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("luca")));
-    f->phone->BtnCerca_Click();
+    f->click(QStringLiteral("BtnCerca"));
     QCOMPARE(f->platform.messages.value(0).text, QStringLiteral("Vuoi salvare le modifiche apportate?"));
-    QCOMPARE(treeLines(*f->phone->Outline1), (QStringList{"V", "verdi, Lucano"}));
+    QCOMPARE(f->treeLines(), (QStringList{"V", "verdi, Lucano"}));
 }
 
 void TestPhoneSearch::titleNamesWhatTheTreeShows_data()
@@ -146,15 +132,13 @@ void TestPhoneSearch::titleNamesWhatTheTreeShows()
     f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("rossi")));
     f->load();
     if (after == "save") {
-        QTest::keyClick(f->phone->tFName, Qt::Key_End);
-        QTest::keyClicks(f->phone->tFName, QStringLiteral("lisa"));
-        f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
-        f->phone->cUpdate_Click();
+        f->type(QStringLiteral("tFName"), QStringLiteral("lisa"));
+        f->save();
     } else {
         f->platform.inputAnswers.enqueue(QStringLiteral("*"));
-        f->phone->FileStampaAgenda_Click();
+        f->trigger(QStringLiteral("FileStampaAgenda"));
     }
-    QCOMPARE(f->phone->Outline1->ListCount(), 26 + 4);
+    QCOMPARE(f->tree().ListCount(), 26 + 4);
     QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
 }
 
@@ -162,15 +146,16 @@ void TestPhoneSearch::contactOutsideTheHitsSelectsNoLine()
 {
     f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("rossi")));
     f->load();
-    const QStringList hits = treeLines(*f->phone->Outline1);
+    const QStringList hits = f->treeLines();
     // Neri, Ugo holds no "rossi": moving to him must not leave Bianchi's line selected.
-    f->phone->Data1->FindFirst(ByName{QStringLiteral("Neri"), QStringLiteral("Ugo")});
-    QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("Neri, Ugo"));
-    QCOMPARE(f->phone->Outline1->ListIndex(), -1);
+    f->click(QStringLiteral("Data1_next"));
+    f->click(QStringLiteral("Data1_next"));
+    QCOMPARE(f->caption(), QStringLiteral("Neri, Ugo"));
+    QCOMPARE(f->tree().ListIndex(), -1);
     // Deleting him takes no hit's line away.
     f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
-    f->phone->cDelete_Click();
-    QCOMPARE(treeLines(*f->phone->Outline1), hits);
+    f->click(QStringLiteral("cDelete"));
+    QCOMPARE(f->treeLines(), hits);
     QCOMPARE(f->test.store().count(), 3);
 }
 

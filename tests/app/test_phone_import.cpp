@@ -1,11 +1,7 @@
 // The import command in the main window: the question for the file and what it offers, the failure
 // message and the question again, the save flow before the import and the contacts shown after it.
-#include "tests/support/Typing.h"
-#include "tests/app/PhoneFixture.h"
+#include "PhoneFixture.h"
 
-#include "ui/controls/Outline.h"
-
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -40,8 +36,8 @@ private slots:
     void cleanup();
     void questionOffersHomeThenLastFile();
     void failureAsksAgainWithTheTypedPath();
+    void importedContactsShowAtOnce_data();
     void importedContactsShowAtOnce();
-    void emptyTableShowsTheImportedContacts();
     void pendingChangesGoThroughTheSaveFlow();
     void nameToCorrectKeepsTheImportOut();
 
@@ -75,7 +71,7 @@ void TestPhoneImport::questionOffersHomeThenLastFile()
     f->load();
     f->platform.inputs.clear();
     f->platform.inputAnswers.enqueue(QStringLiteral("~/numbo.txt"));
-    f->phone->FileImporta_Click();
+    f->trigger(QStringLiteral("FileImporta"));
     QCOMPARE(f->platform.inputs.size(), 1);
     QCOMPARE(f->platform.inputs[0].prompt, Prompt);
     QCOMPARE(f->platform.inputs[0].title, QStringLiteral("Rubrello"));
@@ -86,7 +82,7 @@ void TestPhoneImport::questionOffersHomeThenLastFile()
     // The file just read is offered next; a name typed over it is looked for at home too, not in
     // the folder the program runs in.
     f->platform.inputAnswers.enqueue(QStringLiteral("numbo.txt"));
-    f->phone->FileImporta_Click();
+    f->trigger(QStringLiteral("FileImporta"));
     QCOMPARE(f->platform.inputs.size(), 2);
     QCOMPARE(f->platform.inputs[1].defaultText, QDir(home).filePath(QStringLiteral("numbo.txt")));
     QCOMPARE(f->test.store().count(), 4);
@@ -99,7 +95,7 @@ void TestPhoneImport::failureAsksAgainWithTheTypedPath()
     f->platform.inputs.clear();
     const QString missing = QDir(f->test.directory()).filePath(QStringLiteral("manca.txt"));
     f->platform.inputAnswers.enqueue(missing);
-    f->phone->FileImporta_Click();
+    f->trigger(QStringLiteral("FileImporta"));
     QCOMPARE(f->platform.messages.size(), 1);
     QCOMPARE(f->platform.messages[0].text, FailureText);
     QCOMPARE(f->platform.messages[0].title, QString());
@@ -112,33 +108,30 @@ void TestPhoneImport::failureAsksAgainWithTheTypedPath()
     QVERIFY(!QSettings().contains(LastPathKey));
 }
 
+void TestPhoneImport::importedContactsShowAtOnce_data()
+{
+    QTest::addColumn<bool>("empty");
+    QTest::newRow("a contact shown") << false;
+    QTest::newRow("empty table") << true; // nothing typed, nothing checked: the table is read again
+}
+
 void TestPhoneImport::importedContactsShowAtOnce()
 {
-    f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
+    QFETCH(bool, empty);
+    if (!empty)
+        f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
     f->load();
     f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
-    f->phone->FileImporta_Click();
-    QCOMPARE(f->test.store().count(), 3);
+    f->trigger(QStringLiteral("FileImporta"));
+    QCOMPARE(f->test.store().count(), empty ? 2 : 3);
     QCOMPARE(f->platform.messages.size(), 1);
     QCOMPARE(f->platform.messages[0].text, QStringLiteral("Importati 2 contatti."));
     QCOMPARE(f->platform.messages[0].icon, MessageIcon::Information);
-    QVERIFY(f->phone->Outline1->findLine(QStringLiteral("Verdi, Luca")) > 0);
-    QVERIFY(f->phone->Outline1->findLine(QString::fromUtf8("Nicolò, Anna")) > 0);
+    QVERIFY(f->tree().findLine(QStringLiteral("Verdi, Luca")) > 0);
+    QVERIFY(f->tree().findLine(QString::fromUtf8("Nicolò, Anna")) > 0);
     // The contact shown before the import stays shown.
-    QCOMPARE(f->phone->Data1->Caption(), QStringLiteral("Rossi, Mario"));
-    QVERIFY(!f->phone->hasPendingEdit());
-}
-
-void TestPhoneImport::emptyTableShowsTheImportedContacts()
-{
-    f->load();
-    f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
-    f->phone->FileImporta_Click();
-    QCOMPARE(f->test.store().count(), 2);
-    // Nothing was typed, so nothing is checked: the table is read again and the contacts show.
-    QCOMPARE(f->platform.messages.size(), 1);
-    QCOMPARE(f->platform.messages[0].text, QStringLiteral("Importati 2 contatti."));
-    QVERIFY(f->phone->Outline1->findLine(QStringLiteral("Verdi, Luca")) > 0);
+    if (!empty)
+        QCOMPARE(f->caption(), QStringLiteral("Rossi, Mario"));
     QVERIFY(!f->phone->hasPendingEdit());
 }
 
@@ -146,34 +139,34 @@ void TestPhoneImport::pendingChangesGoThroughTheSaveFlow()
 {
     const qint64 rossi = f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
     f->load();
-    typeInto(f->phone->tCity[0], QStringLiteral("Forlì"));
+    f->type(QStringLiteral("tCity_0"), QStringLiteral("Forlì"));
     f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
-    f->phone->FileImporta_Click();
+    f->trigger(QStringLiteral("FileImporta"));
     // The save question comes first (answered yes by default), the import after it.
     QCOMPARE(f->platform.messages.size(), 2);
     QCOMPARE(f->platform.messages[0].text, QStringLiteral("Vuoi salvare le modifiche apportate?"));
     QCOMPARE(f->test.store().read(rossi)->text(Field::WorkCity), QStringLiteral("Forlì"));
     QCOMPARE(f->test.store().count(), 3);
-    QCOMPARE(f->phone->tCity[0]->text(), QStringLiteral("Forlì"));
+    QCOMPARE(f->text(QStringLiteral("tCity_0")), QStringLiteral("Forlì"));
 }
 
 void TestPhoneImport::nameToCorrectKeepsTheImportOut()
 {
     const qint64 rossi = f->test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
     f->load();
-    f->phone->tLName->selectAll();
-    typeInto(f->phone->tLName, QStringLiteral("3"));
+    f->box(QStringLiteral("tLName"))->selectAll();
+    typeInto(f->box(QStringLiteral("tLName")), QStringLiteral("3"));
     f->platform.inputAnswers.enqueue(writeNumbo(f->test.directory(), TwoContacts));
-    f->phone->FileImporta_Click();
+    f->trigger(QStringLiteral("FileImporta"));
     // The name check stops the save, and the import with it: nothing is asked, nothing written.
     QCOMPARE(f->platform.messages.size(), 1);
     QCOMPARE(f->platform.messages[0].text, QStringLiteral("Primo carattere del cognome non Ammesso"));
     QVERIFY(f->platform.inputs.isEmpty());
     QCOMPARE(f->test.store().count(), 1);
     QCOMPARE(f->test.store().read(rossi)->text(Field::LastName), QStringLiteral("Rossi"));
-    QCOMPARE(f->phone->tLName->text(), QStringLiteral("3"));
+    QCOMPARE(f->text(QStringLiteral("tLName")), QStringLiteral("3"));
     QVERIFY(f->phone->hasPendingEdit());
 }
 
 QTEST_MAIN(TestPhoneImport)
-#include "tst_PhoneImport.moc"
+#include "test_phone_import.moc"

@@ -1,14 +1,9 @@
 // The three output commands of the main window: what they ask, what reaches the recording printer
 // and the clipboard, and the window's state afterwards.
-#include "tests/support/Typing.h"
-#include "tests/app/PhoneFixture.h"
+#include "PhoneFixture.h"
+#include "tests/support/TestFiles.h"
 
-#include "output/AddressText.h"
 #include "output/AgendaLayout.h"
-#include "output/CardLayout.h"
-
-#include <QAction>
-#include <QToolButton>
 
 namespace {
 
@@ -42,13 +37,13 @@ private slots:
     void init() { f = std::make_unique<PhoneFixture>(); }
     void cleanup() { f.reset(); }
 
-    void cardCancelPrintsNothing();
+    void cardPrintoutStopped_data();
+    void cardPrintoutStopped();
     void cardPrintsBothBlocksAsTyped();
-    void cardPrinterDialogCancelled();
-    void cardFailureIsReported();
     void agendaCancelChangesNothing();
     void agendaPrintsFromTheRecordsAndReloads();
-    void agendaWritesPendingChangesFirst();
+    void agendaAsksBeforeItWrites_data();
+    void agendaAsksBeforeItWrites();
     void agendaPutsANewContactInTableOrder();
     void agendaOnAnEmptyTable();
     void agendaWithNoMatchAsksNoPrinter();
@@ -74,71 +69,56 @@ qint64 TestPhoneOutput::addRossi()
             {Field::Note, QStringLiteral("Nota")}});
 }
 
-void TestPhoneOutput::cardCancelPrintsNothing()
+void TestPhoneOutput::cardPrintoutStopped_data()
 {
-    addRossi();
-    f->load();
-    f->platform.messageAnswers.enqueue(MessageAnswer::Cancel);
-    f->phone->FileStampaMaschera->trigger();
-    QCOMPARE(f->platform.messages.size(), 1);
-    const MessageRequest &asked = f->platform.messages.first();
-    QCOMPARE(asked.text,
-        QStringLiteral("Controllare la stampante e premere <OK> per stampare la scheda corrente, "
-                       "premere <Annulla> per NON stampare"));
-    QCOMPARE(asked.buttons, MessageButtons::OkCancel);
-    QCOMPARE(asked.icon, MessageIcon::None);
-    QCOMPARE(asked.defaultAnswer, MessageAnswer::Ok);
-    QVERIFY(asked.title.isEmpty());
-    QVERIFY(f->platform.printJobs.isEmpty());
-    QVERIFY(f->platform.documents.isEmpty());
+    QTest::addColumn<MessageAnswer>("answer");
+    QTest::addColumn<bool>("printerChosen");
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("Annulla to the question") << MessageAnswer::Cancel << true << "" << 0;
+    QTest::newRow("printer dialog cancelled") << MessageAnswer::Ok << false << "" << 1;
+    QTest::newRow("printer failure") << MessageAnswer::Ok << true << "la stampante è spenta." << 1;
 }
 
+void TestPhoneOutput::cardPrintoutStopped()
+{
+    QFETCH(MessageAnswer, answer);
+    QFETCH(bool, printerChosen);
+    QFETCH(QString, failure);
+    QFETCH(int, jobs);
+    addRossi();
+    f->load();
+    f->platform.messageAnswers.enqueue(answer);
+    f->platform.printerChosen = printerChosen;
+    f->platform.printFailure = failure;
+    f->trigger(QStringLiteral("FileStampaMaschera"));
+    const MessageRequest &asked = f->platform.messages.first();
+    QCOMPARE(asked.text, QStringLiteral("Controllare la stampante e premere <OK> per stampare la scheda corrente, "
+                                        "premere <Annulla> per NON stampare"));
+    QCOMPARE(asked.buttons, MessageButtons::OkCancel);
+    QCOMPARE(asked.defaultAnswer, MessageAnswer::Ok);
+    QCOMPARE(f->platform.printJobs.size(), jobs);
+    QCOMPARE(f->platform.messages.size(), failure.isEmpty() ? 1 : 2);
+    if (!failure.isEmpty())
+        QVERIFY2(f->platform.messages.last().text.contains(failure), qPrintable(f->platform.messages.last().text));
+    else
+        QVERIFY(f->platform.documents.isEmpty());
+}
+
+// Both blocks of the card as the boxes hold them, compared whole with the golden printout.
 void TestPhoneOutput::cardPrintsBothBlocksAsTyped()
 {
     const qint64 id = addRossi();
     f->load();
-    f->phone->Command3d1_Click(); // Casa page on view
-    f->phone->tPhone[1]->end(false);
-    typeInto(f->phone->tPhone[1], QStringLiteral(" 2"));
-    f->phone->FileStampaMaschera_Click();
-
-    QCOMPARE(f->platform.printJobs.size(), 1);
+    f->click(QStringLiteral("Command3d1"));
+    f->type(QStringLiteral("tPhone_1"), QStringLiteral(" 2"));
+    f->trigger(QStringLiteral("FileStampaMaschera"));
     QCOMPARE(f->platform.documents.size(), 1);
-    const QStringList lines = f->platform.documents.first();
-    QCOMPARE(lines.mid(0, 2),
-        (QStringList {QStringLiteral("----------------------------------"),
-            QStringLiteral("Agenda telefonica  - Rubrello     ")}));
-    QCOMPARE(lines.at(4), QStringLiteral("Scheda personale di : Rossi Mario"));
-    QCOMPARE(lines.at(6), QStringLiteral("Lavoro:    Perù S.r.l. "));
-    QCOMPARE(lines.at(8), QStringLiteral("20100 Milano MI"));
-    QCOMPARE(lines.at(9), QStringLiteral("Tel.lavoro : 02 1234"));
-    QCOMPARE(lines.at(16), QStringLiteral("20900 Monza MB"));
-    QCOMPARE(lines.at(18), QStringLiteral("Tel.casa : 039 111 2"));
-    QCOMPARE(lines.mid(21), (QStringList {QStringLiteral("Note:"), QStringLiteral("Nota")}));
+    const QString golden = QStringLiteral(RUBRELLO_TEST_DATA "/app/card_rossi.txt");
+    QVERIFY2(QFile::exists(golden), qPrintable(golden));
+    QCOMPARE(f->platform.documents.first().join(u'\n') + u'\n', QString::fromUtf8(fileBytes(golden)));
     // Printing writes nothing: the stored record still holds the old number.
     QCOMPARE(f->test.store().read(id)->text(Field::HomePhone), QStringLiteral("039 111"));
-}
-
-void TestPhoneOutput::cardPrinterDialogCancelled()
-{
-    addRossi();
-    f->load();
-    f->platform.printerChosen = false;
-    f->phone->FileStampaMaschera_Click();
-    QCOMPARE(f->platform.printJobs.size(), 1);
-    QVERIFY(f->platform.documents.isEmpty());
-    QCOMPARE(f->platform.messages.size(), 1); // the confirmation only
-}
-
-void TestPhoneOutput::cardFailureIsReported()
-{
-    addRossi();
-    f->load();
-    f->platform.printFailure = QStringLiteral("la stampante è spenta.");
-    f->phone->FileStampaMaschera_Click();
-    QCOMPARE(f->platform.messages.size(), 2);
-    QVERIFY2(f->platform.messages.last().text.contains(QStringLiteral("la stampante è spenta.")),
-        qPrintable(f->platform.messages.last().text));
 }
 
 void TestPhoneOutput::agendaCancelChangesNothing()
@@ -146,15 +126,15 @@ void TestPhoneOutput::agendaCancelChangesNothing()
     f->test.add(QStringLiteral("Alberti"), QStringLiteral("Anna"));
     const qint64 bruni = f->test.add(QStringLiteral("Bruni"), QStringLiteral("Bruno"));
     f->load();
-    QVERIFY(f->phone->Data1->FindFirst(ById {bruni}));
+    QVERIFY(f->data().FindFirst(ById {bruni}));
     f->platform.inputAnswers.enqueue(QString());
-    f->phone->FileStampaAgenda->trigger();
+    f->trigger(QStringLiteral("FileStampaAgenda"));
     QCOMPARE(f->platform.inputs.size(), 1);
     QCOMPARE(f->platform.inputs.first().prompt, AgendaPrompt);
     QCOMPARE(f->platform.inputs.first().defaultText, QStringLiteral("*"));
     QVERIFY(f->platform.inputs.first().title.isEmpty());
     QVERIFY(f->platform.printJobs.isEmpty());
-    QCOMPARE(f->phone->Data1->currentId(), bruni);
+    QCOMPARE(f->data().currentId(), bruni);
 }
 
 void TestPhoneOutput::agendaPrintsFromTheRecordsAndReloads()
@@ -166,9 +146,9 @@ void TestPhoneOutput::agendaPrintsFromTheRecordsAndReloads()
         {{Field::Cellulare, QStringLiteral("3331234567890123")}});
     f->test.add(QStringLiteral("Alberti"), QStringLiteral("Anna"));
     f->load();
-    QVERIFY(f->phone->Data1->FindFirst(ById {russo}));
+    QVERIFY(f->data().FindFirst(ById {russo}));
     f->platform.inputAnswers.enqueue(QStringLiteral("r"));
-    f->phone->FileStampaAgenda_Click();
+    f->trigger(QStringLiteral("FileStampaAgenda"));
 
     QCOMPARE(f->platform.printJobs.size(), 1);
     QCOMPARE(agendaNames(f->platform.documents), QStringLiteral("Rossi Mario|Russo Ugo"));
@@ -177,25 +157,37 @@ void TestPhoneOutput::agendaPrintsFromTheRecordsAndReloads()
     QCOMPARE(f->platform.documents.at(1).at(4).right(13), QStringLiteral("3331234567890"));
     QCOMPARE(f->platform.documents.at(1).at(5).right(13), QStringLiteral("          123"));
     // Form_Load has run: the window is back on the first contact of the table.
-    QCOMPARE(f->phone->Data1->currentId(), f->phone->Data1->Clone().rows().front().id);
-    QVERIFY(f->phone->Data1->currentId() != russo);
+    QCOMPARE(f->data().currentId(), f->data().Clone().rows().front().id);
+    QVERIFY(f->data().currentId() != russo);
     Q_UNUSED(first);
 }
 
-void TestPhoneOutput::agendaWritesPendingChangesFirst()
+void TestPhoneOutput::agendaAsksBeforeItWrites_data()
 {
-    const qint64 bruni = f->test.add(QStringLiteral("Bruni"), QStringLiteral("Bruno"));
+    QTest::addColumn<MessageAnswer>("answer");
+    QTest::addColumn<QString>("printed");
+    QTest::newRow("yes: printed as saved") << MessageAnswer::Yes << "         0612";
+    QTest::newRow("no: printed as stored") << MessageAnswer::No << "          061";
+}
+
+void TestPhoneOutput::agendaAsksBeforeItWrites()
+{
+    QFETCH(MessageAnswer, answer);
+    QFETCH(QString, printed);
+    const qint64 bruni = f->test.add(QStringLiteral("Bruni"), QStringLiteral("Bruno"), {{Field::WorkPhone, "061"}});
     f->test.add(QStringLiteral("Alberti"), QStringLiteral("Anna"));
     f->load();
-    QVERIFY(f->phone->Data1->FindFirst(ById {bruni}));
-    f->phone->Label1_Click();
-    typeInto(f->phone->tPhone[0], QStringLiteral("0612"));
+    QVERIFY(f->data().FindFirst(ById{bruni}));
+    f->click(QStringLiteral("Label1"));
+    f->type(QStringLiteral("tPhone_0"), QStringLiteral("2"));
+    f->platform.messageAnswers.enqueue(answer);
     f->platform.inputAnswers.enqueue(QStringLiteral("*"));
-    f->phone->FileStampaAgenda_Click();
-
-    QCOMPARE(f->test.store().read(bruni)->text(Field::WorkPhone), QStringLiteral("0612"));
+    f->trigger(QStringLiteral("FileStampaAgenda"));
+    QCOMPARE(f->platform.messages.first().text, QStringLiteral("Vuoi salvare le modifiche apportate?"));
+    QCOMPARE(f->test.store().read(bruni)->text(Field::WorkPhone), answer == MessageAnswer::Yes ? "0612" : "061");
     QCOMPARE(f->platform.documents.size(), 2);
-    QCOMPARE(f->platform.documents.at(1).at(4).mid(26, 13), QStringLiteral("         0612"));
+    QCOMPARE(f->platform.documents.at(1).at(4).mid(26, 13), printed);
+    QVERIFY(!f->phone->hasPendingEdit());
 }
 
 void TestPhoneOutput::agendaPutsANewContactInTableOrder()
@@ -203,11 +195,9 @@ void TestPhoneOutput::agendaPutsANewContactInTableOrder()
     f->test.add(QStringLiteral("Bruni"), QStringLiteral("Bruno"));
     f->test.add(QStringLiteral("Conti"), QStringLiteral("Carla"));
     f->load();
-    f->phone->cNew_Click();
-    typeInto(f->phone->tLName, QStringLiteral("Bassi"));
-    typeInto(f->phone->tFName, QStringLiteral("Bea"));
+    f->newContact(QStringLiteral("Bassi"), QStringLiteral("Bea"));
     f->platform.inputAnswers.enqueue(QStringLiteral("*"));
-    f->phone->FileStampaAgenda_Click();
+    f->trigger(QStringLiteral("FileStampaAgenda"));
     // Written by the first move, the new contact is printed where the table order puts it.
     QCOMPARE(agendaNames(f->platform.documents), QStringLiteral("Bassi Bea,Bruni Bruno|Conti Carla"));
 }
@@ -216,11 +206,11 @@ void TestPhoneOutput::agendaOnAnEmptyTable()
 {
     f->load();
     f->platform.inputAnswers.enqueue(QStringLiteral("*"));
-    f->phone->FileStampaAgenda_Click();
+    f->trigger(QStringLiteral("FileStampaAgenda"));
     QVERIFY(f->platform.printJobs.isEmpty());
     QVERIFY(f->platform.documents.isEmpty());
     QVERIFY(f->platform.messages.isEmpty());
-    QVERIFY(!f->phone->Data1->hasCurrent());
+    QVERIFY(!f->data().hasCurrent());
 }
 
 void TestPhoneOutput::agendaWithNoMatchAsksNoPrinter()
@@ -228,11 +218,11 @@ void TestPhoneOutput::agendaWithNoMatchAsksNoPrinter()
     f->test.add(QStringLiteral("Alberti"), QStringLiteral("Anna"));
     const qint64 bruni = f->test.add(QStringLiteral("Bruni"), QStringLiteral("Bruno"));
     f->load();
-    QVERIFY(f->phone->Data1->FindFirst(ById {bruni}));
+    QVERIFY(f->data().FindFirst(ById {bruni}));
     f->platform.inputAnswers.enqueue(QStringLiteral("xyz"));
-    f->phone->FileStampaAgenda_Click();
+    f->trigger(QStringLiteral("FileStampaAgenda"));
     QVERIFY(f->platform.printJobs.isEmpty());
-    QVERIFY(f->phone->Data1->currentId() != bruni); // reloaded all the same
+    QVERIFY(f->data().currentId() != bruni); // reloaded all the same
 }
 
 void TestPhoneOutput::copyTakesThePageOnView_data()
@@ -254,14 +244,9 @@ void TestPhoneOutput::copyTakesThePageOnView()
     addRossi();
     f->load();
     for (const QChar page : pages) {
-        if (page == QLatin1Char('L'))
-            f->phone->Command3d2_Click();
-        else if (page == QLatin1Char('C'))
-            f->phone->Command3d1_Click();
-        else
-            f->phone->Command3d3_Click();
+        f->click(page == u'L' ? QStringLiteral("Command3d2") : page == u'C' ? QStringLiteral("Command3d1") : QStringLiteral("Command3d3"));
     }
-    f->phone->CmdCopia->click();
+    f->click(QStringLiteral("CmdCopia"));
     QCOMPARE(f->platform.clipboard, expected);
     QCOMPARE(f->platform.messages.size(), 1);
     QCOMPARE(f->platform.messages.first().text,
@@ -277,7 +262,7 @@ void TestPhoneOutput::copyWithoutClipboard()
     addRossi();
     f->load();
     f->platform.clipboardAvailable = false;
-    f->phone->FileCopia->trigger();
+    f->trigger(QStringLiteral("FileCopia"));
     QVERIFY(f->platform.clipboard.isEmpty());
     QCOMPARE(f->platform.messages.size(), 1);
     QVERIFY(!f->platform.messages.first().text.contains(QStringLiteral("è stato copiato nella clipboard")));
@@ -285,4 +270,4 @@ void TestPhoneOutput::copyWithoutClipboard()
 }
 
 QTEST_MAIN(TestPhoneOutput)
-#include "test_phoneoutput.moc"
+#include "test_phone_output.moc"
