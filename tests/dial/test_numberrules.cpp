@@ -6,7 +6,10 @@ class TestNumberRules : public QObject
 {
     Q_OBJECT
 private slots:
-    void dialString_data() { addCaseRows("dial/numbers.tsv", {"number", "prefix", "outsideLine", "dialled"}); }
+    void dialString_data()
+    {
+        addCaseRows("dial/numbers.tsv", {"number", "prefix", "outsideLine", "dialled"});
+    }
     void dialString()
     {
         QFETCH(QByteArray, number);

@@ -10,6 +10,8 @@
 
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 class TestOptionsFile : public QObject
 {
     Q_OBJECT
@@ -67,7 +69,7 @@ void TestOptionsFile::failureIsRetriedThenGivenUp()
     // Tests run as root, who may write anywhere: a directory in the file's place stops root too.
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkpath("RUBRELLO.INI/keep"));
-    for (const QString &name : {QStringLiteral("RUBRELLO.INI"), QStringLiteral("manca/RUBRELLO.INI")}) {
+    for (const QString &name : {u"RUBRELLO.INI"_s, u"manca/RUBRELLO.INI"_s}) {
         int failures = 0;
         QVERIFY(!saveDialOptions(dir.filePath(name), "02", "0", 3, [&] { ++failures; }));
         QCOMPARE(failures, 3);
@@ -80,18 +82,19 @@ void TestOptionsFile::failureIsRetriedThenGivenUp()
         QDir(dir.path()).mkdir("nuova");
     }));
     QCOMPARE(failures, 1);
-    QCOMPARE(fileBytes(dir.filePath("nuova/RUBRELLO.INI")), QByteArray("PrefissoLocale=02\r\nCentralino=0\r\n"));
+    QCOMPARE(
+        fileBytes(dir.filePath("nuova/RUBRELLO.INI")), QByteArray("PrefissoLocale=02\r\nCentralino=0\r\n"));
 }
 
 void TestOptionsFile::fullDiskKeepsTheOldFile()
 {
-    ScratchMount disk(QStringLiteral("64k"));
+    ScratchMount disk(u"64k"_s);
     if (!disk.mounted())
         QSKIP("a small file system of our own needs root");
-    const QString path = disk.filePath(QStringLiteral("RUBRELLO.INI"));
+    const QString path = disk.filePath(u"RUBRELLO.INI"_s);
     const QByteArray old = "[Rubrello]\r\nPrefissoLocale=06\r\nCentralino=0\r\n";
     writeBytes(path, old);
-    QVERIFY(fillUp(disk.filePath(QStringLiteral("zavorra"))));
+    QVERIFY(fillUp(disk.filePath(u"zavorra"_s)));
     int failures = 0;
     QVERIFY(!saveDialOptions(path, "02", "9", 2, [&] { ++failures; }));
     QCOMPARE(failures, 2);

@@ -17,6 +17,8 @@
 
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Fixed bytes that fail once a read reaches failAt, from the given pass on (the reader goes
@@ -42,7 +44,7 @@ protected:
     {
         if (m_pass >= m_failingPass && pos() + maxSize > m_failAt) {
             if (m_failAt <= pos()) {
-                setErrorString(QStringLiteral("errore di I/O simulato"));
+                setErrorString(u"errore di I/O simulato"_s);
                 return -1;
             }
             maxSize = m_failAt - pos();
@@ -60,27 +62,28 @@ QString readAllLines(QIODevice &device, bool *utf8 = nullptr)
 {
     FirstVersionReader reader(device);
     if (!reader.start())
-        return QStringLiteral("<start failed>");
+        return u"<start failed>"_s;
     if (utf8)
         *utf8 = reader.isUtf8();
     QString lines;
     QString line;
     while (reader.nextLine(line))
         lines += line + QLatin1Char('|');
-    return reader.failed() ? lines + QStringLiteral("<failed>") : lines;
+    return reader.failed() ? lines + u"<failed>"_s : lines;
 }
 
 QByteArray numberedLines(int count)
 {
     QByteArray bytes;
     for (int i = 1; i <= count; ++i)
-        bytes += QByteArray("Rossi Mario" + QByteArray(i % 26, 'a')).leftJustified(54) + QByteArray::number(i) + "\r\n";
+        bytes += QByteArray("Rossi Mario" + QByteArray(i % 26, 'a')).leftJustified(54) + QByteArray::number(i)
+            + "\r\n";
     return bytes;
 }
 
 QString writeFile(const QString &dir, const QByteArray &bytes)
 {
-    const QString path = QDir(dir).filePath(QStringLiteral("NUMBO.TXT"));
+    const QString path = QDir(dir).filePath(u"NUMBO.TXT"_s);
     writeBytes(path, bytes);
     return path;
 }
@@ -145,7 +148,7 @@ void TestImport::readerFailure()
 {
     const QByteArray bytes = numberedLines(100);
     FailingDevice learning(bytes, 2000, 1);
-    QCOMPARE(readAllLines(learning), QStringLiteral("<start failed>"));
+    QCOMPARE(readAllLines(learning), u"<start failed>"_s);
     FailingDevice reading(bytes, 2000, 2);
     FirstVersionReader reader(reading);
     QVERIFY(reader.start());
@@ -168,8 +171,8 @@ void TestImport::line()
     QFETCH(QByteArray, first);
     QFETCH(QByteArray, address);
     QFETCH(QByteArray, phone);
-    const QStringList got {parsed->lastName, parsed->firstName, parsed->workAddress, parsed->workPhone};
-    QCOMPARE(got, (QStringList {utf8(last), utf8(first), utf8(address), utf8(phone)}));
+    const QStringList got{parsed->lastName, parsed->firstName, parsed->workAddress, parsed->workPhone};
+    QCOMPARE(got, (QStringList{utf8(last), utf8(first), utf8(address), utf8(phone)}));
 }
 
 void TestImport::importsNamedLines()
@@ -185,14 +188,14 @@ void TestImport::importsNamedLines()
     std::vector<ContactRecord> records = test.store().readAll();
     std::sort(records.begin(), records.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
     QCOMPARE(records.size(), size_t(3));
-    ContactRecord first = makeRecord({{Field::LastName, QStringLiteral("Rossi")}, {Field::FirstName, QStringLiteral("Mario")},
-        {Field::WorkAddress, QStringLiteral("Via Roma 1")}, {Field::WorkPhone, QStringLiteral("051 123456")}});
+    ContactRecord first = makeRecord({{Field::LastName, u"Rossi"_s}, {Field::FirstName, u"Mario"_s},
+        {Field::WorkAddress, u"Via Roma 1"_s}, {Field::WorkPhone, u"051 123456"_s}});
     first.id = records[0].id;
     QCOMPARE(records[0], first); // every other field Null
-    QCOMPARE(records[1].value(Field::LastName), FieldValue(QStringLiteral("Nicolò")));
+    QCOMPARE(records[1].value(Field::LastName), FieldValue(u"Nicolò"_s));
     // Empty, not Null: the line had no address and no phone.
     QCOMPARE(records[1].value(Field::WorkPhone), FieldValue(QString()));
-    QCOMPARE(records[2].value(Field::WorkAddress), FieldValue(QStringLiteral("Via dell'Orto 2")));
+    QCOMPARE(records[2].value(Field::WorkAddress), FieldValue(u"Via dell'Orto 2"_s));
     QCOMPARE(committedCount(test.path()), 3);
 }
 
@@ -204,39 +207,41 @@ void TestImport::refusedFiles()
     QByteArray noise;
     for (int i = 0; i < 64 * 1024; ++i)
         noise.append(char(QRandomGenerator::global()->bounded(256)));
-    const QString normal = QStringLiteral("non è un file normale"), text = QStringLiteral("non contiene testo");
-    const std::vector<std::pair<std::function<bool(const QString &)>, QString>> kinds {
+    const QString normal = u"non è un file normale"_s, text = u"non contiene testo"_s;
+    const std::vector<std::pair<std::function<bool(const QString &)>, QString>> kinds{
         {[](const QString &p) { return mkfifo(QFile::encodeName(p).constData(), 0600) == 0; }, normal},
-        {[](const QString &p) { return QFile::link(QStringLiteral("/dev/zero"), p); }, normal},
+        {[](const QString &p) { return QFile::link(u"/dev/zero"_s, p); }, normal},
         {[](const QString &p) { return QDir().mkdir(p); }, normal},
-        {[](const QString &p) { return QFile::copy(QStringLiteral("/bin/true"), p); }, text},
+        {[](const QString &p) { return QFile::copy(u"/bin/true"_s, p); }, text},
         {[&](const QString &p) { return writeBytes(p, noise), true; }, text}};
     for (std::size_t i = 0; i < kinds.size(); ++i) {
-        const QString path = dir.filePath(QStringLiteral("NUMBO%1.TXT").arg(i));
+        const QString path = dir.filePath(u"NUMBO%1.TXT"_s.arg(i));
         QVERIFY(kinds[i].first(path));
         const ImportOutcome outcome = importFirstVersionFile(path, test.store());
         QCOMPARE(outcome.failure, ImportOutcome::Failure::Refused);
         QVERIFY2(outcome.reason.contains(kinds[i].second), qPrintable(outcome.reason));
-        QVERIFY(importFailureMessage(outcome).contains(QStringLiteral("Nessun contatto è stato importato.")));
+        QVERIFY(importFailureMessage(outcome).contains(u"Nessun contatto è stato importato."_s));
     }
-    for (const QString &name : {QStringLiteral("manca.txt"), QStringLiteral("C:\\NUMBO\\NUMBO.TXT")})
-        QCOMPARE(importFirstVersionFile(dir.filePath(name), test.store()).failure, ImportOutcome::Failure::Open);
+    for (const QString &name : {u"manca.txt"_s, u"C:\\NUMBO\\NUMBO.TXT"_s})
+        QCOMPARE(
+            importFirstVersionFile(dir.filePath(name), test.store()).failure, ImportOutcome::Failure::Open);
     QCOMPARE(test.store().count(), 0);
 }
 
 void TestImport::fullDiskImportsNothingAndSaysSo()
 {
-    ScratchMount disk(QStringLiteral("1m"));
+    ScratchMount disk(u"1m"_s);
     if (!disk.mounted())
         QSKIP("a small file system of our own needs root");
     QString error;
-    std::unique_ptr<ContactStore> store = ContactStore::open(disk.filePath(QStringLiteral("Rubrello.MDB")), &error);
+    std::unique_ptr<ContactStore> store = ContactStore::open(disk.filePath(u"Rubrello.MDB"_s), &error);
     QVERIFY2(store, qPrintable(error));
     QTemporaryDir source;
-    const ImportOutcome outcome = importFirstVersionFile(writeFile(source.path(), numberedLines(30000)), *store);
+    const ImportOutcome outcome
+        = importFirstVersionFile(writeFile(source.path(), numberedLines(30000)), *store);
     QCOMPARE(outcome.failure, ImportOutcome::Failure::Write);
     QCOMPARE(outcome.added, 0);
-    QVERIFY2(outcome.reason.contains(QStringLiteral("il disco è pieno")), qPrintable(outcome.reason));
+    QVERIFY2(outcome.reason.contains(u"il disco è pieno"_s), qPrintable(outcome.reason));
     QCOMPARE(store->count(), 0);
 }
 
@@ -249,13 +254,15 @@ void TestImport::preparation()
         for (const bool answer : {false, true}) {
             int asked = 0;
             const qint64 before = test.store().count();
-            const ImportOutcome outcome = importFirstVersionFile(writeFile(test.directory(), bytes), test.store(), [&] {
-                ++asked;
-                return test.store().count() == before && answer;
-            });
+            const ImportOutcome outcome
+                = importFirstVersionFile(writeFile(test.directory(), bytes), test.store(), [&] {
+                      ++asked;
+                      return test.store().count() == before && answer;
+                  });
             const int named = bytes.size() > noName.size() ? 3 : 0;
             QCOMPARE(asked, named ? 1 : 0);
-            QCOMPARE(outcome.failure, named && !answer ? ImportOutcome::Failure::Stopped : ImportOutcome::Failure::None);
+            QCOMPARE(outcome.failure,
+                named && !answer ? ImportOutcome::Failure::Stopped : ImportOutcome::Failure::None);
             QCOMPARE(test.store().count() - before, answer ? named : 0);
         }
     }
@@ -265,13 +272,14 @@ void TestImport::stopsKeepingTheRowsBefore()
 {
     TestStore test;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("trigger"));
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"trigger"_s);
         db.setDatabaseName(test.path());
         QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON PhoneList WHEN "
-                                                  "NEW.LastName = 'Rifiutato' BEGIN SELECT RAISE(ABORT, 'contatto rifiutato'); END")));
+        QVERIFY(QSqlQuery(db).exec(QStringLiteral(
+            "CREATE TRIGGER refuse BEFORE INSERT ON PhoneList WHEN "
+            "NEW.LastName = 'Rifiutato' BEGIN SELECT RAISE(ABORT, 'contatto rifiutato'); END")));
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("trigger"));
+    QSqlDatabase::removeDatabase(u"trigger"_s);
     const QByteArray bytes = numberedLines(499) + "Rifiutato Carlo\r\n" + numberedLines(100);
     ImportOutcome outcome = importFirstVersionFile(writeFile(test.directory(), bytes), test.store());
     QCOMPARE(outcome.failure, ImportOutcome::Failure::Write);
@@ -293,27 +301,28 @@ void TestImport::stopsKeepingTheRowsBefore()
 
 void TestImport::messages()
 {
-    const QString fixed = QStringLiteral("File non trovato o errore di accesso!");
+    const QString fixed = u"File non trovato o errore di accesso!"_s;
     ImportOutcome outcome;
     outcome.failure = ImportOutcome::Failure::Open;
     QCOMPARE(importFailureMessage(outcome), fixed);
     outcome.line = 500;
-    outcome.reason = QStringLiteral("contatto rifiutato");
+    outcome.reason = u"contatto rifiutato"_s;
     for (const auto failure : {ImportOutcome::Failure::Write, ImportOutcome::Failure::Read}) {
         outcome.failure = failure;
         for (const int added : {0, 1, 499}) {
             outcome.added = added;
             const QString message = importFailureMessage(outcome);
-            QVERIFY2(message.startsWith(fixed) && message.contains("riga 500") && message.contains("contatto rifiutato"),
+            QVERIFY2(message.startsWith(fixed) && message.contains("riga 500")
+                    && message.contains("contatto rifiutato"),
                 qPrintable(message));
-            QCOMPARE(message.contains(QStringLiteral("I 499 contatti")), added == 499);
-            QCOMPARE(message.contains(QStringLiteral("Il contatto letto")), added == 1);
-            QCOMPARE(message.contains(QStringLiteral("aggiunt")), added > 0);
+            QCOMPARE(message.contains(u"I 499 contatti"_s), added == 499);
+            QCOMPARE(message.contains(u"Il contatto letto"_s), added == 1);
+            QCOMPARE(message.contains(u"aggiunt"_s), added > 0);
         }
     }
-    QCOMPARE(importSummaryMessage(0), QStringLiteral("Nessun contatto importato: il file non contiene nomi."));
-    QCOMPARE(importSummaryMessage(1), QStringLiteral("Importato 1 contatto."));
-    QCOMPARE(importSummaryMessage(2000), QStringLiteral("Importati 2.000 contatti."));
+    QCOMPARE(importSummaryMessage(0), u"Nessun contatto importato: il file non contiene nomi."_s);
+    QCOMPARE(importSummaryMessage(1), u"Importato 1 contatto."_s);
+    QCOMPARE(importSummaryMessage(2000), u"Importati 2.000 contatti."_s);
 }
 
 QTEST_GUILESS_MAIN(TestImport)

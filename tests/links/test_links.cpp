@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QUrlQuery>
 
+using namespace Qt::StringLiterals;
+
 class TestLinks : public QObject
 {
     Q_OBJECT
@@ -35,7 +37,7 @@ void TestLinks::contactMail()
     QVERIFY(!url.hasQuery() && !url.hasFragment());
     ScriptedPlatform platform;
     openContactMail(platform, utf8(address));
-    QCOMPARE(platform.openedUrls, QList<QUrl> {url});
+    QCOMPARE(platform.openedUrls, QList<QUrl>{url});
     QVERIFY(platform.messages.isEmpty());
 }
 
@@ -54,7 +56,7 @@ void TestLinks::homePage()
 
     ScriptedPlatform platform;
     openContactHomePage(platform, utf8(text));
-    QCOMPARE(platform.openedUrls, web ? QList<QUrl> {link.url} : QList<QUrl> {});
+    QCOMPARE(platform.openedUrls, web ? QList<QUrl>{link.url} : QList<QUrl>{});
     QCOMPARE(platform.messages.size(), web ? 0 : 1);
     if (web)
         return;
@@ -63,19 +65,22 @@ void TestLinks::homePage()
     QVERIFY(message.title.isEmpty()); // the program's title
     QCOMPARE(message.icon, encoded == "Missing" ? MessageIcon::None : MessageIcon::Exclamation);
     if (encoded == "Missing")
-        QCOMPARE(message.text, QStringLiteral("Nessuna Home Page specificata!"));
+        QCOMPARE(message.text, u"Nessuna Home Page specificata!"_s);
     else if (encoded == "NotWeb")
-        QCOMPARE(message.text, QStringLiteral("La Home Page \"%1\" non è un indirizzo web: si aprono solo indirizzi "
-                                              "http:// e https://.").arg(utf8(text).trimmed()));
+        QCOMPARE(message.text,
+            QStringLiteral("La Home Page \"%1\" non è un indirizzo web: si aprono solo indirizzi "
+                           "http:// e https://.")
+                .arg(utf8(text).trimmed()));
     else
-        QCOMPARE(message.text, QStringLiteral("La Home Page \"%1\" non è un indirizzo web valido.").arg(utf8(text).trimmed()));
+        QCOMPARE(
+            message.text, u"La Home Page \"%1\" non è un indirizzo web valido."_s.arg(utf8(text).trimmed()));
 }
 
 void TestLinks::refusalByTheDesktopIsReported()
 {
-    const std::vector<std::pair<std::function<void(Platform &)>, QString>> actions {
-        {[](Platform &p) { openContactMail(p, QStringLiteral("a@example.it")); }, QStringLiteral("mailto:a@example.it")},
-        {[](Platform &p) { openContactHomePage(p, QStringLiteral("www.example.org")); }, QStringLiteral("http://www.example.org")},
+    const std::vector<std::pair<std::function<void(Platform &)>, QString>> actions{
+        {[](Platform &p) { openContactMail(p, u"a@example.it"_s); }, u"mailto:a@example.it"_s},
+        {[](Platform &p) { openContactHomePage(p, u"www.example.org"_s); }, u"http://www.example.org"_s},
         {[](Platform &p) { openAuthorMail(p); }, authorMailUrl().toDisplayString()},
         {[](Platform &p) { openAuthorHome(p); }, authorHomeUrl().toDisplayString()}};
     for (const auto &[action, shown] : actions) {
@@ -84,7 +89,7 @@ void TestLinks::refusalByTheDesktopIsReported()
         action(platform);
         QCOMPARE(platform.openedUrls.size(), 1);
         QCOMPARE(platform.messages.size(), 1);
-        QVERIFY2(platform.messages.first().text.startsWith(QStringLiteral("Non è stato possibile aprire:\n") + shown),
+        QVERIFY2(platform.messages.first().text.startsWith(u"Non è stato possibile aprire:\n"_s + shown),
             qPrintable(platform.messages.first().text));
         QCOMPARE(platform.messages.first().icon, MessageIcon::Exclamation);
     }
@@ -94,8 +99,8 @@ void TestLinks::helpPage()
 {
     // Characters that mean something in a URL or to a shell stay part of the path.
     QTemporaryDir root;
-    const QString programDir = QDir(root.path()).filePath(QStringLiteral("Rubrello #2 & più"));
-    const QString page = QDir(programDir).filePath(QStringLiteral("Rubrello.html"));
+    const QString programDir = QDir(root.path()).filePath(u"Rubrello #2 & più"_s);
+    const QString page = QDir(programDir).filePath(u"Rubrello.html"_s);
     ScriptedPlatform platform;
     // Missing, then a directory by the page's name: no page either.
     for (const bool makeFolder : {false, true}) {
@@ -103,13 +108,13 @@ void TestLinks::helpPage()
         openHelpPage(platform, programDir);
         QVERIFY(platform.openedUrls.isEmpty());
         QCOMPARE(platform.messages.takeFirst().text,
-            QStringLiteral("La pagina di aiuto non è stata trovata:\n") + QDir::toNativeSeparators(page));
+            u"La pagina di aiuto non è stata trovata:\n"_s + QDir::toNativeSeparators(page));
     }
     QVERIFY(QDir().rmdir(page));
     QFile file(page);
     QVERIFY(file.open(QIODevice::WriteOnly));
     openHelpPage(platform, programDir);
-    QCOMPARE(platform.openedUrls, QList<QUrl> {QUrl::fromLocalFile(page)});
+    QCOMPARE(platform.openedUrls, QList<QUrl>{QUrl::fromLocalFile(page)});
     QVERIFY(platform.messages.isEmpty());
 
     // The page built beside the program is UTF-8 and says so.
@@ -118,7 +123,8 @@ void TestLinks::helpPage()
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QString text = decoder(built.readAll());
     QVERIFY(!decoder.hasError());
-    QVERIFY(text.contains(QLatin1String("<meta charset=\"utf-8\">")) && text.contains(QLatin1String("<html lang=\"it\">")));
+    QVERIFY(text.contains(QLatin1String("<meta charset=\"utf-8\">"))
+        && text.contains(QLatin1String("<html lang=\"it\">")));
 }
 
 void TestLinks::authorLinks()
@@ -126,10 +132,11 @@ void TestLinks::authorLinks()
     const QUrl mail = authorMailUrl();
     QVERIFY2(mail.isValid() && mail.scheme() == QLatin1String("mailto"), qPrintable(mail.toString()));
     const QString address = mail.path(QUrl::FullyDecoded);
-    QVERIFY2(address.count('@') == 1 && !address.startsWith('@') && !address.endsWith('@'), qPrintable(address));
+    QVERIFY2(
+        address.count('@') == 1 && !address.startsWith('@') && !address.endsWith('@'), qPrintable(address));
     const QUrlQuery query(mail);
     QCOMPARE(query.queryItems().size(), 1);
-    QVERIFY(!query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded).trimmed().isEmpty());
+    QVERIFY(!query.queryItemValue(u"subject"_s, QUrl::FullyDecoded).trimmed().isEmpty());
     QVERIFY2(!mail.toEncoded().contains(' '), mail.toEncoded().constData());
     const QUrl home = authorHomeUrl();
     QVERIFY(home.isValid() && home.scheme().startsWith(QLatin1String("http")) && !home.host().isEmpty());
@@ -137,7 +144,7 @@ void TestLinks::authorLinks()
     ScriptedPlatform platform;
     openAuthorMail(platform);
     openAuthorHome(platform);
-    QCOMPARE(platform.openedUrls, (QList<QUrl> {mail, home}));
+    QCOMPARE(platform.openedUrls, (QList<QUrl>{mail, home}));
 }
 
 QTEST_GUILESS_MAIN(TestLinks)

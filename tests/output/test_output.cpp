@@ -9,6 +9,8 @@
 #include "tests/support/TestStore.h"
 #include "tests/text/CaseTable.h"
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Each line made visible: escapes for the control characters, a '|' after its last blank.
@@ -16,7 +18,8 @@ QString shown(const QStringList &lines)
 {
     QString text;
     for (QString line : lines)
-        text += line.replace('\\', "\\\\").replace('\r', "\\r").replace('\n', "\\n").replace('\t', "\\t") + "|\n";
+        text += line.replace('\\', "\\\\").replace('\r', "\\r").replace('\n', "\\n").replace('\t', "\\t")
+            + "|\n";
     return text;
 }
 
@@ -24,7 +27,8 @@ std::vector<ContactRecord> contactsNamed(const QStringList &lastNames)
 {
     std::vector<ContactRecord> contacts;
     for (qsizetype i = 0; i < lastNames.size(); ++i)
-        contacts.push_back(makeRecord({{Field::LastName, lastNames.at(i)}, {Field::FirstName, QString::number(i)}}));
+        contacts.push_back(
+            makeRecord({{Field::LastName, lastNames.at(i)}, {Field::FirstName, QString::number(i)}}));
     return contacts;
 }
 
@@ -45,7 +49,7 @@ void TestOutput::layoutsOfEveryContact()
 {
     QFile fixture(QStringLiteral(RUBRELLO_TEST_DATA "/output/contacts.tsv"));
     QVERIFY(fixture.open(QIODevice::ReadOnly));
-    QString printed = QStringLiteral("== agenda heading\n") + shown(agendaHeading(QStringLiteral("R")));
+    QString printed = u"== agenda heading\n"_s + shown(agendaHeading(u"R"_s));
     while (!fixture.atEnd()) {
         const QList<QByteArray> values = fixture.readLine().chopped(1).split('\t');
         if (values.first().startsWith('#'))
@@ -79,20 +83,27 @@ void TestOutput::agendaWalk_data()
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("linesPerPage");
     QTest::addColumn<QStringList>("documents");
-    const auto row = [](const char *name, const QStringList &lastNames, const char *answer, int lines, const QStringList &documents) {
+    const auto row = [](const char *name, const QStringList &lastNames, const char *answer, int lines,
+                         const QStringList &documents) {
         QTest::newRow(name) << lastNames << QString::fromUtf8(answer) << lines << documents;
     };
-    row("letters in table order, one document each", {"Alberti", "Amato", "Bruni", "Conti"}, "*", 60, {"A:Alberti 0,Amato 1", "B:Bruni 2", "C:Conti 3"});
-    row("star leaves out digits, accents, lower case and signs", {"3M", "Alberti", "Èrcole", "bianchi", "Bruni", "_x"}, "*", 60, {"A:Alberti 1", "B:Bruni 4"});
-    row("rossini is skipped but parts the Rs", {"Rossi", "rossini", "Russo"}, "R", 60, {"R:Rossi 0", "R:Russo 2"});
-    row("lower-case answer prints as capitals", {"Alberti", "Bruni", "Conti", "Zanetti"}, "ab z", 60, {"A:Alberti 0", "B:Bruni 1", "Z:Zanetti 3"});
+    row("letters in table order, one document each", {"Alberti", "Amato", "Bruni", "Conti"}, "*", 60,
+        {"A:Alberti 0,Amato 1", "B:Bruni 2", "C:Conti 3"});
+    row("star leaves out digits, accents, lower case and signs",
+        {"3M", "Alberti", "Èrcole", "bianchi", "Bruni", "_x"}, "*", 60, {"A:Alberti 1", "B:Bruni 4"});
+    row("rossini is skipped but parts the Rs", {"Rossi", "rossini", "Russo"}, "R", 60,
+        {"R:Rossi 0", "R:Russo 2"});
+    row("lower-case answer prints as capitals", {"Alberti", "Bruni", "Conti", "Zanetti"}, "ab z", 60,
+        {"A:Alberti 0", "B:Bruni 1", "Z:Zanetti 3"});
     row("A and a star", {"*Stella", "Alberti", "Bruni"}, "A*", 60, {"*:*Stella 0", "A:Alberti 1"});
     row("two stars are no alphabet", {"*Stella", "Alberti"}, "**", 60, {"*:*Stella 0"});
     row("accented letters upper-cased", {"èrcole", "Èrcole"}, "è", 60, {"È:Èrcole 1"});
     row("empty last names print under any selection, in one section", {"", "", "Bruni"}, "Z", 60, {":0,1"});
-    row("a full page opens a new section with the same heading", {"Abate", "Acerbi", "Adami", "Agnelli", "Alberti", "Bruni"}, "*", 6,
+    row("a full page opens a new section with the same heading",
+        {"Abate", "Acerbi", "Adami", "Agnelli", "Alberti", "Bruni"}, "*", 6,
         {"A:Abate 0,Acerbi 1", "A:Adami 2,Agnelli 3", "A:Alberti 4", "B:Bruni 5"});
-    row("a row that does not fit whole goes under the next heading", {"Abate", "Acerbi Buonarroti Simoni", "Adami", "Bruni"}, "*", 6,
+    row("a row that does not fit whole goes under the next heading",
+        {"Abate", "Acerbi Buonarroti Simoni", "Adami", "Bruni"}, "*", 6,
         {"A:Abate 0", "A:Acerbi Buonarroti Simoni,1", "A:Adami 2", "B:Bruni 3"});
     row("nothing selected prints nothing", {"Alberti", "bianchi"}, "XYZ", 60, {});
 }
@@ -108,7 +119,7 @@ void TestOutput::agendaWalk()
     const std::vector<ContactRecord> contacts = contactsNamed(lastNames);
     const QString selection = letterSelection(answer);
     QCOMPARE(agendaHasRows(contacts, selection), !documents.isEmpty());
-    std::unique_ptr<PrintJob> job = platform.beginPrinting(QStringLiteral("Agenda"));
+    std::unique_ptr<PrintJob> job = platform.beginPrinting(u"Agenda"_s);
     QVERIFY(job);
     printAgenda(contacts, selection, *job);
     QCOMPARE(job->finish(), QString());

@@ -33,7 +33,9 @@ void TestTextRules::windows1252EveryByteGoesBack()
         every += char(b);
     QCOMPARE(encodeWindows1252(decodeWindows1252(every)), every);
     QVERIFY(!fitsWindows1252(QStringLiteral("Łódź")));
-    QCOMPARE(encodeWindows1252(QStringLiteral("Łódź")), QByteArray("?\xF3" "d?"));
+    QCOMPARE(encodeWindows1252(QStringLiteral("Łódź")),
+        QByteArray("?\xF3"
+                   "d?"));
 }
 
 void TestTextRules::utf8Check()

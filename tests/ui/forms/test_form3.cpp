@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestForm3 : public QObject
 {
     Q_OBJECT
@@ -23,16 +25,16 @@ void TestForm3::labelAnswersEveryClickAndOnlyOkCloses()
     bool closedByOk = false;
     platform.dialogScripts.enqueue([&](QDialog &dialog) {
         for (int i = 0; i < 3; ++i)
-            QTest::mouseClick(dialog.findChild<QLabel *>(QStringLiteral("Label1_3")), Qt::LeftButton);
+            QTest::mouseClick(dialog.findChild<QLabel *>(u"Label1_3"_s), Qt::LeftButton);
         openAfterLabel = dialog.isVisible();
-        auto *ok = dialog.findChild<QPushButton *>(QStringLiteral("Command3D1"));
-        QCOMPARE(ok->text(), QStringLiteral("&OK"));
+        auto *ok = dialog.findChild<QPushButton *>(u"Command3D1"_s);
+        QCOMPARE(ok->text(), u"&OK"_s);
         QTest::mouseClick(ok, Qt::LeftButton);
         closedByOk = !dialog.isVisible() && dialog.result() == QDialog::Accepted;
     });
     Form3 form(platform);
     platform.runModal(form);
-    QCOMPARE(platform.modalForms, QStringList {QStringLiteral("Form3")});
+    QCOMPARE(platform.modalForms, QStringList{u"Form3"_s});
     QVERIFY(openAfterLabel && closedByOk);
     QCOMPARE(platform.messages.size(), 3);
     for (const MessageRequest &message : platform.messages) {
@@ -51,7 +53,7 @@ void TestForm3::centredWithVersionShown()
         ScriptedUiPlatform platform;
         platform.screen = screen;
         Form3 form(platform);
-        QCOMPARE(form.windowTitle(), QStringLiteral("Rubrello"));
+        QCOMPARE(form.windowTitle(), u"Rubrello"_s);
         const QRect frame = form.frameGeometry();
         QCOMPARE(frame.topLeft(),
             QPoint((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2));
@@ -74,19 +76,19 @@ void TestForm3::picture()
     for (const auto &[contents, drawn] : files) {
         QString path = Form3::defaultPicturePath();
         if (!contents.isEmpty()) {
-            path = dir.filePath(QStringLiteral("about%1.svg").arg(contents.size()));
+            path = dir.filePath(u"about%1.svg"_s.arg(contents.size()));
             QFile file(path);
             QVERIFY(contents == "-"
                 || (file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size()));
         }
         ScriptedUiPlatform platform;
         Form3 form(platform, nullptr, path);
-        auto *picture = form.findChild<QLabel *>(QStringLiteral("Picture1"));
+        auto *picture = form.findChild<QLabel *>(u"Picture1"_s);
         QCOMPARE(!picture->pixmap().isNull(), drawn);
         // Something is painted, not just a transparent square.
         const QImage image = picture->pixmap().toImage();
         QVERIFY(drawn ? image.pixelColor(image.width() / 2, image.height() / 2).alpha() > 0
-                      : picture->text() == QStringLiteral("Rubrello"));
+                      : picture->text() == u"Rubrello"_s);
     }
 }
 

@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 template<typename W>
@@ -23,7 +25,7 @@ W *control(QDialog &dialog, const QString &name)
 
 QRadioButton *option(QDialog &dialog, int i)
 {
-    return control<QRadioButton>(dialog, QStringLiteral("Option3D1_%1").arg(i));
+    return control<QRadioButton>(dialog, u"Option3D1_%1"_s.arg(i));
 }
 
 void setState(const QString &text)
@@ -55,14 +57,13 @@ private slots:
 
 void TestFrmCerca::formLoadShowsStateInTabOrder()
 {
-    for (const QString &state : {QStringLiteral("|0|1"), QStringLiteral("  rossi |2|0"),
-             QStringLiteral("Roma|3|1"), QStringLiteral("x|7|1")}) {
+    for (const QString &state : {u"|0|1"_s, u"  rossi |2|0"_s, u"Roma|3|1"_s, u"x|7|1"_s}) {
         setState(state);
         ScriptedUiPlatform platform;
         platform.screen = QSize(1000, 800);
         FrmCerca dialog(platform, nullptr);
         dialog.Form_Load();
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Rubrello - Argomento"));
+        QCOMPARE(dialog.windowTitle(), u"Rubrello - Argomento"_s);
         QCOMPARE(dialog.pos(), QPoint((1000 - 410) / 2, (800 - 305) / 2));
         auto *text = control<QLineEdit>(dialog, "Text1");
         QCOMPARE(text->text() + '|' + QString::number(searchState().SearchScope) + '|'
