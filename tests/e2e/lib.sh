@@ -61,10 +61,6 @@ wait_window() {
     fail "no window matching '$pattern'; program said: $(cat "$WORK/program.log")"
 }
 
-window_title() {
-    xdotool getwindowname "$1"
-}
-
 # Gives the window the keyboard (there is no window manager to do it) and types keys into it.
 keys() {
     local id=$1
@@ -117,12 +113,30 @@ start_with_whole_agenda() {
     MAIN=$(wait_window "^Rubrello - Tutta l'agenda$")
 }
 
-clipboard() {
-    xclip -o -selection clipboard 2>/dev/null || true
+# Answers the program's message box with Enter once it is there, and waits until it has gone.
+answer_box() {
+    keys "$(wait_window '^Rubrello 2000$')" Return
+    wait_gone '^Rubrello 2000$'
 }
 
-screenshot() {
-    import -window root "$1"
+# The card's address as Ctrl+C copies it (the confirmation answered), to read what the card shows.
+copy_card() {
+    keys "$MAIN" ctrl+c
+    local box
+    box=$(wait_window '^Rubrello 2000$')
+    xclip -o -selection clipboard 2>/dev/null || true
+    keys "$box" Return
+    wait_gone '^Rubrello 2000$'
+}
+
+# A store made by a first run that is killed at its search dialog, then filled with the rows given.
+store_with() {
+    start_program
+    wait_window '^Rubrello - Argomento$' >/dev/null
+    kill -9 "$PID"
+    wait "$PID" 2>/dev/null || true
+    PID=
+    sql "insert into PhoneList $1"
 }
 
 wait_exit() {

@@ -558,4 +558,4 @@ void TestSingleInstance::addressFitsASocketPath()
 }
 
 QTEST_MAIN(TestSingleInstance)
-#include "tst_singleinstance.moc"
+#include "test_singleinstance.moc"

@@ -93,4 +93,4 @@ void TestTwoStores::editOfARowDeletedMeanwhile()
 }
 
 QTEST_GUILESS_MAIN(TestTwoStores)
-#include "tst_twostores.moc"
+#include "test_twostores.moc"

@@ -53,4 +53,4 @@ start_again_and_expect "$MAIN"
 
 keys "$MAIN" alt+u
 wait_exit || fail "the program ended with an error"
-echo "e2e_single_instance: passed"
+echo "test_single_instance: passed"

@@ -191,4 +191,4 @@ void TestCrashSafety::killDuringImport()
 }
 
 QTEST_GUILESS_MAIN(TestCrashSafety)
-#include "tst_crashsafety.moc"
+#include "test_crashsafety.moc"

@@ -158,4 +158,4 @@ void TestHostile::optionsFileOfGarbage()
 }
 
 QTEST_GUILESS_MAIN(TestHostile)
-#include "tst_hostile.moc"
+#include "test_hostile.moc"

@@ -160,4 +160,4 @@ void TestInstalledFiles::dataFileOfAnInstalledProgramGoesToTheUsersDirectory()
 }
 
 QTEST_GUILESS_MAIN(TestInstalledFiles)
-#include "tst_installedfiles.moc"
+#include "test_installedfiles.moc"

@@ -4,13 +4,14 @@
 // can only be read is shown all the same.
 #include "StoreCheck.h"
 #include "SystemFaults.h"
+#include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestStore.h"
 #include "tests/support/Typing.h"
 
-#include "ui/phone/Phone.h"
 #include "contacts/ContactStore.h"
 #include "dial/DialOptions.h"
-#include "tests/support/ScriptedPlatform.h"
+#include "ui/controls/BoundBox.h"
+#include "ui/phone/Phone.h"
 
 #include <QTest>
 
@@ -47,29 +48,33 @@ struct Window
         return true;
     }
 
+    template<typename T = QWidget>
+    T *find(const char *name) const { return phone->findChild<T *>(QString::fromLatin1(name)); }
+
     // A new contact typed in; the note, if any, goes in whole after one typed character.
     void typeNewContact(const QString &lastName, const QString &firstName, const QString &note = {})
     {
-        phone->cNew_Click();
-        typeInto(phone->tLName, lastName);
-        typeInto(phone->tFName, firstName);
+        QTest::mouseClick(find("cNew"), Qt::LeftButton);
+        typeInto(find("tLName"), lastName);
+        typeInto(find("tFName"), firstName);
         if (!note.isEmpty()) {
-            typeInto(phone->tNotes, QStringLiteral("n"));
-            phone->tNotes->setBoxText(note);
-            phone->tNotes->setDataChanged(true);
+            auto *notes = find<BoundTextEdit>("tNotes");
+            typeInto(notes, QStringLiteral("n"));
+            notes->setBoxText(note);
+            notes->setDataChanged(true);
         }
     }
 
     void save()
     {
         platform.messageAnswers.enqueue(MessageAnswer::Yes);
-        phone->cUpdate_Click();
+        QTest::mouseClick(find("cUpdate"), Qt::LeftButton);
     }
 
     bool stillAsTyped(const QString &lastName, const QString &firstName) const
     {
-        return phone->tLName->text() == lastName && phone->tFName->text() == firstName
-            && !phone->FileNuovo->isEnabled();
+        return find<BoundLineEdit>("tLName")->text() == lastName && find<BoundLineEdit>("tFName")->text() == firstName
+            && phone->hasPendingEdit();
     }
 };
 
@@ -137,7 +142,7 @@ void TestFaults::diskFullDuringSave()
         QVERIFY2(message.contains(QLatin1String("full")) || message.contains(QLatin1String("13")),
             qPrintable(message));
         QVERIFY(w.stillAsTyped(QStringLiteral("Rossi"), QStringLiteral("Mario")));
-        QCOMPARE(w.phone->tNotes->boxText(), note);
+        QCOMPARE(w.find<BoundTextEdit>("tNotes")->boxText(), note);
         QVERIFY(holds(*w.store, before, 3));
 
         // Room again: the same save goes through, nothing typed was lost on the way.
@@ -236,7 +241,7 @@ void TestFaults::readOnlyStoreIsShown()
     Window w;
     QVERIFY(w.open(path, dir.path()));
     QVERIFY(holds(*w.store, before, 3));
-    QCOMPARE(w.phone->tLName->text(), QStringLiteral("Bianchi"));
+    QCOMPARE(w.find<BoundLineEdit>("tLName")->text(), QStringLiteral("Bianchi"));
     QVERIFY2(w.store->notices().join(u' ').contains(QLatin1String("solo letto")),
         qPrintable(w.store->notices().join(u' ')));
 
@@ -277,4 +282,4 @@ void TestFaults::optionsFileUnwritable()
 }
 
 QTEST_MAIN(TestFaults)
-#include "tst_faults.moc"
+#include "test_faults.moc"
