@@ -42,8 +42,7 @@ private slots:
     void offersTheNumbers();
     void readsOptionsAndNames();
     void dialsOnlyFromACallButton();
-    void closing_data();
-    void closing();
+    void closingWritesTheOptions();
     void keepsTheMainWindowOutOfUse();
     void failingOptionsFileIsRetriedThenGivenUp();
 
@@ -153,35 +152,31 @@ void TestForm1::dialsOnlyFromACallButton()
     QVERIFY(form && form->isVisible());
 }
 
-void TestForm1::closing_data()
+void TestForm1::closingWritesTheOptions()
 {
-    QTest::addColumn<QString>("how");
-    QTest::newRow("Annulla") << "click";
-    QTest::newRow("Escape on Annulla") << "escape";
-    QTest::newRow("window frame") << "frame";
-}
-
-void TestForm1::closing()
-{
-    QFETCH(QString, how);
-    QPointer<Form1> form = openForm(exampleNumbers);
-    QSignalSpy closed(form.data(), &Form1::closed);
-    auto *text1 = form->findChild<QLineEdit *>("Text1");
-    text1->setFocus();
-    QTest::keyClicks(text1, " 02");
-    auto *annulla = form->findChild<QPushButton *>("Command3D2");
-    QCOMPARE(annulla->text(), QString("&Annulla"));
-    if (how == "click") {
-        QTest::mouseClick(annulla, Qt::LeftButton);
-    } else if (how == "escape") {
-        annulla->setFocus();
-        QTest::keyClick(annulla, Qt::Key_Escape);
-    } else {
-        form->close();
+    // Annulla, Escape on Annulla or the window frame: each writes the boxes as typed.
+    for (const QString how : {"click", "escape", "window frame"}) {
+        QPointer<Form1> form = openForm(exampleNumbers);
+        QSignalSpy closed(form.data(), &Form1::closed);
+        auto *text1 = form->findChild<QLineEdit *>("Text1");
+        text1->clear(); // it shows what the last round wrote
+        text1->setFocus();
+        QTest::keyClicks(text1, " 0" + QString::number(how.size()));
+        auto *annulla = form->findChild<QPushButton *>("Command3D2");
+        QCOMPARE(annulla->text(), QString("&Annulla"));
+        if (how == "click") {
+            QTest::mouseClick(annulla, Qt::LeftButton);
+        } else if (how == "escape") {
+            annulla->setFocus();
+            QTest::keyClick(annulla, Qt::Key_Escape);
+        } else {
+            form->close();
+        }
+        QCOMPARE(closed.size(), 1);
+        QTRY_VERIFY(form.isNull());
+        QCOMPARE(fileBytes(newOptionsFile()),
+            "PrefissoLocale= 0" + QByteArray::number(how.size()) + "\r\nCentralino=\r\n");
     }
-    QCOMPARE(closed.size(), 1);
-    QTRY_VERIFY(form.isNull());
-    QCOMPARE(fileBytes(newOptionsFile()), QByteArray("PrefissoLocale= 02\r\nCentralino=\r\n"));
     QVERIFY(m_platform->messages.isEmpty());
 }
 
