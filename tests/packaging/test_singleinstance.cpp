@@ -15,6 +15,7 @@
 #include <atomic>
 #include <fcntl.h>
 #include <optional>
+#include <csignal>
 #include <poll.h>
 #include <pwd.h>
 #include <sys/resource.h>
@@ -118,22 +119,22 @@ class Flood
 public:
     Flood(const QString &path, int connections)
     {
-        int ready[2], hold[2];
-        if (::pipe(ready) != 0 || ::pipe(hold) != 0)
+        int ready[2];
+        if (::pipe(ready) != 0)
             return;
         m_child = ::fork();
         if (m_child == 0) {
             // Not even a copy of the program's listening socket may live on here.
             for (int fd = 3; fd < 1024; ++fd) {
-                if (fd != ready[1] && fd != hold[0])
+                if (fd != ready[1])
                     ::close(fd);
             }
-            rlimit limit {};
+            rlimit limit{};
             ::getrlimit(RLIMIT_NOFILE, &limit);
             limit.rlim_cur = limit.rlim_max;
             ::setrlimit(RLIMIT_NOFILE, &limit);
             const sockaddr_un address = socketAddress(path);
-            const timeval patience {1, 0};
+            const timeval patience{1, 0};
             int made = 0;
             for (int i = 0; i < connections; ++i) {
                 const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -144,30 +145,24 @@ public:
                     ::close(fd);
             }
             (void)!::write(ready[1], &made, sizeof(made));
-            char until;
-            (void)!::read(hold[0], &until, 1);
-            ::_exit(0);
+            for (;;)
+                ::pause(); // holding every connection until killed
         }
         ::close(ready[1]);
-        ::close(hold[0]);
         m_ready = ready[0];
-        m_hold = hold[1];
     }
     ~Flood()
     {
-        ::close(m_hold);
-        if (m_child > 0)
+        if (m_child > 0 && ::kill(m_child, SIGKILL) == 0)
             ::waitpid(m_child, nullptr, 0);
         ::close(m_ready);
     }
     // The connections made, once all have been tried.
     std::optional<int> made()
     {
-        pollfd ready {m_ready, POLLIN, 0};
-        if (m_made || ::poll(&ready, 1, 0) != 1)
-            return m_made;
+        pollfd ready{m_ready, POLLIN, 0};
         int made = 0;
-        if (::read(m_ready, &made, sizeof(made)) == sizeof(made))
+        if (!m_made && ::poll(&ready, 1, 0) == 1 && ::read(m_ready, &made, sizeof(made)) == sizeof(made))
             m_made = made;
         return m_made;
     }
@@ -175,7 +170,6 @@ public:
 private:
     pid_t m_child = -1;
     int m_ready = -1;
-    int m_hold = -1;
     std::optional<int> m_made;
 };
 
@@ -186,11 +180,10 @@ class TestSingleInstance : public QObject
     Q_OBJECT
 private slots:
     void init();
-    void laterStartHandsOverAndEnds();
+    void laterStartHandsOver_data();
+    void laterStartHandsOver();
     void laterStartBringsTheRightWindowForward_data();
     void laterStartBringsTheRightWindowForward();
-    void leftoversOfACrashDoNotStopTheNextStart_data();
-    void leftoversOfACrashDoNotStopTheNextStart();
     void runningButSilentInstanceIsReported_data();
     void runningButSilentInstanceIsReported();
     void requestsAreChecked_data();
@@ -201,7 +194,6 @@ private slots:
     void anotherUsersLockDoesNotStopTheStart();
     void addressesKeepUsersHomesAndInstallationsApart_data();
     void addressesKeepUsersHomesAndInstallationsApart();
-    void addressFitsASocketPath();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -216,14 +208,48 @@ void TestSingleInstance::init()
         = {m_dir->filePath(QStringLiteral("instance")), m_dir->filePath(QStringLiteral("instance.lock"))};
 }
 
-void TestSingleInstance::laterStartHandsOverAndEnds()
+void TestSingleInstance::laterStartHandsOver_data()
 {
-    SingleInstance first(m_address);
+    QTest::addColumn<bool>("deadSocket"); // a crash left the socket file behind
+    QTest::addColumn<bool>("deadLock");   // the lock names a process that has ended
+    QTest::addColumn<bool>("deepRuntime"); // a runtime directory too deep for a socket path
+    QTest::newRow("clean start") << false << false << false;
+    QTest::newRow("socket left behind") << true << false << false;
+    QTest::newRow("lock of a process that has ended") << false << true << false;
+    QTest::newRow("both left behind") << true << true << false;
+    QTest::newRow("deep runtime directory") << false << false << true;
+}
+
+void TestSingleInstance::laterStartHandsOver()
+{
+    QFETCH(bool, deadSocket);
+    QFETCH(bool, deadLock);
+    QFETCH(bool, deepRuntime);
+    InstanceAddress address = m_address;
+    if (deepRuntime) {
+        const QString deep = m_dir->filePath(QString(120, u'r'));
+        QVERIFY(QDir().mkpath(deep));
+        const ScopedVariable runtime("XDG_RUNTIME_DIR", deep);
+        address = instanceAddress(m_dir->path());
+        QVERIFY2(QFile::encodeName(address.serverName).size() < int(sizeof(sockaddr_un::sun_path)),
+                 qPrintable(address.serverName));
+    }
+    if (deadSocket)
+        QVERIFY(leaveDeadSocket(address.serverName));
+    if (deadLock) {
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(0);
+        QVERIFY(child > 0 && ::waitpid(child, nullptr, 0) == child);
+        QFile lock(address.lockFile);
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(child) + "\nrubrello\n" + QSysInfo::machineHostName().toUtf8() + '\n');
+    }
+    SingleInstance first(address);
     QCOMPARE(first.start(), SingleInstance::Start::First);
     QSignalSpy activations(&first, &SingleInstance::activationRequested);
-
     for (int start = 1; start <= 2; ++start) {
-        LaterStart later(m_address);
+        LaterStart later(address);
         QTRY_VERIFY(later.done());
         QCOMPARE(later.result(), SingleInstance::Start::HandedOver);
         QTRY_COMPARE(activations.size(), start);
@@ -277,45 +303,6 @@ void TestSingleInstance::laterStartBringsTheRightWindowForward()
     QWidget *const expected = modalDialog ? static_cast<QWidget *>(&dialog) : &main;
     QTRY_COMPARE(QApplication::activeWindow(), expected);
     QVERIFY(!main.isMinimized());
-}
-
-void TestSingleInstance::leftoversOfACrashDoNotStopTheNextStart_data()
-{
-    QTest::addColumn<bool>("deadSocket");
-    QTest::addColumn<bool>("deadLock");
-
-    QTest::newRow("socket left behind") << true << false;
-    QTest::newRow("lock of a process that has ended") << false << true;
-    QTest::newRow("both") << true << true;
-}
-
-void TestSingleInstance::leftoversOfACrashDoNotStopTheNextStart()
-{
-    QFETCH(bool, deadSocket);
-    QFETCH(bool, deadLock);
-
-    if (deadSocket)
-        QVERIFY(leaveDeadSocket(m_address.serverName));
-    if (deadLock) {
-        // The lock names a process that has ended: a child that ran and was waited for.
-        const pid_t child = ::fork();
-        if (child == 0)
-            ::_exit(0);
-        QVERIFY(child > 0);
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QFile lock(m_address.lockFile);
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write(QByteArray::number(child) + "\nrubrello\n" + QSysInfo::machineHostName().toUtf8() + '\n');
-    }
-
-    SingleInstance first(m_address);
-    QCOMPARE(first.start(), SingleInstance::Start::First);
-    QSignalSpy activations(&first, &SingleInstance::activationRequested);
-    LaterStart later(m_address);
-    QTRY_VERIFY(later.done());
-    QCOMPARE(later.result(), SingleInstance::Start::HandedOver);
-    QTRY_COMPARE(activations.size(), 1);
 }
 
 void TestSingleInstance::runningButSilentInstanceIsReported_data()
@@ -491,20 +478,10 @@ void TestSingleInstance::addressesKeepUsersHomesAndInstallationsApart_data()
     QTest::addColumn<QString>("home");
     QTest::addColumn<QString>("runtime");
     QTest::addColumn<QString>("program");
-    QTest::addColumn<bool>("same");
-
-    QTest::newRow("same user, home and program") << "home-a"
-                                                 << "run-a"
-                                                 << "bin-a" << true;
-    QTest::newRow("other home") << "home-b"
-                                << "run-a"
-                                << "bin-a" << false;
-    QTest::newRow("other runtime directory") << "home-a"
-                                             << "run-b"
-                                             << "bin-a" << false;
-    QTest::newRow("other installation") << "home-a"
-                                        << "run-a"
-                                        << "bin-b" << false;
+    QTest::newRow("same user, home and program") << "home-a" << "run-a" << "bin-a";
+    QTest::newRow("other home") << "home-b" << "run-a" << "bin-a";
+    QTest::newRow("other runtime directory") << "home-a" << "run-b" << "bin-a";
+    QTest::newRow("other installation") << "home-a" << "run-a" << "bin-b";
 }
 
 void TestSingleInstance::addressesKeepUsersHomesAndInstallationsApart()
@@ -512,49 +489,24 @@ void TestSingleInstance::addressesKeepUsersHomesAndInstallationsApart()
     QFETCH(QString, home);
     QFETCH(QString, runtime);
     QFETCH(QString, program);
-    QFETCH(bool, same);
-
     for (const char *name : {"home-a", "home-b", "run-a", "run-b", "bin-a", "bin-b"})
         QVERIFY(QDir(m_dir->path()).mkpath(QString::fromLatin1(name)));
     // Runtime directories are their user's alone.
     for (const char *name : {"run-a", "run-b"})
         QVERIFY(::chmod(QFile::encodeName(m_dir->filePath(QString::fromLatin1(name))), 0700) == 0);
-    const QByteArray oldHome = qgetenv("HOME");
-    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
     auto addressFor = [this](const QString &h, const QString &r, const QString &p) {
-        qputenv("HOME", QFile::encodeName(m_dir->filePath(h)));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_dir->filePath(r)));
+        const ScopedVariable homeVariable("HOME", m_dir->filePath(h));
+        const ScopedVariable runtimeVariable("XDG_RUNTIME_DIR", m_dir->filePath(r));
         return instanceAddress(m_dir->filePath(p));
     };
-    const InstanceAddress reference
-        = addressFor(QStringLiteral("home-a"), QStringLiteral("run-a"), QStringLiteral("bin-a"));
+    const InstanceAddress reference = addressFor("home-a", "run-a", "bin-a");
     const InstanceAddress other = addressFor(home, runtime, program);
-    qputenv("HOME", oldHome);
-    qputenv("XDG_RUNTIME_DIR", oldRuntime);
-
+    const bool same = QTest::currentDataTag() == QByteArray("same user, home and program");
     QCOMPARE(other.serverName == reference.serverName, same);
     QCOMPARE(other.lockFile == reference.lockFile, same);
     // The user's own runtime directory holds both.
     QCOMPARE(QFileInfo(other.serverName).absolutePath(), m_dir->filePath(runtime));
     QCOMPARE(QFileInfo(other.lockFile).absolutePath(), m_dir->filePath(runtime));
-}
-
-void TestSingleInstance::addressFitsASocketPath()
-{
-    const QString deep = m_dir->filePath(QString(120, u'r'));
-    QVERIFY(QDir().mkpath(deep));
-    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(deep));
-    const InstanceAddress address = instanceAddress(m_dir->path());
-    qputenv("XDG_RUNTIME_DIR", oldRuntime);
-
-    QVERIFY2(QFile::encodeName(address.serverName).size() < int(sizeof(sockaddr_un::sun_path)),
-        qPrintable(address.serverName));
-    SingleInstance first(address);
-    QCOMPARE(first.start(), SingleInstance::Start::First);
-    LaterStart later(address);
-    QTRY_VERIFY(later.done());
-    QCOMPARE(later.result(), SingleInstance::Start::HandedOver);
 }
 
 QTEST_MAIN(TestSingleInstance)
