@@ -1,5 +1,5 @@
-// Case tables kept as text under tests/data: one case a line, "name<TAB>value<TAB>value...", a line
-// starting with '#' is a comment. Values take the escapes \t \r \n \\ \s (a blank) and \xHH (a byte).
+// Case tables and golden files under tests/data. A table has one case a line, "name<TAB>value<TAB>...",
+// and '#' starts a comment line; values take the escapes \t \r \n \\ \s (a blank) and \xHH (a byte).
 #pragma once
 
 #include <QFile>
@@ -45,6 +45,19 @@ inline void addCaseRows(const char *file, std::initializer_list<const char *> co
         for (qsizetype i = 1; i < values.size(); ++i)
             row << unescapeCase(values.at(i));
     }
+}
+
+// Compares text with the golden file line by line; with RUBRELLO_WRITE_GOLDEN set the file is written
+// instead, to be read over before it is committed.
+inline void compareWithGolden(const QString &text, const char *file)
+{
+    QFile golden(QStringLiteral(RUBRELLO_TEST_DATA "/") + QLatin1String(file));
+    if (qEnvironmentVariableIsSet("RUBRELLO_WRITE_GOLDEN")) {
+        QVERIFY(golden.open(QIODevice::WriteOnly) && golden.write(text.toUtf8()) >= 0);
+        return;
+    }
+    QVERIFY2(golden.open(QIODevice::ReadOnly), file);
+    QCOMPARE(text.split(u'\n'), QString::fromUtf8(golden.readAll()).split(u'\n'));
 }
 
 inline QString utf8(const QByteArray &bytes)
