@@ -106,6 +106,10 @@ void TestLinks::helpPage()
     openHelpPage(platform, programDir);
     QCOMPARE(platform.openedUrls, QList<QUrl>{QUrl::fromLocalFile(page)});
     QVERIFY(platform.messages.isEmpty());
+    platform.urlOpens = false; // the desktop refuses: the message names the file, not a URL
+    openHelpPage(platform, programDir);
+    QVERIFY(platform.messages.value(0).text.startsWith(
+        u"Non è stato possibile aprire:\n"_s + QDir::toNativeSeparators(page)));
 
     // The page built beside the program is UTF-8 and says so.
     QFile built(QStringLiteral(RUBRELLO_BUILT_HELP_PAGE));

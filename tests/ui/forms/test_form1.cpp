@@ -99,6 +99,7 @@ void TestForm1::offersTheNumbers()
             QCOMPARE(panel(form.get(), k), panels[k]);
             QCOMPARE(DialStrings()[k], panels[k]);
             QCOMPARE(form->Command3D1[k]->isEnabled(), !panels[k].isEmpty());
+            QCOMPARE(form->Panel3D1[k]->isEnabled(), !panels[k].isEmpty());
         }
     }
     QVERIFY(m_platform->messages.isEmpty());
@@ -108,6 +109,7 @@ void TestForm1::offersTheNumbers()
     QCOMPARE(m_platform->messages.size(), 1);
     QCOMPARE(m_platform->messages[0].text, noNumberMessage());
     QCOMPARE(m_platform->messages[0].icon, MessageIcon::Question);
+    QCOMPARE(m_platform->messages[0].buttons, MessageButtons::Ok);
     QVERIFY(m_platform->messages[0].title.isEmpty());
     QVERIFY(form->isVisible());
     for (QPushButton *button : form->Command3D1)
@@ -213,6 +215,7 @@ void TestForm1::failingOptionsFileIsRetriedThenGivenUp()
     for (const MessageRequest &message : m_platform->messages) {
         QCOMPARE(message.text, optionsFileErrorMessage());
         QCOMPARE(message.icon, MessageIcon::None);
+        QCOMPARE(message.buttons, MessageButtons::Ok);
         QVERIFY(message.title.isEmpty());
     }
     QTRY_VERIFY(form.isNull());
