@@ -16,11 +16,9 @@ QByteArray goodFile(bool jet4)
 {
     const QString dir = qEnvironmentVariable("RUBRELLO_JET_FIXTURES", QStringLiteral(RUBRELLO_JET_FIXTURES));
     QFile file(QDir(dir).filePath(jet4 ? QStringLiteral("DateTestDatabase.mdb") : QStringLiteral("nwind.mdb")));
-    if (!file.open(QIODevice::ReadOnly)) {
-        // A checkout without the shared test data has nothing to damage, as the Jet tests skip then.
-        qWarning("the Jet fixture %s cannot be read: nothing is tried", qPrintable(file.fileName()));
-        return {};
-    }
+    // Without a good file there is nothing to damage: a run would pass having tried nothing.
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("the Jet fixture %s cannot be read", qPrintable(file.fileName()));
     return file.readAll();
 }
 
@@ -57,8 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size == 0)
         return 0;
     QByteArray bytes = fixture((data[0] & 1) != 0);
-    if (bytes.isEmpty())
-        return 0;
     for (size_t at = 1; at + 5 <= size; at += 5) {
         quint32 offset = 0;
         std::memcpy(&offset, data + at, sizeof offset);
