@@ -54,7 +54,7 @@ void TestOutput::layoutsOfEveryContact()
     QVERIFY(fixture.open(QIODevice::ReadOnly));
     QString printed = u"== agenda heading\n"_s + shown(agendaHeading(u"R"_s));
     while (!fixture.atEnd()) {
-        const QList<QByteArray> values = fixture.readLine().chopped(1).split('\t');
+        const QList<QByteArray> values = fixture.readLine().chopped(1).split('\t'); // every line ends with LF
         if (values.first().startsWith('#'))
             continue;
         QCOMPARE(values.size(), FieldCount);

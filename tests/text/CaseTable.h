@@ -36,7 +36,9 @@ inline void addCaseRows(const char *file, std::initializer_list<const char *> co
     QFile table(QStringLiteral(RUBRELLO_TEST_DATA "/") + QLatin1String(file));
     QVERIFY2(table.open(QIODevice::ReadOnly), file);
     while (!table.atEnd()) {
-        const QByteArray line = table.readLine().chopped(1);
+        QByteArray line = table.readLine();
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
         if (line.isEmpty() || line.startsWith('#'))
             continue;
         const QList<QByteArray> values = line.split('\t');
