@@ -462,6 +462,7 @@ private slots:
         QCOMPARE(names(clone), (QStringList{"Bianchi Anna", "Rossi Mario"}));
         Recordset second(test.store());
         QVERIFY(second.requery());
+        QCOMPARE(names(second), names(first));
         second.moveLast();
         QVERIFY(second.remove());
         QCOMPARE(second.recordCount() * 100 + first.recordCount() * 10 + clone.recordCount(), 122);
