@@ -1,6 +1,7 @@
-// The options file RUBRELLO.INI: its two keys, rewriting it in the encoding it came in, and what
-// happens when it cannot be written or is no file at all.
+// The number as it is dialled, and the options file RUBRELLO.INI: its two keys, rewriting it in the
+// encoding it came in, and what happens when it cannot be written or is no file at all.
 #include "dial/DialOptions.h"
+#include "dial/NumberRules.h"
 #include "tests/reliability/SystemFaults.h"
 #include "tests/support/TestFiles.h"
 #include "tests/text/CaseTable.h"
@@ -12,10 +13,15 @@
 
 using namespace Qt::StringLiterals;
 
-class TestOptionsFile : public QObject
+class TestDial : public QObject
 {
     Q_OBJECT
 private slots:
+    void dialString_data()
+    {
+        addCaseRows("dial/numbers.tsv", {"number", "prefix", "outsideLine", "dialled"});
+    }
+    void dialString();
     void read_data() { addCaseRows("dial/read.tsv", {"bytes", "prefix", "outsideLine"}); }
     void read();
     void save_data() { addCaseRows("dial/save.tsv", {"oldBytes", "prefix", "outsideLine", "newBytes"}); }
@@ -26,7 +32,16 @@ private slots:
     void onlyARegularFileIsRead();
 };
 
-void TestOptionsFile::read()
+void TestDial::dialString()
+{
+    QFETCH(QByteArray, number);
+    QFETCH(QByteArray, prefix);
+    QFETCH(QByteArray, outsideLine);
+    QFETCH(QByteArray, dialled);
+    QCOMPARE(::dialString(utf8(number), utf8(prefix), utf8(outsideLine)), utf8(dialled));
+}
+
+void TestDial::read()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QByteArray, prefix);
@@ -36,7 +51,7 @@ void TestOptionsFile::read()
     QCOMPARE(options.outsideLine, utf8(outsideLine));
 }
 
-void TestOptionsFile::save()
+void TestDial::save()
 {
     QFETCH(QByteArray, oldBytes);
     QFETCH(QByteArray, prefix);
@@ -52,7 +67,7 @@ void TestOptionsFile::save()
     QCOMPARE(fileBytes(path), newBytes);
 }
 
-void TestOptionsFile::keepsEveryLineOfALongFile()
+void TestDial::keepsEveryLineOfALongFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(optionsFileName());
@@ -64,7 +79,7 @@ void TestOptionsFile::keepsEveryLineOfALongFile()
     QCOMPARE(fileBytes(path), QByteArray(old).replace("PrefissoLocale=02", "PrefissoLocale=0335"));
 }
 
-void TestOptionsFile::failureIsRetriedThenGivenUp()
+void TestDial::failureIsRetriedThenGivenUp()
 {
     // Tests run as root, who may write anywhere: a directory in the file's place stops root too.
     QTemporaryDir dir;
@@ -86,7 +101,7 @@ void TestOptionsFile::failureIsRetriedThenGivenUp()
         fileBytes(dir.filePath("nuova/RUBRELLO.INI")), QByteArray("PrefissoLocale=02\r\nCentralino=0\r\n"));
 }
 
-void TestOptionsFile::fullDiskKeepsTheOldFile()
+void TestDial::fullDiskKeepsTheOldFile()
 {
     ScratchMount disk(u"64k"_s);
     if (!disk.mounted())
@@ -101,7 +116,7 @@ void TestOptionsFile::fullDiskKeepsTheOldFile()
     QCOMPARE(fileBytes(path), old);
 }
 
-void TestOptionsFile::onlyARegularFileIsRead()
+void TestDial::onlyARegularFileIsRead()
 {
     // A pipe would wait for a writer for ever, /dev/zero would fill the memory.
     QTemporaryDir dir;
@@ -116,5 +131,5 @@ void TestOptionsFile::onlyARegularFileIsRead()
     }
 }
 
-QTEST_APPLESS_MAIN(TestOptionsFile)
-#include "test_optionsfile.moc"
+QTEST_APPLESS_MAIN(TestDial)
+#include "test_dial.moc"
