@@ -1,38 +1,31 @@
 #include "tests/support/ScriptedPlatform.h"
 
-
 namespace {
 
+// Lines go into the platform's documents once the job finishes without a failure.
 class RecordingPrintJob : public PrintJob
 {
 public:
-    RecordingPrintJob(ScriptedPlatform &platform)
+    explicit RecordingPrintJob(ScriptedPlatform &platform)
         : m_platform(platform)
     {
     }
-
     void printLine(const QString &line) override
     {
-        if (!m_open) {
+        if (!std::exchange(m_open, true))
             m_documents.append(ScriptedPlatform::Document());
-            m_open = true;
-        }
         m_documents.last().append(line);
     }
-
     int linesLeft() const override
     {
         return m_platform.linesPerPage - (m_open ? int(m_documents.last().size()) : 0);
     }
-
     void endDocument() override { m_open = false; }
-
     QString finish() override
     {
-        if (!m_platform.printFailure.isEmpty())
-            return m_platform.printFailure;
-        m_platform.documents.append(m_documents);
-        return {};
+        if (m_platform.printFailure.isEmpty())
+            m_platform.documents.append(m_documents);
+        return m_platform.printFailure;
     }
 
 private:
