@@ -63,7 +63,7 @@ void TestPhoneImport::cleanup()
 
 void TestPhoneImport::questionOffersHomeThenLastFile()
 {
-    // Not the program's folder, which the window makes the current one.
+    // A home of its own, away from the folder the test runs in.
     const QString home = QDir(f->test.directory()).filePath(QStringLiteral("home"));
     QVERIFY(QDir().mkpath(home));
     qputenv("HOME", QFile::encodeName(home));

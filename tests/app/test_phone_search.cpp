@@ -29,10 +29,9 @@ class TestPhoneSearch : public QObject
 private slots:
     void init();
     void cleanup() { f.reset(); }
-    void startUpOpensTheDialogOnce();
     void searchShowsTheHitsOnly();
-    void noHitShowsTheWholeAgenda();
-    void starShowsTheWholeAgenda();
+    void wholeAgenda_data();
+    void wholeAgenda();
     void pendingChangesAreSavedBeforeTheDialog();
     void titleNamesWhatTheTreeShows_data();
     void titleNamesWhatTheTreeShows();
@@ -51,14 +50,6 @@ void TestPhoneSearch::init()
     f->test.add(QStringLiteral("verdi"), QStringLiteral("Luca"), {{Field::Note, QStringLiteral("amico di Rossi")}});
 }
 
-void TestPhoneSearch::startUpOpensTheDialogOnce()
-{
-    f->load();
-    QCOMPARE(f->platform.modalForms, QStringList{QStringLiteral("FrmCerca")});
-    // Closed from its frame, the dialog leaves the empty argument: the whole agenda.
-    QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
-    QCOMPARE(f->tree().ListCount(), 26 + 4);
-}
 
 void TestPhoneSearch::searchShowsTheHitsOnly()
 {
@@ -84,27 +75,35 @@ void TestPhoneSearch::searchShowsTheHitsOnly()
     QCOMPARE(f->treeLines(), (QStringList{"B", "Bruni, Rossina"}));
 }
 
-void TestPhoneSearch::noHitShowsTheWholeAgenda()
+void TestPhoneSearch::wholeAgenda_data()
 {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("start-up dialog closed from its frame") << "";
+    QTest::newRow("nothing found") << "introvabile";
+    QTest::newRow("the star button") << "*";
+}
+
+// The whole agenda again, and a search found nowhere says so.
+void TestPhoneSearch::wholeAgenda()
+{
+    QFETCH(QString, way);
+    if (!way.isEmpty())
+        f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("rossi")));
     f->load();
-    f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("introvabile")));
-    f->click(QStringLiteral("BtnCerca"));
-    QCOMPARE(f->platform.messages.size(), 1);
-    QCOMPARE(f->platform.messages[0].text,
-             QStringLiteral("Non trovato record nella ricerca: Verrà visualizzata tutta l'agenda!"));
+    QCOMPARE(f->platform.modalForms, QStringList{QStringLiteral("FrmCerca")}); // once at start-up
+    if (way == QLatin1String("*"))
+        f->platform.dialogScripts.enqueue([](QDialog &dialog) { static_cast<FrmCerca &>(dialog).Command3D2_Click(); });
+    else if (!way.isEmpty())
+        f->platform.dialogScripts.enqueue(searchFor(way));
+    if (!way.isEmpty())
+        f->click(QStringLiteral("BtnCerca"));
+    QCOMPARE(f->platform.messages.size(), way == QLatin1String("introvabile") ? 1 : 0);
+    if (!f->platform.messages.isEmpty())
+        QCOMPARE(f->platform.messages[0].text,
+                 QStringLiteral("Non trovato record nella ricerca: Verrà visualizzata tutta l'agenda!"));
     QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
     QCOMPARE(f->tree().ListCount(), 26 + 4);
     QCOMPARE(searchState().SearchText, QString());
-}
-
-void TestPhoneSearch::starShowsTheWholeAgenda()
-{
-    f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("rossi")));
-    f->load();
-    f->platform.dialogScripts.enqueue([](QDialog &dialog) { static_cast<FrmCerca &>(dialog).Command3D2_Click(); });
-    f->click(QStringLiteral("BtnCerca"));
-    QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
-    QCOMPARE(f->tree().ListCount(), 26 + 4);
 }
 
 void TestPhoneSearch::pendingChangesAreSavedBeforeTheDialog()
