@@ -13,9 +13,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <fcntl.h>
 #include <optional>
-#include <csignal>
 #include <poll.h>
 #include <pwd.h>
 #include <sys/resource.h>
