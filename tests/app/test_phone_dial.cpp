@@ -1,5 +1,5 @@
-// The dial commands of the main window: which numbers reach the dialog, when the card is saved
-// first, and the main window held out of use until the dialog has gone.
+// The dial commands of the main window: which numbers reach the dialog, which dialer it starts, and
+// when the card is saved first. The dialog's own rules (prefixes, options file) are in test_form1.
 #include "PhoneFixture.h"
 
 #include "ui/forms/Form1.h"
@@ -48,22 +48,11 @@ void TestPhoneDial::dialogShowsTheCardsNumbers()
     QCOMPARE(form->optionsPath(),
              QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath("RUBRELLO.INI"));
 
-    // The prefix typed in is kept for the next opening.
-    form->Text1->setText("02");
-    form->Command3D2->click();
-    QTRY_VERIFY(form.isNull());
-    QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    f->trigger(QStringLiteral("FileChiama"));
-    form = openDialog();
-    QVERIFY(form);
-    QCOMPARE(form->Text1->text(), QString("02"));
-    QCOMPARE(form->Panel3D1[0]->text(), QString("1234567"));
-    QCOMPARE(form->Panel3D1[4]->text(), QString("0335 1234567"));
-
+    // The dialer is the one beside the program.
     QTest::mouseClick(form->Command3D1[0], Qt::LeftButton);
     QCOMPARE(f->platform.startedPrograms.size(), 1);
     QCOMPARE(f->platform.startedPrograms[0].program, QDir(f->test.directory()).filePath("rubrello-dialer"));
-    QCOMPARE(f->platform.startedPrograms[0].arguments, QStringList{"1234567"});
+    QCOMPARE(f->platform.startedPrograms[0].arguments, QStringList{"021234567"});
 }
 
 void TestPhoneDial::pendingChange_data()
