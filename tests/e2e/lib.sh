@@ -152,15 +152,8 @@ wait_exit() {
     fail "the program did not end"
 }
 
-# The store: beside the program when one was put there, otherwise in the user's data folder.
-store_file() {
-    if [[ -e "$APP_DIR/Rubrello.MDB" ]]; then
-        echo "$APP_DIR/Rubrello.MDB"
-    else
-        echo "$XDG_DATA_HOME/Rubrello/rubrello/Rubrello.MDB"
-    fi
-}
-
+# The store, in the user's data folder (test_start_and_exit checks that it is made there).
+STORE=$XDG_DATA_HOME/Rubrello/rubrello/Rubrello.MDB
 sql() {
-    sqlite3 "$(store_file)" "$@"
+    sqlite3 "$STORE" "$@"
 }

@@ -5,7 +5,7 @@ source "$(dirname "$0")/lib.sh" "$1"
 
 install_program
 start_with_whole_agenda
-[[ -f "$XDG_DATA_HOME/Rubrello/rubrello/Rubrello.MDB" ]] || fail "the store was not created in the data folder"
+[[ -f "$STORE" ]] || fail "the store was not created in the data folder"
 [[ ! -e "$APP_DIR/Rubrello.MDB" ]] || fail "the store was created beside the program"
 keys "$MAIN" alt+u
 wait_exit || fail "the program ended with an error"
