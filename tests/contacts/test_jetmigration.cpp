@@ -371,7 +371,8 @@ private slots:
     void failureHalfWayTouchesNothing_data()
     {
         QTest::addColumn<int>("failAt");
-        QTest::addColumn<int>("change"); // 1: an id twice, 2: the second reading differs
+        QTest::addColumn<int>(
+            "change"); // 1: an id twice, 2: the second reading differs, 3: the backup name taken
         QTest::addColumn<QString>("expected");
         QTest::newRow("source fails half way") << 2 << 0 << "Lettura non riuscita.";
         QTest::newRow("an id twice") << -1 << 1 << "ID 9 compare due volte";
