@@ -206,7 +206,7 @@ private slots:
                                                      << "" << true;
         QTest::newRow("own log, copied whole just before the crash") << "whole"
                                                                      << "" << true;
-        QTest::newRow("own log, copied in part while another program read") << "part"
+        QTest::newRow("own log, copied halfway while another program read") << "halfway"
                                                                             << "" << true;
         QTest::newRow("own log without its index") << ""
                                                    << "index lost" << true;
@@ -241,7 +241,7 @@ private slots:
             OtherProgram writer(path);
             QVERIFY(
                 writer.run(QStringList{"PRAGMA wal_autocheckpoint=0"} + contacts("Dopo", 1, 20, &expected)));
-            if (checkpoint == QLatin1String("part")) {
+            if (checkpoint == QLatin1String("halfway")) {
                 // The reader holds the checkpoint back to what it sees; writing goes on after it.
                 OtherProgram reader(path);
                 QVERIFY(reader.run({"BEGIN", "SELECT count(*) FROM PhoneList"}));

@@ -36,7 +36,7 @@ public:
     // and an input box is cancelled.
     QQueue<MessageAnswer> messageAnswers;
     QQueue<QString> inputAnswers;
-    // Each script plays the user's part in one modal form (fill boxes, click a button);
+    // Each script plays the user in one modal form (fill boxes, click a button);
     // with none left the form is closed from its frame.
     QQueue<std::function<void(QDialog &)>> dialogScripts;
     bool clipboardAvailable = true;
