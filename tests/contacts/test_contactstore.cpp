@@ -127,8 +127,6 @@ FieldValue randomName(QRandomGenerator &random)
 
 } // namespace
 
-Q_DECLARE_METATYPE(QList<int>)
-
 class TestContactStore : public QObject
 {
     Q_OBJECT
