@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 struct PhoneFixture
 {
     TestStore test;
@@ -41,11 +43,11 @@ struct PhoneFixture
             qFatal("the main window has no %s", qPrintable(name));
         return found;
     }
-    BoundLineEdit *box(const QString &name) const { return find<BoundLineEdit>(name); }
-    QString text(const QString &name) const { return box(name)->text(); }
-    Outline &tree() const { return *find<Outline>(QStringLiteral("Outline1")); }
-    DataControl &data() const { return *find<DataControl>(QStringLiteral("Data1")); }
+    QString text(const QString &name) const { return find<BoundLineEdit>(name)->text(); }
+    Outline &tree() const { return *find<Outline>(u"Outline1"_s); }
+    DataControl &data() const { return *find<DataControl>(u"Data1"_s); }
     QString caption() const { return data().Caption(); }
+    QString stored(qint64 id, Field field) { return test.store().read(id)->text(field); }
     // A menu item or a control is enabled.
     bool enabled(const QString &name) const
     {
@@ -54,26 +56,33 @@ struct PhoneFixture
         return find(name)->isEnabled();
     }
 
-    void click(const QString &name) { QTest::mouseClick(find(name), Qt::LeftButton); }
-    void trigger(const QString &name) { find<QAction>(name)->trigger(); }
+    // Triggers the menu item or clicks the control of that name.
+    void act(const QString &name)
+    {
+        if (auto *action = phone->findChild<QAction *>(name))
+            action->trigger();
+        else
+            QTest::mouseClick(find(name), Qt::LeftButton);
+    }
     void save(MessageAnswer answer = MessageAnswer::Yes)
     {
         platform.messageAnswers.enqueue(answer);
-        click(QStringLiteral("cUpdate"));
+        act(u"cUpdate"_s);
     }
     // Types at the end of what the box holds.
     void type(const QString &name, const QString &text)
     {
         QWidget *target = find(name);
         target->setFocus();
-        QTest::keyClick(target, Qt::Key_End, qobject_cast<QLineEdit *>(target) ? Qt::NoModifier : Qt::ControlModifier);
+        const bool line = qobject_cast<QLineEdit *>(target);
+        QTest::keyClick(target, Qt::Key_End, line ? Qt::NoModifier : Qt::ControlModifier);
         typeInto(target, text);
     }
     void newContact(const QString &lastName, const QString &firstName)
     {
-        click(QStringLiteral("cNew"));
-        type(QStringLiteral("tLName"), lastName);
-        type(QStringLiteral("tFName"), firstName);
+        act(u"cNew"_s);
+        type(u"tLName"_s, lastName);
+        type(u"tFName"_s, firstName);
     }
     // Clicks the line in the tree, its letter opened first.
     void clickLine(const QString &text)
@@ -102,4 +111,15 @@ struct PhoneFixture
     {
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
     }
+};
+
+// The base of the window's tests: a fresh fixture for every case.
+class PhoneTest : public QObject
+{
+    Q_OBJECT
+protected:
+    std::unique_ptr<PhoneFixture> f;
+private slots:
+    void init() { f = std::make_unique<PhoneFixture>(); }
+    void cleanup() { f.reset(); }
 };
