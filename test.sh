@@ -3,6 +3,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 "$root/scripts/install-packages.sh"
+# The code follows .clang-format before anything is built.
+"$root/scripts/check-format.sh"
 "$root/scripts/build.sh" "$root/build" -DRUBRELLO_WERROR=ON
 ctest --test-dir "$root/build" --output-on-failure -j2
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets
