@@ -5,9 +5,8 @@
 #include "output/AgendaPrint.h"
 #include "output/CardLayout.h"
 #include "tests/support/ScriptedPlatform.h"
-#include "tests/support/TestFiles.h"
 #include "tests/support/TestStore.h"
-#include "tests/text/CaseTable.h"
+#include "tests/text/ContactTable.h"
 
 using namespace Qt::StringLiterals;
 
@@ -21,15 +20,6 @@ QString shown(const QStringList &lines)
         text += line.replace('\\', "\\\\").replace('\r', "\\r").replace('\n', "\\n").replace('\t', "\\t")
             + "|\n";
     return text;
-}
-
-std::vector<ContactRecord> contactsNamed(const QStringList &lastNames)
-{
-    std::vector<ContactRecord> contacts;
-    for (qsizetype i = 0; i < lastNames.size(); ++i)
-        contacts.push_back(
-            makeRecord({{Field::LastName, lastNames.at(i)}, {Field::FirstName, QString::number(i)}}));
-    return contacts;
 }
 
 } // namespace
@@ -50,20 +40,9 @@ private slots:
 
 void TestOutput::layoutsOfEveryContact()
 {
-    QFile fixture(QStringLiteral(RUBRELLO_TEST_DATA "/output/contacts.tsv"));
-    QVERIFY(fixture.open(QIODevice::ReadOnly));
     QString printed = u"== agenda heading\n"_s + shown(agendaHeading(u"R"_s));
-    while (!fixture.atEnd()) {
-        const QList<QByteArray> values = fixture.readLine().chopped(1).split('\t'); // every line ends with LF
-        if (values.first().startsWith('#'))
-            continue;
-        QCOMPARE(values.size(), FieldCount);
-        ContactRecord contact;
-        for (int i = 1; i < FieldCount; ++i) {
-            if (!values.at(i).isEmpty())
-                contact.setValue(Field(i), utf8(unescapeCase(values.at(i))));
-        }
-        printed += "== " + utf8(values.first()) + "\n" + shown(cardLines(contact)) + "-- agenda row\n"
+    for (const auto &[name, contact] : readContactTable("output/contacts.tsv")) {
+        printed += "== " + name + "\n" + shown(cardLines(contact)) + "-- agenda row\n"
             + shown(agendaRow(contact)) + "-- Lavoro address\n" + shown({addressText(contact, true)})
             + "-- Casa address\n" + shown({addressText(contact, false)});
     }
@@ -85,7 +64,10 @@ void TestOutput::agendaWalk()
     QFETCH(QByteArray, documents);
     ScriptedPlatform platform;
     platform.linesPerPage = linesPerPage.toInt();
-    const std::vector<ContactRecord> contacts = contactsNamed(utf8(lastNames).split(','));
+    std::vector<ContactRecord> contacts;
+    for (const QString &lastName : utf8(lastNames).split(','))
+        contacts.push_back(
+            makeRecord({{Field::LastName, lastName}, {Field::FirstName, QString::number(contacts.size())}}));
     const QString selection = letterSelection(utf8(answer));
     QCOMPARE(agendaHasRows(contacts, selection), !documents.isEmpty());
     std::unique_ptr<PrintJob> job = platform.beginPrinting(u"Agenda"_s);

@@ -5,7 +5,7 @@
 #include "search/SearchState.h"
 #include "search/SearchText.h"
 #include "tests/support/TestStore.h"
-#include "tests/text/CaseTable.h"
+#include "tests/text/ContactTable.h"
 
 #include <QRandomGenerator>
 
@@ -30,86 +30,39 @@ QStringList hitNames(const SearchResult &result, ContactStore &store)
     return names;
 }
 
-QStringList search(ContactStore &store, const QString &argument)
-{
-    return hitNames(SearchEngine().search(walkOf(store), argument, true, 0), store);
-}
-
 } // namespace
 
 class TestSearchEngine : public QObject
 {
     Q_OBJECT
 private slots:
-    void fieldsAndScopes();
-    void caseFolding_data() { addCaseRows("search/folding.tsv", {"typed", "ignoreCase", "expected"}); }
-    void caseFolding();
-    void emptyAndNullFields();
+    void search_data() { addCaseRows("search/searches.tsv", {"typed", "ignoreCase", "scope", "expected"}); }
+    void search();
     void argument_data() { addCaseRows("search/arguments.tsv", {"typed", "ignoreCase", "caption"}); }
     void argument();
     void treeOfHits_data() { addCaseRows("search/tree.tsv", {"surnames", "lines"}); }
     void treeOfHits();
     void snapshotFollowsWrites();
-    void preparedRead();
     void failureReported();
     void scanAgreesWithRule_data();
     void scanAgreesWithRule();
 };
 
-void TestSearchEngine::fieldsAndScopes()
-{
-    // One field of each group holds the text: scope 0 is every field, 1 all but the notes, 2 the
-    // work ones, 3 the home ones; names and mobile are in all.
-    TestStore test;
-    for (const Field field : {Field::Cellulare, Field::Azienda, Field::HomeCity, Field::Note})
-        test.add(fieldName(field), u"Anna"_s, {{field, u"xq7"_s}});
-    const char *found[] = {"Azienda,Cellulare,HomeCity,Note", "Azienda,Cellulare,HomeCity",
-        "Azienda,Cellulare", "Cellulare,HomeCity"};
-    for (int scope = 0; scope < 4; ++scope)
-        QCOMPARE(hitNames(SearchEngine().search(walkOf(test.store()), u"XQ7"_s, true, scope), test.store())
-                     .join(','),
-            QString::fromLatin1(found[scope]));
-}
-
-void TestSearchEngine::caseFolding()
+void TestSearchEngine::search()
 {
     QFETCH(QByteArray, typed);
     QFETCH(QByteArray, ignoreCase);
+    QFETCH(QByteArray, scope);
     QFETCH(QByteArray, expected);
     TestStore test;
-    // A text that grows when upper-cased sits before the searched fields of other rows.
-    for (const char *surname : {"Rossi", "ROSSI", "rossi", "Nicolò", "NICOLÒ", "Nicolo", "Strasse"})
-        test.add(QString::fromUtf8(surname), u"Carlo"_s, {{Field::Azienda, u"ßßßß"_s}});
-    SearchState state;
-    state.SearchText = utf8(typed);
-    state.IgnoreCase = ignoreCase == "1";
+    for (const auto &[name, contact] : readContactTable("search/contacts.tsv"))
+        test.add(contact);
+    const SearchState state{utf8(typed), scope.toShort(), ignoreCase == "1"};
     const SearchResult result = SearchEngine().search(walkOf(test.store()), state);
     QStringList found = hitNames(result, test.store());
     found.sort();
     QCOMPARE(found.join(','), utf8(expected));
     QVERIFY(result.failure.isEmpty());
-}
-
-void TestSearchEngine::emptyAndNullFields()
-{
-    TestStore test;
-    const qint64 empty
-        = test.add(u"Rossi"_s, u"Mario"_s, {{Field::Cellulare, u""_s}, {Field::Note, u"voto a* pieno"_s}});
-    test.add(u"Verdi"_s, u"Anna"_s, {{Field::Note, u"voto a pieno"_s}});
-    test.add(u"Neri"_s, u"Ada"_s, {{Field::Note, u"ahi *"_s}});
-    for (const QString &argument : {u"NULL"_s, u"\\N"_s, u"0"_s})
-        QCOMPARE(search(test.store(), argument), QStringList());
-    // A star is plain text but for the whole argument.
-    QCOMPARE(search(test.store(), u"A*"_s), QStringList{"Rossi"});
-    QCOMPARE(search(test.store(), u" *"_s), QStringList{"Neri"});
-
-    SearchEngine engine;
-    engine.search(walkOf(test.store()), u"X"_s, true, 0);
-    const int row = engine.snapshot().rowOf(empty);
-    QVERIFY(row >= 0);
-    QCOMPARE(engine.snapshot().value(row, Field::Cellulare), FieldValue(QString()));
-    QCOMPARE(engine.snapshot().value(row, Field::HomeCity), FieldValue());
-    QCOMPARE(engine.snapshot().value(row, Field::LastName), FieldValue(u"Rossi"_s));
 }
 
 void TestSearchEngine::argument()
@@ -154,25 +107,6 @@ void TestSearchEngine::treeOfHits()
 
 void TestSearchEngine::snapshotFollowsWrites()
 {
-    TestStore test;
-    const qint64 rossi = test.add(u"Rossi"_s, u"Mario"_s);
-    SearchEngine engine;
-    const auto hits = [&](const Recordset &walk) { return engine.search(walk, u"ROMA"_s, true, 0).hitIds; };
-    QVERIFY(hits(walkOf(test.store())).empty());
-    ContactRecord changed = *test.store().read(rossi);
-    changed.setValue(Field::HomeCity, u"Roma"_s);
-    QVERIFY(test.store().update(changed));
-    QCOMPARE(hits(walkOf(test.store())), std::vector<qint64>{rossi});
-    const qint64 verdi = test.add(u"Verdi"_s, u"Luca"_s, {{Field::WorkCity, u"Roma"_s}});
-    QCOMPARE(hits(walkOf(test.store())), (std::vector<qint64>{rossi, verdi}));
-    // A walk taken before a delete still names the deleted row; it is no hit any more.
-    const Recordset stale = walkOf(test.store());
-    QVERIFY(test.store().remove(rossi));
-    QCOMPARE(hits(stale), std::vector<qint64>{verdi});
-}
-
-void TestSearchEngine::preparedRead()
-{
     // The read started while the user types is taken over by the search, with whatever was written
     // meanwhile; an engine destroyed while its read runs stops it and leaves the store usable.
     TestStore test;
@@ -190,11 +124,19 @@ void TestSearchEngine::preparedRead()
     ContactRecord first = *test.store().read(1);
     first.setValue(Field::HomeCity, u"Milano"_s);
     QVERIFY(test.store().update(first));
-    const SearchResult result = engine.search(walkOf(test.store()), u"ROMA"_s, true, 0);
-    QCOMPARE(result.hitIds.size(), std::size_t(20000));
-    QVERIFY(std::find(result.hitIds.begin(), result.hitIds.end(), verdi) != result.hitIds.end());
-    QVERIFY(std::find(result.hitIds.begin(), result.hitIds.end(), qint64(1)) == result.hitIds.end());
+    const auto hits = [&](const Recordset &walk) { return engine.search(walk, u"ROMA"_s, true, 0).hitIds; };
+    std::vector<qint64> found = hits(walkOf(test.store()));
+    QCOMPARE(found.size(), std::size_t(20000));
+    QVERIFY(std::find(found.begin(), found.end(), verdi) != found.end());
+    QVERIFY(std::find(found.begin(), found.end(), qint64(1)) == found.end());
     QVERIFY(engine.snapshot().isCurrent(test.store()));
+
+    // A walk taken before a delete still names the deleted row; it is no hit any more.
+    const Recordset stale = walkOf(test.store());
+    QVERIFY(test.store().remove(verdi));
+    found = hits(stale);
+    QCOMPARE(found.size(), std::size_t(19999));
+    QVERIFY(std::find(found.begin(), found.end(), verdi) == found.end());
 }
 
 void TestSearchEngine::failureReported()
