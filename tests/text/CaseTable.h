@@ -11,18 +11,13 @@ inline QByteArray unescapeCase(const QByteArray &text)
 {
     QByteArray out;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = text.at(i);
-        const char next = i + 1 < text.size() ? text.at(i + 1) : '\0';
-        if (c != '\\' || next == '\0') {
-            out += c;
-            continue;
-        }
-        ++i;
-        if (next == 'x') {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+        } else if (const char c = text[++i]; c == 'x') {
             out += char(text.mid(i + 1, 2).toInt(nullptr, 16));
             i += 2;
         } else {
-            out += next == 't' ? '\t' : next == 'r' ? '\r' : next == 'n' ? '\n' : next == 's' ? ' ' : next;
+            out += c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c == 's' ? ' ' : c;
         }
     }
     return out;
