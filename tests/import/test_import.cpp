@@ -11,9 +11,6 @@
 #include <QBuffer>
 #include <QDir>
 #include <QRandomGenerator>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QTemporaryDir>
 
 #include <sys/stat.h>
 
@@ -23,30 +20,23 @@ namespace {
 
 // Fixed bytes that fail once budget bytes in all have been read; the reader goes through a file
 // twice, once to learn its encoding and once for the lines.
-class FailingDevice : public QBuffer
+struct FailingDevice : QBuffer
 {
-public:
     FailingDevice(const QByteArray &bytes, qint64 budget)
-        : m_budget(budget)
+        : budget(budget)
     {
         setData(bytes);
         open(QIODevice::ReadOnly);
     }
-
-protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
-        if (m_budget <= 0) {
+        const qint64 read = budget > 0 ? QBuffer::readData(data, std::min(maxSize, budget)) : -1;
+        budget -= std::max<qint64>(read, 0);
+        if (read < 0)
             setErrorString(u"errore di I/O simulato"_s);
-            return -1;
-        }
-        const qint64 read = QBuffer::readData(data, std::min(maxSize, m_budget));
-        m_budget -= std::max<qint64>(read, 0);
         return read;
     }
-
-private:
-    qint64 m_budget;
+    qint64 budget;
 };
 
 QString readAllLines(QIODevice &device, bool *utf8 = nullptr)
@@ -100,11 +90,8 @@ private slots:
     void line();
     void importsNamedLines();
     void refusedFiles();
-    void fullDiskImportsNothingAndSaysSo();
     void preparation();
-    void refusalKeepsTheRowsBefore();
-    void readFailureKeepsTheRowsBefore();
-    void messages();
+    void failureKeepsTheRowsBefore();
 };
 
 void TestImport::reader()
@@ -155,14 +142,13 @@ void TestImport::importsNamedLines()
     TestStore test;
     const QByteArray bytes = QByteArray("Rossi Mario Via Roma 1").leftJustified(54) + "051 123456\r\n\r\n"
         + QByteArray().leftJustified(54) + "02 999\r\n" // no name, only a phone
-        + "Nicol\xF2 Bianca\r\n" // code page 1252
-        + "D'Angelo  Rosa  Via dell'Orto 2"; // no line end
+        + "Nicol\xF2 Bianca"; // code page 1252, no line end
     const ImportOutcome outcome = importFirstVersionFile(writeFile(test.directory(), bytes), test.store());
     QVERIFY(outcome.ok());
-    QCOMPARE(outcome.added, 3);
+    QCOMPARE(outcome.added, 2);
     std::vector<ContactRecord> records = test.store().readAll();
     std::sort(records.begin(), records.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
-    QCOMPARE(records.size(), size_t(3));
+    QCOMPARE(records.size(), size_t(2));
     ContactRecord first = makeRecord({{Field::LastName, u"Rossi"_s}, {Field::FirstName, u"Mario"_s},
         {Field::WorkAddress, u"Via Roma 1"_s}, {Field::WorkPhone, u"051 123456"_s}});
     first.id = records[0].id;
@@ -170,54 +156,50 @@ void TestImport::importsNamedLines()
     QCOMPARE(records[1].value(Field::LastName), FieldValue(u"Nicolò"_s));
     // Empty, not Null: the line had no address and no phone.
     QCOMPARE(records[1].value(Field::WorkPhone), FieldValue(QString()));
-    QCOMPARE(records[2].value(Field::WorkAddress), FieldValue(u"Via dell'Orto 2"_s));
-    QCOMPARE(committedCount(test.path()), 3);
+    QCOMPARE(committedCount(test.path()), 2);
 }
 
 void TestImport::refusedFiles()
 {
-    // Each of these once froze the window, filled the memory or added thousands of junk contacts.
+    // Each of these once froze the window, filled the memory, added thousands of junk contacts or
+    // left half an import: nothing is added, and the preparation is asked only for a file it reads.
     TestStore test;
-    const QDir dir(test.directory());
+    ScratchMount disk(u"1m"_s);
     QByteArray noise;
     for (int i = 0; i < 64 * 1024; ++i)
         noise.append(char(QRandomGenerator::global()->bounded(256)));
+    using F = ImportOutcome::Failure;
     const QString normal = u"non è un file normale"_s, text = u"non contiene testo"_s;
-    const std::vector<std::pair<std::function<bool(const QString &)>, QString>> kinds{
-        {[](const QString &p) { return mkfifo(QFile::encodeName(p).constData(), 0600) == 0; }, normal},
-        {[](const QString &p) { return QFile::link(u"/dev/zero"_s, p); }, normal},
-        {[](const QString &p) { return QDir().mkdir(p); }, normal},
-        {[](const QString &p) { return QFile::copy(u"/bin/true"_s, p); }, text},
-        {[&](const QString &p) { return writeBytes(p, noise), true; }, text}};
-    for (std::size_t i = 0; i < kinds.size(); ++i) {
-        const QString path = dir.filePath(u"NUMBO%1.TXT"_s.arg(i));
-        QVERIFY(kinds[i].first(path));
-        const ImportOutcome outcome = importFirstVersionFile(path, test.store(), [] { return false; });
-        QCOMPARE(outcome.failure, ImportOutcome::Failure::Refused); // refused before the preparation
-        QVERIFY2(outcome.reason.contains(kinds[i].second), qPrintable(outcome.reason));
-        QVERIFY(importFailureMessage(outcome).contains(u"Nessun contatto è stato importato."_s));
+    const std::vector<std::tuple<std::function<bool(const QString &)>, F, QString>> cases{
+        {[](const QString &p) { return mkfifo(QFile::encodeName(p).constData(), 0600) == 0; }, F::Refused,
+            normal},
+        {[](const QString &p) { return QFile::link(u"/dev/zero"_s, p); }, F::Refused, normal},
+        {[](const QString &p) { return QDir().mkdir(p); }, F::Refused, normal},
+        {[](const QString &p) { return QFile::copy(u"/bin/true"_s, p); }, F::Refused, text},
+        {[&](const QString &p) { return writeBytes(p, noise), true; }, F::Refused, text},
+        {[](const QString &) { return true; }, F::Open, QString()},
+        // The store is on a full disk: the last, skipped where no disk of our own can be mounted.
+        {[](const QString &p) { return writeBytes(p, numberedLines(30000)), true; }, F::Write,
+            u"disco è pieno"_s}};
+    int row = 0;
+    for (const auto &[make, failure, reason] : cases) {
+        const bool fullDisk = failure == F::Write;
+        if (fullDisk && !disk.mounted())
+            QSKIP("a small file system of our own needs root");
+        const QString path = QDir(test.directory()).filePath(u"NUMBO%1.TXT"_s.arg(++row));
+        QVERIFY(make(path));
+        QString error;
+        const std::unique_ptr<ContactStore> onDisk
+            = fullDisk ? ContactStore::open(disk.filePath(u"Rubrello.MDB"_s), &error) : nullptr;
+        ContactStore &store = fullDisk ? *onDisk : test.store();
+        int asked = 0;
+        const ImportOutcome outcome = importFirstVersionFile(path, store, [&] { return ++asked > 0; });
+        QCOMPARE(outcome.failure, failure);
+        QCOMPARE(asked, fullDisk ? 1 : 0);
+        QVERIFY2(outcome.reason.contains(reason), qPrintable(outcome.reason));
+        QCOMPARE(outcome.added, 0);
+        QCOMPARE(store.count(), 0);
     }
-    for (const QString &name : {u"manca.txt"_s, u"C:\\NUMBO\\NUMBO.TXT"_s})
-        QCOMPARE(importFirstVersionFile(dir.filePath(name), test.store(), [] { return false; }).failure,
-            ImportOutcome::Failure::Open);
-    QCOMPARE(test.store().count(), 0);
-}
-
-void TestImport::fullDiskImportsNothingAndSaysSo()
-{
-    ScratchMount disk(u"1m"_s);
-    if (!disk.mounted())
-        QSKIP("a small file system of our own needs root");
-    QString error;
-    std::unique_ptr<ContactStore> store = ContactStore::open(disk.filePath(u"Rubrello.MDB"_s), &error);
-    QVERIFY2(store, qPrintable(error));
-    QTemporaryDir source;
-    const ImportOutcome outcome
-        = importFirstVersionFile(writeFile(source.path(), numberedLines(30000)), *store);
-    QCOMPARE(outcome.failure, ImportOutcome::Failure::Write);
-    QCOMPARE(outcome.added, 0);
-    QVERIFY2(outcome.reason.contains(u"il disco è pieno"_s), qPrintable(outcome.reason));
-    QCOMPARE(store->count(), 0);
 }
 
 void TestImport::preparation()
@@ -243,68 +225,33 @@ void TestImport::preparation()
     }
 }
 
-void TestImport::refusalKeepsTheRowsBefore()
+void TestImport::failureKeepsTheRowsBefore()
 {
-    TestStore test;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"trigger"_s);
-        db.setDatabaseName(test.path());
-        QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(QStringLiteral(
-            "CREATE TRIGGER refuse BEFORE INSERT ON PhoneList WHEN "
-            "NEW.LastName = 'Rifiutato' BEGIN SELECT RAISE(ABORT, 'contatto rifiutato'); END")));
-    }
-    QSqlDatabase::removeDatabase(u"trigger"_s);
-    const QByteArray bytes = numberedLines(499) + "Rifiutato Carlo\r\n" + numberedLines(100);
-    const ImportOutcome outcome = importFirstVersionFile(writeFile(test.directory(), bytes), test.store());
-    QCOMPARE(outcome.failure, ImportOutcome::Failure::Write);
-    QCOMPARE(outcome.line, 500);
-    QCOMPARE(outcome.added, 499);
-    QVERIFY2(outcome.reason.contains("contatto rifiutato"), qPrintable(outcome.reason));
-    QCOMPARE(committedCount(test.path()), 499);
-}
-
-void TestImport::readFailureKeepsTheRowsBefore()
-{
-    // Failing while the encoding is learnt adds nothing; failing on line 201 keeps the 200 before it.
-    const QByteArray lines = numberedLines(300);
-    for (const int pass : {1, 2}) {
-        TestStore test;
-        FailingDevice device(lines, (pass == 2 ? lines.size() : 0) + lines.indexOf(" 200\r\n") + 16);
-        const ImportOutcome outcome = importFirstVersionText(device, test.store());
-        QCOMPARE(outcome.failure, ImportOutcome::Failure::Read);
-        QCOMPARE(outcome.added, pass == 1 ? 0 : 200);
-        QCOMPARE(outcome.line, pass == 1 ? 0 : 201);
-        QVERIFY2(outcome.reason.contains("simulato"), qPrintable(outcome.reason));
-        QCOMPARE(committedCount(test.path()), outcome.added);
-    }
-}
-
-void TestImport::messages()
-{
-    // Every ending the user can be told of, compared whole with a golden file.
-    QString told;
-    ImportOutcome outcome;
-    outcome.reason = u"il motivo dato dal sistema"_s;
+    // A row the store refuses on line 500; a read failing while the encoding is learnt, which adds
+    // nothing, and one failing on line 201.
+    const QByteArray lines = numberedLines(499) + "Rifiutato Carlo\r\n" + numberedLines(100);
+    const qint64 line201 = lines.indexOf(" 200\r\n") + 16;
     using F = ImportOutcome::Failure;
-    const std::pair<F, const char *> failures[] = {{F::Open, "Open"}, {F::Stopped, "Stopped"},
-        {F::Refused, "Refused"}, {F::Write, "Write"}, {F::Read, "Read"}};
-    for (const auto &[failure, name] : failures) {
-        for (const int line : {0, 500}) {
-            for (const int added : {0, 1, 499}) {
-                if (failure != F::Write && failure != F::Read && (line || added))
-                    continue; // said the same way whatever the line and the rows added
-                outcome.failure = failure;
-                outcome.line = line;
-                outcome.added = added;
-                told += u"== %1, line %2, added %3\n"_s.arg(QLatin1String(name)).arg(line).arg(added)
-                    + importFailureMessage(outcome) + '\n';
-            }
-        }
+    const std::tuple<qint64, F, int, const char *> cases[] = {{3 * lines.size(), F::Write, 500, "rifiutato"},
+        {line201, F::Read, 0, "simulato"}, {lines.size() + line201, F::Read, 201, "simulato"}};
+    for (const auto &[budget, failure, line, reason] : cases) {
+        TestStore test;
+        runSqlElsewhere(test.path(),
+            {u"CREATE TRIGGER refuse BEFORE INSERT ON PhoneList WHEN NEW.LastName = 'Rifiutato' "
+             "BEGIN SELECT RAISE(ABORT, 'contatto rifiutato'); END"_s});
+        FailingDevice device(lines, budget);
+        const ImportOutcome outcome = importFirstVersionText(device, test.store());
+        QCOMPARE(outcome.failure, failure);
+        QCOMPARE(outcome.line, line);
+        QCOMPARE(outcome.added, std::max(line - 1, 0));
+        QCOMPARE(committedCount(test.path()), outcome.added);
+        // The user is told the reason, the line and how many rows are already in the agenda.
+        const QString told = importFailureMessage(outcome);
+        const QString added = outcome.added ? QString::number(outcome.added) : u"Nessun contatto"_s;
+        QVERIFY2(
+            told.contains(reason) && told.contains(added) && (!line || told.contains(QString::number(line))),
+            qPrintable(told));
     }
-    for (const int added : {0, 1, 2000})
-        told += u"== summary, added %1\n"_s.arg(added) + importSummaryMessage(added) + '\n';
-    compareWithGolden(told, "import/messages.txt");
 }
 
 QTEST_GUILESS_MAIN(TestImport)
