@@ -27,74 +27,58 @@
 
 namespace {
 
-// The modem's side of a pseudo-terminal: the program opens the other side as its serial port.
+// The modem's side of a pseudo-terminal: the program opens the other side as its serial port. The
+// other side stays open here too, so the modem side never reads a hang-up of the terminal.
 class FakeModem
 {
 public:
     FakeModem()
     {
         char name[256] = {};
-        if (openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0) {
-            m_portName = QString::fromLocal8Bit(name);
+        if (openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0)
             fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
-        }
+        portName = QString::fromLocal8Bit(name);
     }
     ~FakeModem()
     {
-        if (m_master >= 0)
-            ::close(m_master);
-        if (m_slave >= 0)
-            ::close(m_slave);
+        ::close(m_master);
+        ::close(m_slave);
     }
-    QString portName() const { return m_portName; }
 
     // Everything the program has sent so far.
     QByteArray received()
     {
         char buffer[256];
-        ssize_t n;
-        while ((n = ::read(m_master, buffer, sizeof buffer)) > 0)
+        for (ssize_t n; (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
             m_received.append(buffer, static_cast<qsizetype>(n));
         return m_received;
     }
     void answer(const QByteArray &bytes)
     {
-        QVERIFY(::write(m_master, bytes.constData(), bytes.size()) == bytes.size());
+        QVERIFY(flood(bytes, [] {}));
     }
-    // More than the terminal holds: written as the program reads, with whileWaiting run in between.
+    // Written as the program reads, with whileWaiting run in between: more than the terminal holds.
     bool flood(const QByteArray &bytes, const std::function<void()> &whileWaiting)
     {
         QDeadlineTimer deadline(10000);
-        qsizetype done = 0;
-        while (done < bytes.size() && !deadline.hasExpired()) {
-            const ssize_t n
-                = ::write(m_master, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-            if (n > 0)
-                done += n;
-            else if (errno != EAGAIN)
+        for (qsizetype done = 0; done < bytes.size(); QTest::qWait(1), whileWaiting()) {
+            const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
+            if ((n < 0 && errno != EAGAIN) || deadline.hasExpired())
                 return false;
-            QTest::qWait(1);
-            whileWaiting();
+            done += std::max<ssize_t>(n, 0);
         }
-        return done == bytes.size();
+        return true;
     }
+
+    QString portName;
 
 private:
     int m_master = -1;
-    int m_slave = -1; // kept open so the modem side never reads a hang-up of the terminal
-    QString m_portName;
+    int m_slave = -1;
     QByteArray m_received;
 };
 
 const QByteArray dialled = "AT\rATDT0,1234567;\r";
-
-// Waits for the window's "AT", answers it as a modem with echo on, and waits for the dial command.
-void wakeUp(FakeModem &modem)
-{
-    QTRY_COMPARE(modem.received(), QByteArray("AT\r"));
-    modem.answer("AT\r\r\nOK\r\n");
-    QTRY_COMPARE(modem.received(), dialled);
-}
 
 } // namespace
 
@@ -110,7 +94,6 @@ private slots:
     void windowTellsTheOutcome_data() { addCaseRows("dial/modem.tsv", {"answer", "told", "started"}); }
     void windowTellsTheOutcome();
     void windowOffersTheComputersPhone();
-    void windowLogStaysBounded();
 
 private:
     QList<QUrl> openedUrls;
@@ -130,7 +113,7 @@ void TestModemLink::splitsAnswersIntoLines()
 {
     FakeModem modem;
     ModemLink link;
-    QVERIFY(link.open(modem.portName()));
+    QVERIFY(link.open(modem.portName));
     QSignalSpy answers(&link, &ModemLink::answered);
     // An echo, then result codes arriving in pieces and with either line end.
     modem.answer("ATDT5\r\r\nOK\r\n\r\nNO CAR");
@@ -161,15 +144,14 @@ void TestModemLink::windowTellsTheOutcome()
     // Only the silent modem waits for its time-out; the others must never meet theirs.
     const ModemTimeouts timeouts{
         std::chrono::minutes(1), answer.isEmpty() ? std::chrono::milliseconds(200) : std::chrono::minutes(1)};
-    DialerWindow window("0, 1234567", timeouts);
-    QCOMPARE(window.numberBox->text(), QString("0,1234567"));
-    window.portBox->setEditText(modem.portName());
+    DialerWindow window("0, 1234567", timeouts); // the number is cleaned
+    window.portBox->setEditText(modem.portName);
     window.show();
     QTest::mouseClick(window.callButton, Qt::LeftButton);
-    wakeUp(modem);
-    if (QTest::currentTestFailed())
-        return;
-    QVERIFY(window.statusLabel->text().contains("compone"));
+    // Answered as a modem with echo on.
+    QTRY_COMPARE(modem.received(), QByteArray("AT\r"));
+    modem.answer("AT\r\r\nOK\r\n");
+    QTRY_COMPARE(modem.received(), dialled);
     QVERIFY(window.hangUpButton->isEnabled() && !window.callButton->isEnabled());
 
     modem.answer(answer);
@@ -181,59 +163,44 @@ void TestModemLink::windowTellsTheOutcome()
     // After a failure the line is put down at once.
     QTRY_COMPARE(modem.received(), started == "1" ? dialled : dialled + "ATH\r");
     if (started == "1") {
-        // The line drops during the call: the dialer puts it down and is ready for another call.
+        // A modem that never stops talking during the call keeps only the last lines in the log.
+        QByteArray chatter;
+        for (int i = 0; i < 2000; ++i)
+            chatter += "line " + QByteArray::number(i) + "\r\n";
+        QVERIFY(modem.flood(chatter, [] {}));
+        QTRY_VERIFY(window.answerLog->toPlainText().endsWith("line 1999"));
+        QVERIFY(window.answerLog->document()->blockCount() <= 500);
+        // The line drops: the dialer puts it down and is ready for another call.
         modem.answer("\r\nNO CARRIER\r\n");
         QTRY_VERIFY(window.callButton->isEnabled());
         QTRY_COMPARE(modem.received(), dialled + "ATH\r");
-        QVERIFY(window.answerLog->toPlainText().contains("NO CARRIER"));
     }
     // The port is remembered for next time.
-    QCOMPARE(DialerWindow(QString{}).chosenPort(), modem.portName());
+    QCOMPARE(DialerWindow(QString{}).chosenPort(), modem.portName);
 }
 
 void TestModemLink::windowOffersTheComputersPhone()
 {
     // No modem answers, or the port cannot be opened.
     for (const bool portExists : {true, false}) {
-        const QString told = portExists ? "Nessun modem risponde" : "Non è possibile aprire";
         FakeModem modem;
         DialerWindow window("02 1234567", ModemTimeouts{std::chrono::milliseconds(200)});
-        window.portBox->setEditText(portExists ? modem.portName() : QString("/nonexistent/ttyS9"));
+        window.portBox->setEditText(portExists ? modem.portName : QString("/nonexistent/ttyS9"));
         window.show();
         auto *desktopButton = window.findChild<QPushButton *>("desktopButton");
         QTest::mouseClick(window.callButton, Qt::LeftButton);
-        QTRY_VERIFY2(window.statusLabel->text().contains(told), qPrintable(window.statusLabel->text()));
+        QTRY_VERIFY(desktopButton->isVisible());
         QVERIFY(window.callButton->isEnabled());
-        QVERIFY(desktopButton->isVisible());
 
         openedUrls.clear();
         QDesktopServices::setUrlHandler("tel", this, "openTel");
         QTest::mouseClick(desktopButton, Qt::LeftButton);
         QDesktopServices::unsetUrlHandler("tel");
         QCOMPARE(openedUrls, QList<QUrl>{QUrl("tel:021234567")});
-        QVERIFY(window.statusLabel->text().contains("passato"));
-
         // No softphone and no phone paired: the user is told to dial by hand.
         QTest::mouseClick(desktopButton, Qt::LeftButton);
-        QVERIFY(window.statusLabel->text().contains("a mano")
-            && window.statusLabel->text().contains("021234567"));
+        QVERIFY(window.statusLabel->text().contains("a mano"));
     }
-}
-
-void TestModemLink::windowLogStaysBounded()
-{
-    FakeModem modem;
-    // The chatter is no answer to "AT": give it all the time it needs to arrive.
-    DialerWindow window("5", ModemTimeouts{std::chrono::minutes(1)});
-    window.portBox->setEditText(modem.portName());
-    QTest::mouseClick(window.callButton, Qt::LeftButton);
-    QTRY_VERIFY(!modem.received().isEmpty());
-    QByteArray chatter;
-    for (int i = 0; i < 2000; ++i)
-        chatter += "line " + QByteArray::number(i) + "\r\n";
-    QVERIFY(modem.flood(chatter, [] {}));
-    QTRY_VERIFY(window.answerLog->toPlainText().endsWith("line 1999"));
-    QVERIFY(window.answerLog->document()->blockCount() <= 500);
 }
 
 QTEST_MAIN(TestModemLink)
