@@ -58,12 +58,7 @@ void TestLinks::homePage()
         QCOMPARE(platform.openedUrls.first(), link.url);
         return;
     }
-    const MessageRequest &message = platform.messages.first();
-    QCOMPARE(message.text, utf8(opened.mid(1)));
-    QCOMPARE(message.icon,
-        link.problem == HomePageLink::Problem::Missing ? MessageIcon::None : MessageIcon::Exclamation);
-    QCOMPARE(message.buttons, MessageButtons::Ok);
-    QVERIFY(message.title.isEmpty()); // the program's title
+    QCOMPARE(platform.messages.first().text, utf8(opened.mid(1)));
 }
 
 void TestLinks::refusalByTheDesktopIsReported()
@@ -81,7 +76,6 @@ void TestLinks::refusalByTheDesktopIsReported()
         QCOMPARE(platform.messages.size(), 1);
         QVERIFY2(platform.messages.first().text.startsWith(u"Non è stato possibile aprire:\n"_s + shown),
             qPrintable(platform.messages.first().text));
-        QCOMPARE(platform.messages.first().icon, MessageIcon::Exclamation);
     }
 }
 
@@ -123,22 +117,15 @@ void TestLinks::helpPage()
 
 void TestLinks::authorLinks()
 {
+    // The author's links are opened as they are written: they must be valid as written.
     const QUrl mail = authorMailUrl();
-    QVERIFY2(mail.isValid() && mail.scheme() == QLatin1String("mailto"), qPrintable(mail.toString()));
     const QString address = mail.path(QUrl::FullyDecoded);
-    QVERIFY2(
-        address.count('@') == 1 && !address.startsWith('@') && !address.endsWith('@'), qPrintable(address));
-    const QUrlQuery query(mail);
-    QCOMPARE(query.queryItems().size(), 1);
-    QVERIFY(!query.queryItemValue(u"subject"_s, QUrl::FullyDecoded).trimmed().isEmpty());
-    QVERIFY2(!mail.toEncoded().contains(' '), mail.toEncoded().constData());
+    QVERIFY2(mail.scheme() == QLatin1String("mailto") && address.count('@') == 1 && !address.startsWith('@')
+            && !address.endsWith('@') && !mail.toEncoded().contains(' '),
+        mail.toEncoded().constData());
+    QVERIFY(!QUrlQuery(mail).queryItemValue(u"subject"_s, QUrl::FullyDecoded).trimmed().isEmpty());
     const QUrl home = authorHomeUrl();
     QVERIFY(home.isValid() && home.scheme().startsWith(QLatin1String("http")) && !home.host().isEmpty());
-    QVERIFY(authorHomeCaption().contains('&'));
-    ScriptedPlatform platform;
-    openAuthorMail(platform);
-    openAuthorHome(platform);
-    QCOMPARE(platform.openedUrls, (QList<QUrl>{mail, home}));
 }
 
 QTEST_GUILESS_MAIN(TestLinks)
