@@ -1,0 +1,324 @@
+// The forms: the search dialog FrmCerca writes the search state back only through its two buttons and
+// the keys that stand for them; the dial dialog Form1 offers the numbers, starts the dialer and writes
+// its options back on closing; the About form Form3. Each reaches its rule; the rules are tested alone.
+#include "dial/DialOptions.h"
+#include "search/SearchState.h"
+#include "tests/support/ScriptedPlatform.h"
+#include "tests/support/TestFiles.h"
+#include "tests/text/CaseTable.h"
+#include "ui/forms/Form1.h"
+#include "ui/forms/Form1Messages.h"
+#include "ui/forms/Form3.h"
+#include "ui/forms/FrmCerca.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+using Numbers = DialStringArray;
+
+namespace {
+
+const Numbers exampleNumbers = {"02/1234567", "", "", "", "0335 1234567"};
+
+template<typename W = QPushButton>
+W *child(QWidget *form, const QString &name)
+{
+    W *widget = form->findChild<W *>(name);
+    if (!widget)
+        qFatal("%s has no %s", form->metaObject()->className(), qPrintable(name));
+    return widget;
+}
+
+void setSearchState(const QString &text)
+{
+    const QStringList parts = text.split('|');
+    searchState() = {parts[0], qint16(parts[1].toInt()), parts[2] == "1"};
+}
+
+QString searchStateText()
+{
+    const SearchState &state = searchState();
+    return state.SearchText + '|' + QString::number(state.SearchScope) + '|'
+        + QString::number(state.IgnoreCase);
+}
+
+// Where the dial dialog writes an options file that is not beside the program yet.
+QString newOptionsFile()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath("RUBRELLO.INI");
+}
+
+} // namespace
+
+class TestForms : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void centred();
+    void frmCercaShowsTheState();
+    void frmCercaAnswers_data()
+    {
+        addCaseRows("ui/frmcerca.tsv", {"before", "typed", "option", "checked", "action", "after"});
+    }
+    void frmCercaAnswers();
+    void form1OffersTheNumbers();
+    void form1CallsWithTheOptions();
+    void form1ClosingWritesTheOptions();
+    void form1FailingOptionsFileIsRetriedThenGivenUp();
+    void form3LabelAnswersEveryClickAndOnlyOkCloses();
+    void form3Picture();
+
+private:
+    // A dial dialog opened on the numbers, shown over a main window like the program's.
+    QPointer<Form1> openForm1(
+        const Numbers &numbers, const QString &lastName = "Rossi", const QString &firstName = "Mario")
+    {
+        auto *form = new Form1(*m_platform, m_main.get());
+        form->Form_Load({numbers, lastName, firstName, m_dir->path()});
+        form->show();
+        return form;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ScriptedUiPlatform> m_platform;
+    std::unique_ptr<QMainWindow> m_main; // takes any dialog still open with it
+};
+
+void TestForms::init()
+{
+    m_main.reset();
+    m_dir = std::make_unique<QTemporaryDir>();
+    // A new options file goes to the user's data folder: each test has one of its own.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
+    m_platform = std::make_unique<ScriptedUiPlatform>();
+    m_main = std::make_unique<QMainWindow>();
+    m_main->show();
+}
+
+void TestForms::centred()
+{
+    // On a screen of odd height: the search dialog once loaded, the About form as it is made.
+    m_platform->screen = QSize(1366, 767);
+    FrmCerca search(*m_platform, nullptr);
+    search.Form_Load();
+    Form3 about(*m_platform);
+    for (const QWidget *form : std::initializer_list<const QWidget *>{&search, &about}) {
+        const QRect frame = form->frameGeometry();
+        QCOMPARE(frame.topLeft(), QPoint((1366 - frame.width()) / 2, (767 - frame.height()) / 2));
+    }
+}
+
+void TestForms::frmCercaShowsTheState()
+{
+    for (const QString &state : {u"|0|1"_s, u"  rossi |2|0"_s, u"Roma|3|1"_s, u"x|7|1"_s}) {
+        setSearchState(state);
+        FrmCerca dialog(*m_platform, nullptr);
+        dialog.Form_Load();
+        auto *text = child<QLineEdit>(&dialog, "Text1");
+        QCOMPARE(text->text() + '|' + QString::number(searchState().SearchScope) + '|'
+                + QString::number(child<QCheckBox>(&dialog, "Check3D2")->isChecked()),
+            state);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(child<QRadioButton>(&dialog, u"Option3D1_%1"_s.arg(i))->isChecked(),
+                i == searchState().SearchScope);
+        QCOMPARE(dialog.focusWidget(), text); // typing goes straight into the text box
+    }
+}
+
+void TestForms::frmCercaAnswers()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, typed);
+    QFETCH(QByteArray, option);
+    QFETCH(QByteArray, checked);
+    QFETCH(QByteArray, action);
+    QFETCH(QByteArray, after);
+    setSearchState(utf8(before));
+    bool closedByItself = false;
+    int result = -1;
+    m_platform->dialogScripts.enqueue([&](QDialog &dialog) {
+        auto *text = child<QLineEdit>(&dialog, "Text1");
+        text->clear();
+        // Typed as the keyboard does, accented letters included.
+        for (const QChar c : utf8(typed))
+            QTest::sendKeyEvent(QTest::Click, text,
+                c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown, QString(c),
+                Qt::NoModifier);
+        if (option.toInt() >= 0)
+            QTest::mouseClick(child<QRadioButton>(&dialog, "Option3D1_" + option), Qt::LeftButton);
+        auto *box = child<QCheckBox>(&dialog, "Check3D2");
+        if (box->isChecked() != (checked == "1"))
+            QTest::mouseClick(box, Qt::LeftButton);
+        if (action == "cerca" || action == "tutta")
+            QTest::mouseClick(
+                child<QToolButton>(&dialog, action == "cerca" ? "Command3D1" : "Command3D2"), Qt::LeftButton);
+        else if (action == "enter" || action == "escape")
+            QTest::keyClick(text, action == "enter" ? Qt::Key_Return : Qt::Key_Escape);
+        else if (action == "escapeElsewhere")
+            QTest::keyClick(box, Qt::Key_Escape);
+        closedByItself = !dialog.isVisible();
+        result = dialog.result();
+    });
+    askSearchArgument(*m_platform, nullptr);
+    QCOMPARE(m_platform->modalForms, QStringList{"FrmCerca"});
+    QCOMPARE(closedByItself, action != "close");
+    // Only the two buttons and the keys that stand for them answer; Escape elsewhere is a plain close.
+    if (closedByItself)
+        QCOMPARE(result, int(action == "escapeElsewhere" ? QDialog::Rejected : QDialog::Accepted));
+    QCOMPARE(searchStateText(), utf8(after));
+}
+
+void TestForms::form1OffersTheNumbers()
+{
+    // A row is offered, cleaned, when its number keeps a digit once cleaned.
+    QPointer<Form1> form = openForm1({"nessuno", "02/555", "(casa)", "06 777", ""});
+    const QStringList offered{"", "02555", "", "06 777", ""};
+    for (int k = 0; k < DialEntryCount; ++k) {
+        QCOMPARE(child<QLabel>(form, QString("Panel3D1_%1").arg(k))->text(), offered[k]);
+        QCOMPARE(DialStrings()[k], offered[k]);
+        QCOMPARE(form->Command3D1[k]->isEnabled(), !offered[k].isEmpty());
+    }
+    QVERIFY(m_platform->messages.isEmpty());
+
+    // No number at all: said once, and the dialog stays open with every row disabled.
+    form = openForm1({"", "  ", "", "---", ""});
+    QCOMPARE(m_platform->messages.size(), 1);
+    QCOMPARE(m_platform->messages[0].text, noNumberMessage());
+    QVERIFY(form->isVisible() && !form->Command3D1[1]->isEnabled());
+}
+
+void TestForms::form1CallsWithTheOptions()
+{
+    // The options file is found whatever the case of its name, its keys among other lines; the names
+    // are shown trimmed.
+    writeBytes(m_dir->filePath("rubrello.ini"), "; nota\r\nPrefissoLocale=02\r\nCentralino= 0 \r\n");
+    QPointer<Form1> form = openForm1(exampleNumbers, "  Rossi ", " Mario  ");
+    QCOMPARE(child<QLabel>(form, "Panel3D1_4")->text(), QString("0,0335 1234567"));
+    QCOMPARE(child<QGroupBox>(form, "Frame3D1")->title(), QString("Chiama : Rossi Mario"));
+    QCOMPARE(form->optionsPath(), m_dir->filePath("rubrello.ini"));
+    QCOMPARE(QApplication::activeModalWidget(), form.data()); // the main window is out of use
+
+    // Enter in an option box while a call button was the default one dials nothing.
+    child(form, "Command3D1_0")->setFocus();
+    auto *text2 = child<QLineEdit>(form, "Text2");
+    text2->setFocus();
+    QTest::keyClick(text2, Qt::Key_Return);
+    QVERIFY(m_platform->startedPrograms.isEmpty());
+
+    QTest::mouseClick(child(form, "Command3D1_0"), Qt::LeftButton);
+    QCOMPARE(m_platform->startedPrograms.size(), 1);
+    QCOMPARE(m_platform->startedPrograms[0].program, QDir(m_dir->path()).filePath("rubrello-dialer"));
+    QCOMPARE(m_platform->startedPrograms[0].arguments, QStringList{"0,1234567"});
+
+    m_platform->programStarts = false;
+    QTest::mouseClick(child(form, "Command3D1_4"), Qt::LeftButton);
+    QCOMPARE(m_platform->messages.size(), 1);
+    QCOMPARE(m_platform->messages[0].text, dialerMissingMessage());
+    QVERIFY(form && form->isVisible());
+}
+
+void TestForms::form1ClosingWritesTheOptions()
+{
+    // Annulla, Escape on Annulla or the window frame: each writes the boxes as typed.
+    for (const QString how : {"click", "escape", "window frame"}) {
+        QPointer<Form1> form = openForm1(exampleNumbers);
+        QSignalSpy closed(form.data(), &Form1::closed);
+        auto *text1 = child<QLineEdit>(form, "Text1");
+        text1->clear(); // it shows what the last round wrote
+        text1->setFocus();
+        QTest::keyClicks(text1, " 0" + QString::number(how.size()));
+        auto *annulla = child(form, "Command3D2");
+        if (how == "click") {
+            QTest::mouseClick(annulla, Qt::LeftButton);
+        } else if (how == "escape") {
+            annulla->setFocus();
+            QTest::keyClick(annulla, Qt::Key_Escape);
+        } else {
+            form->close();
+        }
+        QCOMPARE(closed.size(), 1);
+        QTRY_VERIFY(form.isNull());
+        QCOMPARE(fileBytes(newOptionsFile()),
+            "PrefissoLocale= 0" + QByteArray::number(how.size()) + "\r\nCentralino=\r\n");
+    }
+    QVERIFY(m_platform->messages.isEmpty());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+}
+
+void TestForms::form1FailingOptionsFileIsRetriedThenGivenUp()
+{
+    // Root may write anywhere: a directory in the file's place makes the write fail for root too.
+    QVERIFY(QDir().mkpath(newOptionsFile() + "/keep"));
+    QPointer<Form1> form = openForm1(exampleNumbers);
+    // Reading fails already when the dialog opens: said once, and the boxes stay empty.
+    QCOMPARE(m_platform->messages.size(), 1);
+    QVERIFY(child<QLineEdit>(form, "Text1")->text().isEmpty());
+    child(form, "Command3D2")->click();
+    QCOMPARE(m_platform->messages.size(), 1 + Form1::optionsFileAttempts);
+    QCOMPARE(m_platform->messages.last().text, optionsFileErrorMessage());
+    QTRY_VERIFY(form.isNull());
+}
+
+void TestForms::form3LabelAnswersEveryClickAndOnlyOkCloses()
+{
+    bool openAfterLabel = false;
+    bool closedByOk = false;
+    m_platform->dialogScripts.enqueue([&](QDialog &dialog) {
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(child<QLabel>(&dialog, u"Label1_3"_s), Qt::LeftButton);
+        openAfterLabel = dialog.isVisible();
+        QTest::mouseClick(child(&dialog, u"Command3D1"_s), Qt::LeftButton);
+        closedByOk = !dialog.isVisible() && dialog.result() == QDialog::Accepted;
+    });
+    Form3 form(*m_platform);
+    m_platform->runModal(form);
+    QCOMPARE(m_platform->modalForms, QStringList{u"Form3"_s});
+    QVERIFY(openAfterLabel && closedByOk);
+    QCOMPARE(m_platform->messages.size(), 3);
+    QVERIFY(m_platform->messages.last().text.contains(u"tempo libero"_s));
+    bool versionShown = false;
+    for (const QLabel *label : form.findChildren<QLabel *>())
+        versionShown = versionShown || label->text().contains(QStringLiteral(RUBRELLO_VERSION));
+    QVERIFY(versionShown);
+}
+
+void TestForms::form3Picture()
+{
+    // The built-in drawing, another one, a broken file and a missing one: the name stands in for the
+    // last two.
+    const QByteArray other = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"80\">"
+                             "<rect width=\"40\" height=\"80\" fill=\"#c00\"/></svg>";
+    const std::pair<QByteArray, bool> files[]
+        = {{{}, true}, {other, true}, {"not a drawing", false}, {"-", false}};
+    for (const auto &[contents, drawn] : files) {
+        QString path = Form3::defaultPicturePath();
+        if (!contents.isEmpty()) {
+            path = m_dir->filePath(u"about%1.svg"_s.arg(contents.size()));
+            if (contents != "-")
+                writeBytes(path, contents);
+        }
+        Form3 form(*m_platform, nullptr, path);
+        auto *picture = child<QLabel>(&form, u"Picture1"_s);
+        // Something is painted, not just a transparent square.
+        const QImage image = picture->pixmap().toImage();
+        QVERIFY(drawn ? !image.isNull() && image.pixelColor(image.width() / 2, image.height() / 2).alpha() > 0
+                      : picture->pixmap().isNull() && picture->text() == u"Rubrello"_s);
+    }
+}
+
+QTEST_MAIN(TestForms)
+#include "test_forms.moc"
