@@ -17,14 +17,11 @@ class TestDial : public QObject
 {
     Q_OBJECT
 private slots:
-    void dialString_data()
-    {
-        addCaseRows("dial/numbers.tsv", {"number", "prefix", "outsideLine", "dialled"});
-    }
+    void dialString_data() { addCaseRows("dial/numbers.tsv"); }
     void dialString();
-    void read_data() { addCaseRows("dial/read.tsv", {"bytes", "prefix", "outsideLine"}); }
+    void read_data() { addCaseRows("dial/read.tsv"); }
     void read();
-    void save_data() { addCaseRows("dial/save.tsv", {"oldBytes", "prefix", "outsideLine", "newBytes"}); }
+    void save_data() { addCaseRows("dial/save.tsv"); }
     void save();
     void keepsEveryLineOfALongFile();
     void failureIsRetriedThenGivenUp();
@@ -34,18 +31,13 @@ private slots:
 
 void TestDial::dialString()
 {
-    QFETCH(QByteArray, number);
-    QFETCH(QByteArray, prefix);
-    QFETCH(QByteArray, outsideLine);
-    QFETCH(QByteArray, dialled);
+    const auto [number, prefix, outsideLine, dialled] = caseValues<4>();
     QCOMPARE(::dialString(utf8(number), utf8(prefix), utf8(outsideLine)), utf8(dialled));
 }
 
 void TestDial::read()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QByteArray, prefix);
-    QFETCH(QByteArray, outsideLine);
+    const auto [bytes, prefix, outsideLine] = caseValues<3>();
     const DialOptions options = readDialOptions(decodeOptionsText(bytes).lines);
     QCOMPARE(options.prefix, utf8(prefix));
     QCOMPARE(options.outsideLine, utf8(outsideLine));
@@ -53,10 +45,7 @@ void TestDial::read()
 
 void TestDial::save()
 {
-    QFETCH(QByteArray, oldBytes);
-    QFETCH(QByteArray, prefix);
-    QFETCH(QByteArray, outsideLine);
-    QFETCH(QByteArray, newBytes);
+    const auto [oldBytes, prefix, outsideLine, newBytes] = caseValues<4>();
     QTemporaryDir dir;
     const QString path = dir.filePath(optionsFileName());
     if (oldBytes != "-")

@@ -91,7 +91,7 @@ public:
 private slots:
     void dialCommandAndTelUrl();
     void splitsAnswersIntoLines();
-    void windowTellsTheOutcome_data() { addCaseRows("dial/modem.tsv", {"answer", "told", "started"}); }
+    void windowTellsTheOutcome_data() { addCaseRows("dial/modem.tsv"); }
     void windowTellsTheOutcome();
     void windowOffersTheComputersPhone();
 
@@ -137,9 +137,7 @@ void TestModemLink::splitsAnswersIntoLines()
 
 void TestModemLink::windowTellsTheOutcome()
 {
-    QFETCH(QByteArray, answer);
-    QFETCH(QByteArray, told);
-    QFETCH(QByteArray, started);
+    const auto [answer, told, started] = caseValues<3>();
     FakeModem modem;
     // Only the silent modem waits for its time-out; the others must never meet theirs.
     const ModemTimeouts timeouts{

@@ -83,10 +83,10 @@ class TestImport : public QObject
 {
     Q_OBJECT
 private slots:
-    void reader_data() { addCaseRows("import/reader.tsv", {"bytes", "lines", "utf8"}); }
+    void reader_data() { addCaseRows("import/reader.tsv"); }
     void reader();
     void readerAcrossPieces();
-    void line_data() { addCaseRows("import/lines.tsv", {"line", "last", "first", "address", "phone"}); }
+    void line_data() { addCaseRows("import/lines.tsv"); }
     void line();
     void importsNamedLines();
     void refusedFiles();
@@ -96,9 +96,7 @@ private slots:
 
 void TestImport::reader()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QByteArray, lines);
-    QFETCH(QByteArray, utf8);
+    auto [bytes, lines, utf8] = caseValues<3>();
     QBuffer buffer(&bytes);
     QVERIFY(buffer.open(QIODevice::ReadOnly));
     bool isUtf8 = false;
@@ -124,15 +122,11 @@ void TestImport::readerAcrossPieces()
 
 void TestImport::line()
 {
-    QFETCH(QByteArray, line);
-    QFETCH(QByteArray, last);
+    const auto [line, last, first, address, phone] = caseValues<5>();
     const std::optional<FirstVersionContact> parsed = parseFirstVersionLine(utf8(line));
     QCOMPARE(parsed.has_value(), last != "-");
     if (!parsed)
         return;
-    QFETCH(QByteArray, first);
-    QFETCH(QByteArray, address);
-    QFETCH(QByteArray, phone);
     const QStringList got{parsed->lastName, parsed->firstName, parsed->workAddress, parsed->workPhone};
     QCOMPARE(got, (QStringList{utf8(last), utf8(first), utf8(address), utf8(phone)}));
 }

@@ -17,9 +17,9 @@ class TestLinks : public QObject
 {
     Q_OBJECT
 private slots:
-    void contactMail_data() { addCaseRows("links/mail.tsv", {"address", "encoded"}); }
+    void contactMail_data() { addCaseRows("links/mail.tsv"); }
     void contactMail();
-    void homePage_data() { addCaseRows("links/homepage.tsv", {"text", "opened"}); }
+    void homePage_data() { addCaseRows("links/homepage.tsv"); }
     void homePage();
     void refusalByTheDesktopIsReported();
     void helpPage();
@@ -28,8 +28,7 @@ private slots:
 
 void TestLinks::contactMail()
 {
-    QFETCH(QByteArray, address);
-    QFETCH(QByteArray, encoded);
+    const auto [address, encoded] = caseValues<2>();
     const QUrl url = contactMailUrl(utf8(address));
     QCOMPARE(url.toEncoded(), encoded);
     // The whole text is the address and nothing else.
@@ -43,8 +42,7 @@ void TestLinks::contactMail()
 
 void TestLinks::homePage()
 {
-    QFETCH(QByteArray, text);
-    QFETCH(QByteArray, opened);
+    const auto [text, opened] = caseValues<2>();
     const HomePageLink link = homePageLink(utf8(text));
     const bool web = !opened.startsWith('!');
     QCOMPARE(link.problem == HomePageLink::Problem::None, web);

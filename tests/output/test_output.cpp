@@ -29,12 +29,9 @@ class TestOutput : public QObject
     Q_OBJECT
 private slots:
     void layoutsOfEveryContact();
-    void wrapNotes_data() { addCaseRows("output/notes.tsv", {"notes", "lines"}); }
+    void wrapNotes_data() { addCaseRows("output/notes.tsv"); }
     void wrapNotes();
-    void agendaWalk_data()
-    {
-        addCaseRows("output/agenda.tsv", {"lastNames", "answer", "linesPerPage", "documents"});
-    }
+    void agendaWalk_data() { addCaseRows("output/agenda.tsv"); }
     void agendaWalk();
 };
 
@@ -51,17 +48,13 @@ void TestOutput::layoutsOfEveryContact()
 
 void TestOutput::wrapNotes()
 {
-    QFETCH(QByteArray, notes);
-    QFETCH(QByteArray, lines);
+    const auto [notes, lines] = caseValues<2>();
     QCOMPARE(::wrapNotes(utf8(notes)).join('|') + '|', utf8(lines));
 }
 
 void TestOutput::agendaWalk()
 {
-    QFETCH(QByteArray, lastNames);
-    QFETCH(QByteArray, answer);
-    QFETCH(QByteArray, linesPerPage);
-    QFETCH(QByteArray, documents);
+    const auto [lastNames, answer, linesPerPage, documents] = caseValues<4>();
     ScriptedPlatform platform;
     platform.linesPerPage = linesPerPage.toInt();
     std::vector<ContactRecord> contacts;

@@ -36,11 +36,11 @@ class TestSearchEngine : public QObject
 {
     Q_OBJECT
 private slots:
-    void search_data() { addCaseRows("search/searches.tsv", {"typed", "ignoreCase", "scope", "expected"}); }
+    void search_data() { addCaseRows("search/searches.tsv"); }
     void search();
-    void argument_data() { addCaseRows("search/arguments.tsv", {"typed", "ignoreCase", "caption"}); }
+    void argument_data() { addCaseRows("search/arguments.tsv"); }
     void argument();
-    void treeOfHits_data() { addCaseRows("search/tree.tsv", {"surnames", "lines"}); }
+    void treeOfHits_data() { addCaseRows("search/tree.tsv"); }
     void treeOfHits();
     void snapshotFollowsWrites();
     void failureReported();
@@ -50,10 +50,7 @@ private slots:
 
 void TestSearchEngine::search()
 {
-    QFETCH(QByteArray, typed);
-    QFETCH(QByteArray, ignoreCase);
-    QFETCH(QByteArray, scope);
-    QFETCH(QByteArray, expected);
+    const auto [typed, ignoreCase, scope, expected] = caseValues<4>();
     TestStore test;
     for (const auto &[name, contact] : readContactTable("search/contacts.tsv"))
         test.add(contact);
@@ -67,9 +64,7 @@ void TestSearchEngine::search()
 
 void TestSearchEngine::argument()
 {
-    QFETCH(QByteArray, typed);
-    QFETCH(QByteArray, ignoreCase);
-    QFETCH(QByteArray, caption);
+    const auto [typed, ignoreCase, caption] = caseValues<3>();
     SearchState state;
     state.SearchText = utf8(typed);
     state.IgnoreCase = ignoreCase == "1";
@@ -79,8 +74,7 @@ void TestSearchEngine::argument()
 
 void TestSearchEngine::treeOfHits()
 {
-    QFETCH(QByteArray, surnames);
-    QFETCH(QByteArray, lines);
+    const auto [surnames, lines] = caseValues<2>();
     TestStore test;
     // Every surname but Rossi and Neri holds the argument, in two fields.
     for (const QString &surname : utf8(surnames).split(',')) {

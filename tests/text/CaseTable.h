@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QTest>
 
-#include <initializer_list>
+#include <array>
 
 inline QByteArray unescapeCase(const QByteArray &text)
 {
@@ -23,11 +23,11 @@ inline QByteArray unescapeCase(const QByteArray &text)
     return out;
 }
 
-// One QByteArray column per name, one row per case of tests/data/<file>.
-inline void addCaseRows(const char *file, std::initializer_list<const char *> columns)
+// One row per case of tests/data/<file>, its values after the name in one list; the test function
+// takes them apart with caseValues.
+inline void addCaseRows(const char *file)
 {
-    for (const char *column : columns)
-        QTest::addColumn<QByteArray>(column);
+    QTest::addColumn<QByteArrayList>("values");
     QFile table(QStringLiteral(RUBRELLO_TEST_DATA "/") + QLatin1String(file));
     QVERIFY2(table.open(QIODevice::ReadOnly), file);
     while (!table.atEnd()) {
@@ -36,12 +36,24 @@ inline void addCaseRows(const char *file, std::initializer_list<const char *> co
             line.chop(1);
         if (line.isEmpty() || line.startsWith('#'))
             continue;
-        const QList<QByteArray> values = line.split('\t');
-        QVERIFY2(values.size() == qsizetype(columns.size()) + 1, line.constData());
-        QTestData &row = QTest::newRow(values.first().constData());
-        for (qsizetype i = 1; i < values.size(); ++i)
-            row << unescapeCase(values.at(i));
+        QByteArrayList values = line.split('\t');
+        const QByteArray name = values.takeFirst();
+        for (QByteArray &value : values)
+            value = unescapeCase(value);
+        QTest::newRow(name.constData()) << values;
     }
+}
+
+// The current case's N values: const auto [number, dialled] = caseValues<2>();
+template<std::size_t N>
+std::array<QByteArray, N> caseValues()
+{
+    QFETCH(QByteArrayList, values);
+    if (values.size() != qsizetype(N))
+        qFatal("%s has %d values, not %d", QTest::currentDataTag(), int(values.size()), int(N));
+    std::array<QByteArray, N> taken;
+    std::copy(values.cbegin(), values.cend(), taken.begin());
+    return taken;
 }
 
 // Compares text with the golden file line by line; with RUBRELLO_WRITE_GOLDEN set the file is written

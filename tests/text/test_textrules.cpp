@@ -8,19 +8,18 @@ class TestTextRules : public QObject
 {
     Q_OBJECT
 private slots:
-    void windows1252_data() { addCaseRows("text/windows1252.tsv", {"bytes", "text"}); }
+    void windows1252_data() { addCaseRows("text/windows1252.tsv"); }
     void windows1252();
     void windows1252EveryByteGoesBack();
-    void utf8Check_data() { addCaseRows("text/utf8.tsv", {"bytes", "valid"}); }
+    void utf8Check_data() { addCaseRows("text/utf8.tsv"); }
     void utf8Check();
-    void blanks_data() { addCaseRows("text/blanks.tsv", {"text", "trimmed", "leading"}); }
+    void blanks_data() { addCaseRows("text/blanks.tsv"); }
     void blanks();
 };
 
 void TestTextRules::windows1252()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QByteArray, text);
+    const auto [bytes, text] = caseValues<2>();
     QCOMPARE(decodeWindows1252(bytes), utf8(text));
     QVERIFY(fitsWindows1252(utf8(text)));
     QCOMPARE(encodeWindows1252(utf8(text)), bytes);
@@ -40,8 +39,7 @@ void TestTextRules::windows1252EveryByteGoesBack()
 
 void TestTextRules::utf8Check()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QByteArray, valid);
+    const auto [bytes, valid] = caseValues<2>();
     QCOMPARE(isValidUtf8(bytes), valid == "1");
     // Fed in pieces, a sequence split between two of them is judged the same.
     for (qsizetype cut = 1; cut < bytes.size(); ++cut) {
@@ -54,9 +52,7 @@ void TestTextRules::utf8Check()
 
 void TestTextRules::blanks()
 {
-    QFETCH(QByteArray, text);
-    QFETCH(QByteArray, trimmed);
-    QFETCH(QByteArray, leading);
+    const auto [text, trimmed, leading] = caseValues<3>();
     QCOMPARE(trimBlanks(utf8(text)), utf8(trimmed));
     QCOMPARE(trimLeadingBlanks(utf8(text)), utf8(leading));
 }

@@ -70,10 +70,7 @@ private slots:
     void init();
     void centred();
     void frmCercaShowsTheState();
-    void frmCercaAnswers_data()
-    {
-        addCaseRows("ui/frmcerca.tsv", {"before", "typed", "option", "checked", "action", "after"});
-    }
+    void frmCercaAnswers_data() { addCaseRows("ui/frmcerca.tsv"); }
     void frmCercaAnswers();
     void form1OffersTheNumbers();
     void form1CallsWithTheOptions();
@@ -141,12 +138,7 @@ void TestForms::frmCercaShowsTheState()
 
 void TestForms::frmCercaAnswers()
 {
-    QFETCH(QByteArray, before);
-    QFETCH(QByteArray, typed);
-    QFETCH(QByteArray, option);
-    QFETCH(QByteArray, checked);
-    QFETCH(QByteArray, action);
-    QFETCH(QByteArray, after);
+    const auto [before, typed, option, checked, action, after] = caseValues<6>();
     setSearchState(utf8(before));
     bool closedByItself = false;
     int result = -1;
