@@ -1,20 +1,21 @@
-// The search from the main window: the start-up dialog, a search with hits, one without, and
-// the save that comes first.
+// The search from the main window: the start-up dialog, a search with hits, the save that comes
+// first, and the ways back to the whole agenda. The matching is in test_searchengine.
 #include "PhoneFixture.h"
 
-#include "ui/forms/FrmCerca.h"
 #include "search/SearchState.h"
+#include "ui/forms/FrmCerca.h"
 
-#include <QLineEdit>
 #include <QRadioButton>
 
 namespace {
 
-// Plays the user's part in the search dialog: type the argument and press Cerca.
+// Plays the user's part in the search dialog: type the argument and press Cerca, or press "*".
 std::function<void(QDialog &)> searchFor(const QString &text, int scope = 0)
 {
     return [text, scope](QDialog &dialog) {
         auto &form = static_cast<FrmCerca &>(dialog);
+        if (text == "*")
+            return form.Command3D2_Click();
         form.Text1->setText(text);
         form.Option3D1[scope]->setChecked(true);
         form.Command3D1_Click();
@@ -23,140 +24,84 @@ std::function<void(QDialog &)> searchFor(const QString &text, int scope = 0)
 
 } // namespace
 
-class TestPhoneSearch : public QObject
+class TestPhoneSearch : public PhoneTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup() { f.reset(); }
-    void searchShowsTheHitsOnly();
-    void wholeAgenda_data();
-    void wholeAgenda();
-    void pendingChangesAreSavedBeforeTheDialog();
-    void titleNamesWhatTheTreeShows_data();
-    void titleNamesWhatTheTreeShows();
-    void contactOutsideTheHitsSelectsNoLine();
-
-private:
-    std::unique_ptr<PhoneFixture> f;
-};
-
-void TestPhoneSearch::init()
-{
-    f = std::make_unique<PhoneFixture>();
-    f->test.add(QStringLiteral("Bianchi"), QStringLiteral("Anna"), {{Field::HomeCity, QStringLiteral("Rossiglione")}});
-    f->test.add(QStringLiteral("Bruni"), QStringLiteral("Rossina"));
-    f->test.add(QStringLiteral("Neri"), QStringLiteral("Ugo"));
-    f->test.add(QStringLiteral("verdi"), QStringLiteral("Luca"), {{Field::Note, QStringLiteral("amico di Rossi")}});
-}
-
-
-void TestPhoneSearch::searchShowsTheHitsOnly()
-{
-    f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("rossi")));
-    f->load();
-    QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - ( ROSSI )"));
-    const Outline &tree = f->tree();
-    QCOMPARE(f->treeLines(), (QStringList{"B", "Bianchi, Anna", "Bruni, Rossina", "V", "verdi, Luca"}));
-    QVERIFY(tree.Expand(0));
-    QVERIFY(!tree.Expand(3));
-    QCOMPARE(tree.ListIndex(), 1);
-    QCOMPARE(f->caption(), QStringLiteral("Bianchi, Anna"));
-    QTRY_COMPARE(PhoneFixture::focusName(), QStringLiteral("Outline1"));
-    // The dialog opens again with the last search.
-    f->platform.dialogScripts.enqueue([](QDialog &dialog) {
-        auto &form = static_cast<FrmCerca &>(dialog);
-        QCOMPARE(form.Text1->text(), QStringLiteral("rossi"));
-        form.Option3D1[2]->setChecked(true);
-        form.Command3D1_Click();
-    });
-    f->trigger(QStringLiteral("FileCerca"));
-    // Without the notes and the Casa fields only Bruni, Rossina holds it.
-    QCOMPARE(f->treeLines(), (QStringList{"B", "Bruni, Rossina"}));
-}
-
-void TestPhoneSearch::wholeAgenda_data()
-{
-    QTest::addColumn<QString>("way");
-    QTest::newRow("start-up dialog closed from its frame") << "";
-    QTest::newRow("nothing found") << "introvabile";
-    QTest::newRow("the star button") << "*";
-}
-
-// The whole agenda again, and a search found nowhere says so.
-void TestPhoneSearch::wholeAgenda()
-{
-    QFETCH(QString, way);
-    if (!way.isEmpty())
-        f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("rossi")));
-    f->load();
-    QCOMPARE(f->platform.modalForms, QStringList{QStringLiteral("FrmCerca")}); // once at start-up
-    if (way == QLatin1String("*"))
-        f->platform.dialogScripts.enqueue([](QDialog &dialog) { static_cast<FrmCerca &>(dialog).Command3D2_Click(); });
-    else if (!way.isEmpty())
-        f->platform.dialogScripts.enqueue(searchFor(way));
-    if (!way.isEmpty())
-        f->click(QStringLiteral("BtnCerca"));
-    QCOMPARE(f->platform.messages.size(), way == QLatin1String("introvabile") ? 1 : 0);
-    if (!f->platform.messages.isEmpty())
-        QCOMPARE(f->platform.messages[0].text,
-                 QStringLiteral("Non trovato record nella ricerca: Verrà visualizzata tutta l'agenda!"));
-    QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
-    QCOMPARE(f->tree().ListCount(), 26 + 4);
-    QCOMPARE(searchState().SearchText, QString());
-}
-
-void TestPhoneSearch::pendingChangesAreSavedBeforeTheDialog()
-{
-    f->load();
-    f->click(QStringLiteral("Data1_last"));
-    f->type(QStringLiteral("tFName"), QStringLiteral("no"));
-    f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
-    f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("luca")));
-    f->click(QStringLiteral("BtnCerca"));
-    QCOMPARE(f->platform.messages.value(0).text, QStringLiteral("Vuoi salvare le modifiche apportate?"));
-    QCOMPARE(f->treeLines(), (QStringList{"V", "verdi, Lucano"}));
-}
-
-void TestPhoneSearch::titleNamesWhatTheTreeShows_data()
-{
-    QTest::addColumn<QString>("after");
-    QTest::newRow("save") << "save";
-    QTest::newRow("agenda printout") << "agenda printout";
-}
-
-void TestPhoneSearch::titleNamesWhatTheTreeShows()
-{
-    QFETCH(QString, after);
-    f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("rossi")));
-    f->load();
-    if (after == "save") {
-        f->type(QStringLiteral("tFName"), QStringLiteral("lisa"));
-        f->save();
-    } else {
-        f->platform.inputAnswers.enqueue(QStringLiteral("*"));
-        f->trigger(QStringLiteral("FileStampaAgenda"));
+    void init()
+    {
+        f = std::make_unique<PhoneFixture>();
+        f->test.add("Bianchi", "Anna", {{Field::HomeCity, "Rossiglione"}});
+        f->test.add("Bruni", "Rossina");
+        f->test.add("Neri", "Ugo");
+        f->test.add("verdi", "Luca", {{Field::Note, "amico di Rossi"}});
     }
-    QCOMPARE(f->tree().ListCount(), 26 + 4);
-    QCOMPARE(f->phone->windowTitle(), QStringLiteral("Rubrello - Tutta l'agenda"));
-}
 
-void TestPhoneSearch::contactOutsideTheHitsSelectsNoLine()
-{
-    f->platform.dialogScripts.enqueue(searchFor(QStringLiteral("rossi")));
-    f->load();
-    const QStringList hits = f->treeLines();
-    // Neri, Ugo holds no "rossi": moving to him must not leave Bianchi's line selected.
-    f->click(QStringLiteral("Data1_next"));
-    f->click(QStringLiteral("Data1_next"));
-    QCOMPARE(f->caption(), QStringLiteral("Neri, Ugo"));
-    QCOMPARE(f->tree().ListIndex(), -1);
-    // Deleting him takes no hit's line away.
-    f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
-    f->click(QStringLiteral("cDelete"));
-    QCOMPARE(f->treeLines(), hits);
-    QCOMPARE(f->test.store().count(), 3);
-}
+    void searchShowsTheHitsOnly()
+    {
+        f->platform.dialogScripts.enqueue(searchFor(u"rossi"_s));
+        f->load();
+        QCOMPARE(f->phone->windowTitle(), u"Rubrello - ( ROSSI )"_s);
+        QCOMPARE(f->treeLines(), (QStringList{"B", "Bianchi, Anna", "Bruni, Rossina", "V", "verdi, Luca"}));
+        QVERIFY(f->tree().Expand(0) && !f->tree().Expand(3));
+        QCOMPARE(f->tree().ListIndex(), 1);
+        QCOMPARE(f->caption(), u"Bianchi, Anna"_s);
+        QTRY_COMPARE(PhoneFixture::focusName(), u"Outline1"_s);
+        // A change on the card is saved first; the dialog opens again with the last search; the scope
+        // chosen there reaches the search.
+        f->type(u"tFName"_s, u"no"_s);
+        QString offered;
+        f->platform.dialogScripts.enqueue([&offered](QDialog &dialog) {
+            offered = static_cast<FrmCerca &>(dialog).Text1->text();
+            searchFor(offered, 2)(dialog);
+        });
+        f->act(u"FileCerca"_s);
+        QCOMPARE(offered, u"rossi"_s);
+        QCOMPARE(f->platform.messages.size(), 1);
+        QCOMPARE(f->test.store().readAll().at(0).text(Field::FirstName), u"Annano"_s);
+        QCOMPARE(f->treeLines(), (QStringList{"B", "Bruni, Rossina"}));
+
+        // A contact outside the hits selects no line, and deleting it takes no hit's line away.
+        for (const QString &move : {u"Data1_first"_s, u"Data1_next"_s, u"Data1_next"_s})
+            f->act(move);
+        QCOMPARE(f->caption(), u"Neri, Ugo"_s);
+        QCOMPARE(f->tree().ListIndex(), -1);
+        f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
+        f->act(u"cDelete"_s);
+        QCOMPARE(f->treeLines(), (QStringList{"B", "Bruni, Rossina"}));
+        QCOMPARE(f->test.store().count(), 3);
+    }
+
+    void wholeAgenda_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("start-up dialog closed from its frame") << "";
+        QTest::newRow("nothing found") << "introvabile";
+        QTest::newRow("the star button") << "*";
+        QTest::newRow("a save") << "save";
+    }
+    // The whole agenda again, named in the title; a search found nowhere says so.
+    void wholeAgenda()
+    {
+        QFETCH(QString, way);
+        if (!way.isEmpty())
+            f->platform.dialogScripts.enqueue(searchFor(u"rossi"_s));
+        f->load();
+        QCOMPARE(f->platform.modalForms, QStringList{u"FrmCerca"_s}); // once at start-up
+        if (way == "save") {
+            f->type(u"tFName"_s, u"lisa"_s);
+            f->save();
+        } else if (!way.isEmpty()) {
+            f->platform.dialogScripts.enqueue(searchFor(way));
+            f->act(u"BtnCerca"_s);
+        }
+        QCOMPARE(f->platform.messages.size(), way == "introvabile" || way == "save" ? 1 : 0);
+        QCOMPARE(f->phone->windowTitle(), u"Rubrello - Tutta l'agenda"_s);
+        QCOMPARE(f->tree().ListCount(), 26 + 4);
+        if (way != "save") // a save keeps the last search for the dialog
+            QCOMPARE(searchState().SearchText, QString());
+    }
+};
 
 QTEST_MAIN(TestPhoneSearch)
 #include "test_phone_search.moc"

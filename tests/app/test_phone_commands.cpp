@@ -1,0 +1,270 @@
+// The commands of the main window's menus: the printouts and the copy, the import and the dial
+// dialog; what reaches the recording printer, the clipboard, the store and the dialer, the save that
+// comes first, and each command stopped or failed. The rules they call have tests of their own.
+#include "PhoneFixture.h"
+#include "tests/support/TestFiles.h"
+
+#include "ui/forms/Form1.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+// The name column of every agenda row of every document, "|" between documents.
+QString agendaNames(const QList<ScriptedUiPlatform::Document> &documents)
+{
+    QStringList parts;
+    for (const ScriptedUiPlatform::Document &document : documents) {
+        QStringList names;
+        for (const QString &row : document.mid(4))
+            names.append(row.left(26).trimmed());
+        parts.append(names.join(u','));
+    }
+    return parts.join(u'|');
+}
+
+} // namespace
+
+class TestPhoneCommands : public PhoneTest
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        f = std::make_unique<PhoneFixture>();
+        // No last import from another run; a home and a data folder of its own for every case.
+        QSettings().remove(LastPath);
+        qputenv("HOME", QFile::encodeName(f->test.directory()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(f->test.directory() + "/data"));
+        writeBytes(f->test.directory() + "/numbo.txt",
+            QByteArray("Verdi Luca Via Po 3").leftJustified(54, ' ') + "011 556677\r\n"
+                + QByteArray("Nicol\xF2 Anna").leftJustified(54, ' ') + "\r\n");
+    }
+    void cleanupTestCase() { QSettings().remove(LastPath); }
+
+    void cardPrintout_data()
+    {
+        QTest::addColumn<MessageAnswer>("answer");
+        QTest::addColumn<bool>("printerChosen");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("printed") << MessageAnswer::Ok << true << "";
+        QTest::newRow("Annulla to the question") << MessageAnswer::Cancel << true << "";
+        QTest::newRow("printer dialog cancelled") << MessageAnswer::Ok << false << "";
+        QTest::newRow("printer failure") << MessageAnswer::Ok << true << "la stampante è spenta.";
+    }
+    // Printed, both blocks as the boxes hold them, compared whole with the golden printout; printing
+    // writes nothing.
+    void cardPrintout()
+    {
+        QFETCH(MessageAnswer, answer);
+        QFETCH(bool, printerChosen);
+        QFETCH(QString, failure);
+        const qint64 id = addRossi();
+        f->load();
+        f->act(u"Command3d1"_s);
+        f->type(u"tPhone_1"_s, u" 2"_s);
+        f->platform.messageAnswers.enqueue(answer);
+        f->platform.printerChosen = printerChosen;
+        f->platform.printFailure = failure;
+        f->act(u"FileStampaMaschera"_s);
+        QCOMPARE(f->platform.printJobs.size(), answer == MessageAnswer::Ok ? 1 : 0);
+        QCOMPARE(f->platform.messages.size(), failure.isEmpty() ? 1 : 2);
+        QVERIFY(f->platform.messages.last().text.contains(failure.isEmpty() ? u"scheda"_s : failure));
+        QCOMPARE(f->stored(id, Field::HomePhone), u"039 111"_s);
+        const bool printed = answer == MessageAnswer::Ok && printerChosen && failure.isEmpty();
+        QCOMPARE(f->platform.documents.size(), printed ? 1 : 0);
+        if (!printed)
+            return;
+        const QString golden = u"" RUBRELLO_TEST_DATA "/app/card_rossi.txt"_s;
+        QVERIFY2(QFile::exists(golden), qPrintable(golden));
+        QCOMPARE(f->platform.documents.first().join(u'\n') + u'\n', QString::fromUtf8(fileBytes(golden)));
+    }
+
+    void agendaPrintout_data()
+    {
+        QTest::addColumn<QString>("letters");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("Annulla") << "" << QString();
+        QTest::newRow("no contact under the letters") << "xyz" << QString();
+        QTest::newRow("letters chosen") << "r" << QString("Rossi Mario");
+    }
+    // The letters reach the printout; nothing to print asks for no printer; a printout that went
+    // ahead loads the window again, back on the first contact.
+    void agendaPrintout()
+    {
+        QFETCH(QString, letters);
+        QFETCH(QString, printed);
+        f->test.add("Alberti", "Anna");
+        f->test.add("Rossi", "Mario");
+        f->load();
+        f->act(u"Data1_last"_s);
+        const qint64 shown = f->data().currentId();
+        f->platform.inputAnswers.enqueue(letters);
+        f->act(u"FileStampaAgenda"_s);
+        QCOMPARE(f->platform.inputs.size(), 1);
+        QVERIFY(f->platform.messages.isEmpty());
+        QCOMPARE(f->platform.printJobs.size(), printed.isEmpty() ? 0 : 1);
+        QCOMPARE(agendaNames(f->platform.documents), printed);
+        QCOMPARE(f->data().currentId() == shown, letters.isEmpty());
+    }
+
+    void agendaAsksBeforeItWrites_data()
+    {
+        QTest::addColumn<MessageAnswer>("answer");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("yes") << MessageAnswer::Yes << "Bassi Bea,Bruni Bruno|Conti Carla";
+        QTest::newRow("no") << MessageAnswer::No << "Bruni Bruno|Conti Carla";
+    }
+    // The printout is made from the store: a new contact is printed, where the order puts it, only
+    // once saved.
+    void agendaAsksBeforeItWrites()
+    {
+        QFETCH(MessageAnswer, answer);
+        QFETCH(QString, printed);
+        f->test.add("Bruni", "Bruno");
+        f->test.add("Conti", "Carla");
+        f->load();
+        f->newContact(u"Bassi"_s, u"Bea"_s);
+        f->platform.messageAnswers.enqueue(answer);
+        f->platform.inputAnswers.enqueue(u"*"_s);
+        f->act(u"FileStampaAgenda"_s);
+        QCOMPARE(f->platform.messages.size(), 1);
+        QCOMPARE(agendaNames(f->platform.documents), printed);
+        QVERIFY(!f->phone->hasPendingEdit());
+    }
+
+    void copyTakesThePageOnView_data()
+    {
+        QTest::addColumn<QStringList>("pages"); // the page buttons clicked, in order
+        QTest::addColumn<QString>("expected");
+        const QString work = u"Perù S.r.l.\r\nRossi Mario\r\nVia Roma 1\r\n20100 Milano MI "_s;
+        const QString home = u"Rossi Mario\r\nCorso Italia 5\r\n20900 Monza MB "_s;
+        QTest::newRow("Lavoro") << QStringList{} << work;
+        QTest::newRow("Casa") << QStringList{"Command3d1"} << home;
+        QTest::newRow("Note after Casa") << QStringList{"Command3d1", "Command3d3"} << home;
+        QTest::newRow("Note after Lavoro") << QStringList{"Command3d1", "Command3d2", "Command3d3"} << work;
+        QTest::newRow("no clipboard") << QStringList{} << "";
+    }
+    void copyTakesThePageOnView()
+    {
+        QFETCH(QStringList, pages);
+        QFETCH(QString, expected);
+        addRossi();
+        f->load();
+        for (const QString &page : pages)
+            f->act(page);
+        f->platform.clipboardAvailable = !expected.isEmpty();
+        f->act(expected.isEmpty() ? u"FileCopia"_s : u"CmdCopia"_s);
+        QCOMPARE(f->platform.clipboard, expected);
+        QCOMPARE(f->platform.messages.size(), 1);
+        QCOMPARE(f->platform.messages.first().text.contains("copiato nella clipboard"), !expected.isEmpty());
+    }
+
+    // Home is offered first, then the file last read, never one that could not be read; a failure
+    // asks again with the path typed; a name typed over the offer is looked for at home.
+    void importQuestion()
+    {
+        const QString home = f->test.directory();
+        f->load();
+        f->platform.inputs.clear();
+        f->platform.inputAnswers.append({home + "/manca.txt", QString(), u"~/numbo.txt"_s, u"numbo.txt"_s});
+        for (int i = 0; i < 3; ++i)
+            f->act(u"FileImporta"_s);
+        QStringList offered;
+        for (const InputRequest &input : std::as_const(f->platform.inputs))
+            offered.append(input.defaultText);
+        QCOMPARE(offered, (QStringList{home + u'/', home + "/manca.txt", home + u'/', home + "/numbo.txt"}));
+        QCOMPARE(f->platform.messages.size(), 3);
+        QVERIFY(f->platform.messages[0].text.contains("non trovato"));
+        QCOMPARE(f->test.store().count(), 4);
+    }
+
+    void importedContacts_data()
+    {
+        QTest::addColumn<bool>("empty"); // nothing typed, nothing checked: the table is read again
+        QTest::addColumn<QString>("lastName"); // typed over the shown one; empty: nothing typed
+        QTest::newRow("a contact shown") << false << "";
+        QTest::newRow("empty table") << true << "";
+        QTest::newRow("saved first") << false << "Rossini";
+        QTest::newRow("a name to correct stops the import") << false << "3";
+    }
+    // The imported contacts get their lines at once; the contact shown stays shown, as typed.
+    void importedContacts()
+    {
+        QFETCH(bool, empty);
+        QFETCH(QString, lastName);
+        const qint64 rossi = empty ? 0 : f->test.add("Rossi", "Mario");
+        f->load();
+        if (!lastName.isEmpty()) {
+            f->find<QLineEdit>(u"tLName"_s)->selectAll();
+            typeInto(f->find(u"tLName"_s), lastName);
+        }
+        const bool refused = lastName == "3";
+        f->platform.inputAnswers.enqueue(f->test.directory() + "/numbo.txt");
+        f->act(u"FileImporta"_s);
+        QCOMPARE(f->platform.messages.size(), lastName.isEmpty() ? 1 : 2 - refused);
+        QCOMPARE(f->test.store().count(), refused ? 1 : empty ? 2 : 3);
+        QCOMPARE(f->platform.inputs.isEmpty(), refused);
+        QCOMPARE(f->tree().findLine(u"Verdi, Luca"_s) > 0, !refused);
+        QCOMPARE(f->tree().findLine(u"Nicolò, Anna"_s) > 0, !refused);
+        QCOMPARE(f->phone->hasPendingEdit(), refused);
+        if (empty)
+            return;
+        QCOMPARE(f->stored(rossi, Field::LastName), lastName == "Rossini" ? lastName : u"Rossi"_s);
+        QCOMPARE(f->text(u"tLName"_s), lastName.isEmpty() ? u"Rossi"_s : lastName);
+    }
+
+    void dialNumbers_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("the Dial button saves first") << "BtnChiama";
+        QTest::newRow("the menu item does not save") << "FileChiama";
+    }
+    // Either way the dialog takes the card's numbers as the boxes hold them, and its dialer is the
+    // one beside the program.
+    void dialNumbers()
+    {
+        QFETCH(QString, command);
+        const qint64 rossi = f->test.add("Rossi", "Mario",
+            {{Field::WorkPhone, "02/1234567"}, {Field::HomePhone, "06 555"}, {Field::WorkFax, "02-999"},
+                {Field::HomeFax, "fax?"}, {Field::Cellulare, "0335 1234567"}});
+        f->load();
+        f->type(u"tPhone_0"_s, u"8"_s);
+        f->platform.messageAnswers.enqueue(MessageAnswer::Yes); // the save flow's question
+        f->act(command);
+        const bool saved = command == "BtnChiama";
+        QCOMPARE(f->stored(rossi, Field::WorkPhone), saved ? u"02/12345678"_s : u"02/1234567"_s);
+        QCOMPARE(f->phone->hasPendingEdit(), !saved);
+        auto *form = qobject_cast<Form1 *>(QApplication::activeModalWidget());
+        QVERIFY(form);
+        QStringList numbers;
+        for (int k = 0; k < DialEntryCount; ++k)
+            numbers.append(form->Panel3D1[k]->text());
+        QCOMPARE(numbers, (QStringList{"0212345678", "06 555", "02999", "", "0335 1234567"}));
+        QCOMPARE(form->optionsPath(),
+            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/RUBRELLO.INI");
+        QTest::mouseClick(form->Command3D1[0], Qt::LeftButton);
+        QCOMPARE(f->platform.startedPrograms.size(), 1);
+        QCOMPARE(f->platform.startedPrograms[0].program, f->test.directory() + "/rubrello-dialer");
+        QCOMPARE(f->platform.startedPrograms[0].arguments, QStringList{u"0212345678"_s});
+    }
+
+private:
+    static inline const QString LastPath = u"import/lastPath"_s;
+
+    qint64 addRossi()
+    {
+        return f->test.add("Rossi", "Mario",
+            {{Field::Azienda, "  Perù S.r.l. "}, {Field::WorkAddress, "Via Roma 1"},
+                {Field::WorkPostalCode, "20100"}, {Field::WorkCity, "Milano"}, {Field::WorkProv, "MI"},
+                {Field::WorkPhone, "02 1234"}, {Field::HomeAddress, "Corso Italia 5"},
+                {Field::HomePostalCode, "20900"}, {Field::HomeCity, "Monza"}, {Field::HomeProv, "MB"},
+                {Field::HomePhone, "039 111"}, {Field::Note, "Nota"}});
+    }
+};
+
+QTEST_MAIN(TestPhoneCommands)
+#include "test_phone_commands.moc"

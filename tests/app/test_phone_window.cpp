@@ -1,0 +1,160 @@
+// The main window as the user meets it: its size and the card's boxes, the card pages, the index
+// tree and the data control in step, what a run remembers for the next, and what every load resets.
+#include "PhoneFixture.h"
+
+#include "search/SearchState.h"
+
+#include <QSettings>
+
+class TestPhoneWindow : public PhoneTest
+{
+    Q_OBJECT
+private slots:
+    void pageButtons_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("shown"); // the card (K), the Casa (C), Lavoro (L) boxes, the notes (N)
+        QTest::addColumn<QString>("marked"); // the page button the marker stands over
+        // Each control is clicked on the Note page, with the Casa boxes visible before it.
+        const auto row = [](const char *name, const char *control, const char *shown, const char *marked) {
+            QTest::newRow(name) << QString(control) << QString(shown) << QString(marked);
+        };
+        row("Casa", "Command3d1", "KC", "Command3d1");
+        row("Lavoro", "Command3d2", "KL", "Command3d2");
+        row("Note", "Command3d3", "CN", "Command3d3");
+        row("Cellulare label", "Label1", "L", "Command3d3");
+        row("E-Mail label", "Label2", "C", "Command3d3");
+    }
+    // The pages only show and hide: the boxes keep the contact, the card is not changed.
+    void pageButtons()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, shown);
+        QFETCH(QString, marked);
+        f->test.add("Rossi", "Mario", {{Field::WorkCity, "Bologna"}, {Field::HomeCity, "Imola"}});
+        f->load();
+        for (const QString &name : {u"Command3d1"_s, u"Command3d3"_s, control})
+            f->act(name);
+        QCOMPARE(!f->find(u"Picture1"_s)->isHidden(), shown.contains(u'K'));
+        for (const char *box : {"tPhone", "tAddress", "tCity", "tProv", "tPost", "tFax"}) {
+            QCOMPARE(!f->find(QString::fromLatin1(box) + "_0")->isHidden(), shown.contains(u'L'));
+            QCOMPARE(!f->find(QString::fromLatin1(box) + "_1")->isHidden(), shown.contains(u'C'));
+        }
+        QCOMPARE(!f->find(u"tNotes"_s)->isHidden(), shown.contains(u'N'));
+        const QRect button = f->find(marked)->geometry();
+        const int marker = f->find(u"Image1"_s)->geometry().center().x();
+        QVERIFY2(marker > button.left() && marker < button.right(), qPrintable(QString::number(marker)));
+        QCOMPARE(f->text(u"tCity_0"_s) + f->text(u"tCity_1"_s), u"BolognaImola"_s);
+        QVERIFY(!f->phone->hasPendingEdit());
+    }
+
+    void choosingALineShowsTheContact()
+    {
+        f->test.add("Bianchi", "Anna");
+        f->test.add("D'Angelo", "Nicolò");
+        f->load();
+        Outline &tree = f->tree();
+        f->clickLine(u"D'Angelo, Nicolò"_s);
+        QCOMPARE(f->caption(), u"D'Angelo, Nicolò"_s);
+        // A letter line only changes the selection.
+        f->clickLine(u"A"_s);
+        QCOMPARE(f->text(u"tLName"_s), u"D'Angelo"_s);
+
+        // Of two equal names the upper line and the first contact are chosen.
+        const qint64 first = f->test.add("Rossi", "Mario");
+        f->test.add("Rossi", "Mario");
+        f->phone->Form_Load();
+        const int r = tree.findLine(u"R"_s);
+        tree.setExpand(r, true);
+        tree.setListIndex(r + 2);
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(tree.currentIndex()).center());
+        QCOMPARE(f->data().currentId(), first);
+        QCOMPARE(tree.ListIndex(), r + 1);
+
+        // The data control's moves select the contact's line, or its letter while that is closed.
+        f->act(u"Data1_first"_s);
+        QCOMPARE(tree.List(tree.ListIndex()), u"B"_s);
+        tree.setExpand(tree.findLine(u"B"_s), true);
+        f->act(u"Data1_next"_s);
+        f->act(u"Data1_previous"_s);
+        QCOMPARE(tree.List(tree.ListIndex()), u"Bianchi, Anna"_s);
+        QVERIFY(!f->phone->hasPendingEdit());
+    }
+
+    // The window keeps its designed size at least; the tree takes the room it grows by, the card
+    // moves right. The exit button ends the program without a question; the next run opens with the
+    // size and the contact this one ended with.
+    void windowRemembersItsSizeAndContact()
+    {
+        f->test.add("Bianchi", "Anna");
+        const qint64 verdi = f->test.add("Verdi", "Luca");
+        f->test.add("Zanna", "Ugo");
+        QSettings memory(f->test.directory() + "/memory.ini", QSettings::IniFormat);
+        for (int run = 0; run < 2; ++run) {
+            f->phone.reset();
+            f->phone = std::make_unique<Phone>(f->platform, f->test.store(), f->test.directory());
+            f->phone->rememberIn(&memory);
+            f->phone->Form_Load();
+            f->phone->show();
+            if (run == 1)
+                break;
+            QCOMPARE(f->phone->centralWidget()->size(), QSize(591, 446));
+            const QRect tree = f->find(u"Outline1"_s)->geometry();
+            const QRect card = f->find(u"Picture1"_s)->geometry();
+            f->act(u"Data1_next"_s);
+            f->phone->resize(f->phone->size() + QSize(120, 80));
+            QTRY_COMPARE(f->phone->centralWidget()->size(), QSize(591 + 120, 446 + 80));
+            QCOMPARE(f->find(u"Outline1"_s)->geometry(), tree.adjusted(0, 0, 120, 80));
+            QCOMPARE(f->find(u"Picture1"_s)->geometry(), card.translated(120, 0));
+            f->act(u"BtnFine"_s);
+            QVERIFY(f->platform.programEnded && f->platform.messages.isEmpty());
+        }
+        QTRY_COMPARE(f->phone->centralWidget()->size(), QSize(591 + 120, 446 + 80));
+        QCOMPARE(f->data().currentId(), verdi);
+        f->phone->resize(300, 200);
+        QTRY_COMPARE(f->phone->centralWidget()->size(), QSize(591, 446));
+    }
+
+    // Loaded again, whatever the user was doing: every contact of the table as it is now under its
+    // capital, all letters closed, the first line selected, browsing with the search state reset.
+    void everyLoadEndsBrowsing()
+    {
+        for (const auto &[last, first] : {std::pair{"rossi", "Mario"}, {"Bianchi", "Anna"}, {"3M", "Servizi"},
+                 {"Èrcole", "Ugo"}, {" Spazio", "Iniziale"}, {"Rossi", "Anna"}})
+            f->test.add(QString::fromUtf8(last), QString::fromUtf8(first));
+        f->test.add(makeRecord({{Field::FirstName, u"Senza cognome"_s}}));
+        f->load();
+        Outline &tree = f->tree();
+        tree.setExpand(1, true);
+        tree.RemoveItem(0); // a line the program took out is put back
+        f->test.add("Zeta", "Zoe"); // written meanwhile by another window on the same store
+        searchState().SearchText = u"rossi"_s;
+        searchState().SearchScope = 3;
+        searchState().IgnoreCase = false;
+        f->act(u"cNew"_s);
+        const qsizetype dialogs = f->platform.modalForms.size();
+        f->phone->Form_Load();
+        QCOMPARE(f->platform.modalForms.size(), dialogs); // the start-up search runs only once
+        QStringList lines;
+        for (int i = 0; i < tree.ListCount(); ++i) {
+            QCOMPARE(tree.IsItemVisible(i), tree.Indent(i) == 1);
+            if (tree.Indent(i) == 2)
+                lines.append(tree.FullPath(i));
+        }
+        // Names that do not begin with A to Z get no line; everything sorted after them keeps its line.
+        QCOMPARE(
+            lines, (QStringList{"B\\Bianchi, Anna", "R\\Rossi, Anna", "R\\rossi, Mario", "Z\\Zeta, Zoe"}));
+        QCOMPARE(tree.ListCount(), 26 + 4);
+        QCOMPARE(tree.ListIndex(), 0);
+        QCOMPARE(f->phone->findChildren<QWidget *>(u"tCity_1"_s).size(), 1); // no second Casa boxes
+        QVERIFY(
+            searchState().SearchText.isEmpty() && searchState().SearchScope == 0 && searchState().IgnoreCase);
+        for (const char *on : {"Data1", "cNew", "cDelete", "FileNuovo", "FileCancella"})
+            QVERIFY2(f->enabled(QString::fromLatin1(on)), on);
+        QVERIFY(!f->enabled(u"cUpdate"_s) && !f->enabled(u"FileAggiorna"_s));
+        QVERIFY(f->phone->isVisible() && f->phone->updatesEnabled() && !f->phone->hasPendingEdit());
+    }
+};
+
+QTEST_MAIN(TestPhoneWindow)
+#include "test_phone_window.moc"
