@@ -8,6 +8,10 @@ export HOME=$WORK/home XDG_DATA_HOME=$WORK/home/.local/share XDG_CONFIG_HOME=$WO
 mkdir -p "$HOME"
 APP_DIR=$WORK/app
 PID=
+# The store, in the user's data folder (test_start_and_exit checks that it is made there).
+STORE=$XDG_DATA_HOME/Rubrello/rubrello/Rubrello.MDB
+SEARCH='^Rubrello - Argomento$'
+BOX='^Rubrello 2000$'
 
 # Accented letters get keys of their own. Otherwise xdotool borrows a spare key for each and gives
 # it back at once, and a slow program (a sanitizer build) then reads a key with nothing on it.
@@ -17,29 +21,23 @@ if [[ -n "${DISPLAY:-}" ]] && command -v xmodmap >/dev/null; then
 fi
 
 cleanup() {
-    if [[ -n "$PID" ]] && kill -0 "$PID" 2>/dev/null; then
-        kill -9 "$PID" 2>/dev/null || true
-    fi
+    [[ -z "$PID" ]] || kill -9 "$PID" 2>/dev/null || true
     rm -rf "$WORK"
 }
 trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
-    if [[ -n "${DISPLAY:-}" ]]; then
-        import -window root "$BUILD_DIR/e2e-failure-$(basename "$0" .sh).png" 2>/dev/null || true
-    fi
+    [[ -z "${DISPLAY:-}" ]] || import -window root "$BUILD_DIR/e2e-failure-$(basename "$0" .sh).png" 2>/dev/null || true
     exit 1
 }
 
 # Copies the program and the files that go with it into a folder of its own, as an installation.
 install_program() {
     mkdir -p "$APP_DIR"
-    cp "$BUILD_DIR/rubrello" "$APP_DIR/"
-    for extra in rubrello-dialer Rubrello.html; do
-        [[ -e "$BUILD_DIR/$extra" ]] && cp "$BUILD_DIR/$extra" "$APP_DIR/"
+    for file in rubrello rubrello-dialer Rubrello.html; do
+        [[ ! -e "$BUILD_DIR/$file" ]] || cp "$BUILD_DIR/$file" "$APP_DIR/"
     done
-    return 0
 }
 
 start_program() {
@@ -47,113 +45,81 @@ start_program() {
     PID=$!
 }
 
+# Runs the command until it succeeds, for ten seconds at most.
+poll() {
+    for _ in $(seq 1 100); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # Waits for a window whose title matches the pattern and prints its id.
 wait_window() {
-    local pattern=$1 id
-    for _ in $(seq 1 100); do
-        id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
-        if [[ -n "$id" ]]; then
-            echo "$id"
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "no window matching '$pattern'; program said: $(cat "$WORK/program.log")"
+    poll xdotool search --onlyvisible --name "$1" >"$WORK/found" 2>/dev/null \
+        || fail "no window matching '$1'; program said: $(cat "$WORK/program.log")"
+    head -n 1 "$WORK/found"
 }
 
-# Gives the window the keyboard (there is no window manager to do it) and types keys into it.
+no_window() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+wait_gone() { poll no_window "$1" || fail "window '$1' is still there"; }
+
+# Waits for the program to end, which it must do without an error.
+ended() { ! kill -0 "$PID" 2>/dev/null; }
+wait_exit() {
+    poll ended || fail "the program did not end"
+    wait "$PID" || fail "the program ended with status $?"
+    PID=
+}
+
+# Gives the window the keyboard (there is no window manager to do it) and types keys or text into it.
 keys() {
-    local id=$1
-    shift
-    xdotool windowfocus --sync "$id"
-    xdotool key --delay 60 "$@"
+    xdotool windowfocus --sync "$1"
+    xdotool key --delay 60 "${@:2}"
 }
-
 type_text() {
-    local id=$1
-    shift
-    xdotool windowfocus --sync "$id"
-    xdotool type --delay 40 "$@"
+    xdotool windowfocus --sync "$1"
+    xdotool type --delay 40 "${@:2}"
 }
 
-# Clicks at a point of the main window's client area (below the menu bar), in the design's pixels.
-click_client() {
-    local id=$1 x=$2 y=$3 height menubar
-    eval "$(xdotool getwindowgeometry --shell "$id")"
-    menubar=$((HEIGHT - 446))
-    xdotool mousemove --window "$id" "$x" "$((y + menubar))" click 1
+# Moves the mouse to a point of the window's client area (below the menu bar), in the design's
+# pixels, and does there what the further arguments say (xdotool commands); click_client clicks.
+move_client() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove --window "$1" "$2" "$(($3 + HEIGHT - 446))" "${@:4}"
 }
-
-# Waits until no visible window matches the pattern any more.
-wait_gone() {
-    for _ in $(seq 1 100); do
-        xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    fail "window '$1' is still there"
-}
-
-# Waits until the window's title reads exactly the text.
-wait_title() {
-    local id=$1 expected=$2
-    for _ in $(seq 1 100); do
-        [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == "$expected" ]] && return 0
-        sleep 0.1
-    done
-    fail "title is '$(xdotool getwindowname "$id")', not '$expected'"
-}
+click_client() { move_client "$@" click 1; }
 
 # The program opens with the search dialog; Escape in it shows the whole agenda.
 start_with_whole_agenda() {
     start_program
-    local dialog
-    dialog=$(wait_window '^Rubrello - Argomento$')
-    keys "$dialog" Escape
-    wait_gone '^Rubrello - Argomento$'
+    keys "$(wait_window "$SEARCH")" Escape
+    wait_gone "$SEARCH"
     MAIN=$(wait_window "^Rubrello - Tutta l'agenda$")
 }
 
 # Answers the program's message box with Enter once it is there, and waits until it has gone.
 answer_box() {
-    keys "$(wait_window '^Rubrello 2000$')" Return
-    wait_gone '^Rubrello 2000$'
+    keys "$(wait_window "$BOX")" Return
+    wait_gone "$BOX"
 }
 
 # The card's address as Ctrl+C copies it (the confirmation answered), to read what the card shows.
 copy_card() {
     keys "$MAIN" ctrl+c
-    local box
-    box=$(wait_window '^Rubrello 2000$')
+    wait_window "$BOX" >/dev/null
     xclip -o -selection clipboard 2>/dev/null || true
-    keys "$box" Return
-    wait_gone '^Rubrello 2000$'
+    answer_box
 }
 
 # A store made by a first run that is killed at its search dialog, then filled with the rows given.
 store_with() {
     start_program
-    wait_window '^Rubrello - Argomento$' >/dev/null
+    wait_window "$SEARCH" >/dev/null
     kill -9 "$PID"
     wait "$PID" 2>/dev/null || true
     PID=
     sql "insert into PhoneList $1"
 }
 
-wait_exit() {
-    for _ in $(seq 1 100); do
-        if ! kill -0 "$PID" 2>/dev/null; then
-            wait "$PID"
-            local status=$?
-            PID=
-            return $status
-        fi
-        sleep 0.1
-    done
-    fail "the program did not end"
-}
-
-# The store, in the user's data folder (test_start_and_exit checks that it is made there).
-STORE=$XDG_DATA_HOME/Rubrello/rubrello/Rubrello.MDB
-sql() {
-    sqlite3 "$STORE" "$@"
-}
+sql() { sqlite3 "$STORE" "$@"; }

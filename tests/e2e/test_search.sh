@@ -5,17 +5,16 @@ source "$(dirname "$0")/lib.sh" "$1"
 install_program
 store_with "(LastName, FirstName) values ('Rossi', 'Mario'), ('Bianchi', 'Anna'), ('rossini', 'Ugo')"
 start_program
-dialog=$(wait_window '^Rubrello - Argomento$')
-type_text "$dialog" "rossi"
-keys "$dialog" Return
+type_text "$(wait_window "$SEARCH")" "rossi"
+keys "$(wait_window "$SEARCH")" Return
 main=$(wait_window '^Rubrello - \( ROSSI \)$')
 
 keys "$main" F3
-dialog=$(wait_window '^Rubrello - Argomento$')
+dialog=$(wait_window "$SEARCH")
 keys "$dialog" ctrl+a BackSpace
 type_text "$dialog" "introvabile"
 keys "$dialog" Return
 answer_box
-wait_title "$main" "Rubrello - Tutta l'agenda"
+wait_window "^Rubrello - Tutta l'agenda$" >/dev/null
 keys "$main" alt+u
-wait_exit || fail "the program ended with an error"
+wait_exit

@@ -11,58 +11,40 @@
 
 #include <cstdio>
 
-namespace {
-
-void say(const QByteArray &line)
+static void say(const QByteArray &line)
 {
-    std::fputs(line.constData(), stdout);
-    std::fputc('\n', stdout);
+    std::printf("%s\n", line.constData());
     std::fflush(stdout);
 }
-
-int saveForever(ContactStore &store)
-{
-    std::vector<std::pair<qint64, int>> saved; // id and serial of every inserted record
-    for (int step = 1;; ++step) {
-        if (step % 3 == 0 && !saved.empty()) {
-            // Rewrite an earlier record whole with a new version of its tag.
-            const auto &[id, serial] = saved[size_t(step) % saved.size()];
-            ContactRecord record = crashRecord(crashTag(serial, step));
-            record.id = id;
-            if (!store.update(record))
-                return say("failed " + store.lastError().toUtf8()), 1;
-            say("updated " + QByteArray::number(id) + ' ' + crashTag(serial, step).toLatin1());
-        } else {
-            const auto id = store.insert(crashRecord(crashTag(step, 0)));
-            if (!id)
-                return say("failed " + store.lastError().toUtf8()), 1;
-            saved.emplace_back(*id, step);
-            say("inserted " + QByteArray::number(*id) + ' ' + crashTag(step, 0).toLatin1());
-        }
-    }
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 3)
-        return 2;
     QString error;
-    const auto store = ContactStore::open(args.at(2), &error);
+    const auto store = args.size() > 2 ? ContactStore::open(args.at(2), &error) : nullptr;
     if (!store)
         return say("failed " + error.toUtf8()), 1;
-    if (args.at(1) == QLatin1String("save"))
-        return saveForever(*store);
     if (args.at(1) == QLatin1String("import") && args.size() > 3) {
-        const ImportOutcome outcome = importFirstVersionFile(args.at(3), *store, [] {
-            say("begin");
-            return true;
-        });
+        const ImportOutcome outcome
+            = importFirstVersionFile(args.at(3), *store, [] { return say("begin"), true; });
         say("done " + QByteArray::number(outcome.added));
         return outcome.ok() ? 0 : 1;
     }
-    return 2;
+    std::vector<std::pair<qint64, int>> saved; // id and serial of every inserted record
+    for (int step = 1;; ++step) {
+        // Every third write rewrites an earlier record whole, with a new version of its tag.
+        const bool rewrite = step % 3 == 0;
+        const auto [id, serial] = rewrite ? saved[size_t(step) % saved.size()] : std::pair{qint64(0), step};
+        const QString tag = crashTag(serial, rewrite ? step : 0);
+        ContactRecord record = crashRecord(tag);
+        record.id = id;
+        const std::optional<qint64> written
+            = rewrite ? (store->update(record) ? std::optional(id) : std::nullopt) : store->insert(record);
+        if (!written)
+            return say("failed " + store->lastError().toUtf8()), 1;
+        if (!rewrite)
+            saved.emplace_back(*written, serial);
+        say((rewrite ? "updated " : "inserted ") + QByteArray::number(*written) + ' ' + tag.toLatin1());
+    }
 }
