@@ -42,6 +42,14 @@ W *child(QWidget *form, const QString &name)
     return widget;
 }
 
+// Whether the window's frame is centred on a screen of that size (an odd height here).
+bool centredOn(const QWidget &window, QSize screen)
+{
+    const QRect frame = window.frameGeometry();
+    return frame.topLeft()
+        == QPoint((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2);
+}
+
 void setSearchState(const QString &text)
 {
     const QStringList parts = text.split('|');
@@ -68,7 +76,6 @@ class TestForms : public QObject
     Q_OBJECT
 private slots:
     void init();
-    void centred();
     void frmCercaShowsTheState();
     void frmCercaAnswers_data() { addCaseRows("ui/frmcerca.tsv"); }
     void frmCercaAnswers();
@@ -77,7 +84,7 @@ private slots:
     void form1ClosingWritesTheOptions();
     void form1FailingOptionsFileIsRetriedThenGivenUp();
     void form3LabelAnswersEveryClickAndOnlyOkCloses();
-    void form3Picture();
+    void form3CentredWithItsPicture();
 
 private:
     // A dial dialog opened on the numbers, shown over a main window like the program's.
@@ -106,25 +113,14 @@ void TestForms::init()
     m_main->show();
 }
 
-void TestForms::centred()
-{
-    // On a screen of odd height: the search dialog once loaded, the About form as it is made.
-    m_platform->screen = QSize(1366, 767);
-    FrmCerca search(*m_platform, nullptr);
-    search.Form_Load();
-    Form3 about(*m_platform);
-    for (const QWidget *form : std::initializer_list<const QWidget *>{&search, &about}) {
-        const QRect frame = form->frameGeometry();
-        QCOMPARE(frame.topLeft(), QPoint((1366 - frame.width()) / 2, (767 - frame.height()) / 2));
-    }
-}
-
 void TestForms::frmCercaShowsTheState()
 {
+    m_platform->screen = QSize(1366, 767);
     for (const QString &state : {u"|0|1"_s, u"  rossi |2|0"_s, u"Roma|3|1"_s, u"x|7|1"_s}) {
         setSearchState(state);
         FrmCerca dialog(*m_platform, nullptr);
         dialog.Form_Load();
+        QVERIFY(centredOn(dialog, m_platform->screen));
         auto *text = child<QLineEdit>(&dialog, "Text1");
         QCOMPARE(text->text() + '|' + QString::number(searchState().SearchScope) + '|'
                 + QString::number(child<QCheckBox>(&dialog, "Check3D2")->isChecked()),
@@ -288,28 +284,19 @@ void TestForms::form3LabelAnswersEveryClickAndOnlyOkCloses()
     QVERIFY(versionShown);
 }
 
-void TestForms::form3Picture()
+void TestForms::form3CentredWithItsPicture()
 {
-    // The built-in drawing, another one, a broken file and a missing one: the name stands in for the
-    // last two.
-    const QByteArray other = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"80\">"
-                             "<rect width=\"40\" height=\"80\" fill=\"#c00\"/></svg>";
-    const std::pair<QByteArray, bool> files[]
-        = {{{}, true}, {other, true}, {"not a drawing", false}, {"-", false}};
-    for (const auto &[contents, drawn] : files) {
-        QString path = Form3::defaultPicturePath();
-        if (!contents.isEmpty()) {
-            path = m_dir->filePath(u"about%1.svg"_s.arg(contents.size()));
-            if (contents != "-")
-                writeBytes(path, contents);
-        }
-        Form3 form(*m_platform, nullptr, path);
-        auto *picture = child<QLabel>(&form, u"Picture1"_s);
-        // Something is painted, not just a transparent square.
-        const QImage image = picture->pixmap().toImage();
-        QVERIFY(drawn ? !image.isNull() && image.pixelColor(image.width() / 2, image.height() / 2).alpha() > 0
-                      : picture->pixmap().isNull() && picture->text() == u"Rubrello"_s);
-    }
+    // The built-in drawing is painted, not just a transparent square.
+    m_platform->screen = QSize(1366, 767);
+    Form3 drawn(*m_platform);
+    QVERIFY(centredOn(drawn, m_platform->screen));
+    const QImage image = child<QLabel>(&drawn, u"Picture1"_s)->pixmap().toImage();
+    QVERIFY(!image.isNull() && image.pixelColor(image.width() / 2, image.height() / 2).alpha() > 0);
+    // A broken file given instead: the name stands in for it.
+    writeBytes(m_dir->filePath(u"about.svg"_s), "not a drawing");
+    Form3 broken(*m_platform, nullptr, m_dir->filePath(u"about.svg"_s));
+    auto *picture = child<QLabel>(&broken, u"Picture1"_s);
+    QVERIFY(picture->pixmap().isNull() && picture->text() == u"Rubrello"_s);
 }
 
 QTEST_MAIN(TestForms)
