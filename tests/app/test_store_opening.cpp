@@ -37,7 +37,7 @@ private slots:
         QCOMPARE(prepared.outcome, StorePreparation::Declined);
         QCOMPARE(platform.messages.size(), 1);
         for (const char *part : {"3 contatti", "\"Rubrello.MDB\"", "\"Rubrello-jet.MDB\"", "invariato"})
-            QVERIFY2(platform.messages[0].text.contains(QString::fromUtf8(part)),
+            QVERIFY2(platform.messages[0].text.contains(QLatin1String(part)),
                 qPrintable(platform.messages[0].text));
     }
 };
