@@ -10,7 +10,6 @@ class TestTextRules : public QObject
 private slots:
     void windows1252_data() { addCaseRows("text/windows1252.tsv"); }
     void windows1252();
-    void windows1252EveryByteGoesBack();
     void utf8Check_data() { addCaseRows("text/utf8.tsv"); }
     void utf8Check();
     void blanks_data() { addCaseRows("text/blanks.tsv"); }
@@ -23,18 +22,6 @@ void TestTextRules::windows1252()
     QCOMPARE(decodeWindows1252(bytes), utf8(text));
     QVERIFY(fitsWindows1252(utf8(text)));
     QCOMPARE(encodeWindows1252(utf8(text)), bytes);
-}
-
-void TestTextRules::windows1252EveryByteGoesBack()
-{
-    QByteArray every;
-    for (int b = 0; b < 256; ++b)
-        every += char(b);
-    QCOMPARE(encodeWindows1252(decodeWindows1252(every)), every);
-    QVERIFY(!fitsWindows1252(QStringLiteral("Łódź")));
-    QCOMPARE(encodeWindows1252(QStringLiteral("Łódź")),
-        QByteArray("?\xF3"
-                   "d?"));
 }
 
 void TestTextRules::utf8Check()
