@@ -9,7 +9,6 @@
 #include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -22,7 +21,6 @@
 
 #include <fcntl.h>
 #include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
