@@ -1,5 +1,5 @@
-# Helpers for the end-to-end tests: a fresh copy of the program in a temporary folder, started in
-# the X server the test runs in, and found and driven with xdotool.
+# Helpers for the end-to-end tests: a fresh copy of the program in a temporary folder (made on
+# sourcing), started in the X server the test runs in, and found and driven with xdotool.
 set -euo pipefail
 
 BUILD_DIR=$1
@@ -123,3 +123,5 @@ store_with() {
 }
 
 sql() { sqlite3 "$STORE" "$@"; }
+
+install_program

@@ -7,7 +7,6 @@ source "$(dirname "$0")/lib.sh" "$1"
 ROW=${ROW:-14}
 tree_line_y() { echo $((69 + 2 + ROW / 2 + $1 * ROW)); }
 
-install_program
 store_with "(LastName, FirstName) values ('Abate', 'Anna'), ('Accardi', 'Bruno'), ('Adami', 'Carla')"
 start_with_whole_agenda
 # The first name typed away: the exit button says why and the window stays.

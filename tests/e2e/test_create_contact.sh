@@ -2,7 +2,6 @@
 # Enter on the question) is in the store file afterwards.
 source "$(dirname "$0")/lib.sh" "$1"
 
-install_program
 start_with_whole_agenda
 keys "$MAIN" ctrl+n
 type_text "$MAIN" "D'Amico"

@@ -2,7 +2,6 @@
 # argument in the window title; a text found nowhere says so and shows the whole agenda.
 source "$(dirname "$0")/lib.sh" "$1"
 
-install_program
 store_with "(LastName, FirstName) values ('Rossi', 'Mario'), ('Bianchi', 'Anna'), ('rossini', 'Ugo')"
 start_program
 type_text "$(wait_window "$SEARCH")" "rossi"

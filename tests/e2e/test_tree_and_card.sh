@@ -2,7 +2,6 @@
 # the keyboard, and the card's address is copied to the clipboard to read what it shows.
 source "$(dirname "$0")/lib.sh" "$1"
 
-install_program
 store_with "(LastName, FirstName, WorkAddress, WorkCity)
      values ('Rossi', 'Mario', 'Via Roma 1', 'Bologna'), ('Bianchi', 'Anna', 'Via Po 2', 'Forlì'),
             ('Verdi', 'Luca', 'Corso Italia 3', 'Milano')"

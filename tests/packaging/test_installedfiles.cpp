@@ -9,15 +9,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestInstalledFiles : public QObject
 {
     Q_OBJECT
 private slots:
     void init();
-    void installedProgramIsRecognised_data();
-    void installedProgramIsRecognised();
-    void helpPageIsFound_data();
-    void helpPageIsFound();
+    void installedProgramAndItsHelpPage_data();
+    void installedProgramAndItsHelpPage();
     void storeBesideTheProgramIsKept();
 
 private:
@@ -30,7 +30,7 @@ void TestInstalledFiles::init()
 {
     m_root = std::make_unique<QTemporaryDir>();
     QVERIFY(m_root->isValid());
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_root->filePath(QStringLiteral("home/.local/share"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_root->filePath(u"home/.local/share"_s)));
 }
 
 void TestInstalledFiles::makeTree(const QStringList &entries)
@@ -43,59 +43,42 @@ void TestInstalledFiles::makeTree(const QStringList &entries)
     }
 }
 
-void TestInstalledFiles::installedProgramIsRecognised_data()
+void TestInstalledFiles::installedProgramAndItsHelpPage_data()
 {
     QTest::addColumn<QStringList>("tree");
     QTest::addColumn<QString>("programDir");
     QTest::addColumn<bool>("installed");
-    QTest::newRow("build folder") << QStringList{"build/Rubrello.html"} << "build" << false;
-    QTest::newRow("copied into a folder named bin") << QStringList{"bin/Rubrello.html"} << "bin" << false;
-    QTest::newRow("bin beside a share without the program's data")
-        << QStringList{"usr/bin/", "usr/share/other/"} << "usr/bin" << false;
-    QTest::newRow("unpacked package")
-        << QStringList{"usr/bin/", "usr/share/rubrello/Rubrello.html"} << "usr/bin" << true;
-    QTest::newRow("another prefix") << QStringList{"opt-x/bin/", "opt-x/share/rubrello/"} << "opt-x/bin"
-                                    << true;
+    QTest::addColumn<QString>("helpPage"); // the one beside the program wins; else an installation's
+    QTest::newRow("build folder") << QStringList{"build/Rubrello.html"} << "build" << false
+                                  << "build/Rubrello.html";
+    QTest::newRow("copied into a folder named bin, help page missing")
+        << QStringList{"bin/", "share/other/"} << "bin" << false << "bin/Rubrello.html";
+    QTest::newRow("unpacked package") << QStringList{"usr/bin/", "usr/share/rubrello/Rubrello.html"}
+                                      << "usr/bin" << true << "usr/share/rubrello/Rubrello.html";
+    QTest::newRow("another prefix, help page missing") << QStringList{"opt-x/bin/",
+        "opt-x/share/rubrello/"} << "opt-x/bin" << true << "opt-x/share/rubrello/Rubrello.html";
+    QTest::newRow("help page both beside and installed")
+        << QStringList{"usr/bin/Rubrello.html", "usr/share/rubrello/Rubrello.html"} << "usr/bin" << true
+        << "usr/bin/Rubrello.html";
     QTest::newRow("share/rubrello beside a folder not named bin")
-        << QStringList{"x/build/", "x/share/rubrello/"} << "x/build" << false;
+        << QStringList{"x/build/", "x/share/rubrello/"} << "x/build" << false << "x/build/Rubrello.html";
     // The system's own folders, as they are: absolute paths, not made in the temporary root.
-    QTest::newRow("/usr/bin/") << QStringList() << "/usr/bin/" << true;
-    QTest::newRow("a build under /usr/local/src")
-        << QStringList() << "/usr/local/src/rubrello/build" << false;
+    QTest::newRow("/usr/bin/") << QStringList() << "/usr/bin/" << true << "/usr/share/rubrello/Rubrello.html";
+    QTest::newRow("a build under /usr/local/src") << QStringList() << "/usr/local/src/rubrello/build" << false
+                                                  << "/usr/local/src/rubrello/build/Rubrello.html";
 }
 
-void TestInstalledFiles::installedProgramIsRecognised()
+void TestInstalledFiles::installedProgramAndItsHelpPage()
 {
     QFETCH(QStringList, tree);
     QFETCH(QString, programDir);
     QFETCH(bool, installed);
+    QFETCH(QString, helpPage);
     makeTree(tree);
-    QCOMPARE(isInstalledProgram(programDir.startsWith(u'/') ? programDir : m_root->filePath(programDir)),
-        installed);
-}
-
-void TestInstalledFiles::helpPageIsFound_data()
-{
-    QTest::addColumn<QStringList>("tree");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("beside the program only")
-        << QStringList{"usr/bin/Rubrello.html"} << "usr/bin/Rubrello.html";
-    QTest::newRow("installed only") << QStringList{"usr/bin/", "usr/share/rubrello/Rubrello.html"}
-                                    << "usr/share/rubrello/Rubrello.html";
-    QTest::newRow("both: the one beside wins") << QStringList{"usr/bin/Rubrello.html",
-        "usr/share/rubrello/Rubrello.html"} << "usr/bin/Rubrello.html";
-    QTest::newRow("missing from a copied folder") << QStringList{"usr/bin/"} << "usr/bin/Rubrello.html";
-    QTest::newRow("missing from an installation")
-        << QStringList{"usr/bin/", "usr/share/rubrello/"} << "usr/share/rubrello/Rubrello.html";
-}
-
-void TestInstalledFiles::helpPageIsFound()
-{
-    QFETCH(QStringList, tree);
-    QFETCH(QString, expected);
-    makeTree(tree);
-    QCOMPARE(QDir::cleanPath(helpPageFile(m_root->filePath(QStringLiteral("usr/bin")))),
-        QDir::cleanPath(m_root->filePath(expected)));
+    const auto at
+        = [this](const QString &path) { return path.startsWith(u'/') ? path : m_root->filePath(path); };
+    QCOMPARE(isInstalledProgram(at(programDir)), installed);
+    QCOMPARE(QDir::cleanPath(helpPageFile(at(programDir))), QDir::cleanPath(at(helpPage)));
 }
 
 // A new store goes to the user's data folder, even beside an installed program (the end-to-end tests
@@ -103,14 +86,13 @@ void TestInstalledFiles::helpPageIsFound()
 void TestInstalledFiles::storeBesideTheProgramIsKept()
 {
     makeTree({"usr/bin/", "usr/share/rubrello/Rubrello.html"});
-    const QString programDir = m_root->filePath(QStringLiteral("usr/bin"));
-    const DataFileLocation fresh = locateDataFile(programDir, QStringLiteral("Rubrello.MDB"));
+    const QString programDir = m_root->filePath(u"usr/bin"_s);
+    const DataFileLocation fresh = locateDataFile(programDir, u"Rubrello.MDB"_s);
     QCOMPARE(QFileInfo(fresh.path).absolutePath(),
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     QVERIFY(fresh.path.startsWith(m_root->path()));
     makeTree({"usr/bin/Rubrello.MDB"});
-    QCOMPARE(locateDataFile(programDir, QStringLiteral("Rubrello.MDB")).path,
-        programDir + QStringLiteral("/Rubrello.MDB"));
+    QCOMPARE(locateDataFile(programDir, u"Rubrello.MDB"_s).path, programDir + u"/Rubrello.MDB"_s);
 }
 
 QTEST_GUILESS_MAIN(TestInstalledFiles)

@@ -25,7 +25,6 @@ cover_and_start_again() {
     poll above_cover "$1" || fail "window $1 is still below the covering window"
 }
 
-install_program
 start_program
 dialog=$(wait_window "$SEARCH")
 xmessage -geometry 1280x1024+0+0 -title Copertura "Un altro programma" &

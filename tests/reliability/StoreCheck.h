@@ -10,14 +10,14 @@ inline QString integrityCheck(const QString &path)
 {
     QStringList lines;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "check");
         db.setDatabaseName(path);
         QSqlQuery query(db);
-        if (db.open() && query.exec(QStringLiteral("PRAGMA integrity_check"))) {
+        if (db.open() && query.exec("PRAGMA integrity_check")) {
             while (query.next())
                 lines.append(query.value(0).toString());
         }
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    QSqlDatabase::removeDatabase("check");
     return lines.join(u'\n');
 }

@@ -14,16 +14,13 @@ class ScratchMount
 public:
     explicit ScratchMount(const QString &size)
         : m_mounted(geteuid() == 0
-            && QProcess::execute(QStringLiteral("mount"),
-                   {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                       QStringLiteral("size=") + size, QStringLiteral("tmpfs"), m_dir.path()})
-                == 0)
+            && QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=" + size, "tmpfs", m_dir.path()}) == 0)
     {
     }
     ~ScratchMount()
     {
         if (m_mounted)
-            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), m_dir.path()});
+            QProcess::execute("umount", {"-l", m_dir.path()});
     }
     bool mounted() const { return m_mounted; }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }

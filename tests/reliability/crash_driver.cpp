@@ -11,6 +11,8 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 static void say(const QByteArray &line)
 {
     std::printf("%s\n", line.constData());
@@ -25,7 +27,7 @@ int main(int argc, char **argv)
     const auto store = args.size() > 2 ? ContactStore::open(args.at(2), &error) : nullptr;
     if (!store)
         return say("failed " + error.toUtf8()), 1;
-    if (args.at(1) == QLatin1String("import") && args.size() > 3) {
+    if (args.at(1) == u"import"_s && args.size() > 3) {
         const ImportOutcome outcome
             = importFirstVersionFile(args.at(3), *store, [] { return say("begin"), true; });
         say("done " + QByteArray::number(outcome.added));

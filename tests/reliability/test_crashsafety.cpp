@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Runs the driver until it has reported `reports` lines, waits delayMs more and kills it (SIGKILL: no
@@ -37,7 +39,7 @@ void reopen(const QString &path, std::vector<ContactRecord> *rows)
     const auto store = ContactStore::open(path, &error);
     QVERIFY2(store, qPrintable(error));
     QVERIFY2(store->notices().isEmpty(), qPrintable(store->notices().join(u'\n')));
-    QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
+    QCOMPARE(integrityCheck(path), u"ok"_s);
     bool ok = false;
     *rows = store->readAll(&ok);
     QVERIFY(ok);
@@ -68,8 +70,8 @@ void TestCrashSafety::killDuringSaves()
     QFETCH(int, reports);
     QFETCH(int, delayMs);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Rubrello.MDB"));
-    const QStringList lines = runAndKill({QStringLiteral("save"), path}, reports, delayMs);
+    const QString path = dir.filePath(u"Rubrello.MDB"_s);
+    const QStringList lines = runAndKill({u"save"_s, path}, reports, delayMs);
     QVERIFY2(lines.size() >= reports, qPrintable(lines.join(u'\n')));
     std::vector<ContactRecord> rows;
     reopen(path, &rows);
@@ -78,26 +80,26 @@ void TestCrashSafety::killDuringSaves()
     QMap<qint64, QString> stored;
     for (const ContactRecord &row : rows) {
         stored[row.id] = wholeRecordTag(row);
-        QVERIFY2(!stored[row.id].isEmpty(), qPrintable(QStringLiteral("torn record %1").arg(row.id)));
+        QVERIFY2(!stored[row.id].isEmpty(), qPrintable(u"torn record %1"_s.arg(row.id)));
     }
     // Each reported write is there, or a later write of the same record that committed before the kill.
     for (const QString &line : lines) {
         const QStringList words = line.split(u' '); // "inserted|updated <id> <tag>"
-        QVERIFY2(words.size() == 3 && words.at(0) != QLatin1String("failed"), qPrintable(line));
+        QVERIFY2(words.size() == 3 && words.at(0) != u"failed"_s, qPrintable(line));
         const QString tag = stored.value(words.at(1).toLongLong());
         QVERIFY2(tag.section(u'.', 0, 0) == words.at(2).section(u'.', 0, 0)
                 && tag.section(u'.', 1).toInt() >= words.at(2).section(u'.', 1).toInt(),
-            qPrintable(line + QStringLiteral(", stored: ") + tag));
+            qPrintable(line + u", stored: "_s + tag));
     }
     // At most the one insert in flight may be there unreported.
-    QVERIFY(rows.size() <= size_t(lines.filter(QStringLiteral("inserted")).size()) + 1);
+    QVERIFY(rows.size() <= size_t(lines.filter(u"inserted"_s).size()) + 1);
 }
 
 void TestCrashSafety::killDuringImport()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Rubrello.MDB"));
-    const QString textPath = dir.filePath(QStringLiteral("NUMBO.TXT"));
+    const QString path = dir.filePath(u"Rubrello.MDB"_s);
+    const QString textPath = dir.filePath(u"NUMBO.TXT"_s);
     QByteArray text; // the name in the first 53 characters, the telephone from the 55th
     for (int i = 1; i <= 100000; ++i)
         text += ("COGNOME" + QByteArray::number(i) + " NOME").leftJustified(54) + "06 "
@@ -112,8 +114,8 @@ void TestCrashSafety::killDuringImport()
         before.id = store->insert(before).value_or(0);
     }
 
-    const QStringList lines = runAndKill({QStringLiteral("import"), path, textPath}, 1, 150);
-    QVERIFY2(lines.value(0) == QLatin1String("begin"), qPrintable(lines.join(u'\n')));
+    const QStringList lines = runAndKill({u"import"_s, path, textPath}, 1, 150);
+    QVERIFY2(lines.value(0) == u"begin"_s, qPrintable(lines.join(u'\n')));
     std::vector<ContactRecord> rows;
     reopen(path, &rows);
     if (QTest::currentTestFailed())
@@ -122,11 +124,11 @@ void TestCrashSafety::killDuringImport()
     QCOMPARE(rows.front(), before);
     for (size_t i = 1; i < rows.size(); ++i) {
         const QString n = QString::number(i);
-        QVERIFY2(rows[i].text(Field::LastName) == QStringLiteral("COGNOME") + n
-                && rows[i].text(Field::WorkPhone) == QStringLiteral("06 ") + n,
-            qPrintable(QStringLiteral("imported row %1 is not line %1 of the file").arg(i)));
+        QVERIFY2(rows[i].text(Field::LastName) == u"COGNOME"_s + n
+                && rows[i].text(Field::WorkPhone) == u"06 "_s + n,
+            qPrintable(u"imported row %1 is not line %1 of the file"_s.arg(i)));
     }
-    if (lines.last().startsWith(QLatin1String("done"))) // the import ended before the kill
+    if (lines.last().startsWith(u"done"_s)) // the import ended before the kill
         QCOMPARE(rows.size(), size_t(100001));
 }
 

@@ -11,6 +11,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestHostile : public QObject
 {
     Q_OBJECT
@@ -24,14 +26,13 @@ void TestHostile::valuesRoundTrip_data()
 {
     QTest::addColumn<QString>("value");
     QTest::newRow("quotes, wildcards and SQL")
-        << QStringLiteral("O'Brien \"Bob\" 100% _x_ [a-z] x'); DROP TABLE PhoneList; -- OR ''=''");
-    QTest::newRow("control characters and NUL")
-        << QStringLiteral("a\x01\x1b[31m\tb\r\nc\x7f") + QChar(0) + QStringLiteral("dopo");
+        << u"O'Brien \"Bob\" 100% _x_ [a-z] x'); DROP TABLE PhoneList; -- OR ''=''"_s;
+    QTest::newRow("control characters and NUL") << u"a\x01\x1b[31m\tb\r\nc\x7f"_s + QChar(0) + u"dopo"_s;
     QTest::newRow("emoji and right to left")
         << QStringLiteral("Rossi 😀👨‍👩‍👧 🇮🇹 \u202Eolleh \u05E9\u05DC\u05D5\u05DD "
                           "\u0645\u0631\u062D\u0628\u0627");
-    QTest::newRow("10 MB note") << QStringLiteral("Nota, con 'apici'; ").repeated(10 * 1024 * 1024 / 19);
-    QTest::newRow("100000-line note") << QStringLiteral("riga\r\n").repeated(100000);
+    QTest::newRow("10 MB note") << u"Nota, con 'apici'; "_s.repeated(10 * 1024 * 1024 / 19);
+    QTest::newRow("100000-line note") << u"riga\r\n"_s.repeated(100000);
 }
 
 // Every field takes the value and gives it back exactly, by insert, read and update; the search and
@@ -59,7 +60,7 @@ void TestHostile::valuesRoundTrip()
     QVERIFY(recordMatches(record, value.right(20), false, 0));
     cardLines(record);
     QCOMPARE(wrapNotes(value).join(QString()), value);
-    QCOMPARE(integrityCheck(test.path()), QStringLiteral("ok"));
+    QCOMPARE(integrityCheck(test.path()), u"ok"_s);
 }
 
 // A line of a megabyte: the import neither stops nor crashes, the names come through and the phone is
@@ -67,7 +68,7 @@ void TestHostile::valuesRoundTrip()
 void TestHostile::firstVersionFileWithAHugeLine()
 {
     TestStore test;
-    const QString path = test.directory() + QStringLiteral("/NUMBO.TXT");
+    const QString path = test.directory() + u"/NUMBO.TXT"_s;
     writeBytes(
         path, QByteArray("ROSSI MARIO").leftJustified(54) + QByteArray(1024 * 1024, '7') + "\r\nVERDI");
     const ImportOutcome outcome = importFirstVersionFile(path, test.store());
@@ -76,10 +77,10 @@ void TestHostile::firstVersionFileWithAHugeLine()
     std::vector<ContactRecord> rows = test.store().readAll();
     std::sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
     QCOMPARE(rows.size(), size_t(2));
-    QCOMPARE(rows[0].text(Field::LastName), QStringLiteral("ROSSI"));
+    QCOMPARE(rows[0].text(Field::LastName), u"ROSSI"_s);
     QCOMPARE(rows[0].text(Field::WorkPhone), QString(15, u'7'));
-    QCOMPARE(rows[1].text(Field::LastName), QStringLiteral("VERDI"));
-    QCOMPARE(integrityCheck(test.path()), QStringLiteral("ok"));
+    QCOMPARE(rows[1].text(Field::LastName), u"VERDI"_s);
+    QCOMPARE(integrityCheck(test.path()), u"ok"_s);
 }
 
 QTEST_GUILESS_MAIN(TestHostile)

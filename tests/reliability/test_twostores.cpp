@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class TestTwoStores : public QObject
 {
     Q_OBJECT
@@ -31,8 +33,7 @@ void TestTwoStores::editOfARowChangedMeanwhile()
     QFETCH(int, otherField);
     QFETCH(int, ourField);
     TestStore test;
-    const qint64 id = test.add(
-        QStringLiteral("Bianchi"), QStringLiteral("Anna"), {{Field::WorkPhone, QStringLiteral("06 111")}});
+    const qint64 id = test.add(u"Bianchi"_s, u"Anna"_s, {{Field::WorkPhone, u"06 111"_s}});
     QString error;
     const auto second = ContactStore::open(test.path(), &error);
     QVERIFY2(second, qPrintable(error));
@@ -41,17 +42,17 @@ void TestTwoStores::editOfARowChangedMeanwhile()
     ContactRecord shown = first.current();
     QVERIFY(first.edit());
 
-    QVERIFY(second->insert(makeRecord({{Field::LastName, QStringLiteral("Verdi")}})));
+    QVERIFY(second->insert(makeRecord({{Field::LastName, u"Verdi"_s}})));
     QCOMPARE(test.store().count(), 2);
     ContactRecord theirs = *second->read(id);
     if (otherField < 0) {
         QVERIFY(second->remove(id));
     } else {
-        theirs.setValue(Field(otherField), QStringLiteral("06 222"));
+        theirs.setValue(Field(otherField), u"06 222"_s);
         QVERIFY(second->update(theirs));
     }
 
-    shown.setValue(Field(ourField), QStringLiteral("06 333"));
+    shown.setValue(Field(ourField), u"06 333"_s);
     const bool written = first.update(shown);
     const std::optional<ContactRecord> stored = second->read(id);
     if (otherField < 0)
