@@ -87,117 +87,112 @@ public:
     Q_INVOKABLE void openTel(const QUrl &url) { openedUrls.append(url); }
 
 private slots:
-    void dialCommandAndTelUrl();
-    void splitsAnswersIntoLines();
+    void dialCommandAndTelUrl()
+    {
+        QCOMPARE(ModemLink::dialCommand("0,1234567"), QByteArray("ATDT0,1234567;\r"));
+        QCOMPARE(ModemLink::dialCommand("39 02 1234567"), QByteArray("ATDT39021234567;\r"));
+        QCOMPARE(ModemLink::dialCommand("*31#0,12"), QByteArray("ATDT*31#0,12;\r"));
+        QCOMPARE(ModemLink::dialCommand("12\rATH;+++"), QByteArray("ATDT12;\r")); // no command smuggled in
+        QCOMPARE(telUrl("0,02 1234567").toString(), QString("tel:0021234567"));
+        QCOMPARE(telUrl("*31#5").toString(), QString("tel:315"));
+    }
+
+    void splitsAnswersIntoLines()
+    {
+        FakeModem modem;
+        ModemLink link;
+        QVERIFY(link.open(modem.portName));
+        QSignalSpy answers(&link, &ModemLink::answered);
+        // An echo, then result codes arriving in pieces and with either line end.
+        modem.answer("ATDT5\r\r\nOK\r\n\r\nNO CAR");
+        QTRY_COMPARE(answers.size(), 1);
+        modem.answer("RIER\n");
+        QTRY_COMPARE(answers.size(), 2);
+        QCOMPARE(answers[0][0].toString(), QString("OK"));
+        QCOMPARE(answers[1][0].toString(), QString("NO CARRIER"));
+
+        // A flood holds no more than a line; the endless line is dropped whole and the modem is
+        // understood again after its end.
+        qsizetype mostHeld = 0;
+        QVERIFY(modem.flood(
+            QByteArray(256 * 1024, 'x'), [&] { mostHeld = std::max(mostHeld, link.bufferedSize()); }));
+        QVERIFY2(mostHeld <= ModemLink::maxLineLength, QByteArray::number(mostHeld));
+        modem.answer("xxx\r\nOK\r\n");
+        QTRY_COMPARE(answers.size(), 3);
+        QCOMPARE(answers[2][0].toString(), QString("OK"));
+        QCOMPARE(link.bufferedSize(), 0);
+    }
+
     void windowTellsTheOutcome_data() { addCaseRows("dial/modem.tsv"); }
-    void windowTellsTheOutcome();
-    void windowOffersTheComputersPhone();
+    void windowTellsTheOutcome()
+    {
+        const auto [answer, told, started] = caseValues<3>();
+        FakeModem modem;
+        // Only the silent modem waits for its time-out; the others must never meet theirs.
+        const ModemTimeouts timeouts{std::chrono::minutes(1),
+            answer.isEmpty() ? std::chrono::milliseconds(200) : std::chrono::minutes(1)};
+        DialerWindow window("0, 1234567", timeouts); // the number is cleaned
+        window.portBox->setEditText(modem.portName);
+        window.show();
+        QTest::mouseClick(window.callButton, Qt::LeftButton);
+        // Answered as a modem with echo on.
+        QTRY_COMPARE(modem.received(), QByteArray("AT\r"));
+        modem.answer("AT\r\r\nOK\r\n");
+        QTRY_COMPARE(modem.received(), dialled);
+        QVERIFY(window.hangUpButton->isEnabled() && !window.callButton->isEnabled());
+
+        modem.answer(answer);
+        QTRY_VERIFY2(window.statusLabel->text().contains(utf8(told)), qPrintable(window.statusLabel->text()));
+        QCOMPARE(window.hangUpButton->isEnabled(), started == "1");
+        QCOMPARE(window.callButton->isEnabled(), started == "0");
+        // A modem that answered is there: the computer's phone is not pushed forward.
+        QVERIFY(window.findChild<QPushButton *>("desktopButton")->isHidden());
+        // After a failure the line is put down at once.
+        QTRY_COMPARE(modem.received(), started == "1" ? dialled : dialled + "ATH\r");
+        if (started == "1") {
+            // A modem that never stops talking during the call keeps only the last lines in the log.
+            QByteArray chatter;
+            for (int i = 0; i < 2000; ++i)
+                chatter += "line " + QByteArray::number(i) + "\r\n";
+            QVERIFY(modem.flood(chatter, [] {}));
+            QTRY_VERIFY(window.answerLog->toPlainText().endsWith("line 1999"));
+            QVERIFY(window.answerLog->document()->blockCount() <= 500);
+            // The line drops: the dialer puts it down and is ready for another call.
+            modem.answer("\r\nNO CARRIER\r\n");
+            QTRY_VERIFY(window.callButton->isEnabled());
+            QTRY_COMPARE(modem.received(), dialled + "ATH\r");
+        }
+        // The port is remembered for next time.
+        QCOMPARE(DialerWindow(QString{}).chosenPort(), modem.portName);
+    }
+
+    void windowOffersTheComputersPhone()
+    {
+        // No modem answers, or the port cannot be opened.
+        for (const bool portExists : {true, false}) {
+            FakeModem modem;
+            DialerWindow window("02 1234567", ModemTimeouts{std::chrono::milliseconds(200)});
+            window.portBox->setEditText(portExists ? modem.portName : QString("/nonexistent/ttyS9"));
+            window.show();
+            auto *desktopButton = window.findChild<QPushButton *>("desktopButton");
+            QTest::mouseClick(window.callButton, Qt::LeftButton);
+            QTRY_VERIFY(desktopButton->isVisible());
+            QVERIFY(window.callButton->isEnabled());
+
+            openedUrls.clear();
+            QDesktopServices::setUrlHandler("tel", this, "openTel");
+            QTest::mouseClick(desktopButton, Qt::LeftButton);
+            QDesktopServices::unsetUrlHandler("tel");
+            QCOMPARE(openedUrls, QList<QUrl>{QUrl("tel:021234567")});
+            // No softphone and no phone paired: the user is told to dial by hand.
+            QTest::mouseClick(desktopButton, Qt::LeftButton);
+            QVERIFY(window.statusLabel->text().contains("a mano"));
+        }
+    }
 
 private:
     QList<QUrl> openedUrls;
 };
-
-void TestModemLink::dialCommandAndTelUrl()
-{
-    QCOMPARE(ModemLink::dialCommand("0,1234567"), QByteArray("ATDT0,1234567;\r"));
-    QCOMPARE(ModemLink::dialCommand("39 02 1234567"), QByteArray("ATDT39021234567;\r"));
-    QCOMPARE(ModemLink::dialCommand("*31#0,12"), QByteArray("ATDT*31#0,12;\r"));
-    QCOMPARE(ModemLink::dialCommand("12\rATH;+++"), QByteArray("ATDT12;\r")); // no command smuggled in
-    QCOMPARE(telUrl("0,02 1234567").toString(), QString("tel:0021234567"));
-    QCOMPARE(telUrl("*31#5").toString(), QString("tel:315"));
-}
-
-void TestModemLink::splitsAnswersIntoLines()
-{
-    FakeModem modem;
-    ModemLink link;
-    QVERIFY(link.open(modem.portName));
-    QSignalSpy answers(&link, &ModemLink::answered);
-    // An echo, then result codes arriving in pieces and with either line end.
-    modem.answer("ATDT5\r\r\nOK\r\n\r\nNO CAR");
-    QTRY_COMPARE(answers.size(), 1);
-    modem.answer("RIER\n");
-    QTRY_COMPARE(answers.size(), 2);
-    QCOMPARE(answers[0][0].toString(), QString("OK"));
-    QCOMPARE(answers[1][0].toString(), QString("NO CARRIER"));
-
-    // A flood holds no more than a line; the endless line is dropped whole and the modem is
-    // understood again after its end.
-    qsizetype mostHeld = 0;
-    QVERIFY(modem.flood(
-        QByteArray(256 * 1024, 'x'), [&] { mostHeld = std::max(mostHeld, link.bufferedSize()); }));
-    QVERIFY2(mostHeld <= ModemLink::maxLineLength, QByteArray::number(mostHeld));
-    modem.answer("xxx\r\nOK\r\n");
-    QTRY_COMPARE(answers.size(), 3);
-    QCOMPARE(answers[2][0].toString(), QString("OK"));
-    QCOMPARE(link.bufferedSize(), 0);
-}
-
-void TestModemLink::windowTellsTheOutcome()
-{
-    const auto [answer, told, started] = caseValues<3>();
-    FakeModem modem;
-    // Only the silent modem waits for its time-out; the others must never meet theirs.
-    const ModemTimeouts timeouts{
-        std::chrono::minutes(1), answer.isEmpty() ? std::chrono::milliseconds(200) : std::chrono::minutes(1)};
-    DialerWindow window("0, 1234567", timeouts); // the number is cleaned
-    window.portBox->setEditText(modem.portName);
-    window.show();
-    QTest::mouseClick(window.callButton, Qt::LeftButton);
-    // Answered as a modem with echo on.
-    QTRY_COMPARE(modem.received(), QByteArray("AT\r"));
-    modem.answer("AT\r\r\nOK\r\n");
-    QTRY_COMPARE(modem.received(), dialled);
-    QVERIFY(window.hangUpButton->isEnabled() && !window.callButton->isEnabled());
-
-    modem.answer(answer);
-    QTRY_VERIFY2(window.statusLabel->text().contains(utf8(told)), qPrintable(window.statusLabel->text()));
-    QCOMPARE(window.hangUpButton->isEnabled(), started == "1");
-    QCOMPARE(window.callButton->isEnabled(), started == "0");
-    // A modem that answered is there: the computer's phone is not pushed forward.
-    QVERIFY(window.findChild<QPushButton *>("desktopButton")->isHidden());
-    // After a failure the line is put down at once.
-    QTRY_COMPARE(modem.received(), started == "1" ? dialled : dialled + "ATH\r");
-    if (started == "1") {
-        // A modem that never stops talking during the call keeps only the last lines in the log.
-        QByteArray chatter;
-        for (int i = 0; i < 2000; ++i)
-            chatter += "line " + QByteArray::number(i) + "\r\n";
-        QVERIFY(modem.flood(chatter, [] {}));
-        QTRY_VERIFY(window.answerLog->toPlainText().endsWith("line 1999"));
-        QVERIFY(window.answerLog->document()->blockCount() <= 500);
-        // The line drops: the dialer puts it down and is ready for another call.
-        modem.answer("\r\nNO CARRIER\r\n");
-        QTRY_VERIFY(window.callButton->isEnabled());
-        QTRY_COMPARE(modem.received(), dialled + "ATH\r");
-    }
-    // The port is remembered for next time.
-    QCOMPARE(DialerWindow(QString{}).chosenPort(), modem.portName);
-}
-
-void TestModemLink::windowOffersTheComputersPhone()
-{
-    // No modem answers, or the port cannot be opened.
-    for (const bool portExists : {true, false}) {
-        FakeModem modem;
-        DialerWindow window("02 1234567", ModemTimeouts{std::chrono::milliseconds(200)});
-        window.portBox->setEditText(portExists ? modem.portName : QString("/nonexistent/ttyS9"));
-        window.show();
-        auto *desktopButton = window.findChild<QPushButton *>("desktopButton");
-        QTest::mouseClick(window.callButton, Qt::LeftButton);
-        QTRY_VERIFY(desktopButton->isVisible());
-        QVERIFY(window.callButton->isEnabled());
-
-        openedUrls.clear();
-        QDesktopServices::setUrlHandler("tel", this, "openTel");
-        QTest::mouseClick(desktopButton, Qt::LeftButton);
-        QDesktopServices::unsetUrlHandler("tel");
-        QCOMPARE(openedUrls, QList<QUrl>{QUrl("tel:021234567")});
-        // No softphone and no phone paired: the user is told to dial by hand.
-        QTest::mouseClick(desktopButton, Qt::LeftButton);
-        QVERIFY(window.statusLabel->text().contains("a mano"));
-    }
-}
 
 QTEST_MAIN(TestModemLink)
 #include "test_modemlink.moc"

@@ -37,162 +37,151 @@ class TestSearchEngine : public QObject
     Q_OBJECT
 private slots:
     void search_data() { addCaseRows("search/searches.tsv"); }
-    void search();
+    void search()
+    {
+        const auto [typed, ignoreCase, scope, expected] = caseValues<4>();
+        TestStore test;
+        for (const auto &[name, contact] : readContactTable("search/contacts.tsv"))
+            test.add(contact);
+        const SearchState state{utf8(typed), scope.toShort(), ignoreCase == "1"};
+        const SearchResult result = SearchEngine().search(walkOf(test.store()), state);
+        QStringList found = hitNames(result, test.store());
+        found.sort();
+        QCOMPARE(found.join(','), utf8(expected));
+        QVERIFY(result.failure.isEmpty());
+    }
+
     void argument_data() { addCaseRows("search/arguments.tsv"); }
-    void argument();
+    void argument()
+    {
+        const auto [typed, ignoreCase, caption] = caseValues<3>();
+        SearchState state;
+        state.SearchText = utf8(typed);
+        state.IgnoreCase = ignoreCase == "1";
+        const QString argument = searchArgument(state);
+        QCOMPARE(isWholeAgenda(argument) ? wholeAgendaCaption() : searchCaption(argument), utf8(caption));
+    }
+
     void treeOfHits_data() { addCaseRows("search/tree.tsv"); }
-    void treeOfHits();
-    void snapshotFollowsWrites();
-    void failureReported();
-    void scanAgreesWithRule_data();
-    void scanAgreesWithRule();
-};
-
-void TestSearchEngine::search()
-{
-    const auto [typed, ignoreCase, scope, expected] = caseValues<4>();
-    TestStore test;
-    for (const auto &[name, contact] : readContactTable("search/contacts.tsv"))
-        test.add(contact);
-    const SearchState state{utf8(typed), scope.toShort(), ignoreCase == "1"};
-    const SearchResult result = SearchEngine().search(walkOf(test.store()), state);
-    QStringList found = hitNames(result, test.store());
-    found.sort();
-    QCOMPARE(found.join(','), utf8(expected));
-    QVERIFY(result.failure.isEmpty());
-}
-
-void TestSearchEngine::argument()
-{
-    const auto [typed, ignoreCase, caption] = caseValues<3>();
-    SearchState state;
-    state.SearchText = utf8(typed);
-    state.IgnoreCase = ignoreCase == "1";
-    const QString argument = searchArgument(state);
-    QCOMPARE(isWholeAgenda(argument) ? wholeAgendaCaption() : searchCaption(argument), utf8(caption));
-}
-
-void TestSearchEngine::treeOfHits()
-{
-    const auto [surnames, lines] = caseValues<2>();
-    TestStore test;
-    // Every surname but Rossi and Neri holds the argument, in two fields.
-    for (const QString &surname : utf8(surnames).split(',')) {
-        const bool hit = surname != QLatin1String("Rossi") && surname != QLatin1String("Neri");
-        test.add(surname, u"Anna"_s,
-            {{Field::Note, hit ? u"cliente"_s : u"fornitore"_s},
-                {Field::Azienda, hit ? u"Clienti Srl"_s : u"Altro"_s}});
-    }
-    const SearchResult result = SearchEngine().search(walkOf(test.store()), u"CLIENT"_s, true, 0);
-    QString texts;
-    for (const OutlineLine &line : result.lines)
-        texts += QString::number(line.level) + QLatin1Char(' ') + line.text + QLatin1Char('|');
-    QCOMPARE(texts, utf8(lines));
-    QCOMPARE(qsizetype(result.hitIds.size()), texts.count(u"2 "_s));
-    QCOMPARE(result.firstHitId, result.hitIds.empty() ? 0 : result.hitIds.front());
-
-    // An id beyond 32 bits stays whole.
-    runSqlElsewhere(test.path(),
-        {QStringLiteral("INSERT INTO PhoneList (ID, LastName, FirstName, Note) "
-                        "VALUES (5000000000, 'Abate', 'Anna', 'clienti')")});
-    QCOMPARE(
-        SearchEngine().search(walkOf(test.store()), u"CLIENT"_s, true, 0).firstHitId, Q_INT64_C(5000000000));
-}
-
-void TestSearchEngine::snapshotFollowsWrites()
-{
-    // The read started while the user types is taken over by the search, with whatever was written
-    // meanwhile; an engine destroyed while its read runs stops it and leaves the store usable.
-    TestStore test;
+    void treeOfHits()
     {
-        ContactStore::Batch batch(test.store());
-        for (int i = 0; i < 20000; ++i)
-            test.add(u"Rossi%1"_s.arg(i), u"Mario"_s, {{Field::HomeCity, u"Roma"_s}});
-        QVERIFY(batch.commit());
+        const auto [surnames, lines] = caseValues<2>();
+        TestStore test;
+        // Every surname but Rossi and Neri holds the argument, in two fields.
+        for (const QString &surname : utf8(surnames).split(',')) {
+            const bool hit = surname != QLatin1String("Rossi") && surname != QLatin1String("Neri");
+            test.add(surname, u"Anna"_s,
+                {{Field::Note, hit ? u"cliente"_s : u"fornitore"_s},
+                    {Field::Azienda, hit ? u"Clienti Srl"_s : u"Altro"_s}});
+        }
+        const SearchResult result = SearchEngine().search(walkOf(test.store()), u"CLIENT"_s, true, 0);
+        QString texts;
+        for (const OutlineLine &line : result.lines)
+            texts += QString::number(line.level) + QLatin1Char(' ') + line.text + QLatin1Char('|');
+        QCOMPARE(texts, utf8(lines));
+        QCOMPARE(qsizetype(result.hitIds.size()), texts.count(u"2 "_s));
+        QCOMPARE(result.firstHitId, result.hitIds.empty() ? 0 : result.hitIds.front());
+
+        // An id beyond 32 bits stays whole.
+        runSqlElsewhere(test.path(),
+            {QStringLiteral("INSERT INTO PhoneList (ID, LastName, FirstName, Note) "
+                            "VALUES (5000000000, 'Abate', 'Anna', 'clienti')")});
+        QCOMPARE(SearchEngine().search(walkOf(test.store()), u"CLIENT"_s, true, 0).firstHitId,
+            Q_INT64_C(5000000000));
     }
-    for (int round = 0; round < 5; ++round)
-        SearchEngine().prepare(walkOf(test.store()));
-    SearchEngine engine;
-    engine.prepare(walkOf(test.store()));
-    const qint64 verdi = test.add(u"Verdi"_s, u"Luca"_s, {{Field::WorkCity, u"Roma"_s}});
-    ContactRecord first = *test.store().read(1);
-    first.setValue(Field::HomeCity, u"Milano"_s);
-    QVERIFY(test.store().update(first));
-    const auto hits = [&](const Recordset &walk) { return engine.search(walk, u"ROMA"_s, true, 0).hitIds; };
-    // Row 1 is no hit any more, Verdi is the last in the walk's order.
-    const std::vector<qint64> found = hits(walkOf(test.store()));
-    QCOMPARE(found.size(), std::size_t(20000));
-    QCOMPARE(found.back(), verdi);
-    QVERIFY(engine.snapshot().isCurrent(test.store()));
 
-    // A walk taken before a delete still names the deleted row; it is no hit any more.
-    const Recordset stale = walkOf(test.store());
-    QVERIFY(test.store().remove(verdi));
-    QCOMPARE(hits(stale).size(), std::size_t(19999));
-}
-
-void TestSearchEngine::failureReported()
-{
-    TestStore test;
-    test.add(u"Rossi"_s, u"Mario"_s);
-    const Recordset walk = walkOf(test.store());
-    runSqlElsewhere(test.path(), {u"ALTER TABLE PhoneList RENAME TO Damaged"_s});
-    const SearchResult result = SearchEngine().search(walk, u"ROSSI"_s, true, 0);
-    QVERIFY(result.hitIds.empty() && result.lines.empty());
-    QVERIFY2(result.failure.contains(u"PhoneList"_s), qPrintable(result.failure)); // the store's own reason
-}
-
-// The one-pass scan must find exactly what the plain per-field rule finds, also where upper-casing
-// changes the length of a text or an occurrence would straddle two fields.
-void TestSearchEngine::scanAgreesWithRule_data()
-{
-    QTest::addColumn<QStringList>("pieces");
-    QTest::newRow("upper case lengthens some texts") << QStringList{"a", "A", "b", "ß", "SS", "s", "à", "À",
-        "ǰ", "ﬀ", "𐐨", "𐐀", " ", "*", "o", "ò", "ı", "ᾈ", "ǅ", "ĸ", "ɐ"};
-    // Every text keeps its length: the fields keep their places in the folded copy.
-    QTest::newRow("upper case keeps every length")
-        << QStringList{"a", "A", "b", "s", "à", "À", "é", "𐐨", "𐐀", " ", "*", "o", "ò", "ÿ"};
-}
-
-void TestSearchEngine::scanAgreesWithRule()
-{
-    QFETCH(const QStringList, pieces);
-    QRandomGenerator random(20240611);
-    const auto randomText = [&](int longest) {
-        QString text;
-        for (int i = random.bounded(longest + 1); i > 0; --i)
-            text += pieces[random.bounded(int(pieces.size()))];
-        return text;
-    };
-    TestStore test;
-    std::vector<ContactRecord> records;
+    void snapshotFollowsWrites()
     {
-        ContactStore::Batch batch(test.store());
-        for (int r = 0; r < 300; ++r) {
-            ContactRecord record;
-            for (const SearchField &info : SearchFields) {
-                if (random.bounded(4) != 0)
-                    record.setValue(info.field, randomText(4));
+        // The read started while the user types is taken over by the search, with whatever was written
+        // meanwhile; an engine destroyed while its read runs stops it and leaves the store usable.
+        TestStore test;
+        {
+            ContactStore::Batch batch(test.store());
+            for (int i = 0; i < 20000; ++i)
+                test.add(u"Rossi%1"_s.arg(i), u"Mario"_s, {{Field::HomeCity, u"Roma"_s}});
+            QVERIFY(batch.commit());
+        }
+        for (int round = 0; round < 5; ++round)
+            SearchEngine().prepare(walkOf(test.store()));
+        SearchEngine engine;
+        engine.prepare(walkOf(test.store()));
+        const qint64 verdi = test.add(u"Verdi"_s, u"Luca"_s, {{Field::WorkCity, u"Roma"_s}});
+        ContactRecord first = *test.store().read(1);
+        first.setValue(Field::HomeCity, u"Milano"_s);
+        QVERIFY(test.store().update(first));
+        const auto hits
+            = [&](const Recordset &walk) { return engine.search(walk, u"ROMA"_s, true, 0).hitIds; };
+        // Row 1 is no hit any more, Verdi is the last in the walk's order.
+        const std::vector<qint64> found = hits(walkOf(test.store()));
+        QCOMPARE(found.size(), std::size_t(20000));
+        QCOMPARE(found.back(), verdi);
+        QVERIFY(engine.snapshot().isCurrent(test.store()));
+
+        // A walk taken before a delete still names the deleted row; it is no hit any more.
+        const Recordset stale = walkOf(test.store());
+        QVERIFY(test.store().remove(verdi));
+        QCOMPARE(hits(stale).size(), std::size_t(19999));
+    }
+
+    void failureReported()
+    {
+        TestStore test;
+        test.add(u"Rossi"_s, u"Mario"_s);
+        const Recordset walk = walkOf(test.store());
+        runSqlElsewhere(test.path(), {u"ALTER TABLE PhoneList RENAME TO Damaged"_s});
+        const SearchResult result = SearchEngine().search(walk, u"ROSSI"_s, true, 0);
+        QVERIFY(result.hitIds.empty() && result.lines.empty());
+        QVERIFY2(
+            result.failure.contains(u"PhoneList"_s), qPrintable(result.failure)); // the store's own reason
+    }
+
+    // The one-pass scan must find exactly what the plain per-field rule finds, also where upper-casing
+    // changes the length of a text or an occurrence would straddle two fields. In the second round every
+    // text keeps its length: the fields keep their places in the folded copy.
+    void scanAgreesWithRule()
+    {
+        QRandomGenerator random(20240611);
+        for (const QStringList &pieces : {QStringList{"a", "A", "b", "ß", "SS", "s", "à", "À", "ǰ", "ﬀ", "𐐨",
+                                              "𐐀", " ", "*", "o", "ò", "ı", "ᾈ", "ǅ", "ĸ", "ɐ"},
+                 QStringList{"a", "A", "b", "s", "à", "À", "é", "𐐨", "𐐀", " ", "*", "o", "ò", "ÿ"}}) {
+            const auto randomText = [&](int longest) {
+                QString text;
+                for (int i = random.bounded(longest + 1); i > 0; --i)
+                    text += pieces[random.bounded(int(pieces.size()))];
+                return text;
+            };
+            TestStore test;
+            std::vector<ContactRecord> records;
+            {
+                ContactStore::Batch batch(test.store());
+                for (int r = 0; r < 300; ++r) {
+                    ContactRecord record;
+                    for (const SearchField &info : SearchFields) {
+                        if (random.bounded(4) != 0)
+                            record.setValue(info.field, randomText(4));
+                    }
+                    record.id = test.add(record);
+                    records.push_back(record);
+                }
+                QVERIFY(batch.commit());
             }
-            record.id = test.add(record);
-            records.push_back(record);
-        }
-        QVERIFY(batch.commit());
-    }
-    SearchSnapshot snapshot;
-    QString error;
-    QVERIFY(snapshot.refresh(test.store(), &error));
-    for (int round = 0; round < 200; ++round) {
-        const bool ignoreCase = random.bounded(2) == 1;
-        const int scope = random.bounded(4);
-        const QString argument = FoldCase(randomText(3), ignoreCase);
-        const std::vector<bool> matches = snapshot.matchingRows(argument, ignoreCase, scope);
-        for (const ContactRecord &record : records) {
-            QVERIFY2(matches[snapshot.rowOf(record.id)] == recordMatches(record, argument, ignoreCase, scope),
-                qPrintable(argument + u" scope "_s + QString::number(scope)));
+            SearchSnapshot snapshot;
+            QString error;
+            QVERIFY(snapshot.refresh(test.store(), &error));
+            for (int round = 0; round < 200; ++round) {
+                const bool ignoreCase = random.bounded(2) == 1;
+                const int scope = random.bounded(4);
+                const QString argument = FoldCase(randomText(3), ignoreCase);
+                const std::vector<bool> matches = snapshot.matchingRows(argument, ignoreCase, scope);
+                for (const ContactRecord &record : records) {
+                    QVERIFY2(matches[snapshot.rowOf(record.id)]
+                            == recordMatches(record, argument, ignoreCase, scope),
+                        qPrintable(argument + u" scope "_s + QString::number(scope)));
+                }
+            }
         }
     }
-}
+};
 
 QTEST_GUILESS_MAIN(TestSearchEngine)
 #include "test_searchengine.moc"

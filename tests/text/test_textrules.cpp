@@ -9,40 +9,36 @@ class TestTextRules : public QObject
     Q_OBJECT
 private slots:
     void windows1252_data() { addCaseRows("text/windows1252.tsv"); }
-    void windows1252();
-    void utf8Check_data() { addCaseRows("text/utf8.tsv"); }
-    void utf8Check();
-    void blanks_data() { addCaseRows("text/blanks.tsv"); }
-    void blanks();
-};
-
-void TestTextRules::windows1252()
-{
-    const auto [bytes, text] = caseValues<2>();
-    QCOMPARE(decodeWindows1252(bytes), utf8(text));
-    QVERIFY(fitsWindows1252(utf8(text)));
-    QCOMPARE(encodeWindows1252(utf8(text)), bytes);
-}
-
-void TestTextRules::utf8Check()
-{
-    const auto [bytes, valid] = caseValues<2>();
-    QCOMPARE(isValidUtf8(bytes), valid == "1");
-    // Fed in pieces, a sequence split between two of them is judged the same.
-    for (qsizetype cut = 1; cut < bytes.size(); ++cut) {
-        Utf8Check check;
-        check.feed(QByteArrayView(bytes).first(cut));
-        check.feed(QByteArrayView(bytes).sliced(cut));
-        QCOMPARE(check.isValid(), valid == "1");
+    void windows1252()
+    {
+        const auto [bytes, text] = caseValues<2>();
+        QCOMPARE(decodeWindows1252(bytes), utf8(text));
+        QVERIFY(fitsWindows1252(utf8(text)));
+        QCOMPARE(encodeWindows1252(utf8(text)), bytes);
     }
-}
 
-void TestTextRules::blanks()
-{
-    const auto [text, trimmed, leading] = caseValues<3>();
-    QCOMPARE(trimBlanks(utf8(text)), utf8(trimmed));
-    QCOMPARE(trimLeadingBlanks(utf8(text)), utf8(leading));
-}
+    void utf8Check_data() { addCaseRows("text/utf8.tsv"); }
+    void utf8Check()
+    {
+        const auto [bytes, valid] = caseValues<2>();
+        QCOMPARE(isValidUtf8(bytes), valid == "1");
+        // Fed in pieces, a sequence split between two of them is judged the same.
+        for (qsizetype cut = 1; cut < bytes.size(); ++cut) {
+            Utf8Check check;
+            check.feed(QByteArrayView(bytes).first(cut));
+            check.feed(QByteArrayView(bytes).sliced(cut));
+            QCOMPARE(check.isValid(), valid == "1");
+        }
+    }
+
+    void blanks_data() { addCaseRows("text/blanks.tsv"); }
+    void blanks()
+    {
+        const auto [text, trimmed, leading] = caseValues<3>();
+        QCOMPARE(trimBlanks(utf8(text)), utf8(trimmed));
+        QCOMPARE(trimLeadingBlanks(utf8(text)), utf8(leading));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestTextRules)
 #include "test_textrules.moc"

@@ -75,15 +75,179 @@ class TestForms : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
+    void init()
+    {
+        m_main.reset();
+        m_dir = std::make_unique<QTemporaryDir>();
+        // A new options file goes to the user's data folder: each test has one of its own.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
+        m_platform = std::make_unique<ScriptedUiPlatform>();
+        m_platform->screen = QSize(1366, 767); // of odd height
+        m_main = std::make_unique<QMainWindow>();
+        m_main->show();
+    }
+
     void frmCercaAnswers_data() { addCaseRows("ui/frmcerca.tsv"); }
-    void frmCercaAnswers();
-    void form1OffersTheNumbers();
-    void form1CallsWithTheOptions();
-    void form1ClosingWritesTheOptions();
-    void form1FailingOptionsFileIsRetriedThenGivenUp();
-    void form3LabelAnswersEveryClickAndOnlyOkCloses();
-    void centredFormsAndTheAboutPicture();
+    void frmCercaAnswers()
+    {
+        const auto [before, typed, option, checked, action, after] = caseValues<6>();
+        setSearchState(utf8(before));
+        bool closedByItself = false;
+        int result = -1;
+        m_platform->dialogScripts.enqueue([&](QDialog &dialog) {
+            // Form_Load showed the state before, with the focus in the text box.
+            auto *text = child<QLineEdit>(&dialog, "Text1");
+            auto *box = child<QCheckBox>(&dialog, "Check3D2");
+            QCOMPARE(text->text(), utf8(before).section('|', 0, 0));
+            for (int i = 0; i < 4; ++i)
+                QCOMPARE(child<QRadioButton>(&dialog, "Option3D1_" + QString::number(i))->isChecked(),
+                    i == searchState().SearchScope);
+            QCOMPARE(box->isChecked(), before.endsWith('1'));
+            QCOMPARE(dialog.focusWidget(), text);
+            text->clear();
+            // Typed as the keyboard does, accented letters included.
+            for (const QChar c : utf8(typed))
+                QTest::sendKeyEvent(QTest::Click, text,
+                    c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown, QString(c),
+                    Qt::NoModifier);
+            if (option.toInt() >= 0)
+                QTest::mouseClick(child<QRadioButton>(&dialog, "Option3D1_" + option), Qt::LeftButton);
+            if (box->isChecked() != (checked == "1"))
+                QTest::mouseClick(box, Qt::LeftButton);
+            if (action == "cerca" || action == "tutta")
+                QTest::mouseClick(
+                    child<QToolButton>(&dialog, action == "cerca" ? "Command3D1" : "Command3D2"),
+                    Qt::LeftButton);
+            else if (action == "enter" || action == "escape")
+                QTest::keyClick(text, action == "enter" ? Qt::Key_Return : Qt::Key_Escape);
+            else if (action == "escapeElsewhere")
+                QTest::keyClick(box, Qt::Key_Escape);
+            closedByItself = !dialog.isVisible();
+            result = dialog.result();
+        });
+        askSearchArgument(*m_platform, nullptr);
+        QCOMPARE(m_platform->modalForms, QStringList{"FrmCerca"});
+        QCOMPARE(closedByItself, action != "close");
+        // Only the two buttons and the keys that stand for them answer; Escape elsewhere is a plain close.
+        if (closedByItself)
+            QCOMPARE(result, int(action == "escapeElsewhere" ? QDialog::Rejected : QDialog::Accepted));
+        QCOMPARE(searchStateText(), utf8(after));
+    }
+
+    void form1OffersTheNumbers()
+    {
+        // A row is offered when its number keeps a digit once cleaned (the main window's dial test
+        // checks the cleaned numbers shown).
+        QPointer<Form1> form = openForm1({"nessuno", "02/555", "(casa)", "06 777", ""});
+        for (int k = 0; k < DialEntryCount; ++k)
+            QCOMPARE(form->Command3D1[k]->isEnabled(), k == 1 || k == 3);
+        QVERIFY(m_platform->messages.isEmpty());
+        // No number at all: said once, and the dialog stays open.
+        form = openForm1({"", "  ", "", "---", ""});
+        QCOMPARE(m_platform->messages.size(), 1);
+        QCOMPARE(m_platform->messages[0].text, noNumberMessage());
+        QVERIFY(form->isVisible() && !form->Command3D1[1]->isEnabled());
+    }
+
+    void form1CallsWithTheOptions()
+    {
+        // The options file is found whatever the case of its name, its keys among other lines; the names
+        // are shown trimmed.
+        writeBytes(m_dir->filePath("rubrello.ini"), "; nota\r\nPrefissoLocale=02\r\nCentralino= 0 \r\n");
+        QPointer<Form1> form = openForm1(exampleNumbers, "  Rossi ", " Mario  ");
+        QCOMPARE(child<QLabel>(form, "Panel3D1_4")->text(), QString("0,0335 1234567"));
+        QCOMPARE(child<QGroupBox>(form, "Frame3D1")->title(), QString("Chiama : Rossi Mario"));
+        QCOMPARE(form->optionsPath(), m_dir->filePath("rubrello.ini"));
+        QCOMPARE(QApplication::activeModalWidget(), form.data()); // the main window is out of use
+
+        // Enter in an option box while a call button was the default one dials nothing.
+        child(form, "Command3D1_0")->setFocus();
+        auto *text2 = child<QLineEdit>(form, "Text2");
+        text2->setFocus();
+        QTest::keyClick(text2, Qt::Key_Return);
+        QVERIFY(m_platform->startedPrograms.isEmpty());
+
+        QTest::mouseClick(child(form, "Command3D1_0"), Qt::LeftButton);
+        QCOMPARE(m_platform->startedPrograms.size(), 1);
+        QCOMPARE(m_platform->startedPrograms[0].arguments, QStringList{"0,1234567"});
+
+        m_platform->programStarts = false;
+        QTest::mouseClick(child(form, "Command3D1_4"), Qt::LeftButton);
+        QCOMPARE(m_platform->messages.size(), 1);
+        QCOMPARE(m_platform->messages[0].text, dialerMissingMessage());
+        QVERIFY(form && form->isVisible());
+    }
+
+    void form1ClosingWritesTheOptions()
+    {
+        // Annulla, Escape on Annulla or the window frame: each writes the boxes as typed.
+        for (const QString how : {"click", "escape", "window frame"}) {
+            QPointer<Form1> form = openForm1(exampleNumbers);
+            QSignalSpy closed(form.data(), &Form1::closed);
+            child<QLineEdit>(form, "Text1")->setText(" 0" + QString::number(how.size()));
+            auto *annulla = child(form, "Command3D2");
+            if (how == "click") {
+                QTest::mouseClick(annulla, Qt::LeftButton);
+            } else if (how == "escape") {
+                annulla->setFocus();
+                QTest::keyClick(annulla, Qt::Key_Escape);
+            } else {
+                form->close();
+            }
+            QCOMPARE(closed.size(), 1);
+            QTRY_VERIFY(form.isNull());
+            QCOMPARE(fileBytes(newOptionsFile()),
+                "PrefissoLocale= 0" + QByteArray::number(how.size()) + "\r\nCentralino=\r\n");
+        }
+        QVERIFY(m_platform->messages.isEmpty());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    }
+
+    void form1FailingOptionsFileIsRetriedThenGivenUp()
+    {
+        // Root may write anywhere: a directory in the file's place makes the write fail for root too.
+        QVERIFY(QDir().mkpath(newOptionsFile() + "/keep"));
+        QPointer<Form1> form = openForm1(exampleNumbers);
+        // Reading fails already when the dialog opens: said once, and the boxes stay empty.
+        QCOMPARE(m_platform->messages.size(), 1);
+        QVERIFY(child<QLineEdit>(form, "Text1")->text().isEmpty());
+        child(form, "Command3D2")->click();
+        QCOMPARE(m_platform->messages.size(), 1 + Form1::optionsFileAttempts);
+        QCOMPARE(m_platform->messages.last().text, optionsFileErrorMessage());
+        QTRY_VERIFY(form.isNull());
+    }
+
+    void form3LabelAnswersEveryClickAndOnlyOkCloses()
+    {
+        Form3 form(*m_platform);
+        form.show();
+        for (int i = 0; i < 3; ++i)
+            QTest::mouseClick(child<QLabel>(&form, u"Label1_3"_s), Qt::LeftButton);
+        QVERIFY(form.isVisible());
+        QCOMPARE(m_platform->messages.size(), 3);
+        QVERIFY(m_platform->messages.last().text.contains(u"tempo libero"_s));
+        QTest::mouseClick(child(&form, u"Command3D1"_s), Qt::LeftButton);
+        QVERIFY(!form.isVisible() && form.result() == QDialog::Accepted);
+        const QList<QLabel *> labels = form.findChildren<QLabel *>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(),
+            [](const QLabel *label) { return label->text().contains(QStringLiteral(RUBRELLO_VERSION)); }));
+    }
+
+    void centredFormsAndTheAboutPicture()
+    {
+        FrmCerca search(*m_platform, nullptr);
+        search.Form_Load();
+        Form3 drawn(*m_platform);
+        QVERIFY(centredOn(search, m_platform->screen) && centredOn(drawn, m_platform->screen));
+        // The built-in drawing is painted, not just a transparent square.
+        const QImage image = child<QLabel>(&drawn, u"Picture1"_s)->pixmap().toImage();
+        QVERIFY(!image.isNull() && image.pixelColor(image.width() / 2, image.height() / 2).alpha() > 0);
+        // A broken file given instead: the name stands in for it.
+        writeBytes(m_dir->filePath(u"about.svg"_s), "not a drawing");
+        Form3 broken(*m_platform, nullptr, m_dir->filePath(u"about.svg"_s));
+        auto *picture = child<QLabel>(&broken, u"Picture1"_s);
+        QVERIFY(picture->pixmap().isNull() && picture->text() == u"Rubrello"_s);
+    }
 
 private:
     // A dial dialog opened on the numbers, shown over a main window like the program's.
@@ -100,181 +264,6 @@ private:
     std::unique_ptr<ScriptedUiPlatform> m_platform;
     std::unique_ptr<QMainWindow> m_main; // takes any dialog still open with it
 };
-
-void TestForms::init()
-{
-    m_main.reset();
-    m_dir = std::make_unique<QTemporaryDir>();
-    // A new options file goes to the user's data folder: each test has one of its own.
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->filePath("data")));
-    m_platform = std::make_unique<ScriptedUiPlatform>();
-    m_platform->screen = QSize(1366, 767); // of odd height
-    m_main = std::make_unique<QMainWindow>();
-    m_main->show();
-}
-
-void TestForms::frmCercaAnswers()
-{
-    const auto [before, typed, option, checked, action, after] = caseValues<6>();
-    setSearchState(utf8(before));
-    bool closedByItself = false;
-    int result = -1;
-    m_platform->dialogScripts.enqueue([&](QDialog &dialog) {
-        // Form_Load showed the state before, with the focus in the text box.
-        auto *text = child<QLineEdit>(&dialog, "Text1");
-        auto *box = child<QCheckBox>(&dialog, "Check3D2");
-        QCOMPARE(text->text(), utf8(before).section('|', 0, 0));
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(child<QRadioButton>(&dialog, "Option3D1_" + QString::number(i))->isChecked(),
-                i == searchState().SearchScope);
-        QCOMPARE(box->isChecked(), before.endsWith('1'));
-        QCOMPARE(dialog.focusWidget(), text);
-        text->clear();
-        // Typed as the keyboard does, accented letters included.
-        for (const QChar c : utf8(typed))
-            QTest::sendKeyEvent(QTest::Click, text,
-                c.unicode() < 128 ? Qt::Key(c.toUpper().unicode()) : Qt::Key_unknown, QString(c),
-                Qt::NoModifier);
-        if (option.toInt() >= 0)
-            QTest::mouseClick(child<QRadioButton>(&dialog, "Option3D1_" + option), Qt::LeftButton);
-        if (box->isChecked() != (checked == "1"))
-            QTest::mouseClick(box, Qt::LeftButton);
-        if (action == "cerca" || action == "tutta")
-            QTest::mouseClick(
-                child<QToolButton>(&dialog, action == "cerca" ? "Command3D1" : "Command3D2"), Qt::LeftButton);
-        else if (action == "enter" || action == "escape")
-            QTest::keyClick(text, action == "enter" ? Qt::Key_Return : Qt::Key_Escape);
-        else if (action == "escapeElsewhere")
-            QTest::keyClick(box, Qt::Key_Escape);
-        closedByItself = !dialog.isVisible();
-        result = dialog.result();
-    });
-    askSearchArgument(*m_platform, nullptr);
-    QCOMPARE(m_platform->modalForms, QStringList{"FrmCerca"});
-    QCOMPARE(closedByItself, action != "close");
-    // Only the two buttons and the keys that stand for them answer; Escape elsewhere is a plain close.
-    if (closedByItself)
-        QCOMPARE(result, int(action == "escapeElsewhere" ? QDialog::Rejected : QDialog::Accepted));
-    QCOMPARE(searchStateText(), utf8(after));
-}
-
-void TestForms::form1OffersTheNumbers()
-{
-    // A row is offered when its number keeps a digit once cleaned (the main window's dial test
-    // checks the cleaned numbers shown).
-    QPointer<Form1> form = openForm1({"nessuno", "02/555", "(casa)", "06 777", ""});
-    for (int k = 0; k < DialEntryCount; ++k)
-        QCOMPARE(form->Command3D1[k]->isEnabled(), k == 1 || k == 3);
-    QVERIFY(m_platform->messages.isEmpty());
-    // No number at all: said once, and the dialog stays open.
-    form = openForm1({"", "  ", "", "---", ""});
-    QCOMPARE(m_platform->messages.size(), 1);
-    QCOMPARE(m_platform->messages[0].text, noNumberMessage());
-    QVERIFY(form->isVisible() && !form->Command3D1[1]->isEnabled());
-}
-
-void TestForms::form1CallsWithTheOptions()
-{
-    // The options file is found whatever the case of its name, its keys among other lines; the names
-    // are shown trimmed.
-    writeBytes(m_dir->filePath("rubrello.ini"), "; nota\r\nPrefissoLocale=02\r\nCentralino= 0 \r\n");
-    QPointer<Form1> form = openForm1(exampleNumbers, "  Rossi ", " Mario  ");
-    QCOMPARE(child<QLabel>(form, "Panel3D1_4")->text(), QString("0,0335 1234567"));
-    QCOMPARE(child<QGroupBox>(form, "Frame3D1")->title(), QString("Chiama : Rossi Mario"));
-    QCOMPARE(form->optionsPath(), m_dir->filePath("rubrello.ini"));
-    QCOMPARE(QApplication::activeModalWidget(), form.data()); // the main window is out of use
-
-    // Enter in an option box while a call button was the default one dials nothing.
-    child(form, "Command3D1_0")->setFocus();
-    auto *text2 = child<QLineEdit>(form, "Text2");
-    text2->setFocus();
-    QTest::keyClick(text2, Qt::Key_Return);
-    QVERIFY(m_platform->startedPrograms.isEmpty());
-
-    QTest::mouseClick(child(form, "Command3D1_0"), Qt::LeftButton);
-    QCOMPARE(m_platform->startedPrograms.size(), 1);
-    QCOMPARE(m_platform->startedPrograms[0].arguments, QStringList{"0,1234567"});
-
-    m_platform->programStarts = false;
-    QTest::mouseClick(child(form, "Command3D1_4"), Qt::LeftButton);
-    QCOMPARE(m_platform->messages.size(), 1);
-    QCOMPARE(m_platform->messages[0].text, dialerMissingMessage());
-    QVERIFY(form && form->isVisible());
-}
-
-void TestForms::form1ClosingWritesTheOptions()
-{
-    // Annulla, Escape on Annulla or the window frame: each writes the boxes as typed.
-    for (const QString how : {"click", "escape", "window frame"}) {
-        QPointer<Form1> form = openForm1(exampleNumbers);
-        QSignalSpy closed(form.data(), &Form1::closed);
-        auto *text1 = child<QLineEdit>(form, "Text1");
-        text1->clear(); // it shows what the last round wrote
-        text1->setFocus();
-        QTest::keyClicks(text1, " 0" + QString::number(how.size()));
-        auto *annulla = child(form, "Command3D2");
-        if (how == "click") {
-            QTest::mouseClick(annulla, Qt::LeftButton);
-        } else if (how == "escape") {
-            annulla->setFocus();
-            QTest::keyClick(annulla, Qt::Key_Escape);
-        } else {
-            form->close();
-        }
-        QCOMPARE(closed.size(), 1);
-        QTRY_VERIFY(form.isNull());
-        QCOMPARE(fileBytes(newOptionsFile()),
-            "PrefissoLocale= 0" + QByteArray::number(how.size()) + "\r\nCentralino=\r\n");
-    }
-    QVERIFY(m_platform->messages.isEmpty());
-    QCOMPARE(QApplication::activeModalWidget(), nullptr);
-}
-
-void TestForms::form1FailingOptionsFileIsRetriedThenGivenUp()
-{
-    // Root may write anywhere: a directory in the file's place makes the write fail for root too.
-    QVERIFY(QDir().mkpath(newOptionsFile() + "/keep"));
-    QPointer<Form1> form = openForm1(exampleNumbers);
-    // Reading fails already when the dialog opens: said once, and the boxes stay empty.
-    QCOMPARE(m_platform->messages.size(), 1);
-    QVERIFY(child<QLineEdit>(form, "Text1")->text().isEmpty());
-    child(form, "Command3D2")->click();
-    QCOMPARE(m_platform->messages.size(), 1 + Form1::optionsFileAttempts);
-    QCOMPARE(m_platform->messages.last().text, optionsFileErrorMessage());
-    QTRY_VERIFY(form.isNull());
-}
-
-void TestForms::form3LabelAnswersEveryClickAndOnlyOkCloses()
-{
-    Form3 form(*m_platform);
-    form.show();
-    for (int i = 0; i < 3; ++i)
-        QTest::mouseClick(child<QLabel>(&form, u"Label1_3"_s), Qt::LeftButton);
-    QVERIFY(form.isVisible());
-    QCOMPARE(m_platform->messages.size(), 3);
-    QVERIFY(m_platform->messages.last().text.contains(u"tempo libero"_s));
-    QTest::mouseClick(child(&form, u"Command3D1"_s), Qt::LeftButton);
-    QVERIFY(!form.isVisible() && form.result() == QDialog::Accepted);
-    const QList<QLabel *> labels = form.findChildren<QLabel *>();
-    QVERIFY(std::any_of(labels.begin(), labels.end(),
-        [](const QLabel *label) { return label->text().contains(QStringLiteral(RUBRELLO_VERSION)); }));
-}
-
-void TestForms::centredFormsAndTheAboutPicture()
-{
-    FrmCerca search(*m_platform, nullptr);
-    search.Form_Load();
-    Form3 drawn(*m_platform);
-    QVERIFY(centredOn(search, m_platform->screen) && centredOn(drawn, m_platform->screen));
-    // The built-in drawing is painted, not just a transparent square.
-    const QImage image = child<QLabel>(&drawn, u"Picture1"_s)->pixmap().toImage();
-    QVERIFY(!image.isNull() && image.pixelColor(image.width() / 2, image.height() / 2).alpha() > 0);
-    // A broken file given instead: the name stands in for it.
-    writeBytes(m_dir->filePath(u"about.svg"_s), "not a drawing");
-    Form3 broken(*m_platform, nullptr, m_dir->filePath(u"about.svg"_s));
-    auto *picture = child<QLabel>(&broken, u"Picture1"_s);
-    QVERIFY(picture->pixmap().isNull() && picture->text() == u"Rubrello"_s);
-}
 
 QTEST_MAIN(TestForms)
 #include "test_forms.moc"
