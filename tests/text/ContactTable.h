@@ -17,13 +17,11 @@ inline std::vector<std::pair<QString, ContactRecord>> readContactTable(const cha
         const QList<QByteArray> values = table.readLine().chopped(1).split('\t'); // every line ends with LF
         if (values.first().startsWith('#'))
             continue;
-        if (values.size() != FieldCount)
-            qFatal("%s: %s has %d values", file, values.first().constData(), int(values.size()));
         ContactRecord contact;
         for (int i = 1; i < FieldCount; ++i) {
-            if (!values.at(i).isEmpty())
-                contact.setValue(
-                    Field(i), values.at(i) == "\\e" ? QStringLiteral("") : utf8(unescapeCase(values.at(i))));
+            if (!values.value(i).isEmpty())
+                contact.setValue(Field(i),
+                    values.value(i) == "\\e" ? QStringLiteral("") : utf8(unescapeCase(values.value(i))));
         }
         contacts.emplace_back(utf8(values.first()), contact);
     }
