@@ -5,8 +5,8 @@ set -euo pipefail
 BUILD_DIR=$1
 WORK=$(mktemp -d)
 export HOME=$WORK/home XDG_DATA_HOME=$WORK/home/.local/share XDG_CONFIG_HOME=$WORK/home/.config
-mkdir -p "$HOME"
 APP_DIR=$WORK/app
+mkdir -p "$HOME" "$APP_DIR"
 PID=
 # The store, in the user's data folder (test_start_and_exit checks that it is made there).
 STORE=$XDG_DATA_HOME/Rubrello/rubrello/Rubrello.MDB
@@ -34,16 +34,12 @@ fail() {
 
 # Copies the program and the files that go with it into a folder of its own, as an installation.
 install_program() {
-    mkdir -p "$APP_DIR"
     for file in rubrello rubrello-dialer Rubrello.html; do
         [[ ! -e "$BUILD_DIR/$file" ]] || cp "$BUILD_DIR/$file" "$APP_DIR/"
     done
 }
 
-start_program() {
-    (cd / && exec "$APP_DIR/rubrello") >"$WORK/program.log" 2>&1 &
-    PID=$!
-}
+start_program() { (cd / && exec "$APP_DIR/rubrello") >"$WORK/program.log" 2>&1 & PID=$!; }
 
 # Runs the command until it succeeds, for ten seconds at most.
 poll() {
@@ -64,13 +60,14 @@ wait_window() {
 no_window() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 wait_gone() { poll no_window "$1" || fail "window '$1' is still there"; }
 
-# Waits for the program to end, which it must do without an error.
+# Waits for the program to end, which it must do without an error; leave ends it with Alt+U.
 ended() { ! kill -0 "$PID" 2>/dev/null; }
 wait_exit() {
     poll ended || fail "the program did not end"
     wait "$PID" || fail "the program ended with status $?"
     PID=
 }
+leave() { keys "$1" alt+u; wait_exit; }
 
 # Gives the window the keyboard (there is no window manager to do it) and types keys or text into it.
 keys() {

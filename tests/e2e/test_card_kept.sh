@@ -31,5 +31,4 @@ xdotool mouseup 1
 sleep 0.3
 copied=$(copy_card)
 [[ "$copied" == *"Adami Carla"* ]] || fail "the card shows: $copied"
-keys "$MAIN" alt+u
-wait_exit
+leave "$MAIN"

@@ -11,7 +11,6 @@ keys "$MAIN" Tab
 type_text "$MAIN" "Trattoria Nicolò"
 keys "$MAIN" ctrl+a
 answer_box
-keys "$MAIN" alt+u
-wait_exit
+leave "$MAIN"
 row=$(sql "select LastName || '|' || FirstName || '|' || Azienda from PhoneList")
 [[ "$row" == "D'Amico|Nicolò|Trattoria Nicolò" ]] || fail "the store holds '$row'"

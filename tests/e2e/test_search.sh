@@ -15,5 +15,4 @@ type_text "$dialog" "introvabile"
 keys "$dialog" Return
 answer_box
 wait_window "^Rubrello - Tutta l'agenda$" >/dev/null
-keys "$main" alt+u
-wait_exit
+leave "$main"

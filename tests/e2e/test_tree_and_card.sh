@@ -13,5 +13,4 @@ keys "$MAIN" v Return Down
 sleep 0.5
 copied=$(copy_card)
 [[ "$copied" == *"Verdi Luca"* && "$copied" == *"Corso Italia 3"* ]] || fail "the card shows: $copied"
-keys "$MAIN" alt+u
-wait_exit
+leave "$MAIN"

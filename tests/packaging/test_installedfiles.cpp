@@ -90,7 +90,6 @@ void TestInstalledFiles::storeBesideTheProgramIsKept()
     const DataFileLocation fresh = locateDataFile(programDir, u"Rubrello.MDB"_s);
     QCOMPARE(QFileInfo(fresh.path).absolutePath(),
         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    QVERIFY(fresh.path.startsWith(m_root->path()));
     makeTree({"usr/bin/Rubrello.MDB"});
     QCOMPARE(locateDataFile(programDir, u"Rubrello.MDB"_s).path, programDir + u"/Rubrello.MDB"_s);
 }

@@ -37,5 +37,4 @@ cover_and_start_again "$dialog"
 keys "$dialog" Escape
 MAIN=$(wait_window "^Rubrello - Tutta l'agenda$")
 cover_and_start_again "$MAIN"
-keys "$MAIN" alt+u
-wait_exit
+leave "$MAIN"

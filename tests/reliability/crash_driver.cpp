@@ -2,7 +2,7 @@
 // has committed so far. The crash-safety test kills it with SIGKILL and checks the store.
 //   crash_driver save <store>           inserts records and rewrites earlier ones, forever
 //   crash_driver import <store> <file>  imports a first-version file
-#include "CrashRecords.h"
+#include "StoreCheck.h"
 
 #include "contacts/ContactStore.h"
 #include "import/FirstVersionImport.h"
