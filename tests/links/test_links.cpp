@@ -33,7 +33,6 @@ private slots:
         const auto [text, opened] = caseValues<2>();
         const HomePageLink link = homePageLink(utf8(text));
         const bool web = !opened.startsWith('!');
-        QCOMPARE(link.problem == HomePageLink::Problem::None, web);
         ScriptedPlatform platform;
         openContactHomePage(platform, utf8(text));
         QCOMPARE(platform.openedUrls.size(), web ? 1 : 0);
@@ -82,9 +81,6 @@ private slots:
         openHelpPage(platform, programDir);
         QCOMPARE(platform.openedUrls, QList<QUrl>{QUrl::fromLocalFile(page)});
         QVERIFY(platform.messages.isEmpty());
-        platform.urlOpens = false; // the desktop refuses: the message names the file, not a URL
-        openHelpPage(platform, programDir);
-        QVERIFY(platform.messages.value(0).text.contains(":\n" + QDir::toNativeSeparators(page) + '\n'));
     }
 };
 

@@ -1,6 +1,5 @@
-// The forms: the search dialog FrmCerca writes the search state back only through its two buttons and
-// the keys that stand for them; the dial dialog Form1 offers the numbers, starts the dialer and writes
-// its options back on closing; the About form Form3. Each reaches its rule; the rules are tested alone.
+// The forms FrmCerca (search), Form1 (dial) and Form3 (About): each button reaches its rule and the
+// outcome is checked here; the rules themselves are tested with their modules.
 #include "dial/DialOptions.h"
 #include "search/SearchState.h"
 #include "tests/support/ScriptedPlatform.h"
@@ -199,9 +198,8 @@ private slots:
         // Root may write anywhere: a directory in the file's place makes the write fail for root too.
         QVERIFY(QDir().mkpath(newOptionsFile() + "/keep"));
         QPointer<Form1> form = openForm1(exampleNumbers);
-        // Reading fails already when the dialog opens: said once, and the boxes stay empty.
+        // Reading fails already when the dialog opens: said once.
         QCOMPARE(m_platform->messages.size(), 1);
-        QVERIFY(child<QLineEdit>(form, "Text1")->text().isEmpty());
         child(form, "Command3D2")->click();
         QCOMPARE(m_platform->messages.size(), 1 + Form1::optionsFileAttempts);
         QCOMPARE(m_platform->messages.last().text, optionsFileErrorMessage());
