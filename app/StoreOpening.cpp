@@ -11,15 +11,16 @@ namespace {
 
 bool askToMoveOldStore(Platform &platform, const MoveProposal &proposal)
 {
-    const QString question = QStringLiteral(
-        "L'archivio dei contatti \"%1\" è nel formato di Microsoft Access (Jet) delle versioni "
-        "precedenti di Rubrello e contiene %2.\n\n"
-        "Rubrello copierà tutti i contatti nel proprio archivio, che d'ora in poi si chiamerà "
-        "\"%3\"; il vecchio file resterà invariato nella stessa cartella con il nome \"%4\".\n\n"
-        "Copiare adesso i contatti? Rispondendo No il programma termina senza modificare nulla.")
-                                 .arg(QDir::toNativeSeparators(QFileInfo(proposal.storePath).absoluteFilePath()),
-                                     contactCount(proposal.contacts), QFileInfo(proposal.storePath).fileName(),
-                                     QFileInfo(proposal.backupPath).fileName());
+    const QString question
+        = QStringLiteral(
+            "L'archivio dei contatti \"%1\" è nel formato di Microsoft Access (Jet) delle versioni "
+            "precedenti di Rubrello e contiene %2.\n\n"
+            "Rubrello copierà tutti i contatti nel proprio archivio, che d'ora in poi si chiamerà "
+            "\"%3\"; il vecchio file resterà invariato nella stessa cartella con il nome \"%4\".\n\n"
+            "Copiare adesso i contatti? Rispondendo No il programma termina senza modificare nulla.")
+              .arg(QDir::toNativeSeparators(QFileInfo(proposal.storePath).absoluteFilePath()),
+                  contactCount(proposal.contacts), QFileInfo(proposal.storePath).fileName(),
+                  QFileInfo(proposal.backupPath).fileName());
     const MessageAnswer answer = platform.messageBox(
         {question, {}, MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes});
     return answer == MessageAnswer::Yes;
@@ -27,10 +28,12 @@ bool askToMoveOldStore(Platform &platform, const MoveProposal &proposal)
 
 } // namespace
 
-StorePreparation prepareStoreAsking(Platform &platform, const QString &storePath, const PhoneListOpener &openPhoneList)
+StorePreparation prepareStoreAsking(
+    Platform &platform, const QString &storePath, const PhoneListOpener &openPhoneList)
 {
     const StorePreparation prepared = prepareStoreFile(
-        storePath, [&platform](const MoveProposal &proposal) { return askToMoveOldStore(platform, proposal); },
+        storePath,
+        [&platform](const MoveProposal &proposal) { return askToMoveOldStore(platform, proposal); },
         openPhoneList);
     if (prepared.interruptedMoveCompleted)
         platform.showMessage(QStringLiteral("La copia dei contatti dal vecchio archivio di Microsoft Access, "

@@ -1,7 +1,7 @@
 // The program: Qt's application object, the platform, the contact store and the main window.
-#include "ui/phone/Phone.h"
 #include "app/SingleInstance.h"
 #include "app/StoreOpening.h"
+#include "ui/phone/Phone.h"
 #include "ui/platform/QtPlatform.h"
 
 #include <QApplication>
@@ -22,7 +22,7 @@ int main(int argc, char *argv[])
     // Qt's own buttons and dialogs speak Italian like the rest of the program.
     QTranslator qtItalian;
     if (qtItalian.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtItalian);
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
 

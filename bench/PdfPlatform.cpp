@@ -15,7 +15,8 @@ public:
               printPageLayout(m_printer)))
         , m_text(PrintPageLayout::Columns, m_layout.linesPerPage)
         , m_documentName(std::move(documentName))
-    { }
+    {
+    }
 
     void printLine(const QString &line) override { m_text.printLine(line); }
     int linesLeft() const override { return m_text.linesLeft(); }

@@ -9,7 +9,8 @@ class PdfPlatform : public ScriptedUiPlatform
 public:
     explicit PdfPlatform(QString pdfPath)
         : m_pdfPath(std::move(pdfPath))
-    { }
+    {
+    }
 
     std::unique_ptr<PrintJob> beginPrinting(const QString &documentName) override;
 

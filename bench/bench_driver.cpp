@@ -1,15 +1,15 @@
 // Times the program's own flows on a store of generated contacts: the main window built over the
 // scripted platform (every question answered at once), then search, save, delete, the index tree,
 // navigation, import and printing. Prints one JSON object with every sample in milliseconds.
-#include "ui/phone/Phone.h"
 #include "bench/PdfPlatform.h"
 #include "contacts/ContactStore.h"
 #include "import/FirstVersionImport.h"
-#include "ui/controls/Outline.h"
-#include "ui/forms/FrmCerca.h"
 #include "search/SearchEngine.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"
+#include "ui/controls/Outline.h"
+#include "ui/forms/FrmCerca.h"
+#include "ui/phone/Phone.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,9 +20,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QRadioButton>
 #include <QToolButton>
 
 #include <sys/resource.h>
@@ -35,7 +35,7 @@ namespace {
 
 long peakResidentKiB()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
@@ -47,7 +47,7 @@ double elapsedMs(const QElapsedTimer &timer)
 
 double threadCpuMs()
 {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
@@ -222,8 +222,8 @@ int runOperations(const QString &storePath, const QString &textPath, int reps, b
     // what the user waits for, from pressing Cerca to the tree of hits, depends on how long the
     // typing took: timed with the argument given at once and after a second of typing, each in a
     // window of its own.
-    for (const auto &[name, typingMs] : {std::pair {QStringLiteral("search_first"), 0},
-             std::pair {QStringLiteral("search_first_typed_1s"), 1000}}) {
+    for (const auto &[name, typingMs] : {std::pair{QStringLiteral("search_first"), 0},
+             std::pair{QStringLiteral("search_first_typed_1s"), 1000}}) {
         QElapsedTimer sincePressed;
         double cpuAtPress = 0;
         platform.dialogScripts.enqueue([&sincePressed, &cpuAtPress, typingMs](QDialog &dialog) {
@@ -250,7 +250,7 @@ int runOperations(const QString &storePath, const QString &textPath, int reps, b
         // The walk alone, without the window: what the tree costs is the difference.
         SearchEngine engine;
         Recordset walk = control<DataControl>(*phone, "Data1")->Clone();
-        SearchState state {c.text, static_cast<qint16>(c.scope), c.ignoreCase};
+        SearchState state{c.text, static_cast<qint16>(c.scope), c.ignoreCase};
         engine.search(walk, state);
         for (int rep = 0; rep < reps; ++rep)
             samples.add(QStringLiteral("walk_") + c.name, timeMs([&] { engine.search(walk, state); }));
@@ -259,12 +259,13 @@ int runOperations(const QString &storePath, const QString &textPath, int reps, b
 
     phone->Form_Load();
     for (int rep = 0; rep < reps; ++rep) {
-        control<DataControl>(*phone, "Data1")->FindFirst(ById {idAt(*phone, 0.5)});
+        control<DataControl>(*phone, "Data1")->FindFirst(ById{idAt(*phone, 0.5)});
         typeInto(control<QLineEdit>(*phone, "tCity_0"), QStringLiteral("Benchcity%1").arg(rep));
         if (!control<QToolButton>(*phone, "cUpdate")->isEnabled())
             fail(QStringLiteral("typing did not mark the card changed"));
         platform.messageAnswers.enqueue(MessageAnswer::Yes);
-        samples.add(QStringLiteral("save_edit"), timeMs([&] { control<QToolButton>(*phone, "cUpdate")->click(); }));
+        samples.add(
+            QStringLiteral("save_edit"), timeMs([&] { control<QToolButton>(*phone, "cUpdate")->click(); }));
     }
     samples.add(QStringLiteral("search_after_write"), timeMs([&] { searchFromButton(*phone, cases[4]); }));
     phone->Form_Load();
@@ -273,25 +274,29 @@ int runOperations(const QString &storePath, const QString &textPath, int reps, b
         typeInto(control<QLineEdit>(*phone, "tLName"), QStringLiteral("Benchmark"));
         typeInto(control<QLineEdit>(*phone, "tFName"), QStringLiteral("Nuovo%1").arg(rep));
         platform.messageAnswers.enqueue(MessageAnswer::Yes);
-        samples.add(QStringLiteral("save_new"), timeMs([&] { control<QToolButton>(*phone, "cUpdate")->click(); }));
+        samples.add(
+            QStringLiteral("save_new"), timeMs([&] { control<QToolButton>(*phone, "cUpdate")->click(); }));
     }
     for (int rep = 0; rep < reps; ++rep) {
-        control<DataControl>(*phone, "Data1")->FindFirst(ById {idAt(*phone, 0.3)});
+        control<DataControl>(*phone, "Data1")->FindFirst(ById{idAt(*phone, 0.3)});
         platform.messageAnswers.enqueue(MessageAnswer::Ok);
-        samples.add(QStringLiteral("delete"), timeMs([&] { control<QToolButton>(*phone, "cDelete")->click(); }));
+        samples.add(
+            QStringLiteral("delete"), timeMs([&] { control<QToolButton>(*phone, "cDelete")->click(); }));
     }
     if (platform.messageAnswers.size() != 0)
         fail(QStringLiteral("a flow did not ask what it should"));
 
     for (int rep = 0; rep < reps; ++rep) {
         platform.messageAnswers.enqueue(MessageAnswer::Ok);
-        samples.add(QStringLiteral("print_card"), timeMs([&] { control<QAction>(*phone, "FileStampaMaschera")->trigger(); }));
+        samples.add(QStringLiteral("print_card"),
+            timeMs([&] { control<QAction>(*phone, "FileStampaMaschera")->trigger(); }));
     }
     if (withAgenda) {
         const int agendaReps = std::max(1, reps / 2);
         for (int rep = 0; rep < agendaReps; ++rep) {
             platform.inputAnswers.enqueue(QStringLiteral("*"));
-            samples.add(QStringLiteral("print_agenda"), timeMs([&] { control<QAction>(*phone, "FileStampaAgenda")->trigger(); }));
+            samples.add(QStringLiteral("print_agenda"),
+                timeMs([&] { control<QAction>(*phone, "FileStampaAgenda")->trigger(); }));
         }
         info.insert(QStringLiteral("agenda_pdf_bytes"),
             static_cast<double>(QFileInfo(work.filePath(QStringLiteral("stampa.pdf"))).size()));

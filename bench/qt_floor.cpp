@@ -89,7 +89,7 @@ int main(int argc, char *argv[])
             continue;
         const QString line = last + QStringLiteral(", ") + query.value(2).toString();
         if (widget)
-            items[size_t(letter)].append(new QTreeWidgetItem(QStringList {line}));
+            items[size_t(letter)].append(new QTreeWidgetItem(QStringList{line}));
         else
             model.names[size_t(letter)].push_back(line);
         ++rows;
@@ -97,7 +97,7 @@ int main(int argc, char *argv[])
     QWidget *shown = nullptr;
     if (widget) {
         for (int letter = 0; letter < 26; ++letter) {
-            auto *top = new QTreeWidgetItem(QStringList {QString(QChar(u'A' + letter))});
+            auto *top = new QTreeWidgetItem(QStringList{QString(QChar(u'A' + letter))});
             top->addChildren(items[size_t(letter)]);
             tree.addTopLevelItem(top);
         }
@@ -109,7 +109,7 @@ int main(int argc, char *argv[])
     }
     shown->show();
     QCoreApplication::processEvents();
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("{\"in_process_ms\":%.3f,\"rows\":%d,\"maxrss_kib\":%ld}\n",
         static_cast<double>(timer.nsecsElapsed()) / 1e6, rows, usage.ru_maxrss);

@@ -130,7 +130,8 @@ void TestIncrementalReads::orderedIndexSeesOtherConnections()
     TestStore test;
     test.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
     QCOMPARE(test.store().readIndexInOrder()->size(), size_t(1));
-    runSqlElsewhere(test.path(), {QStringLiteral("INSERT INTO PhoneList (LastName, FirstName) VALUES ('Bianchi', 'Anna')")});
+    runSqlElsewhere(test.path(),
+        {QStringLiteral("INSERT INTO PhoneList (LastName, FirstName) VALUES ('Bianchi', 'Anna')")});
     const auto rows = test.store().readIndexInOrder();
     QCOMPARE(rows->size(), size_t(2));
     QCOMPARE(rows->front().lastName, FieldValue(QStringLiteral("Bianchi")));

@@ -29,7 +29,7 @@ QChar *writeNameSortKey(QChar *out, QStringView name)
 struct TextRef
 {
     static constexpr quint32 HeadUnits = 8;
-    std::array<quint64, 2> head {};
+    std::array<quint64, 2> head{};
     quint32 at = 0;
     quint32 length = 0;
 

@@ -250,7 +250,8 @@ ContactStore::ContactStore(QString path, QString connection)
     , m_connection(std::move(connection))
     , m_check(std::make_shared<Check>())
     , m_context(std::make_unique<QObject>())
-{ }
+{
+}
 
 ContactStore::~ContactStore()
 {
@@ -476,7 +477,7 @@ void ContactStore::runCheck(
         sqlite3_close(db);
         if (closing)
             return;
-        if (!findings.isEmpty() && findings != QStringList {QStringLiteral("ok")})
+        if (!findings.isEmpty() && findings != QStringList{QStringLiteral("ok")})
             fault = firstFinding(findings.join(u'\n'));
         // Another program holding the whole file (the older journal) is waited for, not taken for damage.
         const int primary = result & 0xff;
@@ -662,7 +663,8 @@ void ContactStore::rollback()
     QSqlDatabase::database(m_connection, false).rollback();
 }
 
-template<typename Write> bool ContactStore::write(Write &&doWrite)
+template<typename Write>
+bool ContactStore::write(Write &&doWrite)
 {
     if (m_batchDepth > 0) {
         const bool ok = doWrite();
@@ -684,7 +686,8 @@ template<typename Write> bool ContactStore::write(Write &&doWrite)
 std::vector<ContactStore::IndexEntry> ContactStore::readIndex() const
 {
     std::vector<IndexEntry> entries;
-    SqliteRows rows(QSqlDatabase::database(m_connection, false), "SELECT ID, LastName, FirstName FROM PhoneList");
+    SqliteRows rows(
+        QSqlDatabase::database(m_connection, false), "SELECT ID, LastName, FirstName FROM PhoneList");
     while (rows.next())
         entries.push_back({rows.integer(0), rows.text(1), rows.text(2)});
     if (rows.failed()) {
@@ -707,7 +710,7 @@ std::optional<ContactRecord> ContactStore::read(qint64 id, bool *ok) const
     std::optional<ContactRecord> record;
     if (query.next()) {
         record = recordFromQuery(query);
-        StoredRow row {*record, {}};
+        StoredRow row{*record, {}};
         int column = FieldCount;
         for (const FieldInfo &info : Fields) {
             if (info.field != Field::ID)
@@ -733,7 +736,7 @@ namespace {
 // says; asking sortByName itself keeps one definition of the order.
 bool precedes(const ContactStore::IndexEntry &a, const ContactStore::IndexEntry &b)
 {
-    std::vector<ContactStore::IndexEntry> pair {a, b};
+    std::vector<ContactStore::IndexEntry> pair{a, b};
     sortByName(pair);
     return pair.front().id == a.id;
 }
@@ -765,7 +768,8 @@ ContactStore::IndexRows ContactStore::readIndexInOrder(bool *ok) const
         std::sort(changed.begin(), changed.end());
         changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
         // Cursors still hold the rows as they were: those are left alone.
-        auto rows = m_ordered.use_count() == 1 ? m_ordered : std::make_shared<std::vector<IndexEntry>>(*m_ordered);
+        auto rows
+            = m_ordered.use_count() == 1 ? m_ordered : std::make_shared<std::vector<IndexEntry>>(*m_ordered);
         bool good = true;
         for (qint64 id : changed) {
             const auto old = std::find_if(
@@ -779,7 +783,7 @@ ContactStore::IndexRows ContactStore::readIndexInOrder(bool *ok) const
             }
             std::optional<IndexEntry> entry;
             if (m_readNames->next())
-                entry = IndexEntry {id, fieldValue(m_readNames->value(1)), fieldValue(m_readNames->value(2))};
+                entry = IndexEntry{id, fieldValue(m_readNames->value(1)), fieldValue(m_readNames->value(2))};
             good = !m_readNames->lastError().isValid();
             m_readNames->finish();
             if (!good)
@@ -937,8 +941,8 @@ bool ContactStore::insertKeepingId(const ContactRecord &record)
         m_lastError = QStringLiteral("ID %1 non valido").arg(record.id);
         return false;
     }
-    QVariantList values {record.id};
-    QStringList marks {QStringLiteral("?")};
+    QVariantList values{record.id};
+    QStringList marks{QStringLiteral("?")};
     for (const FieldInfo &info : Fields) {
         if (info.field == Field::ID)
             continue;
@@ -981,7 +985,7 @@ bool ContactStore::update(const ContactRecord &record, const ContactRecord *asRe
     static const QString plainSql = statement(false);
     static const QString checkedSql = statement(true);
 
-    StoredRow written {record, {}};
+    StoredRow written{record, {}};
     std::array<QVariant, FieldCount> asStored;
     if (asRead) {
         // Without the bytes of that very reading, its text stands for them: a row holding other bytes
@@ -1061,7 +1065,8 @@ bool ContactStore::remove(qint64 id)
 ContactStore::Batch::Batch(ContactStore &store)
     : m_store(store)
     , m_active(store.begin())
-{ }
+{
+}
 
 ContactStore::Batch::~Batch()
 {

@@ -90,7 +90,8 @@ public:
     // Every row's id and the given fields as the table holds them (UTF-8, nullopt for a Null), in
     // no particular order and without making records: the views last until visit returns. False
     // with lastError() on failure.
-    using TextRowVisitor = std::function<void(qint64 id, std::span<const std::optional<QByteArrayView>> values)>;
+    using TextRowVisitor
+        = std::function<void(qint64 id, std::span<const std::optional<QByteArrayView>> values)>;
     bool scanTexts(std::span<const Field> fields, const TextRowVisitor &visit) const;
     // The same read on a read-only connection of its own to the file at path, for a thread other
     // than the window's; it stops, returning false, once cancel is set. The reason goes to error.
@@ -149,7 +150,8 @@ private:
     bool commit();
     void rollback();
     // Runs one write in a transaction of its own unless a Batch is open.
-    template<typename Write> bool write(Write &&doWrite);
+    template<typename Write>
+    bool write(Write &&doWrite);
     // The statement for sql, prepared on first use and kept: preparing costs more than running
     // the statements a save, a move or an import repeats row after row. Null on failure.
     void noteChanged(qint64 id);

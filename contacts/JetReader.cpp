@@ -171,7 +171,8 @@ struct JetDatabase::Handle
 
 JetDatabase::JetDatabase(std::unique_ptr<Handle> handle)
     : m_handle(std::move(handle))
-{ }
+{
+}
 
 JetDatabase::~JetDatabase() = default;
 
@@ -389,7 +390,8 @@ public:
         , m_table(std::move(table))
         , m_columns(columns)
         , m_rows(rows)
-    { }
+    {
+    }
 
     qint64 rowCount() const override { return m_rows; }
 

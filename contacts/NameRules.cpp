@@ -7,4 +7,3 @@ bool nameStartAccepted(const QString &name)
     const QString first = name.left(1).toUpper();
     return first.size() == 1 && first.at(0) >= QLatin1Char('A') && first.at(0) <= QLatin1Char('Z');
 }
-

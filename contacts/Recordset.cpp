@@ -4,7 +4,8 @@
 
 Recordset::Recordset(ContactStore &store)
     : m_store(&store)
-{ }
+{
+}
 
 bool Recordset::requery()
 {

@@ -21,7 +21,6 @@
 #include <fcntl.h>
 #endif
 
-
 namespace {
 
 // Files SQLite may keep beside a database; a database renamed without them loses what they hold.
@@ -101,7 +100,6 @@ bool renameReplacing(const QString &from, const QString &to, QString *error)
     }
     return true;
 }
-
 
 // Leaves the database whole in its one file: the journal is folded in and SQLite's side files are gone,
 // so the file can be renamed on its own.

@@ -8,7 +8,6 @@
 
 #include <functional>
 
-
 // True when the file starts like a Jet 3/4 or ACE database.
 bool isJetDatabaseFile(const QString &path);
 

@@ -6,7 +6,6 @@
 
 #include <QString>
 
-
 // The characters of number that occur in "0123456789 ,", in order.
 QString CleanNumber(const QString &number);
 

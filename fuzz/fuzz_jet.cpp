@@ -15,7 +15,8 @@ namespace {
 QByteArray goodFile(bool jet4)
 {
     const QString dir = qEnvironmentVariable("RUBRELLO_JET_FIXTURES", QStringLiteral(RUBRELLO_JET_FIXTURES));
-    QFile file(QDir(dir).filePath(jet4 ? QStringLiteral("DateTestDatabase.mdb") : QStringLiteral("nwind.mdb")));
+    QFile file(
+        QDir(dir).filePath(jet4 ? QStringLiteral("DateTestDatabase.mdb") : QStringLiteral("nwind.mdb")));
     // Without a good file there is nothing to damage: a run would pass having tried nothing.
     if (!file.open(QIODevice::ReadOnly))
         qFatal("the Jet fixture %s cannot be read", qPrintable(file.fileName()));

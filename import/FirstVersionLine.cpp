@@ -82,6 +82,6 @@ std::optional<FirstVersionContact> parseFirstVersionLine(const QString &line)
     if (lastName.isEmpty())
         return std::nullopt;
 
-    return FirstVersionContact {fitField(lastName, Field::LastName), fitField(firstName, Field::FirstName),
+    return FirstVersionContact{fitField(lastName, Field::LastName), fitField(firstName, Field::FirstName),
         fitField(rest, Field::WorkAddress), fitField(phonePart, Field::WorkPhone)};
 }

@@ -26,7 +26,8 @@ bool isStrayControl(unsigned char byte)
 
 FirstVersionReader::FirstVersionReader(QIODevice &device)
     : m_device(device)
-{ }
+{
+}
 
 bool FirstVersionReader::fail(const QString &reason)
 {

@@ -83,7 +83,7 @@ QStringList agendaRow(const ContactRecord &contact)
     const QStringList name = columnPieces(
         contact.text(Field::LastName) + QLatin1Char(' ') + contact.text(Field::FirstName), NameWidth);
     // The work telephone gets the same form as the other numbers, so it stands under its heading.
-    const std::array<QStringList, 4> numbers {
+    const std::array<QStringList, 4> numbers{
         columnPieces(contact.text(Field::WorkPhone), NumberColumn),
         columnPieces(contact.text(Field::HomePhone), NumberColumn),
         columnPieces(contact.text(Field::WorkFax), NumberColumn),

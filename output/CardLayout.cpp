@@ -45,7 +45,7 @@ QStringList cardLines(const ContactRecord &contact)
     const QString blank = QStringLiteral(" ");
     const QString rule = QStringLiteral("----------------------------------");
 
-    QStringList lines {
+    QStringList lines{
         rule,
         QStringLiteral("Agenda telefonica  - Rubrello     "),
         rule,

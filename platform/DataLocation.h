@@ -5,7 +5,7 @@
 
 struct DataFileLocation
 {
-    QString path;  // empty when no place was found
+    QString path; // empty when no place was found
     QString error; // the reason, in Italian, when path is empty
 };
 
@@ -14,7 +14,8 @@ struct DataFileLocation
 // created when missing. A new file never goes beside the program: a build or unpacked folder is
 // wiped without a thought for what lies in it. Names are matched without regard to case when
 // caseInsensitive is set, so an existing "rubrello.ini" is found as "RUBRELLO.INI".
-DataFileLocation locateDataFile(const QString &programDir, const QString &fileName, bool caseInsensitive = false);
+DataFileLocation locateDataFile(
+    const QString &programDir, const QString &fileName, bool caseInsensitive = false);
 
 // A path the user typed, as an absolute one: a leading "~" or "~/" stands for the home folder, as
 // in a shell, and a relative path starts there too (the folder the program runs in means nothing

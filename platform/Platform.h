@@ -32,7 +32,7 @@ struct InputRequest
     // Non-empty when the answer is a file to open: a "Sfoglia…" button beside the box lets the user
     // choose it in the system's file chooser, which shows the files this filter names
     // ("File di testo (*.txt);;Tutti i file (*)"). The initializer lets the other boxes leave it out.
-    QString fileFilter {};
+    QString fileFilter{};
 };
 
 // One print command: line-by-line text on the chosen printer, in one or more documents.

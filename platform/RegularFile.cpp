@@ -17,10 +17,13 @@ bool openRegularFile(QFile &file, const QString &path, qint64 limit, QString *re
     // Without O_NONBLOCK the opening of a pipe would wait for a writer, for ever.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        *reason = QStringLiteral("Impossibile aprire %1: %2.").arg(shown, QString::fromLocal8Bit(std::strerror(errno)));
+        *reason = QStringLiteral("Impossibile aprire %1: %2.")
+                      .arg(shown, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         *reason = QStringLiteral("%1 non è un file normale (è una cartella, una pipe o un dispositivo) e non "

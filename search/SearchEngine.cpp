@@ -78,13 +78,14 @@ void SearchEngine::prepare(const Recordset &walk)
     // The generation before the read: a write that lands meanwhile is read again by the refresh.
     m_preparedGeneration = store.generation();
     m_cancelPrepared = std::make_shared<std::atomic<bool>>(false);
-    m_prepared = std::async(std::launch::async, [path = store.path(), rows = qint64(walk.recordCount()), cancel = m_cancelPrepared] {
-        // The window comes first: on a busy machine the read waits for it, not the other way round.
-        setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
-        Prepared prepared;
-        prepared.snapshot = SearchSnapshot::readFile(path, rows, *cancel, &prepared.error);
-        return prepared;
-    });
+    m_prepared = std::async(std::launch::async,
+        [path = store.path(), rows = qint64(walk.recordCount()), cancel = m_cancelPrepared] {
+            // The window comes first: on a busy machine the read waits for it, not the other way round.
+            setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+            Prepared prepared;
+            prepared.snapshot = SearchSnapshot::readFile(path, rows, *cancel, &prepared.error);
+            return prepared;
+        });
 }
 
 void SearchEngine::takePrepared(const ContactStore &store)

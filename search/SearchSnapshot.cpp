@@ -77,7 +77,7 @@ const std::array<Field, SearchFieldCount> &searchedFieldList()
 
 std::array<bool, SearchFieldCount> searchedFields(int scope)
 {
-    std::array<bool, SearchFieldCount> searched {};
+    std::array<bool, SearchFieldCount> searched{};
     for (int i = 0; i < SearchFieldCount; ++i)
         searched[i] = isGroupSearched(SearchFields[i].group, scope);
     return searched;
@@ -172,8 +172,10 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error, std::opt
 
     // Taken before the read: a write that slipped in between makes the next refresh read again.
     const quint64 generation = store.generation();
-    const bool read = readWhole(store.path(), rows ? *rows : store.count(),
-        [&](const ContactStore::TextRowVisitor &visit) { return store.scanTexts(searchedFieldList(), visit); });
+    const bool read = readWhole(
+        store.path(), rows ? *rows : store.count(), [&](const ContactStore::TextRowVisitor &visit) {
+            return store.scanTexts(searchedFieldList(), visit);
+        });
     if (!read) {
         if (error)
             *error = store.lastError();
@@ -184,8 +186,8 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error, std::opt
     return true;
 }
 
-bool SearchSnapshot::readWhole(const QString &path, qint64 rows,
-    const std::function<bool(const ContactStore::TextRowVisitor &)> &scan)
+bool SearchSnapshot::readWhole(
+    const QString &path, qint64 rows, const std::function<bool(const ContactStore::TextRowVisitor &)> &scan)
 {
     clear();
     // Room for everything at once, so the block is never moved while it grows. The texts cannot
@@ -196,7 +198,9 @@ bool SearchSnapshot::readWhole(const QString &path, qint64 rows,
     m_ids.reserve(rowCount);
     m_nullFields.reserve(rowCount);
     m_rowOfId.reserve(static_cast<qsizetype>(rowCount));
-    if (!scan([this](qint64 id, std::span<const std::optional<QByteArrayView>> values) { appendRow(id, values); })) {
+    if (!scan([this](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
+            appendRow(id, values);
+        })) {
         clear();
         return false;
     }

@@ -6,7 +6,7 @@
 
 struct SearchState
 {
-    QString SearchText;   // "" or "*": the whole agenda
+    QString SearchText; // "" or "*": the whole agenda
     qint16 SearchScope = 0; // 0 all fields, 1 all but the notes, 2 only Lavoro, 3 only Casa
     bool IgnoreCase = true;
 

@@ -110,7 +110,8 @@ void appendFolded(std::string &out, QByteArrayView text)
 
 void foldAsciiFrom(std::string &out, std::size_t at)
 {
-    std::transform(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), out.begin() + static_cast<std::ptrdiff_t>(at), asciiUpper);
+    std::transform(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(),
+        out.begin() + static_cast<std::ptrdiff_t>(at), asciiUpper);
 }
 
 void Utf8Check::feed(QByteArrayView bytes)

@@ -13,9 +13,9 @@
 struct ModemTimeouts
 {
     // A modem answers "AT" at once; a few seconds of silence mean there is none on the port.
-    std::chrono::milliseconds wakeUp {std::chrono::seconds(3)};
+    std::chrono::milliseconds wakeUp{std::chrono::seconds(3)};
     // Dialling, pauses and a slow exchange included.
-    std::chrono::milliseconds call {std::chrono::seconds(60)};
+    std::chrono::milliseconds call{std::chrono::seconds(60)};
 };
 
 class ModemLink : public QObject

@@ -16,7 +16,8 @@ private slots:
     {
         QVERIFY(!QCoreApplication::instance()->inherits("QGuiApplication"));
         TestStore files;
-        files.add(QStringLiteral("Verdi"), QStringLiteral("Anna"), {{Field::Cellulare, QStringLiteral("347 1234567")}});
+        files.add(QStringLiteral("Verdi"), QStringLiteral("Anna"),
+            {{Field::Cellulare, QStringLiteral("347 1234567")}});
         files.add(QStringLiteral("Rossi"), QStringLiteral("Mario"));
 
         QString error;

@@ -42,9 +42,9 @@ public:
     bool clipboardAvailable = true;
     bool urlOpens = true;
     bool programStarts = true;
-    bool printerChosen = true;  // false: the user cancels the print dialog
+    bool printerChosen = true; // false: the user cancels the print dialog
     int linesPerPage = 60;
-    QString printFailure;       // non-empty: finish() reports this reason
+    QString printFailure; // non-empty: finish() reports this reason
     QSize screen{1280, 1024};
 
     QList<MessageRequest> messages;
@@ -52,9 +52,9 @@ public:
     QString clipboard;
     QList<QUrl> openedUrls;
     QList<StartedProgram> startedPrograms;
-    QStringList printJobs;       // document names passed to beginPrinting
-    QList<Document> documents;   // every document of every finished job
-    QStringList modalForms;      // object names of the forms shown modally
+    QStringList printJobs; // document names passed to beginPrinting
+    QList<Document> documents; // every document of every finished job
+    QStringList modalForms; // object names of the forms shown modally
     bool programEnded = false;
 };
 

@@ -140,7 +140,8 @@ void DataControl::reportFailure(const QString &reason)
 
 ContactRecord DataControl::recordWithChanges() const
 {
-    ContactRecord record = m_recordset->editMode() == EditMode::Adding ? ContactRecord() : m_recordset->current();
+    ContactRecord record
+        = m_recordset->editMode() == EditMode::Adding ? ContactRecord() : m_recordset->current();
     for (const Binding &binding : m_bindings) {
         if (binding.box->isDataChanged())
             record.setValue(binding.field, binding.box->fieldValue());
@@ -212,9 +213,11 @@ void DataControl::repositioned(bool keepChanged)
 
 void DataControl::showPosition()
 {
-    const bool shown = m_recordset && m_recordset->hasCurrent() && m_recordset->editMode() != EditMode::Adding;
-    m_position->setText(shown ? QStringLiteral("%1 di %2").arg(m_recordset->position() + 1).arg(m_recordset->recordCount())
-                              : QString());
+    const bool shown
+        = m_recordset && m_recordset->hasCurrent() && m_recordset->editMode() != EditMode::Adding;
+    m_position->setText(shown
+            ? QStringLiteral("%1 di %2").arg(m_recordset->position() + 1).arg(m_recordset->recordCount())
+            : QString());
     m_position->setVisible(shown);
 }
 
@@ -223,7 +226,8 @@ bool DataControl::Refresh()
     if (!m_recordset)
         return false;
     if (!m_recordset->requery()) {
-        reportFailure(QStringLiteral("Impossibile leggere l'archivio dei contatti: %1").arg(m_recordset->lastError()));
+        reportFailure(
+            QStringLiteral("Impossibile leggere l'archivio dei contatti: %1").arg(m_recordset->lastError()));
         return false;
     }
     repositioned();

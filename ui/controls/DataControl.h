@@ -3,8 +3,8 @@
 // or drop the pending changes); every change of the current record emits Reposition() after.
 #pragma once
 
-#include "ui/controls/BoundBox.h"
 #include "contacts/Recordset.h"
+#include "ui/controls/BoundBox.h"
 
 #include <QWidget>
 

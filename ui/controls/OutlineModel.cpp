@@ -11,7 +11,8 @@ constexpr quintptr topRowMarker = 0;
 
 OutlineModel::OutlineModel(QObject *parent)
     : QAbstractItemModel(parent)
-{ }
+{
+}
 
 QString OutlineModel::text(int line) const
 {

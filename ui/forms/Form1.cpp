@@ -3,11 +3,11 @@
 #include "ui/controls/WindowPlacement.h"
 
 #include "dial/DialOptions.h"
-#include "ui/forms/Form1Messages.h"
 #include "dial/NumberRules.h"
 #include "platform/DataLocation.h"
 #include "platform/InstalledFiles.h"
 #include "platform/Platform.h"
+#include "ui/forms/Form1Messages.h"
 
 #include <QCloseEvent>
 #include <QFile>

@@ -40,8 +40,8 @@ public:
     // How often a failing options file is tried before the dialog closes without saving.
     static constexpr int optionsFileAttempts = 3;
 
-    std::array<QPushButton *, DialEntryCount> Command3D1 {};
-    std::array<QLabel *, DialEntryCount> Panel3D1 {};
+    std::array<QPushButton *, DialEntryCount> Command3D1{};
+    std::array<QLabel *, DialEntryCount> Panel3D1{};
     QGroupBox *Frame3D1;
     QGroupBox *Frame3D2;
     QLineEdit *Text1;

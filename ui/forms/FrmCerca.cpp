@@ -29,7 +29,8 @@ QRect twips(int left, int top, int width, int height)
     return QRect(left / 15, top / 15, width / 15, height / 15);
 }
 
-template<typename W> W *place(W *widget, const char *name, QRect geometry)
+template<typename W>
+W *place(W *widget, const char *name, QRect geometry)
 {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(geometry);

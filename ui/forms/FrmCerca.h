@@ -36,7 +36,7 @@ public:
     QToolButton *Command3D1;
     QToolButton *Command3D2;
     QCheckBox *Check3D2;
-    std::array<QRadioButton *, 4> Option3D1 {};
+    std::array<QRadioButton *, 4> Option3D1{};
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

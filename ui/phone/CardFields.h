@@ -13,7 +13,7 @@ struct CardField
     // page, "<name>_1" shows homeField on the Casa page.
     const char *name;
     Field field;
-    std::optional<Field> homeField {};
+    std::optional<Field> homeField{};
 
     bool isPageBox() const { return homeField.has_value(); }
 };

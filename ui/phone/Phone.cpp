@@ -2,22 +2,22 @@
 
 #include "ui/controls/WindowPlacement.h"
 
-#include "ui/controls/BoundBox.h"
-#include "ui/controls/ClickLabel.h"
-#include "ui/controls/DataControl.h"
 #include "contacts/ContactStore.h"
-#include "ui/controls/Outline.h"
 #include "platform/Platform.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"
+#include "ui/controls/BoundBox.h"
+#include "ui/controls/ClickLabel.h"
+#include "ui/controls/DataControl.h"
+#include "ui/controls/Outline.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QResizeEvent>
 #include <QSettings>
-#include <QMenu>
 #include <QToolButton>
 
 Phone::Phone(Platform &platform, ContactStore &store, QString programDir, QWidget *parent)

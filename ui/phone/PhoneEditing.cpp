@@ -3,8 +3,8 @@
 #include "ui/phone/Phone.h"
 
 #include "contacts/NameRules.h"
-#include "ui/controls/Outline.h"
 #include "platform/Platform.h"
+#include "ui/controls/Outline.h"
 
 #include <QAction>
 #include <QToolButton>
@@ -91,7 +91,8 @@ void Phone::cUpdate_Click()
 
     // A write the store refuses leaves everything as typed, in the changed state, so the user can try again.
     auto refused = [this] {
-        m_platform.showMessage(QStringLiteral("Impossibile salvare il record: %1").arg(ui.Data1->lastError()));
+        m_platform.showMessage(
+            QStringLiteral("Impossibile salvare il record: %1").arg(ui.Data1->lastError()));
     };
     if (ui.Data1->editMode() == EditMode::Adding) {
         const DataControl::UpdateResult result = ui.Data1->Update();
@@ -127,8 +128,8 @@ void Phone::Data1_Validate(int &action, bool &save)
     case DataAction::Update:
         if (save
             && m_platform.messageBox({QStringLiteral("Vuoi salvare le modifiche apportate?"), {},
-                                      MessageButtons::YesNo, MessageIcon::Exclamation, MessageAnswer::Yes})
-                   != MessageAnswer::Yes) {
+                   MessageButtons::YesNo, MessageIcon::Exclamation, MessageAnswer::Yes})
+                != MessageAnswer::Yes) {
             action = DataAction::Cancel;
             save = false;
         }
@@ -158,8 +159,8 @@ void Phone::cDelete_Click()
     // With no contact on the card there is nothing to delete and nothing to ask.
     if (!ui.Data1->hasCurrent())
         return;
-    if (!m_platform.askOkCancel(QStringLiteral("Vuoi veramente cancellare il record visualizzato?"),
-                                QStringLiteral("Rubrello")))
+    if (!m_platform.askOkCancel(
+            QStringLiteral("Vuoi veramente cancellare il record visualizzato?"), QStringLiteral("Rubrello")))
         return;
 
     const QString name = nameLine(ui.Data1->field(Field::LastName).value_or(QString()),
@@ -173,7 +174,8 @@ void Phone::cDelete_Click()
 
     // The record goes first: when the store refuses, the tree still shows it.
     if (!ui.Data1->Delete()) {
-        m_platform.showMessage(QStringLiteral("Impossibile cancellare il record: %1").arg(ui.Data1->lastError()));
+        m_platform.showMessage(
+            QStringLiteral("Impossibile cancellare il record: %1").arg(ui.Data1->lastError()));
         return;
     }
     if (contactLineSelected) {

@@ -2,10 +2,10 @@
 // selection and the navigation bar's caption in step with the current record.
 #include "ui/phone/Phone.h"
 
-#include "ui/controls/Outline.h"
 #include "index/SplitField.h"
 #include "platform/Platform.h"
 #include "search/SearchText.h"
+#include "ui/controls/Outline.h"
 
 #include <QAction>
 
@@ -148,11 +148,9 @@ void Phone::Outline1_Expand(int line)
 {
     if (ui.Outline1->setListIndex(line))
         return;
-    m_platform.messageBox({QStringLiteral("Non trovato record nella ricerca: Verrà visualizzata tutta l'agenda!"),
-                           {},
-                           MessageButtons::Ok,
-                           MessageIcon::Question,
-                           MessageAnswer::Ok});
+    m_platform.messageBox(
+        {QStringLiteral("Non trovato record nella ricerca: Verrà visualizzata tutta l'agenda!"), {},
+            MessageButtons::Ok, MessageIcon::Question, MessageAnswer::Ok});
     Form_Load();
     setWindowTitle(QStringLiteral("Rubrello - Tutta l'agenda"));
 }

@@ -1,8 +1,8 @@
 // The main window's controls at their fixed places, the menus and the tab order.
-#include "ui/controls/ClickLabel.h"
-#include "ui/phone/Phone.h"
 #include "links/AuthorLinks.h"
+#include "ui/controls/ClickLabel.h"
 #include "ui/controls/Outline.h"
+#include "ui/phone/Phone.h"
 
 #include <QAction>
 #include <QFont>
@@ -38,10 +38,10 @@ W *place(W *widget, const char *name, int left, int top, int width, int height)
 }
 
 QToolButton *pictureButton(QWidget *parent, const char *name, const QString &caption, const QString &icon,
-                           QRect geometry, const QString &tip = {})
+    QRect geometry, const QString &tip = {})
 {
-    auto *button = place(new QToolButton(parent), name, geometry.x(), geometry.y(), geometry.width(),
-                         geometry.height());
+    auto *button = place(
+        new QToolButton(parent), name, geometry.x(), geometry.y(), geometry.width(), geometry.height());
     button->setText(caption);
     button->setIcon(QIcon(QStringLiteral(":/icons/") + icon + QStringLiteral(".svg")));
     button->setIconSize(QSize(28, 28));
@@ -72,8 +72,8 @@ QFrame *line(QWidget *parent, QRect geometry)
 
 QLabel *label(QWidget *parent, const char *name, const QString &caption, QRect geometry)
 {
-    auto *l = place(new QLabel(caption, parent), name, geometry.x(), geometry.y(), geometry.width(),
-                    geometry.height());
+    auto *l = place(
+        new QLabel(caption, parent), name, geometry.x(), geometry.y(), geometry.width(), geometry.height());
     l->setAlignment(Qt::AlignRight | Qt::AlignTop);
     return l;
 }
@@ -91,19 +91,19 @@ void Phone::buildControls()
     setCentralWidget(client);
 
     ui.cNew = pictureButton(client, "cNew", QStringLiteral("Nuovo"), QStringLiteral("new"), {0, 8, 77, 55},
-                         QStringLiteral("Nuovo record"));
+        QStringLiteral("Nuovo record"));
     ui.cDelete = pictureButton(client, "cDelete", QStringLiteral("Cancella"), QStringLiteral("delete"),
-                            {77, 8, 77, 55}, QStringLiteral("Cancella record"));
-    ui.cUpdate = pictureButton(client, "cUpdate", QStringLiteral("Aggiorna"), QStringLiteral("save"),
-                            {154, 8, 77, 55});
+        {77, 8, 77, 55}, QStringLiteral("Cancella record"));
+    ui.cUpdate = pictureButton(
+        client, "cUpdate", QStringLiteral("Aggiorna"), QStringLiteral("save"), {154, 8, 77, 55});
     ui.BtnCerca = pictureButton(client, "BtnCerca", QStringLiteral("&Cerca"), QStringLiteral("search"),
-                             {231, 8, 77, 55}, QStringLiteral("Nuova ricerca"));
+        {231, 8, 77, 55}, QStringLiteral("Nuova ricerca"));
     ui.CmdCopia = pictureButton(client, "CmdCopia", QStringLiteral("C&opia"), QStringLiteral("copy"),
-                             {308, 8, 77, 55}, QStringLiteral("Copia nella clipboard"));
+        {308, 8, 77, 55}, QStringLiteral("Copia nella clipboard"));
     ui.BtnChiama = pictureButton(client, "BtnChiama", QStringLiteral("&Dial"), QStringLiteral("dial"),
-                              {385, 8, 77, 55}, QStringLiteral("Chiama col modem "));
+        {385, 8, 77, 55}, QStringLiteral("Chiama col modem "));
     ui.BtnFine = pictureButton(client, "BtnFine", QStringLiteral("&Uscita"), QStringLiteral("exit"),
-                            {462, 8, 77, 55}, QStringLiteral("Va be' se proprio devi ..."));
+        {462, 8, 77, 55}, QStringLiteral("Va be' se proprio devi ..."));
 
     line(client, {0, 64, 591, 2});
     line(client, {195, 69, 381, 2});
@@ -128,18 +128,18 @@ void Phone::buildControls()
     ui.Image1 = place(new QLabel(client), "Image1", 248, 328, 33, 32);
     ui.Image1->setPixmap(QIcon(QStringLiteral(":/icons/marker.svg")).pixmap(33, 32));
 
-    ui.Command3d2 = pictureButton(client, "Command3d2", QStringLiteral("&Lavoro"), QStringLiteral("work"),
-                               {200, 360, 120, 65});
-    ui.Command3d1 = pictureButton(client, "Command3d1", QStringLiteral("&Casa"), QStringLiteral("home"),
-                               {320, 360, 128, 65});
-    ui.Command3d3 = pictureButton(client, "Command3d3", QStringLiteral("No&te"), QStringLiteral("notes"),
-                               {448, 360, 136, 65});
+    ui.Command3d2 = pictureButton(
+        client, "Command3d2", QStringLiteral("&Lavoro"), QStringLiteral("work"), {200, 360, 120, 65});
+    ui.Command3d1 = pictureButton(
+        client, "Command3d1", QStringLiteral("&Casa"), QStringLiteral("home"), {320, 360, 128, 65});
+    ui.Command3d3 = pictureButton(
+        client, "Command3d3", QStringLiteral("No&te"), QStringLiteral("notes"), {448, 360, 136, 65});
 
     // The card, with coordinates relative to ui.Picture1.
     QWidget *card = ui.Picture1;
     auto box = [&](const char *name, QRect geometry, const QColor &colour) {
-        auto *edit = place(new BoundLineEdit(card), name, geometry.x(), geometry.y(), geometry.width(),
-                           geometry.height());
+        auto *edit = place(
+            new BoundLineEdit(card), name, geometry.x(), geometry.y(), geometry.width(), geometry.height());
         setBackground(edit, colour);
         shadow(card, geometry);
         return edit;
@@ -178,7 +178,8 @@ void Phone::buildControls()
     ui.Command1->setText(QStringLiteral(">"));
     ui.Command1->setToolTip(QStringLiteral("Manda una mail"));
     ui.Command1->setFocusPolicy(Qt::StrongFocus);
-    label(card, "Label3", QStringLiteral("Home Page"), {0, 208, 65, 20})->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label(card, "Label3", QStringLiteral("Home Page"), {0, 208, 65, 20})
+        ->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     BoundLineEdit *tHomepage = box("tHomepage", {60, 208, 273, 19}, BoxYellow);
     ui.Command2 = place(new QToolButton(card), "Command2", 344, 211, 25, 17);
     ui.Command2->setText(QStringLiteral(">"));
@@ -204,9 +205,9 @@ void Phone::buildControls()
         if (entry.field != Field::Note && entry.field != Field::www)
             order.push_back(ui.box(entry)->widget());
     }
-    order.insert(order.end(), {ui.cNew, ui.cDelete, ui.cUpdate, ui.BtnCerca, ui.CmdCopia, ui.BtnChiama,
-                                  ui.BtnFine, ui.Outline1, ui.tNotes, ui.Command3d2, ui.Command3d1,
-                                  ui.Command3d3, tHomepage, ui.Command1, ui.Command2});
+    order.insert(order.end(),
+        {ui.cNew, ui.cDelete, ui.cUpdate, ui.BtnCerca, ui.CmdCopia, ui.BtnChiama, ui.BtnFine, ui.Outline1,
+            ui.tNotes, ui.Command3d2, ui.Command3d1, ui.Command3d3, tHomepage, ui.Command1, ui.Command2});
     for (size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -265,41 +266,46 @@ void Phone::createCasaInstances()
 
 void Phone::buildMenus()
 {
-    auto action = [this](QMenu *menu, const char *name, const QString &caption, const QKeySequence &keys = {}) {
-        QAction *a = menu->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        a->setShortcut(keys);
-        a->setShortcutContext(Qt::WindowShortcut);
-        return a;
+    auto action
+        = [this](QMenu *menu, const char *name, const QString &caption, const QKeySequence &keys = {}) {
+              QAction *a = menu->addAction(caption);
+              a->setObjectName(QString::fromLatin1(name));
+              a->setShortcut(keys);
+              a->setShortcutContext(Qt::WindowShortcut);
+              return a;
+          };
+    auto separator = [](QMenu *menu, const char *name) {
+        menu->addSeparator()->setObjectName(QString::fromLatin1(name));
     };
-    auto separator = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QString::fromLatin1(name)); };
 
     ui.MenuFile = menuBar()->addMenu(QStringLiteral("&File"));
     ui.MenuFile->setObjectName(QStringLiteral("MenuFile"));
     ui.FileStampe = ui.MenuFile->addMenu(QStringLiteral("&Stampe"));
     ui.FileStampe->setObjectName(QStringLiteral("FileStampe"));
     ui.FileStampaMaschera = action(ui.FileStampe, "FileStampaMaschera", QStringLiteral("&Stampa scheda"),
-                                QKeySequence(Qt::CTRL | Qt::Key_H));
+        QKeySequence(Qt::CTRL | Qt::Key_H));
     ui.FileStampaAgenda = action(ui.FileStampe, "FileStampaAgenda", QStringLiteral("S&tampa Agenda"),
-                              QKeySequence(Qt::CTRL | Qt::Key_S));
+        QKeySequence(Qt::CTRL | Qt::Key_S));
     separator(ui.MenuFile, "FileMeno2");
     ui.FileImporta = action(ui.MenuFile, "FileImporta", QStringLiteral("&Importa ..."));
     separator(ui.MenuFile, "FileMeno3");
-    ui.FileEsci = action(ui.MenuFile, "FileEsci", QStringLiteral("&Esci"), QKeySequence(Qt::CTRL | Qt::Key_F4));
+    ui.FileEsci
+        = action(ui.MenuFile, "FileEsci", QStringLiteral("&Esci"), QKeySequence(Qt::CTRL | Qt::Key_F4));
 
     ui.FileEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     ui.FileEdit->setObjectName(QStringLiteral("FileEdit"));
-    ui.FileNuovo = action(ui.FileEdit, "FileNuovo", QStringLiteral("&Nuovo"), QKeySequence(Qt::CTRL | Qt::Key_N));
-    ui.FileCancella = action(ui.FileEdit, "FileCancella", QStringLiteral("C&ancella record"),
-                          QKeySequence(Qt::CTRL | Qt::Key_Y));
-    ui.FileAggiorna = action(ui.FileEdit, "FileAggiorna", QStringLiteral("A&ggiorna record"),
-                          QKeySequence(Qt::CTRL | Qt::Key_A));
+    ui.FileNuovo
+        = action(ui.FileEdit, "FileNuovo", QStringLiteral("&Nuovo"), QKeySequence(Qt::CTRL | Qt::Key_N));
+    ui.FileCancella = action(
+        ui.FileEdit, "FileCancella", QStringLiteral("C&ancella record"), QKeySequence(Qt::CTRL | Qt::Key_Y));
+    ui.FileAggiorna = action(
+        ui.FileEdit, "FileAggiorna", QStringLiteral("A&ggiorna record"), QKeySequence(Qt::CTRL | Qt::Key_A));
     ui.FileAggiorna->setEnabled(false);
     ui.FileCerca = action(ui.FileEdit, "FileCerca", QStringLiteral("&Cerca"), QKeySequence(Qt::Key_F3));
     ui.FileCopia = action(ui.FileEdit, "FileCopia", QStringLiteral("C&opia nella clipboard"),
-                       QKeySequence(Qt::CTRL | Qt::Key_C));
-    ui.FileChiama = action(ui.FileEdit, "FileChiama", QStringLiteral("C&hiama col modem"),
-                        QKeySequence(Qt::CTRL | Qt::Key_D));
+        QKeySequence(Qt::CTRL | Qt::Key_C));
+    ui.FileChiama = action(
+        ui.FileEdit, "FileChiama", QStringLiteral("C&hiama col modem"), QKeySequence(Qt::CTRL | Qt::Key_D));
 
     ui.FileHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     ui.FileHelp->setObjectName(QStringLiteral("FileHelp"));

@@ -1,8 +1,8 @@
 #include "ui/phone/Phone.h"
 
-#include "ui/forms/Form3.h"
 #include "links/LinkActions.h"
 #include "platform/Platform.h"
+#include "ui/forms/Form3.h"
 
 // The boxes' texts are taken as they stand, so an address typed but not yet saved is used too.
 void Phone::Command1_Click()

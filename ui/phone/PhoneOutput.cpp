@@ -45,7 +45,8 @@ ContactRecord Phone::contactOnScreen() const
         // The Casa boxes exist only once the window has loaded.
         for (int instance = 0; instance < (entry.isPageBox() ? 2 : 1); ++instance) {
             const BoundBox *box = ui.box(entry, instance);
-            contact.setValue(instance == 0 ? entry.field : *entry.homeField, box ? box->boxText() : QString());
+            contact.setValue(
+                instance == 0 ? entry.field : *entry.homeField, box ? box->boxText() : QString());
         }
     }
     return contact;
@@ -77,7 +78,6 @@ bool Phone::readAgenda(std::vector<ContactRecord> &contacts)
     }
     return true;
 }
-
 
 void Phone::FileStampaMaschera_Click()
 {

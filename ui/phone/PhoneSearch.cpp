@@ -1,11 +1,11 @@
 // The search: ask for the argument, then show the whole agenda or only the contacts that hold it.
 #include "ui/phone/Phone.h"
 
-#include "ui/controls/Outline.h"
 #include "platform/Platform.h"
-#include "ui/forms/FrmCerca.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"
+#include "ui/controls/Outline.h"
+#include "ui/forms/FrmCerca.h"
 
 #include <QAction>
 

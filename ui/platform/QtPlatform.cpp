@@ -5,8 +5,8 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDialog>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
@@ -30,10 +30,14 @@ QString titleOr(const QString &title)
 QMessageBox::StandardButton standardButton(MessageAnswer answer)
 {
     switch (answer) {
-    case MessageAnswer::Ok: return QMessageBox::Ok;
-    case MessageAnswer::Cancel: return QMessageBox::Cancel;
-    case MessageAnswer::Yes: return QMessageBox::Yes;
-    case MessageAnswer::No: return QMessageBox::No;
+    case MessageAnswer::Ok:
+        return QMessageBox::Ok;
+    case MessageAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case MessageAnswer::Yes:
+        return QMessageBox::Yes;
+    case MessageAnswer::No:
+        return QMessageBox::No;
     }
     return QMessageBox::Ok;
 }
@@ -46,22 +50,40 @@ MessageAnswer QtPlatform::messageBox(const MessageRequest &request)
     box.setWindowTitle(titleOr(request.title));
     box.setText(request.text);
     switch (request.icon) {
-    case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MessageIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
     }
     switch (request.buttons) {
-    case MessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MessageButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MessageButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MessageButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     }
     box.setDefaultButton(standardButton(request.defaultAnswer));
     switch (box.exec()) {
-    case QMessageBox::Yes: return MessageAnswer::Yes;
-    case QMessageBox::No: return MessageAnswer::No;
-    case QMessageBox::Ok: return MessageAnswer::Ok;
-    default: return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Cancel;
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    default:
+        return request.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Cancel;
     }
 }
 

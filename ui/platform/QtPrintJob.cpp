@@ -106,7 +106,8 @@ public:
         , m_layout(printPageLayout(*m_printer))
         , m_text(PrintPageLayout::Columns, m_layout.linesPerPage)
         , m_documentName(documentName)
-    { }
+    {
+    }
 
     void printLine(const QString &line) override { m_text.printLine(line); }
     int linesLeft() const override { return m_text.linesLeft(); }
@@ -128,7 +129,8 @@ private:
 PagedText::PagedText(int columns, int linesPerPage)
     : m_columns(std::max(columns, 1))
     , m_linesPerPage(std::max(linesPerPage, 1))
-{ }
+{
+}
 
 QStringList PagedText::rowsOf(const QString &line) const
 {
@@ -151,13 +153,13 @@ QStringList PagedText::rowsOf(const QString &line) const
 void PagedText::printLine(const QString &line)
 {
     if (!m_open) {
-        m_documents.append(Document {Page {}});
+        m_documents.append(Document{Page{}});
         m_open = true;
     }
     for (const QString &row : rowsOf(line)) {
         // A line that runs past the bottom goes on on the next page.
         if (m_documents.last().last().size() >= m_linesPerPage)
-            m_documents.last().append(Page {});
+            m_documents.last().append(Page{});
         m_documents.last().last().append(row);
     }
 }
