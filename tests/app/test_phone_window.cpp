@@ -99,6 +99,8 @@ private slots:
             if (run == 1)
                 break;
             QCOMPARE(f->phone->centralWidget()->size(), QSize(591, 446));
+            f->phone->resize(200, 150); // never smaller than designed
+            QTRY_COMPARE(f->phone->centralWidget()->size(), QSize(591, 446));
             const QRect tree = f->find(u"Outline1"_s)->geometry();
             const QRect card = f->find(u"Picture1"_s)->geometry();
             f->act(u"Data1_next"_s);
