@@ -182,10 +182,10 @@ private slots:
     void logLeftByACrash_data()
     {
         QTest::addColumn<bool>("halfway"); // the log copied halfway while another program read
-        QTest::addColumn<QString>("other"); // a store put in its place after the crash
+        QTest::addColumn<QString>("other"); // a file put in the store's place after the crash
         QTest::newRow("own log") << false << "";
         QTest::newRow("own log, copied halfway before the crash") << true << "";
-        QTest::newRow("another store copied over it") << false << "other";
+        QTest::newRow("an older copy restored by hand, its date kept") << false << "backup";
         QTest::newRow("another store further along, log touched after") << false << "history";
     }
 
@@ -197,9 +197,12 @@ private slots:
         QFETCH(QString, other);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Rubrello.MDB"));
+        QString source = dir.filePath(QStringLiteral("copia.MDB"));
         QStringList expected;
         QVERIFY(OtherProgram(path).run(
             QStringList{"PRAGMA journal_mode=WAL", phoneListSql()} + contacts("Prima", 1, 50, &expected)));
+        QVERIFY(QFile::copy(path, source));
+        const QStringList before = expected;
         {
             OtherProgram writer(path);
             QVERIFY(
@@ -216,25 +219,32 @@ private slots:
         }
         const QByteArray log = fileBytes(path + QStringLiteral("-wal"));
         QVERIFY(!log.isEmpty());
-        if (!other.isEmpty()) {
-            const QString source = dir.filePath(QStringLiteral("altro.MDB"));
+        if (other == QLatin1String("backup")) {
+            // The copy keeps its old date; the log was last written a minute ago, at the crash.
+            expected = before;
+            const QDateTime copied = QFileInfo(source).lastModified();
+            QVERIFY(QFile::remove(path) && QFile::copy(source, path));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite)
+                && file.setFileTime(copied, QFileDevice::FileModificationTime));
+        } else if (other == QLatin1String("history")) {
+            // Written in the older journal and moved to a log later; the log touched an hour after the
+            // crash, only what the files hold can tell.
+            source = dir.filePath(QStringLiteral("altro.MDB"));
             expected.clear();
             {
-                // Written in the older journal and moved to a log later, its history goes further.
                 OtherProgram program(source);
-                const QString mode = other == QLatin1String("other") ? "WAL" : "DELETE";
-                QVERIFY(program.run(QStringList{"PRAGMA journal_mode=" + mode}
-                    << phoneListSql() << contacts("Altro", 1, 30, &expected)));
-                if (other == QLatin1String("history"))
-                    QVERIFY(program.run({"PRAGMA journal_mode=WAL"}));
+                QVERIFY(program.run(QStringList{phoneListSql()} + contacts("Altro", 1, 30, &expected)));
+                QVERIFY(program.run({"PRAGMA journal_mode=WAL"}));
             }
             QVERIFY(QFile::remove(path) && QFile::copy(source, path));
-            // The file came a minute after the crash; or the log was touched after it, and only what
-            // the files hold can tell.
+        }
+        if (!other.isEmpty()) {
             QFile logFile(path + QStringLiteral("-wal"));
+            const qint64 after = other == QLatin1String("backup") ? -60 : 3600;
             QVERIFY(logFile.open(QIODevice::ReadWrite)
-                && logFile.setFileTime(QDateTime::currentDateTime().addSecs(other == "other" ? -60 : 3600),
-                    QFileDevice::FileModificationTime));
+                && logFile.setFileTime(
+                    QDateTime::currentDateTime().addSecs(after), QFileDevice::FileModificationTime));
         }
 
         QString error;
