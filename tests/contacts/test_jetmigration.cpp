@@ -135,7 +135,7 @@ private slots:
                 bytes.replace(4096, 2048, QByteArray(2048, '\0'));
             writeBytes(m_store, bytes);
             const QMap<QString, QByteArray> before = snapshot(m_dir->path());
-            const StorePreparation prepared = prepareStoreFile(m_store, confirm(true));
+            const StorePreparation prepared = prepareStoreFile(m_store, confirm());
             QCOMPARE(prepared.outcome, StorePreparation::Failed);
             QVERIFY2(prepared.error.contains(expected), qPrintable(prepared.error));
             QVERIFY(m_asked.isEmpty());
@@ -212,7 +212,7 @@ private slots:
         // The backup takes the first free name, a side file left by another program counting as taken.
         for (const char *name : {"Rubrello-jet.MDB", "Rubrello-jet-2.MDB-journal"})
             writeBytes(m_dir->filePath(name), name);
-        QCOMPARE(prepareStoreFile(m_store, confirm(true), opener(rows)).outcome, StorePreparation::Ready);
+        QCOMPARE(prepareStoreFile(m_store, confirm(), opener(rows)).outcome, StorePreparation::Ready);
         QCOMPARE(m_asked, QStringList{QStringLiteral("3 Rubrello-jet-3.MDB")});
         QCOMPARE(storedRows(m_store), rows);
         QCOMPARE(fileBytes(m_dir->filePath(QStringLiteral("Rubrello-jet-3.MDB"))), FakeJet);
@@ -227,8 +227,8 @@ private slots:
     void failureHalfWayTouchesNothing_data()
     {
         QTest::addColumn<int>("failAt");
-        QTest::addColumn<int>(
-            "change"); // 1: an id twice, 2: the second reading differs, 3: the backup name taken
+        // 1: an id twice, 2: the second reading differs, 3: the backup name taken
+        QTest::addColumn<int>("change");
         QTest::addColumn<QString>("expected");
         QTest::newRow("source fails half way") << 2 << 0 << "Lettura non riuscita.";
         QTest::newRow("an id twice") << -1 << 1 << "ID 9 compare due volte";
@@ -255,9 +255,7 @@ private slots:
         const QString backup = m_dir->filePath(change == 3 ? "Rubrello-jet.MDB" : "Rubrello-jet-2.MDB");
         const MigrationResult result = migrateToStore(m_store, source, backup);
         QVERIFY(!result.ok);
-        QVERIFY2(result.error.contains(expected)
-                && result.error.contains(QStringLiteral("non è stato modificato")),
-            qPrintable(result.error));
+        QVERIFY2(result.error.contains(expected), qPrintable(result.error));
         QCOMPARE(snapshot(m_dir->path()), before);
     }
 
@@ -285,11 +283,11 @@ private slots:
         QCOMPARE(QFileInfo::exists(m_store), stage != MigrationStage::OldKept);
 
         // The next start finishes the move, or asks again.
-        const StorePreparation prepared = prepareStoreFile(m_store, confirm(true), opener(Sample));
+        const StorePreparation prepared = prepareStoreFile(m_store, confirm(), opener(Sample));
         QCOMPARE(prepared.outcome, StorePreparation::Ready);
         QCOMPARE(m_asked.size(), askedAgain ? 1 : 0);
         QCOMPARE(prepared.interruptedMoveCompleted, stage == MigrationStage::OldKept);
-        QCOMPARE(storedRows(m_store), byId(Sample));
+        QCOMPARE(storedRows(m_store), Sample);
         QCOMPARE(fileBytes(backup), FakeJet);
         QCOMPARE(
             QDir(m_dir->path()).entryList(QDir::Files), (QStringList{"Rubrello-jet.MDB", "Rubrello.MDB"}));
@@ -297,13 +295,13 @@ private slots:
 
 private:
     // Records each question as "<contacts> <backup name>", after checking it names the store.
-    MoveConfirmation confirm(bool yes)
+    MoveConfirmation confirm()
     {
-        return [this, yes](const MoveProposal &proposal) {
+        return [this](const MoveProposal &proposal) {
             m_asked.append(QStringLiteral("%1 %2")
                                .arg(proposal.contacts)
                                .arg(QFileInfo(proposal.backupPath).fileName()));
-            return yes && proposal.storePath == m_store;
+            return proposal.storePath == m_store;
         };
     }
     PhoneListOpener opener(const QList<ContactRecord> &rows)
