@@ -4,6 +4,7 @@
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestFiles.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,13 +24,14 @@ class TestStoreOpening : public QObject
     Q_OBJECT
 private slots:
     // The question says what would happen: how many contacts, where they go, where the old file
-    // stays. No leaves the store as it was.
+    // stays. No leaves the folder as it was.
     void questionNamesTheMoveAndNoDeclinesIt()
     {
         QTemporaryDir dir;
         const QString store = dir.filePath(QStringLiteral("Rubrello.MDB"));
         // Enough of a Jet file for the program to take it for one.
-        writeBytes(store, QByteArray("\x00\x01\x00\x00", 4) + "Standard Jet DB" + QByteArray(2029, 'j'));
+        const QByteArray jet = QByteArray("\x00\x01\x00\x00", 4) + "Standard Jet DB" + QByteArray(2029, 'j');
+        writeBytes(store, jet);
         ScriptedPlatform platform;
         platform.messageAnswers.enqueue(MessageAnswer::No);
         const StorePreparation prepared = prepareStoreAsking(
@@ -39,6 +41,9 @@ private slots:
         for (const char *part : {"3 contatti", "\"Rubrello.MDB\"", "\"Rubrello-jet.MDB\"", "invariato"})
             QVERIFY2(platform.messages[0].text.contains(QLatin1String(part)),
                 qPrintable(platform.messages[0].text));
+        // Declined, the folder holds the old file alone, byte for byte.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Rubrello.MDB"});
+        QCOMPARE(fileBytes(store), jet);
     }
 };
 
