@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace {
 
@@ -125,7 +124,6 @@ private slots:
         QTest::addColumn<QString>("expected");
         const QString work = u"Perù S.r.l.\r\nRossi Mario\r\nVia Roma 1\r\n20100 Milano MI "_s;
         const QString home = u"Rossi Mario\r\nCorso Italia 5\r\n20900 Monza MB "_s;
-        QTest::newRow("Lavoro") << QStringList{} << work;
         QTest::newRow("Casa") << QStringList{"Command3d1"} << home;
         QTest::newRow("Note after Casa") << QStringList{"Command3d1", "Command3d3"} << home;
         QTest::newRow("Note after Lavoro") << QStringList{"Command3d1", "Command3d2", "Command3d3"} << work;
@@ -220,8 +218,6 @@ private slots:
         for (int k = 0; k < DialEntryCount; ++k)
             numbers.append(form->Panel3D1[k]->text());
         QCOMPARE(numbers, (QStringList{"0212345678", "06 555", "02999", "", "0335 1234567"}));
-        QCOMPARE(form->optionsPath(),
-            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/RUBRELLO.INI");
         QTest::mouseClick(form->Command3D1[0], Qt::LeftButton);
         QCOMPARE(f->platform.startedPrograms.size(), 1);
         QCOMPARE(f->platform.startedPrograms[0].program, f->test.directory() + "/rubrello-dialer");
