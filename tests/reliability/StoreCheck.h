@@ -25,6 +25,12 @@ inline QString integrityCheck(const QString &path)
     return lines.join(u'\n');
 }
 
+// Tags are "<serial>.<version>": the serial names the record, the version grows with each rewrite.
+inline QString crashTag(int serial, int version)
+{
+    return QStringLiteral("%1.%2").arg(serial).arg(version);
+}
+
 inline ContactRecord crashRecord(const QString &tag)
 {
     ContactRecord record;

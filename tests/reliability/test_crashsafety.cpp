@@ -1,6 +1,7 @@
-// A program killed with SIGKILL while it saves leaves a sound store: every record it had committed is
-// there and whole.
+// A program killed with SIGKILL while it saves or imports leaves a sound store: every record it had
+// committed is there and whole, and an import is absent or a prefix of its file.
 #include "StoreCheck.h"
+#include "tests/support/TestFiles.h"
 
 #include "contacts/ContactStore.h"
 
@@ -11,40 +12,61 @@
 
 using namespace Qt::StringLiterals;
 
-class TestCrashSafety : public QObject
-{
-    Q_OBJECT
-private slots:
-    void killDuringSaves();
-};
+namespace {
 
-// Killed (no destructor, no rollback, no flush) a little after its 150th reported save: likely in the
-// middle of the next. The next start takes the log the kill left.
-void TestCrashSafety::killDuringSaves()
+// Runs the driver until it has reported `reports` lines, waits delayMs more and kills it (SIGKILL: no
+// destructor, no rollback, no flush). Returns every line it wrote.
+QStringList runAndKill(const QStringList &arguments, int reports, int delayMs)
 {
-    const int reports = 150;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"Rubrello.MDB"_s);
     QProcess driver;
-    driver.start(QStringLiteral(RUBRELLO_CRASH_DRIVER), {u"save"_s, path});
+    driver.start(QStringLiteral(RUBRELLO_CRASH_DRIVER), arguments);
     QByteArray output;
     while (output.count('\n') < reports && driver.waitForReadyRead(10000))
         output += driver.readAllStandardOutput();
-    QTest::qWait(7);
+    QTest::qWait(delayMs);
     driver.kill();
     driver.waitForFinished();
     output += driver.readAllStandardOutput();
-    const QStringList lines = QString::fromUtf8(output).split(u'\n', Qt::SkipEmptyParts);
-    QVERIFY2(lines.size() >= reports, qPrintable(lines.join(u'\n')));
+    return QString::fromUtf8(output).split(u'\n', Qt::SkipEmptyParts);
+}
 
+// Opens the store as the next start does, with the log the kill left (the store's own, to be taken),
+// and gives its rows in the order they were added.
+void reopen(const QString &path, std::vector<ContactRecord> *rows)
+{
     QString error;
     const auto store = ContactStore::open(path, &error);
     QVERIFY2(store, qPrintable(error));
     QVERIFY2(store->notices().isEmpty(), qPrintable(store->notices().join(u'\n')));
     QCOMPARE(integrityCheck(path), u"ok"_s);
     bool ok = false;
-    const std::vector<ContactRecord> rows = store->readAll(&ok);
+    *rows = store->readAll(&ok);
     QVERIFY(ok);
+    std::sort(rows->begin(), rows->end(), [](const auto &a, const auto &b) { return a.id < b.id; });
+}
+
+} // namespace
+
+class TestCrashSafety : public QObject
+{
+    Q_OBJECT
+private slots:
+    void killDuringSaves();
+    void killDuringImport();
+};
+
+// Killed after 150 saves, a little after one was reported: likely in the middle of the next.
+void TestCrashSafety::killDuringSaves()
+{
+    const int reports = 150;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Rubrello.MDB"_s);
+    const QStringList lines = runAndKill({u"save"_s, path}, reports, 7);
+    QVERIFY2(lines.size() >= reports, qPrintable(lines.join(u'\n')));
+    std::vector<ContactRecord> rows;
+    reopen(path, &rows);
+    if (QTest::currentTestFailed())
+        return;
     QMap<qint64, QString> stored;
     for (const ContactRecord &row : rows) {
         stored[row.id] = wholeRecordTag(row);
@@ -61,6 +83,43 @@ void TestCrashSafety::killDuringSaves()
     }
     // At most the one insert in flight may be there unreported.
     QVERIFY(rows.size() <= size_t(lines.filter(u"inserted"_s).size()) + 1);
+}
+
+void TestCrashSafety::killDuringImport()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Rubrello.MDB"_s);
+    const QString textPath = dir.filePath(u"NUMBO.TXT"_s);
+    QByteArray text; // the name in the first 53 characters, the telephone from the 55th
+    for (int i = 1; i <= 100000; ++i)
+        text += ("COGNOME" + QByteArray::number(i) + " NOME").leftJustified(54) + "06 "
+            + QByteArray::number(i) + "\r\n";
+    writeBytes(textPath, text);
+    // A contact saved before the import must come through it untouched.
+    ContactRecord before = crashRecord(crashTag(1, 0));
+    {
+        QString error;
+        const auto store = ContactStore::open(path, &error);
+        QVERIFY2(store, qPrintable(error));
+        before.id = store->insert(before).value_or(0);
+    }
+
+    const QStringList lines = runAndKill({u"import"_s, path, textPath}, 1, 150);
+    QVERIFY2(lines.value(0) == u"begin"_s, qPrintable(lines.join(u'\n')));
+    std::vector<ContactRecord> rows;
+    reopen(path, &rows);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(!rows.empty());
+    QCOMPARE(rows.front(), before);
+    for (size_t i = 1; i < rows.size(); ++i) {
+        const QString n = QString::number(i);
+        QVERIFY2(rows[i].text(Field::LastName) == u"COGNOME"_s + n
+                && rows[i].text(Field::WorkPhone) == u"06 "_s + n,
+            qPrintable(u"imported row %1 is not line %1 of the file"_s.arg(i)));
+    }
+    if (lines.last().startsWith(u"done"_s)) // the import ended before the kill
+        QCOMPARE(rows.size(), size_t(100001));
 }
 
 QTEST_GUILESS_MAIN(TestCrashSafety)
