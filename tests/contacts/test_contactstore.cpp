@@ -166,21 +166,26 @@ private slots:
 
     void logLeftByACrash_data()
     {
-        QTest::addColumn<bool>("foreign"); // another store put in the store's place after the crash
-        QTest::newRow("own log, copied halfway before the crash") << false;
-        QTest::newRow("another store further along, log touched after") << true;
+        QTest::addColumn<QString>("other"); // a file put in the store's place after the crash
+        QTest::newRow("own log, copied halfway before the crash") << "";
+        QTest::newRow("an older copy restored by hand, its date kept") << "backup";
+        QTest::newRow("another store further along, log touched after") << "history";
     }
 
     // A crash leaves the store's log beside it. Its own store takes it back whole; a file put in the
     // store's place afterwards is opened as it is, and the log is kept aside unchanged.
     void logLeftByACrash()
     {
-        QFETCH(bool, foreign);
+        QFETCH(QString, other);
+        const bool foreign = !other.isEmpty();
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Rubrello.MDB"));
+        const QString copy = dir.filePath(QStringLiteral("copia.MDB"));
         QStringList expected;
         QVERIFY(OtherProgram(path).run(
             QStringList{"PRAGMA journal_mode=WAL", phoneListSql()} + contacts("Prima", 1, 50, &expected)));
+        QVERIFY(QFile::copy(path, copy));
+        const QStringList before = expected;
         {
             OtherProgram writer(path);
             QVERIFY(
@@ -197,7 +202,15 @@ private slots:
         }
         const QByteArray log = fileBytes(path + QStringLiteral("-wal"));
         QVERIFY(!log.isEmpty());
-        if (foreign) {
+        if (other == QLatin1String("backup")) {
+            // The copy keeps its old date; the log was last written a minute ago, at the crash.
+            expected = before;
+            const QDateTime copied = QFileInfo(copy).lastModified();
+            QVERIFY(QFile::remove(path) && QFile::copy(copy, path));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite)
+                && file.setFileTime(copied, QFileDevice::FileModificationTime));
+        } else if (foreign) {
             // Written in the older journal and moved to a log later; the log touched an hour after the
             // crash, only what the files hold can tell.
             const QString source = dir.filePath(QStringLiteral("altro.MDB"));
@@ -208,10 +221,13 @@ private slots:
                 QVERIFY(program.run({"PRAGMA journal_mode=WAL"}));
             }
             QVERIFY(QFile::remove(path) && QFile::copy(source, path));
+        }
+        if (foreign) {
             QFile logFile(path + QStringLiteral("-wal"));
             QVERIFY(logFile.open(QIODevice::ReadWrite)
                 && logFile.setFileTime(
-                    QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime));
+                    QDateTime::currentDateTime().addSecs(other == QLatin1String("backup") ? -60 : 3600),
+                    QFileDevice::FileModificationTime));
         }
 
         QString error;

@@ -43,16 +43,6 @@ private slots:
         QCOMPARE(SplitField(text, separator), field);
         QCOMPARE(text, rest);
     }
-
-    void successiveCallsWalkTheFields()
-    {
-        QString line = QStringLiteral("Rossi; \"Via Roma; 1\" ;Milano");
-        QStringList fields;
-        while (!line.isEmpty())
-            fields.append(SplitField(line, QStringLiteral(";")));
-        QCOMPARE(fields, (QStringList{"Rossi", "Via Roma; 1", "Milano"}));
-        QCOMPARE(SplitField(line, QStringLiteral(";")), QString());
-    }
 };
 
 QTEST_APPLESS_MAIN(TestSplitField)
