@@ -1,4 +1,4 @@
-#include "dial/dialer/DialerSettings.h"
+#include "dialer/DialerSettings.h"
 
 #include <QSettings>
 

@@ -1,4 +1,4 @@
-#include "dial/dialer/DialNumber.h"
+#include "dialer/DialNumber.h"
 
 namespace {
 

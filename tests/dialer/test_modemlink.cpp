@@ -1,8 +1,8 @@
 // The dialer program: the dial command, the modem link over a pseudo-terminal standing in for the
 // serial port, and the window that tells the outcome of a call.
-#include "dial/dialer/DialNumber.h"
-#include "dial/dialer/DialerWindow.h"
-#include "dial/dialer/ModemLink.h"
+#include "dialer/DialNumber.h"
+#include "dialer/DialerWindow.h"
+#include "dialer/ModemLink.h"
 #include "tests/text/CaseTable.h"
 
 #include <QComboBox>
@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(telUrl("*31#5").toString(), QString("tel:315"));
     }
 
-    void windowTellsTheOutcome_data() { addCaseRows("dial/modem.tsv"); }
+    void windowTellsTheOutcome_data() { addCaseRows("dialer/modem.tsv"); }
     void windowTellsTheOutcome()
     {
         const auto [answer, told, started] = caseValues<3>();

@@ -2,7 +2,7 @@
 // program), and what the modem answers.
 #pragma once
 
-#include "dial/dialer/ModemLink.h"
+#include "dialer/ModemLink.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "dial/dialer/ModemLink.h"
+#include "dialer/ModemLink.h"
 
-#include "dial/dialer/DialNumber.h"
+#include "dialer/DialNumber.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
-#include "dial/dialer/DialerWindow.h"
+#include "dialer/DialerWindow.h"
 
-#include "dial/dialer/DialNumber.h"
-#include "dial/dialer/DialerSettings.h"
+#include "dialer/DialNumber.h"
+#include "dialer/DialerSettings.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

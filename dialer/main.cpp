@@ -1,5 +1,5 @@
 // The dialer: started by the phone book with the number to call as its first argument.
-#include "dial/dialer/DialerWindow.h"
+#include "dialer/DialerWindow.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
