@@ -8,6 +8,8 @@
 
 Q_DECLARE_METATYPE(QList<ContactRecord>)
 
+Q_DECLARE_METATYPE(MigrationStage)
+
 namespace {
 
 const QString Fixtures = QStringLiteral(RUBRELLO_TEST_DATA "/contacts/jet/");
@@ -236,21 +238,34 @@ private slots:
         QCOMPARE(snapshot(m_dir->path()), before);
     }
 
-    // Stopped between the two renames, when no file has the store's name: the next start finishes the
-    // move without asking.
-    void interruptedMoveLosesNothing()
+    void interruptionAtAnyStageLosesNothing_data()
     {
+        QTest::addColumn<MigrationStage>("stage");
+        QTest::newRow("rows copied") << MigrationStage::Copied;
+        QTest::newRow("copy checked") << MigrationStage::Verified;
+        QTest::newRow("copy closed") << MigrationStage::Ready;
+        QTest::newRow("between the two renames") << MigrationStage::OldKept;
+        QTest::newRow("copy in place") << MigrationStage::Installed;
+    }
+
+    // The next start finishes the move without asking once the old file has moved aside (no file
+    // had the store's name), or asks again while it still stands.
+    void interruptionAtAnyStageLosesNothing()
+    {
+        QFETCH(MigrationStage, stage);
+        const bool movedAside = stage == MigrationStage::OldKept || stage == MigrationStage::Installed;
         writeBytes(m_store, FakeJet);
         ListReader source(Sample);
         const QString backup = freeBackupPath(m_store);
         QVERIFY(!migrateToStore(m_store, source, backup, [&](MigrationStage reached) {
-            return reached != MigrationStage::OldKept;
+            return reached != stage;
         }).ok);
-        QVERIFY(!QFileInfo::exists(m_store));
+        QCOMPARE(QFileInfo::exists(m_store), stage != MigrationStage::OldKept);
 
         const StorePreparation prepared = prepareStoreFile(m_store, confirm(), opener(Sample));
         QCOMPARE(prepared.outcome, StorePreparation::Ready);
-        QVERIFY(m_asked.isEmpty() && prepared.interruptedMoveCompleted);
+        QCOMPARE(m_asked.size(), movedAside ? 0 : 1);
+        QCOMPARE(prepared.interruptedMoveCompleted, stage == MigrationStage::OldKept);
         QCOMPARE(storedRows(m_store), Sample);
         QCOMPARE(fileBytes(backup), FakeJet);
         QCOMPARE(
