@@ -31,3 +31,20 @@ QString dialString(const QString &numberBox, const QString &prefixBox, const QSt
         number = CleanNumber(trimBlanks(outsideLineBox)) + u',' + number;
     return number;
 }
+
+QString comparableDigits(const QString &number)
+{
+    QString digits;
+    bool plus = false;
+    for (const QChar c : number) {
+        if (c >= u'0' && c <= u'9')
+            digits += c;
+        else if (c == u'+' && digits.isEmpty())
+            plus = true;
+    }
+    if (plus && digits.startsWith(QLatin1String("39")))
+        digits.remove(0, 2);
+    else if (!plus && digits.startsWith(QLatin1String("0039")))
+        digits.remove(0, 4);
+    return digits;
+}

@@ -17,3 +17,8 @@ QString dropLocalPrefix(const QString &cleaned, const QString &trimmedPrefix);
 // option boxes as typed: an outside-line box that holds anything, even blanks only, puts its cleaned
 // code and a comma (the modem's pause) in front.
 QString dialString(const QString &numberBox, const QString &prefixBox, const QString &outsideLineBox);
+
+// The digits of a number as written, for telling whether two numbers are the same: everything but
+// the digits goes, and so does Italy's country code in front ("+39", "0039"), so "02 1234567",
+// "+39 02 1234567" and "0039 02/1234567" all give "021234567".
+QString comparableDigits(const QString &number);

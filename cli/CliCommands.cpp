@@ -1,0 +1,280 @@
+#include "cli/CliCommands.h"
+
+#include "contacts/ContactStore.h"
+#include "contacts/Recordset.h"
+#include "dial/NumberRules.h"
+#include "import/FirstVersionImport.h"
+#include "output/CardLayout.h"
+#include "platform/DataLocation.h"
+#include "search/SearchEngine.h"
+#include "search/SearchState.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QTextStream>
+
+#include <memory>
+#include <optional>
+
+namespace {
+
+// The numbers a caller can be recognised by, with the name the answer gives them.
+const std::pair<Field, const char *> NumberFields[] = {
+    {Field::Cellulare, "Cellulare"},
+    {Field::WorkPhone, "Telefono Lavoro"},
+    {Field::HomePhone, "Telefono Casa"},
+    {Field::WorkFax, "Fax Lavoro"},
+    {Field::HomeFax, "Fax Casa"},
+};
+
+struct Invocation
+{
+    QString command;
+    QStringList operands;
+    QString store;
+    std::optional<int> scope;
+    bool caseSensitive = false;
+    QString format;
+    bool help = false;
+};
+
+// Splits the command line; an empty string, or the reason it cannot be understood.
+QString parse(const QStringList &arguments, Invocation &call)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &word = arguments.at(i);
+        const auto value = [&](QString *into) {
+            if (i + 1 >= arguments.size())
+                return false;
+            *into = arguments.at(++i);
+            return true;
+        };
+        QString text;
+        if (word == u"--help" || word == u"-h") {
+            call.help = true;
+        } else if (word == u"--store") {
+            if (!value(&call.store))
+                return QStringLiteral("--store vuole il file dell'agenda");
+        } else if (word == u"--scope") {
+            bool number = false;
+            const int scope = value(&text) ? text.toInt(&number) : -1;
+            if (!number || scope < 0 || scope > 3)
+                return QStringLiteral("--scope vuole un numero da 0 a 3");
+            call.scope = scope;
+        } else if (word == u"--case") {
+            call.caseSensitive = true;
+        } else if (word == u"--format") {
+            if (!value(&call.format) || call.format != u"mutt")
+                return QStringLiteral("--format conosce solo \"mutt\"");
+        } else if (word.startsWith(u"--") && word.size() > 2) {
+            return QStringLiteral("opzione sconosciuta: %1").arg(word);
+        } else if (call.command.isEmpty()) {
+            call.command = word;
+        } else {
+            call.operands.append(word);
+        }
+    }
+    if (call.help)
+        return {};
+    if (call.command.isEmpty())
+        return QStringLiteral("manca il comando");
+    static const QStringList commands = {QStringLiteral("who"), QStringLiteral("search"),
+        QStringLiteral("show"), QStringLiteral("import-first-version")};
+    if (!commands.contains(call.command))
+        return QStringLiteral("comando sconosciuto: %1").arg(call.command);
+    if (call.operands.size() != 1)
+        return QStringLiteral("%1 vuole un solo argomento").arg(call.command);
+    if ((call.scope || call.caseSensitive || !call.format.isEmpty()) && call.command != u"search")
+        return QStringLiteral("--scope, --case e --format valgono solo per search");
+    return {};
+}
+
+// Opens the agenda. Reading never creates one: a missing file is said as such.
+std::unique_ptr<ContactStore> openAgenda(
+    const Invocation &call, const QString &programDir, bool mayCreate, QTextStream &err)
+{
+    QString path = call.store;
+    if (path.isEmpty()) {
+        const DataFileLocation location = locateDataFile(programDir, QStringLiteral("Rubrello.MDB"));
+        if (location.path.isEmpty()) {
+            err << location.error << Qt::endl;
+            return nullptr;
+        }
+        path = location.path;
+    }
+    path = QFileInfo(path).absoluteFilePath();
+    if (!mayCreate && !QFileInfo::exists(path)) {
+        err << QStringLiteral("L'agenda \"%1\" non esiste ancora.").arg(path) << Qt::endl;
+        return nullptr;
+    }
+    QString error;
+    std::unique_ptr<ContactStore> store = ContactStore::open(path, &error);
+    if (!store)
+        err << error << Qt::endl;
+    return store;
+}
+
+int who(ContactStore &store, const QString &number, CliStreams io)
+{
+    const QString wanted = comparableDigits(number);
+    if (wanted.isEmpty()) {
+        io.err << QStringLiteral("\"%1\" non contiene cifre.").arg(number) << Qt::endl;
+        return Misused;
+    }
+    // The answers come in the agenda's order, as the tree lists the contacts.
+    Recordset walk(store);
+    bool ok = walk.requery();
+    std::vector<ContactRecord> contacts;
+    if (ok)
+        contacts = store.readAll(&ok);
+    if (!ok) {
+        io.err << QStringLiteral("Impossibile leggere l'agenda: %1").arg(store.lastError()) << Qt::endl;
+        return Failed;
+    }
+    QHash<qint64, const ContactRecord *> byId;
+    for (const ContactRecord &contact : contacts)
+        byId.insert(contact.id, &contact);
+    int found = 0;
+    for (const ContactStore::IndexEntry &row : walk.rows()) {
+        const ContactRecord *contact = byId.value(row.id);
+        for (const auto &[field, name] : NumberFields) {
+            if (contact && comparableDigits(contact->text(field)) == wanted) {
+                io.out << contact->displayName() << QStringLiteral(" — ") << QLatin1String(name) << Qt::endl;
+                ++found;
+            }
+        }
+    }
+    if (found == 0)
+        io.err << QStringLiteral("Nessun contatto ha il numero %1.").arg(number) << Qt::endl;
+    return found > 0 ? Done : NotFound;
+}
+
+int search(ContactStore &store, const Invocation &call, CliStreams io)
+{
+    Recordset walk(store);
+    if (!walk.requery()) {
+        io.err << QStringLiteral("Impossibile leggere l'agenda: %1").arg(walk.lastError()) << Qt::endl;
+        return Failed;
+    }
+    SearchEngine engine;
+    const SearchState state{call.operands.first(), qint16(call.scope.value_or(0)), !call.caseSensitive};
+    const SearchResult result = engine.search(walk, state);
+    if (!result.failure.isEmpty()) {
+        io.err << result.failure << Qt::endl;
+        return Failed;
+    }
+    if (call.format == u"mutt") {
+        // The mail client's address query: a status line, then address, name and a note per line.
+        QStringList lines;
+        for (const qint64 id : result.hitIds) {
+            const std::optional<ContactRecord> contact = store.read(id);
+            if (contact && !contact->text(Field::Internet).isEmpty())
+                lines.append(contact->text(Field::Internet) + u'\t'
+                    + (contact->text(Field::FirstName) + u' ' + contact->text(Field::LastName)).trimmed()
+                    + u'\t' + contact->text(Field::Azienda));
+        }
+        io.out << (lines.size() == 1 ? QStringLiteral("Rubrello: 1 indirizzo trovato")
+                                     : QStringLiteral("Rubrello: %1 indirizzi trovati").arg(lines.size()))
+               << Qt::endl;
+        for (const QString &line : lines)
+            io.out << line << Qt::endl;
+        return lines.isEmpty() ? NotFound : Done;
+    }
+    for (const OutlineLine &line : result.lines) {
+        if (line.level == 2)
+            io.out << line.text << Qt::endl;
+    }
+    if (result.hitIds.empty()) {
+        io.err << QStringLiteral("Nessun contatto trovato.") << Qt::endl;
+        return NotFound;
+    }
+    return Done;
+}
+
+int show(ContactStore &store, const QString &idText, CliStreams io)
+{
+    bool number = false;
+    const qint64 id = idText.toLongLong(&number);
+    if (!number) {
+        io.err << QStringLiteral("rubrello-cli: show vuole il numero (ID) di un contatto") << Qt::endl;
+        return Misused;
+    }
+    bool ok = false;
+    const std::optional<ContactRecord> contact = store.read(id, &ok);
+    if (!ok) {
+        io.err << QStringLiteral("Impossibile leggere l'agenda: %1").arg(store.lastError()) << Qt::endl;
+        return Failed;
+    }
+    if (!contact) {
+        io.err << QStringLiteral("Nessun contatto ha l'ID %1.").arg(id) << Qt::endl;
+        return NotFound;
+    }
+    for (const QString &line : cardLines(*contact))
+        io.out << line << Qt::endl;
+    return Done;
+}
+
+int importFile(ContactStore &store, const QString &path, CliStreams io)
+{
+    const ImportOutcome outcome = importFirstVersionFile(QFileInfo(path).absoluteFilePath(), store);
+    if (!outcome.ok()) {
+        io.err << importFailureMessage(outcome) << Qt::endl;
+        return Failed;
+    }
+    io.out << importSummaryMessage(outcome.added) << Qt::endl;
+    return Done;
+}
+
+} // namespace
+
+QString cliHelp()
+{
+    return QStringLiteral(
+        "Uso: rubrello-cli [--store FILE] COMANDO ARGOMENTO\n"
+        "\n"
+        "Interroga l'agenda telefonica di Rubrello senza aprire la finestra.\n"
+        "\n"
+        "Comandi:\n"
+        "  who NUMERO                  chi ha questo numero, scritto in qualsiasi forma\n"
+        "                              (\"02 1234567\", \"+39 02 1234567\", \"0039 02/1234567\")\n"
+        "  search TESTO                i contatti che contengono il testo, come Cerca nel programma\n"
+        "    --scope 0..3              0 tutti i campi, 1 tutti tranne le note, 2 solo Lavoro,\n"
+        "                              3 solo Casa\n"
+        "    --case                    distingue MAIUSCOLE e minuscole\n"
+        "    --format mutt             le righe che chiedono i programmi di posta\n"
+        "  show ID                     la scheda del contatto\n"
+        "  import-first-version FILE   importa il file di testo della prima versione\n"
+        "\n"
+        "Opzioni:\n"
+        "  --store FILE                usa questa agenda invece di quella del programma\n"
+        "  --help                      mostra questo aiuto\n"
+        "\n"
+        "Stato di uscita: 0 fatto, 1 nessun risultato o errore, 2 comando usato male.\n");
+}
+
+int runCli(const QStringList &arguments, const QString &programDir, CliStreams io)
+{
+    Invocation call;
+    const QString misuse = parse(arguments, call);
+    if (call.help && misuse.isEmpty()) {
+        io.out << cliHelp();
+        return Done;
+    }
+    if (!misuse.isEmpty()) {
+        io.err << QStringLiteral("rubrello-cli: %1\nProvare \"rubrello-cli --help\".").arg(misuse)
+               << Qt::endl;
+        return Misused;
+    }
+    const bool writes = call.command == u"import-first-version";
+    std::unique_ptr<ContactStore> store = openAgenda(call, programDir, writes, io.err);
+    if (!store)
+        return Failed;
+    const QString &operand = call.operands.first();
+    if (call.command == u"who")
+        return who(*store, operand, io);
+    if (call.command == u"search")
+        return search(*store, call, io);
+    if (call.command == u"show")
+        return show(*store, operand, io);
+    return importFile(*store, operand, io);
+}

@@ -1,0 +1,137 @@
+// rubrello-cli as scripts run it: the real program on a store, its output, its errors and its exit
+// statuses, also while another program is writing the store.
+#include "tests/support/TestStore.h"
+
+#include <QProcess>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run cli(const QStringList &arguments)
+{
+    QProcess program;
+    program.start(QStringLiteral(RUBRELLO_CLI), arguments);
+    program.waitForFinished(20000);
+    return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
+        QString::fromUtf8(program.readAllStandardOutput()),
+        QString::fromUtf8(program.readAllStandardError())};
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        files = std::make_unique<TestStore>();
+        files->add("Rossi", "Mario", {{Field::WorkPhone, "02 1234567"}, {Field::Note, "amico di Anna"}});
+        files->add("Bianchi", "Anna",
+            {{Field::Cellulare, "+39 347-1234567"}, {Field::Internet, "anna@example.org"},
+                {Field::Azienda, "ACME"}, {Field::HomeFax, "0039 02/1234567"}});
+    }
+
+    void commands_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out"); // the whole output
+        QTest::addColumn<QString>("err"); // a part of the errors
+        const auto row
+            = [](const char *name, const QStringList &arguments, int status, const QString &out,
+                  const QString &err = {}) { QTest::newRow(name) << arguments << status << out << err; };
+        row("a number in every written form", {"who", "+39 02 1234567"}, 0,
+            "Bianchi, Anna — Fax Casa\nRossi, Mario — Telefono Lavoro\n");
+        row("a mobile without its prefix", {"who", "3471234567"}, 0, "Bianchi, Anna — Cellulare\n");
+        row("another country's number is another number", {"who", "+44 347 1234567"}, 1, "",
+            "Nessun contatto");
+        row("no digits", {"who", "Rossi"}, 2, "", "cifre");
+        row("search in all fields, in the tree's order", {"search", "anna"}, 0,
+            "Bianchi, Anna\nRossi, Mario\n");
+        row("search without the notes", {"search", "--scope", "1", "anna"}, 0, "Bianchi, Anna\n");
+        row("search with case", {"search", "--case", "Anna"}, 0, "Bianchi, Anna\nRossi, Mario\n");
+        row("search with case, lower", {"search", "--case", "--scope", "2", "anna"}, 0, "Bianchi, Anna\n");
+        row("nothing found", {"search", "zzz"}, 1, "", "Nessun contatto");
+        row("the mail client's query", {"search", "--format", "mutt", "anna"}, 0,
+            "Rubrello: 1 indirizzo trovato\nanna@example.org\tAnna Bianchi\tACME\n");
+        row("a card", {"show", "1"}, 0, "", "");
+        row("no such card", {"show", "99"}, 1, "", "99");
+        row("not an id", {"show", "uno"}, 2, "", "ID");
+        row("no command", {}, 2, "", "manca il comando");
+        row("unknown command", {"frob", "x"}, 2, "", "comando sconosciuto");
+        row("scope out of range", {"search", "--scope", "4", "x"}, 2, "", "--scope");
+        row("option of another command", {"who", "--case", "1"}, 2, "", "search");
+        row("unknown format", {"search", "--format", "csv", "x"}, 2, "", "mutt");
+    }
+
+    void commands()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const Run run = cli(QStringList{"--store", files->path()} + arguments);
+        QCOMPARE(run.status, status);
+        if (arguments.value(0) == u"show"_s && status == 0)
+            QVERIFY2(
+                run.out.contains(u"Scheda personale di : Rossi Mario"_s) && run.out.contains(u"02 1234567"_s),
+                qPrintable(run.out));
+        else
+            QCOMPARE(run.out, out);
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+        QCOMPARE(run.err.isEmpty(), status == 0);
+    }
+
+    // Reading never makes an agenda; --help says how to use it, in Italian.
+    void missingStoreAndHelp()
+    {
+        const QString missing = files->directory() + u"/altra.MDB"_s;
+        const Run run = cli({"--store", missing, "who", "021234567"});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(u"non esiste"_s), qPrintable(run.err));
+        QVERIFY(!QFile::exists(missing));
+        const Run help = cli({"--help"});
+        QCOMPARE(help.status, 0);
+        QVERIFY(help.out.startsWith(u"Uso: rubrello-cli"_s) && help.err.isEmpty());
+    }
+
+    // Beside the window writing: a reader sees what is committed and is not held up; an import
+    // waits for the window's write and then goes in.
+    void besideAWritingWindow()
+    {
+        {
+            ContactStore::Batch writing(files->store());
+            files->add("Verdi", "Luca", {{Field::Cellulare, "333 1111111"}});
+            QCOMPARE(cli({"--store", files->path(), "who", "3331111111"}).status, 1);
+            QCOMPARE(cli({"--store", files->path(), "who", "021234567"}).status, 0);
+            QVERIFY(writing.commit());
+        }
+        QCOMPARE(cli({"--store", files->path(), "who", "3331111111"}).out, u"Verdi, Luca — Cellulare\n"_s);
+
+        const QString text = files->directory() + u"/NUMBO.TXT"_s;
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("Neri Ugo").leftJustified(54) + "06 7654321\r\n");
+        file.close();
+        const Run import = cli({"--store", files->path(), "import-first-version", text});
+        QCOMPARE(import.status, 0);
+        QCOMPARE(import.out, u"Importato 1 contatto.\n"_s);
+        QCOMPARE(files->store().count(), 4);
+    }
+
+private:
+    std::unique_ptr<TestStore> files;
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "test_cli.moc"
