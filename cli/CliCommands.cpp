@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "contacts/ContactOrder.h"
 #include "contacts/ContactStore.h"
 #include "contacts/Recordset.h"
 #include "dial/NumberRules.h"
@@ -10,7 +11,6 @@
 #include "search/SearchState.h"
 
 #include <QFileInfo>
-#include <QHash>
 #include <QTextStream>
 
 #include <memory>
@@ -121,29 +121,50 @@ int who(ContactStore &store, const QString &number, CliStreams io)
         io.err << QStringLiteral("\"%1\" non contiene cifre.").arg(number) << Qt::endl;
         return Misused;
     }
-    // The answers come in the agenda's order, as the tree lists the contacts.
-    Recordset walk(store);
-    bool ok = walk.requery();
-    std::vector<ContactRecord> contacts;
-    if (ok)
-        contacts = store.readAll(&ok);
+    // Only the numbers and the names are read, straight from the table: a caller-ID script waits
+    // for the answer while the telephone rings.
+    static constexpr Field Scanned[] = {Field::LastName, Field::FirstName, Field::Cellulare, Field::WorkPhone,
+        Field::HomePhone, Field::WorkFax, Field::HomeFax};
+    struct Match
+    {
+        ContactStore::IndexEntry names;
+        QString number;
+    };
+    std::vector<Match> matches;
+    const std::string wantedDigits = wanted.toStdString();
+    std::string digits;
+    const bool ok
+        = store.scanTexts(Scanned, [&](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
+              for (size_t i = 2; i < std::size(Scanned); ++i) {
+                  if (!values[i])
+                      continue;
+                  comparableDigits(*values[i], digits);
+                  if (digits == wantedDigits) {
+                      const auto text = [&](size_t at) {
+                          return values[at] ? FieldValue(QString::fromUtf8(*values[at])) : FieldValue();
+                      };
+                      matches.push_back({{id, text(0), text(1)}, QLatin1String(NumberFields[i - 2].second)});
+                  }
+              }
+          });
     if (!ok) {
         io.err << QStringLiteral("Impossibile leggere l'agenda: %1").arg(store.lastError()) << Qt::endl;
         return Failed;
     }
-    QHash<qint64, const ContactRecord *> byId;
-    for (const ContactRecord &contact : contacts)
-        byId.insert(contact.id, &contact);
-    int found = 0;
-    for (const ContactStore::IndexEntry &row : walk.rows()) {
-        const ContactRecord *contact = byId.value(row.id);
-        for (const auto &[field, name] : NumberFields) {
-            if (contact && comparableDigits(contact->text(field)) == wanted) {
-                io.out << contact->displayName() << QStringLiteral(" — ") << QLatin1String(name) << Qt::endl;
-                ++found;
-            }
+    // In the agenda's order, as the tree lists the contacts; a contact's numbers in the card's order.
+    std::vector<ContactStore::IndexEntry> order;
+    for (const Match &match : matches) {
+        if (order.empty() || order.back().id != match.names.id)
+            order.push_back(match.names);
+    }
+    sortByName(order);
+    for (const ContactStore::IndexEntry &entry : order) {
+        for (const Match &match : matches) {
+            if (match.names.id == entry.id)
+                io.out << entry.line() << QStringLiteral(" — ") << match.number << Qt::endl;
         }
     }
+    const size_t found = matches.size();
     if (found == 0)
         io.err << QStringLiteral("Nessun contatto ha il numero %1.").arg(number) << Qt::endl;
     return found > 0 ? Done : NotFound;

@@ -32,19 +32,25 @@ QString dialString(const QString &numberBox, const QString &prefixBox, const QSt
     return number;
 }
 
-QString comparableDigits(const QString &number)
+void comparableDigits(QByteArrayView utf8, std::string &out)
 {
-    QString digits;
+    out.clear();
     bool plus = false;
-    for (const QChar c : number) {
-        if (c >= u'0' && c <= u'9')
-            digits += c;
-        else if (c == u'+' && digits.isEmpty())
+    for (const char c : utf8) {
+        if (c >= '0' && c <= '9')
+            out += c;
+        else if (c == '+' && out.empty())
             plus = true;
     }
-    if (plus && digits.startsWith(QLatin1String("39")))
-        digits.remove(0, 2);
-    else if (!plus && digits.startsWith(QLatin1String("0039")))
-        digits.remove(0, 4);
-    return digits;
+    if (plus && out.starts_with("39"))
+        out.erase(0, 2);
+    else if (!plus && out.starts_with("0039"))
+        out.erase(0, 4);
+}
+
+QString comparableDigits(const QString &number)
+{
+    std::string digits;
+    comparableDigits(number.toUtf8(), digits);
+    return QString::fromLatin1(digits);
 }

@@ -4,7 +4,10 @@
 
 #include "text/Blanks.h"
 
+#include <QByteArrayView>
 #include <QString>
+
+#include <string>
 
 // The characters of number that occur in "0123456789 ,", in order.
 QString CleanNumber(const QString &number);
@@ -22,3 +25,6 @@ QString dialString(const QString &numberBox, const QString &prefixBox, const QSt
 // the digits goes, and so does Italy's country code in front ("+39", "0039"), so "02 1234567",
 // "+39 02 1234567" and "0039 02/1234567" all give "021234567".
 QString comparableDigits(const QString &number);
+// The same for a number as the table holds it (UTF-8), into out, which is reused so a scan of the
+// whole agenda makes no allocation per number. The digits are ASCII.
+void comparableDigits(QByteArrayView utf8, std::string &out);
