@@ -26,7 +26,7 @@ command -v sqlite3 >/dev/null || echo "sqlite3 is missing (apt-get install sqlit
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
-cmake --build "$build" -j2 --target bench_driver qt_floor
+cmake --build "$build" -j2 --target bench_driver qt_floor rubrello-cli
 echo "load: $(uptime)" >&2
 /usr/bin/python3 "$here/run_bench.py" --build-dir "$build" "${args[@]}"
 echo "load: $(uptime)" >&2

@@ -31,11 +31,12 @@ SEARCHES = {  # name: (text, scope, ignore case)
     "many_s0_nocase": ("ar", 0, True), "many_s0_case": ("ar", 0, False),
     "many_s3_nocase": ("ar", 3, True), "many_s3_case": ("ar", 3, False),
 }
+NUMBER_FIELDS = ("Cellulare", "WorkPhone", "HomePhone", "WorkFax", "HomeFax")
 # Figures to reach, in ms (memory in MiB), per size.
 TARGETS = {
     "100k": {"startup": 400, "search": 50, "save_edit": 100, "save_new": 100, "delete": 20,
-             "fill_outline": 40, "import": 2000, "print_agenda": 5000, "memory": 150},
-    "1M": {"startup": 4000, "search": 500},
+             "fill_outline": 40, "import": 2000, "print_agenda": 5000, "memory": 150, "cli": 50},
+    "1M": {"startup": 4000, "search": 500, "cli": 300},
 }
 
 
@@ -75,6 +76,19 @@ def timed_process(cmd, reps):
         cpus.append((after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime) * 1000)
         reports.append(report)
     return walls, cpus, reports
+
+
+def timed_command(cmd, reps):
+    """Wall clock of a whole process, its first (cold) run dropped; an exit status of 1 (nothing
+    found) is an answer too."""
+    walls = []
+    for _ in range(reps + 1):
+        start = time.perf_counter()
+        out = subprocess.run(cmd, env=env(), capture_output=True)
+        walls.append((time.perf_counter() - start) * 1000)
+        if out.returncode not in (0, 1):
+            sys.exit(f"{' '.join(map(str, cmd))} failed ({out.returncode}):\n{out.stderr.decode()}")
+    return walls[1:]
 
 
 def generate(data_dir, size):
@@ -134,8 +148,16 @@ def measure(size, store, text, build, reps, have_sqlite):
     result["ops_info"] = ops["info"]
     result["ops_memory"] = ops["info"]["maxrss_kib"] / 1024
 
+    # The command line as a script runs it: a whole process per question.
+    cli = build / "rubrello-cli"
+    result["cli_who"] = stats(timed_command([cli, "--store", store, "who", "+39 340 3932131"], reps))
+    text_, scope, ignore_case = SEARCHES["many_s0_nocase"]
+    result["cli_search"] = stats(timed_command([cli, "--store", store, "search", text_], reps))
+
     if have_sqlite:
-        queries = {"floor_sqlite_ordered": "SELECT ID, LastName, FirstName FROM PhoneList ORDER BY LastName, FirstName;"}
+        queries = {"floor_sqlite_ordered": "SELECT ID, LastName, FirstName FROM PhoneList ORDER BY LastName, FirstName;",
+                   "floor_sqlite_scan_numbers": "SELECT ID FROM PhoneList WHERE " + " OR ".join(
+                       f"{field} LIKE '%3932131%'" for field in NUMBER_FIELDS) + ";"}
         for name, (text_, scope, ignore_case) in SEARCHES.items():
             queries["floor_sqlite_scan_" + name] = scan_sql(text_, scope, ignore_case)
         for key, sql in queries.items():
@@ -172,6 +194,10 @@ def rows_for(size, r):
         ("import of the text file", "import", None, None, t.get("import")),
         ("agenda printout to PDF", "print_agenda", None, None, t.get("print_agenda")),
         ("card printout to PDF", "print_card", None, None, None),
+        ("rubrello-cli who, whole process", "cli_who", "sqlite3 scan of the numbers", "floor_sqlite_scan_numbers",
+         t.get("cli")),
+        ("rubrello-cli search \"ar\", whole process", "cli_search", "sqlite3 scan", "floor_sqlite_scan_many_s0_nocase",
+         t.get("cli")),
     ]
     return [row for row in rows if row[1] in r]
 
