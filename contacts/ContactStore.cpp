@@ -53,6 +53,13 @@ QString errorText(const QSqlError &error)
     if (error.nativeErrorCode() == QLatin1String("13")
         || error.databaseText() == QLatin1String("database or disk is full"))
         return QStringLiteral("il disco è pieno: %1").arg(text);
+    // Another program (the window, a script) kept writing for longer than the store waits.
+    if (error.nativeErrorCode() == QLatin1String("5")
+        || error.databaseText() == QLatin1String("database is locked"))
+        return QStringLiteral(
+            "l'agenda è occupata da un altro programma che la sta modificando, riprovare tra "
+            "poco: %1")
+            .arg(text);
     return text;
 }
 

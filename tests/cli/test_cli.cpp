@@ -123,6 +123,14 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(QByteArray("Neri Ugo").leftJustified(54) + "06 7654321\r\n");
         file.close();
+        {
+            // The window holds the store longer than a writer waits for it: nothing goes in.
+            ContactStore::Batch writing(files->store());
+            files->add("Gialli", "Eva");
+            const Run refused = cli({"--store", files->path(), "import-first-version", text});
+            QCOMPARE(refused.status, 1);
+            QVERIFY2(refused.err.contains(u"occupata"_s), qPrintable(refused.err));
+        }
         const Run import = cli({"--store", files->path(), "import-first-version", text});
         QCOMPARE(import.status, 0);
         QCOMPARE(import.out, u"Importato 1 contatto.\n"_s);
