@@ -11,6 +11,7 @@
 #include "search/SearchState.h"
 
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <memory>
@@ -35,6 +36,7 @@ struct Invocation
     std::optional<int> scope;
     bool caseSensitive = false;
     QString format;
+    bool dryRun = false;
     bool help = false;
 };
 
@@ -61,6 +63,8 @@ QString parse(const QStringList &arguments, Invocation &call)
             if (!number || scope < 0 || scope > 3)
                 return QStringLiteral("--scope vuole un numero da 0 a 3");
             call.scope = scope;
+        } else if (word == u"--dry-run") {
+            call.dryRun = true;
         } else if (word == u"--case") {
             call.caseSensitive = true;
         } else if (word == u"--format") {
@@ -86,6 +90,8 @@ QString parse(const QStringList &arguments, Invocation &call)
         return QStringLiteral("%1 vuole un solo argomento").arg(call.command);
     if ((call.scope || call.caseSensitive || !call.format.isEmpty()) && call.command != u"search")
         return QStringLiteral("--scope, --case e --format valgono solo per search");
+    if (call.dryRun && call.command != u"import-first-version")
+        return QStringLiteral("--dry-run vale solo per i comandi che scrivono");
     return {};
 }
 
@@ -235,14 +241,19 @@ int show(ContactStore &store, const QString &idText, CliStreams io)
     return Done;
 }
 
-int importFile(ContactStore &store, const QString &path, CliStreams io)
+int importFile(ContactStore &store, const QString &path, CliStreams io, bool dryRun)
 {
     const ImportOutcome outcome = importFirstVersionFile(QFileInfo(path).absoluteFilePath(), store);
+    const QString untouched = QStringLiteral("Prova: l'agenda non è stata modificata.");
     if (!outcome.ok()) {
         io.err << importFailureMessage(outcome) << Qt::endl;
+        if (dryRun)
+            io.err << untouched << Qt::endl;
         return Failed;
     }
     io.out << importSummaryMessage(outcome.added) << Qt::endl;
+    if (dryRun)
+        io.out << untouched << Qt::endl;
     return Done;
 }
 
@@ -265,6 +276,7 @@ QString cliHelp()
         "    --format mutt             le righe che chiedono i programmi di posta\n"
         "  show ID                     la scheda del contatto\n"
         "  import-first-version FILE   importa il file di testo della prima versione\n"
+        "    --dry-run                 legge il file e dice che cosa importerebbe, senza scrivere\n"
         "\n"
         "Opzioni:\n"
         "  --store FILE                usa questa agenda invece di quella del programma\n"
@@ -286,16 +298,28 @@ int runCli(const QStringList &arguments, const QString &programDir, CliStreams i
                << Qt::endl;
         return Misused;
     }
+    const QString &operand = call.operands.first();
+    if (call.dryRun) {
+        // The file goes into an empty agenda of its own, which is thrown away.
+        QTemporaryDir scratch;
+        QString error;
+        std::unique_ptr<ContactStore> trial
+            = ContactStore::open(scratch.filePath(QStringLiteral("prova.MDB")), &error);
+        if (!trial) {
+            io.err << error << Qt::endl;
+            return Failed;
+        }
+        return importFile(*trial, operand, io, true);
+    }
     const bool writes = call.command == u"import-first-version";
     std::unique_ptr<ContactStore> store = openAgenda(call, programDir, writes, io.err);
     if (!store)
         return Failed;
-    const QString &operand = call.operands.first();
     if (call.command == u"who")
         return who(*store, operand, io);
     if (call.command == u"search")
         return search(*store, call, io);
     if (call.command == u"show")
         return show(*store, operand, io);
-    return importFile(*store, operand, io);
+    return importFile(*store, operand, io, false);
 }

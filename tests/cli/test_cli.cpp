@@ -72,6 +72,7 @@ private slots:
         row("scope out of range", {"search", "--scope", "4", "x"}, 2, "", "--scope");
         row("option of another command", {"who", "--case", "1"}, 2, "", "search");
         row("unknown format", {"search", "--format", "csv", "x"}, 2, "", "mutt");
+        row("a dry run of a reading command", {"who", "--dry-run", "1"}, 2, "", "--dry-run");
     }
 
     void commands()
@@ -131,6 +132,12 @@ private slots:
             QCOMPARE(refused.status, 1);
             QVERIFY2(refused.err.contains(u"occupata"_s), qPrintable(refused.err));
         }
+        const Run trial = cli({"--store", files->path(), "import-first-version", "--dry-run", text});
+        QCOMPARE(trial.status, 0);
+        QVERIFY2(trial.out.startsWith(u"Importato 1 contatto.\n"_s)
+                && trial.out.contains(u"non è stata modificata"_s),
+            qPrintable(trial.out));
+        QCOMPARE(files->store().count(), 3);
         const Run import = cli({"--store", files->path(), "import-first-version", text});
         QCOMPARE(import.status, 0);
         QCOMPARE(import.out, u"Importato 1 contatto.\n"_s);
