@@ -14,13 +14,14 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <array>
 #include <memory>
 #include <optional>
 
 namespace {
 
-// The numbers a caller can be recognised by, with the name the answer gives them.
-const std::pair<Field, const char *> NumberFields[] = {
+// The numbers a caller can be recognised by, with the name the answer gives them, in the card's order.
+constexpr std::pair<Field, const char *> NumberFields[] = {
     {Field::Cellulare, "Cellulare"},
     {Field::WorkPhone, "Telefono Lavoro"},
     {Field::HomePhone, "Telefono Casa"},
@@ -95,6 +96,12 @@ QString parse(const QStringList &arguments, Invocation &call)
     return {};
 }
 
+int readFailure(QTextStream &err, const QString &reason)
+{
+    err << QStringLiteral("Impossibile leggere l'agenda: %1").arg(reason) << Qt::endl;
+    return Failed;
+}
+
 // Opens the agenda. Reading never creates one: a missing file is said as such.
 std::unique_ptr<ContactStore> openAgenda(
     const Invocation &call, const QString &programDir, bool mayCreate, QTextStream &err)
@@ -122,30 +129,31 @@ std::unique_ptr<ContactStore> openAgenda(
 
 int who(ContactStore &store, const QString &number, CliStreams io)
 {
-    const QString wanted = comparableDigits(number);
-    if (wanted.isEmpty()) {
+    std::string wanted;
+    comparableDigits(number.toUtf8(), wanted);
+    if (wanted.empty()) {
         io.err << QStringLiteral("\"%1\" non contiene cifre.").arg(number) << Qt::endl;
         return Misused;
     }
     // Only the numbers and the names are read, straight from the table: a caller-ID script waits
     // for the answer while the telephone rings.
-    static constexpr Field Scanned[] = {Field::LastName, Field::FirstName, Field::Cellulare, Field::WorkPhone,
-        Field::HomePhone, Field::WorkFax, Field::HomeFax};
+    std::array<Field, 2 + std::size(NumberFields)> scanned{Field::LastName, Field::FirstName};
+    for (size_t i = 0; i < std::size(NumberFields); ++i)
+        scanned[i + 2] = NumberFields[i].first;
     struct Match
     {
         ContactStore::IndexEntry names;
         QString number;
     };
     std::vector<Match> matches;
-    const std::string wantedDigits = wanted.toStdString();
     std::string digits;
     const bool ok
-        = store.scanTexts(Scanned, [&](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
-              for (size_t i = 2; i < std::size(Scanned); ++i) {
+        = store.scanTexts(scanned, [&](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
+              for (size_t i = 2; i < scanned.size(); ++i) {
                   if (!values[i])
                       continue;
                   comparableDigits(*values[i], digits);
-                  if (digits == wantedDigits) {
+                  if (digits == wanted) {
                       const auto text = [&](size_t at) {
                           return values[at] ? FieldValue(QString::fromUtf8(*values[at])) : FieldValue();
                       };
@@ -154,8 +162,7 @@ int who(ContactStore &store, const QString &number, CliStreams io)
               }
           });
     if (!ok) {
-        io.err << QStringLiteral("Impossibile leggere l'agenda: %1").arg(store.lastError()) << Qt::endl;
-        return Failed;
+        return readFailure(io.err, store.lastError());
     }
     // In the agenda's order, as the tree lists the contacts; a contact's numbers in the card's order.
     std::vector<ContactStore::IndexEntry> order;
@@ -180,8 +187,7 @@ int search(ContactStore &store, const Invocation &call, CliStreams io)
 {
     Recordset walk(store);
     if (!walk.requery()) {
-        io.err << QStringLiteral("Impossibile leggere l'agenda: %1").arg(walk.lastError()) << Qt::endl;
-        return Failed;
+        return readFailure(io.err, walk.lastError());
     }
     SearchEngine engine;
     const SearchState state{call.operands.first(), qint16(call.scope.value_or(0)), !call.caseSensitive};
@@ -229,8 +235,7 @@ int show(ContactStore &store, const QString &idText, CliStreams io)
     bool ok = false;
     const std::optional<ContactRecord> contact = store.read(id, &ok);
     if (!ok) {
-        io.err << QStringLiteral("Impossibile leggere l'agenda: %1").arg(store.lastError()) << Qt::endl;
-        return Failed;
+        return readFailure(io.err, store.lastError());
     }
     if (!contact) {
         io.err << QStringLiteral("Nessun contatto ha l'ID %1.").arg(id) << Qt::endl;

@@ -47,10 +47,3 @@ void comparableDigits(QByteArrayView utf8, std::string &out)
     else if (!plus && out.starts_with("0039"))
         out.erase(0, 4);
 }
-
-QString comparableDigits(const QString &number)
-{
-    std::string digits;
-    comparableDigits(number.toUtf8(), digits);
-    return QString::fromLatin1(digits);
-}

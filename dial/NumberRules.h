@@ -21,10 +21,8 @@ QString dropLocalPrefix(const QString &cleaned, const QString &trimmedPrefix);
 // code and a comma (the modem's pause) in front.
 QString dialString(const QString &numberBox, const QString &prefixBox, const QString &outsideLineBox);
 
-// The digits of a number as written, for telling whether two numbers are the same: everything but
-// the digits goes, and so does Italy's country code in front ("+39", "0039"), so "02 1234567",
-// "+39 02 1234567" and "0039 02/1234567" all give "021234567".
-QString comparableDigits(const QString &number);
-// The same for a number as the table holds it (UTF-8), into out, which is reused so a scan of the
-// whole agenda makes no allocation per number. The digits are ASCII.
+// The digits of a number written in UTF-8, for telling whether two numbers are the same: everything
+// but the digits goes, and so does Italy's country code in front ("+39", "0039"), so "02 1234567",
+// "+39 02 1234567" and "0039 02/1234567" all give "021234567". out is reused, so a scan of the
+// whole agenda makes no allocation per number.
 void comparableDigits(QByteArrayView utf8, std::string &out);
