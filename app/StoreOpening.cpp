@@ -4,7 +4,6 @@
 #include "platform/DataLocation.h"
 #include "platform/Platform.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -18,9 +17,8 @@ bool askToMoveOldStore(Platform &platform, const MoveProposal &proposal)
             "Rubrello copierà tutti i contatti nel proprio archivio, che d'ora in poi si chiamerà "
             "\"%3\"; il vecchio file resterà invariato nella stessa cartella con il nome \"%4\".\n\n"
             "Copiare adesso i contatti? Rispondendo No il programma termina senza modificare nulla.")
-              .arg(QDir::toNativeSeparators(QFileInfo(proposal.storePath).absoluteFilePath()),
-                  contactCount(proposal.contacts), QFileInfo(proposal.storePath).fileName(),
-                  QFileInfo(proposal.backupPath).fileName());
+              .arg(shownPath(proposal.storePath), contactCount(proposal.contacts),
+                  QFileInfo(proposal.storePath).fileName(), QFileInfo(proposal.backupPath).fileName());
     const MessageAnswer answer = platform.messageBox(
         {question, {}, MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes});
     return answer == MessageAnswer::Yes;

@@ -4,6 +4,7 @@
 #include "contacts/CrashLog.h"
 #include "contacts/SqliteRows.h"
 #include "platform/AtomicFile.h"
+#include "platform/DataLocation.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,11 +38,6 @@ const char *const CreateTable = "CREATE TABLE PhoneList ("
                                 "WorkPhone TEXT, WorkFax TEXT, "
                                 "HomeAddress TEXT, HomeCity TEXT, HomeProv TEXT, HomePostalCode TEXT, "
                                 "HomePhone TEXT, HomeFax TEXT)";
-
-QString nativePath(const QString &path)
-{
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
 
 QString errorText(const QSqlError &error)
 {
@@ -298,7 +294,7 @@ ContactStore::~ContactStore()
 
 std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *error)
 {
-    const QString shown = nativePath(path);
+    const QString shown = shownPath(path);
     QString reason;
     const FileKind kind = probeFile(path, &reason);
     switch (kind) {
@@ -526,12 +522,12 @@ void ContactStore::reportDamage()
     m_damageReported = true;
     m_onDamage(QStringLiteral("L'archivio dei contatti \"%1\" è danneggiato: %2.\n\n"
                               "Nel file non verrà scritto nulla: le modifiche non potranno essere salvate.")
-                   .arg(nativePath(m_path), fault));
+                   .arg(shownPath(m_path), fault));
 }
 
 bool ContactStore::readyToWrite()
 {
-    const QString shown = nativePath(m_path);
+    const QString shown = shownPath(m_path);
     if (!m_readOnly.isEmpty()) {
         m_lastError = QStringLiteral("l'archivio dei contatti \"%1\" può essere solo letto (%2): "
                                      "le modifiche non possono essere salvate.")

@@ -1,6 +1,7 @@
 #include "contacts/JetReader.h"
 
-#include <QDir>
+#include "platform/DataLocation.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
@@ -434,7 +435,7 @@ private:
 
 std::unique_ptr<PhoneListReader> openJetPhoneList(const QString &path, QString *error)
 {
-    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    const QString shown = shownPath(path);
     const QString untouched = QStringLiteral(" Il file non è stato modificato.");
     QString reason;
     std::unique_ptr<JetDatabase> database = JetDatabase::open(path, &reason);

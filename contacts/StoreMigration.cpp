@@ -2,6 +2,7 @@
 
 #include "contacts/ContactStore.h"
 #include "platform/AtomicFile.h"
+#include "platform/DataLocation.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,11 +26,6 @@ namespace {
 
 // Files SQLite may keep beside a database; a database renamed without them loses what they hold.
 const char *const SideSuffixes[] = {"-wal", "-shm", "-journal"};
-
-QString shown(const QString &path)
-{
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
 
 // The store's name with text put before its extension: "Rubrello" + text + ".MDB", in the same folder.
 QString besideStore(const QString &storePath, const QString &text)
@@ -81,7 +77,7 @@ bool renameWithoutReplacing(const QString &from, const QString &to, QString *err
 #endif
     // A file system without that kind of rename: check first, the program is the only one writing here.
     if (QFileInfo::exists(to)) {
-        *error = QStringLiteral("il file \"%1\" esiste già").arg(shown(to));
+        *error = QStringLiteral("il file \"%1\" esiste già").arg(shownPath(to));
         return false;
     }
     if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
@@ -132,7 +128,7 @@ bool closeIntoOneFile(const QString &path, QString *error)
     for (const char *suffix : SideSuffixes) {
         if (QFileInfo::exists(path + QLatin1String(suffix))) {
             *error = QStringLiteral("resta il file \"%1\" accanto al nuovo archivio")
-                         .arg(shown(path + QLatin1String(suffix)));
+                         .arg(shownPath(path + QLatin1String(suffix)));
             return false;
         }
     }
@@ -267,7 +263,7 @@ MigrationResult migrateToStore(const QString &storePath, PhoneListReader &source
     const QString build = migrationBuildPath(storePath);
     const QString ready = migrationReadyPath(storePath);
     const QString unchanged
-        = QStringLiteral(" L'archivio \"%1\" non è stato modificato.").arg(shown(storePath));
+        = QStringLiteral(" L'archivio \"%1\" non è stato modificato.").arg(shownPath(storePath));
     auto fail = [&](const QString &reason) {
         removeWithSideFiles(build);
         removeWithSideFiles(ready);
@@ -283,15 +279,15 @@ MigrationResult migrateToStore(const QString &storePath, PhoneListReader &source
     };
 
     if (!QFileInfo(storePath).isFile())
-        return fail(QStringLiteral("Il file \"%1\" non c'è.").arg(shown(storePath)));
+        return fail(QStringLiteral("Il file \"%1\" non c'è.").arg(shownPath(storePath)));
     if (existsWithSideFiles(backupPath))
         return fail(QStringLiteral("Il nome \"%1\", scelto per conservare il vecchio archivio, è già usato.")
-                        .arg(shown(backupPath)));
+                        .arg(shownPath(backupPath)));
     // What is left of an earlier attempt is never the store's only copy: the old file still has its name.
     if (!removeWithSideFiles(build) || !removeWithSideFiles(ready))
         return fail(
             QStringLiteral("Il file \"%1\" lasciato da un tentativo precedente non può essere eliminato.")
-                .arg(shown(existsWithSideFiles(build) ? build : ready)));
+                .arg(shownPath(existsWithSideFiles(build) ? build : ready)));
 
     QString reason;
     if (!copyRows(source, build, &result.copied, &reason))
@@ -327,7 +323,7 @@ MigrationResult migrateToStore(const QString &storePath, PhoneListReader &source
             = QStringLiteral("Il nuovo archivio non può prendere il nome \"%1\" (%2). Il vecchio archivio "
                              "è conservato, invariato, come \"%3\" e i contatti copiati sono in \"%4\": "
                              "al prossimo avvio Rubrello completerà lo spostamento.")
-                  .arg(QFileInfo(storePath).fileName(), reason, shown(backupPath), shown(ready));
+                  .arg(QFileInfo(storePath).fileName(), reason, shownPath(backupPath), shownPath(ready));
         return result;
     }
     syncDirectoryOf(storePath);
@@ -354,7 +350,7 @@ RecoveryResult recoverInterruptedMigration(const QString &storePath)
         if (!renameReplacing(ready, storePath, &reason)) {
             result.error = QStringLiteral("La copia dei contatti interrotta all'ultimo avvio non può essere "
                                           "completata: il file \"%1\" non può essere rinominato \"%2\" (%3).")
-                               .arg(shown(ready), QFileInfo(storePath).fileName(), reason);
+                               .arg(shownPath(ready), QFileInfo(storePath).fileName(), reason);
             return result;
         }
         syncDirectoryOf(storePath);

@@ -54,3 +54,8 @@ QString resolveTypedPath(const QString &typed)
         path.remove(0, 1).prepend(QDir::homePath());
     return QDir::cleanPath(QDir::home().absoluteFilePath(path));
 }
+
+QString shownPath(const QString &path)
+{
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}

@@ -21,3 +21,6 @@ DataFileLocation locateDataFile(
 // in a shell, and a relative path starts there too (the folder the program runs in means nothing
 // to the user).
 QString resolveTypedPath(const QString &typed);
+
+// A file as messages name it: the whole path, with the system's separators.
+QString shownPath(const QString &path);
