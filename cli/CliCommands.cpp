@@ -198,13 +198,17 @@ int search(ContactStore &store, const Invocation &call, CliStreams io)
     }
     if (call.format == u"mutt") {
         // The mail client's address query: a status line, then address, name and a note per line.
+        // Every hit is a row of the snapshot the search has just walked: no need to read it again.
+        const SearchSnapshot &rows = engine.snapshot();
+        const auto text
+            = [&rows](int row, Field field) { return rows.value(row, field).value_or(QString()); };
         QStringList lines;
         for (const qint64 id : result.hitIds) {
-            const std::optional<ContactRecord> contact = store.read(id);
-            if (contact && !contact->text(Field::Internet).isEmpty())
-                lines.append(contact->text(Field::Internet) + u'\t'
-                    + (contact->text(Field::FirstName) + u' ' + contact->text(Field::LastName)).trimmed()
-                    + u'\t' + contact->text(Field::Azienda));
+            const int row = rows.rowOf(id);
+            if (!text(row, Field::Internet).isEmpty())
+                lines.append(text(row, Field::Internet) + u'\t'
+                    + (text(row, Field::FirstName) + u' ' + text(row, Field::LastName)).trimmed() + u'\t'
+                    + text(row, Field::Azienda));
         }
         io.out << (lines.size() == 1 ? QStringLiteral("Rubrello: 1 indirizzo trovato")
                                      : QStringLiteral("Rubrello: %1 indirizzi trovati").arg(lines.size()))
