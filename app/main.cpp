@@ -1,6 +1,7 @@
 // The program: Qt's application object, the platform, the contact store and the main window.
 #include "app/SingleInstance.h"
 #include "app/StoreOpening.h"
+#include "lookup/LookupKeeping.h"
 #include "ui/phone/Phone.h"
 #include "ui/platform/QtPlatform.h"
 
@@ -41,6 +42,8 @@ int main(int argc, char *argv[])
     std::unique_ptr<ContactStore> store = openStoreOrExplain(platform, programDir);
     if (!store)
         return 1;
+    // Kept up to date for rubrello-cli, which answers from these tables without reading every contact.
+    LookupKeeping lookup(*store);
 
     Phone phone(platform, *store, programDir);
     QSettings memory;

@@ -1,14 +1,13 @@
 #include "cli/CliCommands.h"
 
-#include "contacts/ContactOrder.h"
 #include "contacts/ContactStore.h"
-#include "contacts/Recordset.h"
 #include "dial/NumberRules.h"
 #include "import/FirstVersionImport.h"
+#include "lookup/ContactLookup.h"
+#include "lookup/LookupBuilder.h"
 #include "output/CardLayout.h"
 #include "platform/DataLocation.h"
-#include "search/SearchEngine.h"
-#include "search/SearchState.h"
+#include "text/NameLine.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -19,15 +18,6 @@
 #include <optional>
 
 namespace {
-
-// The numbers a caller can be recognised by, with the name the answer gives them, in the card's order.
-constexpr std::pair<Field, const char *> NumberFields[] = {
-    {Field::Cellulare, "Cellulare"},
-    {Field::WorkPhone, "Telefono Lavoro"},
-    {Field::HomePhone, "Telefono Casa"},
-    {Field::WorkFax, "Fax Lavoro"},
-    {Field::HomeFax, "Fax Casa"},
-};
 
 struct Invocation
 {
@@ -127,7 +117,7 @@ std::unique_ptr<ContactStore> openAgenda(
     return store;
 }
 
-int who(ContactStore &store, const QString &number, CliStreams io)
+int who(const ContactStore &store, const QString &number, CliStreams io)
 {
     std::string wanted;
     comparableDigits(number.toUtf8(), wanted);
@@ -135,76 +125,32 @@ int who(ContactStore &store, const QString &number, CliStreams io)
         io.err << QStringLiteral("\"%1\" non contiene cifre.").arg(number) << Qt::endl;
         return Misused;
     }
-    // Only the numbers and the names are read, straight from the table: a caller-ID script waits
-    // for the answer while the telephone rings.
-    std::array<Field, 2 + std::size(NumberFields)> scanned{Field::LastName, Field::FirstName};
-    for (size_t i = 0; i < std::size(NumberFields); ++i)
-        scanned[i + 2] = NumberFields[i].first;
-    struct Match
-    {
-        ContactStore::IndexEntry names;
-        QString number;
-    };
-    std::vector<Match> matches;
-    std::string digits;
-    const bool ok
-        = store.scanTexts(scanned, [&](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
-              for (size_t i = 2; i < scanned.size(); ++i) {
-                  if (!values[i])
-                      continue;
-                  comparableDigits(*values[i], digits);
-                  if (digits == wanted) {
-                      const auto text = [&](size_t at) {
-                          return values[at] ? FieldValue(QString::fromUtf8(*values[at])) : FieldValue();
-                      };
-                      matches.push_back({{id, text(0), text(1)}, QLatin1String(NumberFields[i - 2].second)});
-                  }
-              }
-          });
-    if (!ok) {
-        return readFailure(io.err, store.lastError());
-    }
-    // In the agenda's order, as the tree lists the contacts; a contact's numbers in the card's order.
-    std::vector<ContactStore::IndexEntry> order;
-    for (const Match &match : matches) {
-        if (order.empty() || order.back().id != match.names.id)
-            order.push_back(match.names);
-    }
-    sortByName(order);
-    for (const ContactStore::IndexEntry &entry : order) {
-        for (const Match &match : matches) {
-            if (match.names.id == entry.id)
-                io.out << entry.line() << QStringLiteral(" — ") << match.number << Qt::endl;
-        }
-    }
-    const size_t found = matches.size();
-    if (found == 0)
+    const NumberAnswer answer = findByNumber(store, wanted);
+    if (!answer.failure.isEmpty())
+        return readFailure(io.err, answer.failure);
+    for (const NumberMatch &match : answer.matches)
+        io.out << match.names.line() << QStringLiteral(" — ") << QLatin1String(match.label) << '\n';
+    if (answer.matches.empty()) {
         io.err << QStringLiteral("Nessun contatto ha il numero %1.").arg(number) << Qt::endl;
-    return found > 0 ? Done : NotFound;
+        return NotFound;
+    }
+    return Done;
 }
 
-int search(ContactStore &store, const Invocation &call, CliStreams io)
+int search(const ContactStore &store, const Invocation &call, CliStreams io)
 {
-    Recordset walk(store);
-    if (!walk.requery()) {
-        return readFailure(io.err, walk.lastError());
-    }
-    SearchEngine engine;
-    const SearchState state{call.operands.first(), qint16(call.scope.value_or(0)), !call.caseSensitive};
-    const SearchResult result = engine.search(walk, state);
-    if (!result.failure.isEmpty()) {
-        io.err << result.failure << Qt::endl;
+    const TextAnswer answer
+        = findByText(store, call.operands.first(), !call.caseSensitive, call.scope.value_or(0));
+    if (!answer.failure.isEmpty()) {
+        io.err << QStringLiteral("Impossibile leggere i contatti per la ricerca: %1").arg(answer.failure)
+               << Qt::endl;
         return Failed;
     }
+    const auto text = [&answer](int row, Field field) { return answer.rows.value(row, field).value_or(QString()); };
     if (call.format == u"mutt") {
         // The mail client's address query: a status line, then address, name and a note per line.
-        // Every hit is a row of the snapshot the search has just walked: no need to read it again.
-        const SearchSnapshot &rows = engine.snapshot();
-        const auto text
-            = [&rows](int row, Field field) { return rows.value(row, field).value_or(QString()); };
         QStringList lines;
-        for (const qint64 id : result.hitIds) {
-            const int row = rows.rowOf(id);
+        for (const int row : answer.hits) {
             if (!text(row, Field::Internet).isEmpty())
                 lines.append(text(row, Field::Internet) + u'\t'
                     + (text(row, Field::FirstName) + u' ' + text(row, Field::LastName)).trimmed() + u'\t'
@@ -214,14 +160,12 @@ int search(ContactStore &store, const Invocation &call, CliStreams io)
                                      : QStringLiteral("Rubrello: %1 indirizzi trovati").arg(lines.size()))
                << Qt::endl;
         for (const QString &line : lines)
-            io.out << line << Qt::endl;
+            io.out << line << '\n';
         return lines.isEmpty() ? NotFound : Done;
     }
-    for (const OutlineLine &line : result.lines) {
-        if (line.level == 2)
-            io.out << line.text << Qt::endl;
-    }
-    if (result.hitIds.empty()) {
+    for (const int row : answer.hits)
+        io.out << nameLine(text(row, Field::LastName), text(row, Field::FirstName)) << '\n';
+    if (answer.hits.empty()) {
         io.err << QStringLiteral("Nessun contatto trovato.") << Qt::endl;
         return NotFound;
     }
@@ -263,6 +207,10 @@ int importFile(ContactStore &store, const QString &path, CliStreams io, bool dry
     io.out << importSummaryMessage(outcome.added) << Qt::endl;
     if (dryRun)
         io.out << untouched << Qt::endl;
+    else
+        // The new contacts are looked up quickly from the next question on; should that fail, they
+        // are still found, only more slowly, and the contacts themselves are written already.
+        LookupBuilder::catchUp(store.path(), nullptr);
     return Done;
 }
 

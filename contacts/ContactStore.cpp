@@ -525,6 +525,16 @@ void ContactStore::reportDamage()
                    .arg(shownPath(m_path), fault));
 }
 
+bool ContactStore::isWritable() const
+{
+    return m_readOnly.isEmpty() && waitForCheck(0).first == Soundness::Sound;
+}
+
+sqlite3 *ContactStore::connection() const
+{
+    return sqliteConnection(QSqlDatabase::database(m_connection, false));
+}
+
 bool ContactStore::readyToWrite()
 {
     const QString shown = shownPath(m_path);
@@ -650,6 +660,8 @@ bool ContactStore::commit()
 {
     if (--m_batchDepth > 0)
         return true;
+    if (m_beforeCommit)
+        m_beforeCommit();
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     if (!db.commit()) {
         m_lastError = errorText(db.lastError());

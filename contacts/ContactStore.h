@@ -25,6 +25,7 @@
 
 class QObject;
 class QSqlQuery;
+struct sqlite3;
 
 class ContactStore
 {
@@ -68,6 +69,15 @@ public:
     // Called once, through the event loop of the thread that opened the store, when the check of the
     // file finds it damaged, with a message for the user (Italian).
     void setDamageHandler(std::function<void(const QString &message)> handler);
+    // Whether the check of the file has passed and nothing keeps the store from being written.
+    bool isWritable() const;
+    // The SQLite connection, for the tables of our own that live beside PhoneList in the same file;
+    // used on the store's thread only.
+    sqlite3 *connection() const;
+    // Work done inside every write transaction just before it commits, on the store's connection, so
+    // that the tables beside PhoneList change in the same commit as the contacts. It must not fail
+    // the write: whatever it cannot do it leaves for later.
+    void setBeforeCommit(std::function<void()> work) { m_beforeCommit = std::move(work); }
     // The reason of the last failed operation, from the database.
     QString lastError() const { return m_lastError; }
     // Grows with every committed write, so a reader can tell whether its copy of the table is current.
@@ -172,6 +182,7 @@ private:
     std::thread m_checker;
     std::unique_ptr<QObject> m_context;
     std::function<void(const QString &)> m_onDamage;
+    std::function<void()> m_beforeCommit;
     bool m_damageReported = false;
     mutable std::vector<StoredRow> m_storedRows;
     mutable QString m_lastError;

@@ -14,7 +14,12 @@ sqlite3 *sqliteConnection(const QSqlDatabase &db)
 }
 
 SqliteRows::SqliteRows(const QSqlDatabase &db, const char *sql)
-    : m_db(sqliteConnection(db))
+    : SqliteRows(sqliteConnection(db), sql)
+{
+}
+
+SqliteRows::SqliteRows(sqlite3 *db, const char *sql)
+    : m_db(db)
 {
     if (!m_db)
         m_error = QStringLiteral("connessione SQLite non disponibile");
@@ -38,6 +43,34 @@ bool SqliteRows::next()
     if (result != SQLITE_DONE)
         fail();
     return false;
+}
+
+void SqliteRows::bind(int index, QByteArrayView utf8)
+{
+    // Values are bound to a statement at its start: one read to its end is started again.
+    if (m_statement)
+        sqlite3_reset(m_statement);
+    // A view of no bytes may have no data: bind an empty text, never a Null.
+    if (m_statement
+        && sqlite3_bind_text(m_statement, index, utf8.data() ? utf8.data() : "", int(utf8.size()),
+               SQLITE_TRANSIENT)
+            != SQLITE_OK)
+        fail();
+}
+
+void SqliteRows::bind(int index, qint64 value)
+{
+    if (m_statement)
+        sqlite3_reset(m_statement);
+    if (m_statement && sqlite3_bind_int64(m_statement, index, value) != SQLITE_OK)
+        fail();
+}
+
+bool SqliteRows::run()
+{
+    while (next()) {
+    }
+    return !failed();
 }
 
 qint64 SqliteRows::integer(int column) const

@@ -1,6 +1,6 @@
 // A query run directly on the SQLite connection behind a QSqlDatabase, for the reads that take
 // every row of the table: each value is read as SQLite holds it (UTF-8 text), without a QVariant
-// and a conversion for every one. The statements are the program's own and take no values.
+// and a conversion for every one. The statements are the program's own; values are only bound.
 #pragma once
 
 #include "contacts/ContactRecord.h"
@@ -22,12 +22,18 @@ class SqliteRows
 public:
     // Prepares sql on the connection.
     SqliteRows(const QSqlDatabase &db, const char *sql);
+    SqliteRows(sqlite3 *db, const char *sql);
     ~SqliteRows();
     SqliteRows(const SqliteRows &) = delete;
     SqliteRows &operator=(const SqliteRows &) = delete;
 
+    // Binds the value of the index-th ? (from 1), starting the statement over; the text is copied.
+    void bind(int index, QByteArrayView utf8);
+    void bind(int index, qint64 value);
     // Steps to the next row; false at the end and on failure (failed() then tells).
     bool next();
+    // Runs the statement to its end; false on failure.
+    bool run();
     bool failed() const { return !m_error.isEmpty(); }
     QString error() const { return m_error; }
 

@@ -173,7 +173,7 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error, std::opt
     // Taken before the read: a write that slipped in between makes the next refresh read again.
     const quint64 generation = store.generation();
     const bool read = readWhole(
-        store.path(), rows ? *rows : store.count(), [&](const ContactStore::TextRowVisitor &visit) {
+        rows ? *rows : store.count(), QFileInfo(store.path()).size(), [&](const ContactStore::TextRowVisitor &visit) {
             return store.scanTexts(searchedFieldList(), visit);
         });
     if (!read) {
@@ -187,13 +187,13 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error, std::opt
 }
 
 bool SearchSnapshot::readWhole(
-    const QString &path, qint64 rows, const std::function<bool(const ContactStore::TextRowVisitor &)> &scan)
+    qint64 rows, qint64 textBytes, const std::function<bool(const ContactStore::TextRowVisitor &)> &scan)
 {
     clear();
     // Room for everything at once, so the block is never moved while it grows. The texts cannot
     // take more bytes than the file holds; room reserved and not used costs no memory.
     const auto rowCount = static_cast<std::size_t>(std::max<qint64>(rows, 0));
-    m_plain.text.reserve(static_cast<std::size_t>(std::max<qint64>(QFileInfo(path).size(), 0)));
+    m_plain.text.reserve(static_cast<std::size_t>(std::max<qint64>(textBytes, 0)));
     m_plain.start.reserve(rowCount * SearchFieldCount + 1);
     m_ids.reserve(rowCount);
     m_nullFields.reserve(rowCount);
@@ -211,7 +211,7 @@ std::optional<SearchSnapshot> SearchSnapshot::readFile(
     const QString &path, qint64 rows, const std::atomic<bool> &cancel, QString *error)
 {
     SearchSnapshot snapshot;
-    const bool read = snapshot.readWhole(path, rows, [&](const ContactStore::TextRowVisitor &visit) {
+    const bool read = snapshot.readWhole(rows, QFileInfo(path).size(), [&](const ContactStore::TextRowVisitor &visit) {
         return ContactStore::scanTextsInFile(path, searchedFieldList(), visit, cancel, error);
     });
     if (!read)
@@ -219,6 +219,16 @@ std::optional<SearchSnapshot> SearchSnapshot::readFile(
     // Ignoring case is what a search usually does: its copy is made here too, off the window's time.
     snapshot.m_folded = foldedTexts(snapshot.m_plain);
     return snapshot;
+}
+
+bool SearchSnapshot::readRows(const std::function<bool(const ContactStore::TextRowVisitor &)> &scan)
+{
+    return readWhole(0, 0, scan);
+}
+
+std::span<const Field> SearchSnapshot::fields()
+{
+    return searchedFieldList();
 }
 
 void SearchSnapshot::adopt(SearchSnapshot &&read, const ContactStore &store, quint64 generation)

@@ -33,9 +33,15 @@ public:
     // rows, the table's size when known, only sizes the room reserved.
     static std::optional<SearchSnapshot> readFile(
         const QString &path, qint64 rows, const std::atomic<bool> &cancel, QString *error);
+    // Reads the rows that scan hands over (the searched fields, in SearchFields' order) into an empty
+    // snapshot, for a search over some of the contacts only. False when scan fails.
+    bool readRows(const std::function<bool(const ContactStore::TextRowVisitor &)> &scan);
     // Takes over a snapshot read by readFile() as that of store at generation: the next refresh
     // brings in whatever was written since.
     void adopt(SearchSnapshot &&read, const ContactStore &store, quint64 generation);
+
+    // The fields a snapshot holds, in the order a scan hands them to readRows().
+    static std::span<const Field> fields();
 
     int rowCount() const { return static_cast<int>(m_ids.size()); }
     qint64 id(int row) const { return m_ids[row]; }
@@ -62,8 +68,8 @@ private:
 
     void clear();
     void appendRow(qint64 id, std::span<const std::optional<QByteArrayView>> values);
-    // Reads every row through scan into an empty snapshot; rows and the file's size size the room.
-    bool readWhole(const QString &path, qint64 rows,
+    // Reads every row through scan into an empty snapshot; rows and textBytes size the room.
+    bool readWhole(qint64 rows, qint64 textBytes,
         const std::function<bool(const ContactStore::TextRowVisitor &)> &scan);
     const Texts &texts(bool folded) const;
 

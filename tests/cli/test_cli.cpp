@@ -1,5 +1,6 @@
 // rubrello-cli as scripts run it: the real program on a store, its output, its errors and its exit
 // statuses, also while another program is writing the store.
+#include "contacts/SqliteRows.h"
 #include "tests/support/TestStore.h"
 
 #include <QProcess>
@@ -101,6 +102,10 @@ private slots:
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(u"non esiste"_s), qPrintable(run.err));
         QVERIFY(!QFile::exists(missing));
+        // A question leaves the agenda as it was, even one without the program's lookup tables.
+        QCOMPARE(cli({"--store", files->path(), "who", "021234567"}).status, 0);
+        SqliteRows tables(files->store().connection(), "SELECT count(*) FROM sqlite_master");
+        QVERIFY(tables.next() && tables.integer(0) == 2); // PhoneList and its sequence
         const Run help = cli({"--help"});
         QCOMPARE(help.status, 0);
         QVERIFY(help.out.startsWith(u"Uso: rubrello-cli"_s) && help.err.isEmpty());
@@ -142,6 +147,11 @@ private slots:
         QCOMPARE(import.status, 0);
         QCOMPARE(import.out, u"Importato 1 contatto.\n"_s);
         QCOMPARE(files->store().count(), 4);
+        // The import left the lookup tables made and up to date: the answers come from them now.
+        SqliteRows waiting(files->store().connection(), "SELECT count(*) FROM RubrelloChanged");
+        QVERIFY(waiting.next() && waiting.integer(0) == 0);
+        QCOMPARE(cli({"--store", files->path(), "who", "067654321"}).out, u"Neri, Ugo — Telefono Lavoro\n"_s);
+        QCOMPARE(cli({"--store", files->path(), "search", "--case", "Anna"}).out, u"Bianchi, Anna\nRossi, Mario\n"_s);
     }
 
 private:

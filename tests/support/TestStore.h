@@ -47,6 +47,8 @@ public:
     QString directory() const { return m_dir.path(); }
     QString path() const { return m_dir.filePath(QStringLiteral("Rubrello.MDB")); }
     ContactStore &store() { return *m_store; }
+    // Closes the store; the file stays.
+    void close() { m_store.reset(); }
     // Adds a contact with the given names (and other fields) and returns its id.
     qint64 add(const QString &lastName, const QString &firstName,
         std::initializer_list<std::pair<Field, QString>> other = {})

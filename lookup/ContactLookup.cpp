@@ -1,0 +1,129 @@
+#include "lookup/ContactLookup.h"
+
+#include "contacts/ContactOrder.h"
+#include "contacts/SqliteRows.h"
+#include "dial/NumberRules.h"
+#include "lookup/LookupEntry.h"
+#include "lookup/LookupTables.h"
+#include "search/SearchText.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Reads fields of the contacts that candidateIds selects (the program's own SQL giving IDs, with
+// one ? for value) and of every contact in the log, in one statement and so from one state of the
+// file; every contact when the tables are not there to say which.
+bool scanCandidates(const ContactStore &store, std::span<const Field> fields, const char *candidateIds,
+    QByteArrayView value, const ContactStore::TextRowVisitor &visit, QString *failure)
+{
+    sqlite3 *db = store.connection();
+    if (!candidateIds || !db || !lookupTablesIntact(db)) {
+        if (store.scanTexts(fields, visit))
+            return true;
+        *failure = store.lastError();
+        return false;
+    }
+    QByteArray sql = "SELECT ID";
+    for (const Field field : fields)
+        sql += ", " + QByteArray(Fields[fieldIndex(field)].name);
+    sql += " FROM PhoneList WHERE ID IN (" + QByteArray(candidateIds) + " UNION SELECT ID FROM RubrelloChanged)";
+    SqliteRows rows(db, sql.constData());
+    rows.bind(1, value);
+    std::vector<std::optional<QByteArrayView>> values(fields.size());
+    while (rows.next()) {
+        for (size_t i = 0; i < values.size(); ++i)
+            values[i] = rows.utf8(int(i) + 1);
+        visit(rows.integer(0), values);
+    }
+    if (rows.failed())
+        *failure = rows.error();
+    return !rows.failed();
+}
+
+// Puts items in the agenda's order, the order sortByName gives their names.
+template<typename Item>
+void inAgendaOrder(std::vector<Item> &items, ContactStore::IndexEntry Item::*names)
+{
+    // By id first: contacts of one name then follow their ids, and the numbers of one contact
+    // keep the order they were found in.
+    std::stable_sort(items.begin(), items.end(),
+        [names](const Item &a, const Item &b) { return (a.*names).id < (b.*names).id; });
+    std::vector<ContactStore::IndexEntry> entries;
+    entries.reserve(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        entries.push_back({qint64(i), (items[i].*names).lastName, (items[i].*names).firstName});
+    sortByName(entries);
+    std::vector<Item> ordered;
+    ordered.reserve(items.size());
+    for (const ContactStore::IndexEntry &entry : entries)
+        ordered.push_back(std::move(items[size_t(entry.id)]));
+    items = std::move(ordered);
+}
+
+} // namespace
+
+NumberAnswer findByNumber(const ContactStore &store, const std::string &digits)
+{
+    NumberAnswer answer;
+    std::array<Field, 2 + std::size(NumberFields)> fields{Field::LastName, Field::FirstName};
+    for (size_t i = 0; i < std::size(NumberFields); ++i)
+        fields[i + 2] = NumberFields[i].field;
+    std::string found;
+    const auto visit = [&](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
+        for (size_t i = 2; i < fields.size(); ++i) {
+            if (!values[i])
+                continue;
+            comparableDigits(*values[i], found);
+            if (found != digits)
+                continue;
+            const auto text = [&](size_t at) {
+                return values[at] ? FieldValue(QString::fromUtf8(*values[at])) : FieldValue();
+            };
+            answer.matches.push_back({{id, text(0), text(1)}, NumberFields[i - 2].label});
+        }
+    };
+    if (!scanCandidates(store, fields, "SELECT ID FROM RubrelloNumbers WHERE Digits = ?",
+            QByteArrayView(digits.data(), qsizetype(digits.size())), visit, &answer.failure))
+        return answer;
+    inAgendaOrder(answer.matches, &NumberMatch::names);
+    return answer;
+}
+
+TextAnswer findByText(const ContactStore &store, const QString &text, bool ignoreCase, int scope)
+{
+    TextAnswer answer;
+    const QString argument = isWholeAgenda(text) ? QString() : FoldCase(text, ignoreCase);
+    // The index holds folded text; what a field holds exactly it also holds folded.
+    const QString folded = FoldCase(text, true);
+    const std::optional<QByteArray> trigrams = trigramQuery(folded);
+    const QByteArray foldedUtf8 = folded.toUtf8();
+    const char *candidates = argument.isEmpty() ? nullptr
+        : trigrams ? "SELECT rowid FROM RubrelloSearchIndex WHERE RubrelloSearchIndex MATCH ?"
+                   // Too short for trigrams: a pass over the folded texts, still far less than the contacts.
+                   : "SELECT ID FROM RubrelloSearchText WHERE instr(Folded, ?) > 0";
+    const bool read = answer.rows.readRows([&](const ContactStore::TextRowVisitor &visit) {
+        return scanCandidates(
+            store, SearchSnapshot::fields(), candidates, trigrams ? *trigrams : foldedUtf8, visit, &answer.failure);
+    });
+    if (!read)
+        return answer;
+    const std::vector<bool> matches = answer.rows.matchingRows(argument, ignoreCase, scope);
+    struct Hit
+    {
+        ContactStore::IndexEntry names;
+        int row;
+    };
+    std::vector<Hit> hits;
+    for (int row = 0; row < answer.rows.rowCount(); ++row) {
+        if (matches[row])
+            hits.push_back({{answer.rows.id(row), answer.rows.value(row, Field::LastName),
+                                answer.rows.value(row, Field::FirstName)},
+                row});
+    }
+    inAgendaOrder(hits, &Hit::names);
+    for (const Hit &hit : hits)
+        answer.hits.push_back(hit.row);
+    return answer;
+}

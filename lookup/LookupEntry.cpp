@@ -1,0 +1,55 @@
+#include "lookup/LookupEntry.h"
+
+#include "dial/NumberRules.h"
+#include "search/SearchFields.h"
+#include "text/Utf8Text.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+LookupEntry lookupEntry(std::span<const std::optional<QByteArrayView>> searchedValues)
+{
+    LookupEntry entry;
+    std::string stored;
+    std::string digits;
+    for (int i = 0; i < SearchFieldCount; ++i) {
+        const std::optional<QByteArrayView> &value = searchedValues[i];
+        if (!value)
+            continue;
+        // A line break parts the fields; an argument that spans it only brings in a candidate more.
+        stored.clear();
+        appendStored(stored, *value);
+        appendFolded(entry.foldedText, stored);
+        entry.foldedText += '\n';
+        const Field field = SearchFields[i].field;
+        if (std::none_of(std::begin(NumberFields), std::end(NumberFields),
+                [field](const NumberField &number) { return number.field == field; }))
+            continue;
+        comparableDigits(*value, digits);
+        if (!digits.empty()
+            && std::find(entry.numberDigits.begin(), entry.numberDigits.end(), digits) == entry.numberDigits.end())
+            entry.numberDigits.push_back(digits);
+    }
+    return entry;
+}
+
+std::optional<QByteArray> trigramQuery(const QString &folded)
+{
+    const QList<uint> characters = folded.toUcs4();
+    if (characters.size() < 3)
+        return std::nullopt;
+    // Every trigram of the argument must be in the text; a dozen already leave few others behind.
+    constexpr qsizetype MostTrigrams = 12;
+    QStringList trigrams;
+    for (qsizetype i = 0; i + 3 <= characters.size() && trigrams.size() < MostTrigrams; ++i) {
+        const QString trigram = QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData() + i), 3);
+        if (!trigrams.contains(trigram))
+            trigrams.append(trigram);
+    }
+    // Each trigram a quoted string of the query language, its quotes doubled: nothing in it is syntax.
+    QStringList quoted;
+    for (QString trigram : trigrams)
+        quoted.append(u'"' + trigram.replace(u'"', QStringLiteral("\"\"")) + u'"');
+    return quoted.join(QStringLiteral(" AND ")).toUtf8();
+}

@@ -1,0 +1,43 @@
+// What one contact puts into the tables beside PhoneList: its searched fields folded into one text
+// and the digits of its numbers.
+#pragma once
+
+#include "contacts/ContactFields.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+// The numbers a caller is recognised by, with the name an answer gives each, in the card's order.
+struct NumberField
+{
+    Field field;
+    const char *label;
+};
+inline constexpr NumberField NumberFields[] = {
+    {Field::Cellulare, "Cellulare"},
+    {Field::WorkPhone, "Telefono Lavoro"},
+    {Field::HomePhone, "Telefono Casa"},
+    {Field::WorkFax, "Fax Lavoro"},
+    {Field::HomeFax, "Fax Casa"},
+};
+
+struct LookupEntry
+{
+    // The searched fields as the search folds them, one after the other: any text a field holds,
+    // folded, is found inside it.
+    std::string foldedText;
+    // The comparable digits of each number, each once.
+    std::vector<std::string> numberDigits;
+};
+
+// The entry of a contact from its searched fields as the table holds them, in SearchFields' order.
+LookupEntry lookupEntry(std::span<const std::optional<QByteArrayView>> searchedValues);
+
+// A trigram query that every contact whose folded text holds folded (already folded) matches, and
+// a few others; nullopt when folded is too short for the trigrams.
+std::optional<QByteArray> trigramQuery(const QString &folded);

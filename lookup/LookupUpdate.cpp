@@ -1,0 +1,118 @@
+#include "lookup/LookupUpdate.h"
+
+#include "contacts/SqliteRows.h"
+#include "lookup/LookupEntry.h"
+#include "lookup/LookupTables.h"
+#include "search/SearchSnapshot.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace {
+
+QByteArray selectSearched()
+{
+    QByteArray sql = "SELECT ID";
+    for (const Field field : SearchSnapshot::fields())
+        sql += ", " + QByteArray(Fields[fieldIndex(field)].name);
+    return sql + " FROM PhoneList WHERE ID = ?";
+}
+
+} // namespace
+
+LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error)
+{
+    std::vector<qint64> ids;
+    {
+        SqliteRows logged(db, "SELECT ID FROM RubrelloChanged ORDER BY ID LIMIT ?");
+        logged.bind(1, qint64(maxRows) + 1);
+        while (logged.next())
+            ids.push_back(logged.integer(0));
+        if (logged.failed()) {
+            *error = logged.error();
+            return LookupProgress::Failed;
+        }
+    }
+    const bool moreLeft = ids.size() > static_cast<size_t>(maxRows);
+    if (moreLeft)
+        ids.pop_back();
+
+    SqliteRows oldText(db, "SELECT Folded FROM RubrelloSearchText WHERE ID = ?");
+    // The index takes an entry out only when told the text it was made from.
+    SqliteRows unindex(db, "INSERT INTO RubrelloSearchIndex (RubrelloSearchIndex, rowid, Folded) "
+                           "VALUES ('delete', ?, ?)");
+    SqliteRows dropText(db, "DELETE FROM RubrelloSearchText WHERE ID = ?");
+    SqliteRows dropNumbers(db, "DELETE FROM RubrelloNumbers WHERE ID = ?");
+    const QByteArray selectSql = selectSearched();
+    SqliteRows contact(db, selectSql.constData());
+    SqliteRows addText(db, "INSERT INTO RubrelloSearchText (ID, Folded) VALUES (?, ?)");
+    SqliteRows index(db, "INSERT INTO RubrelloSearchIndex (rowid, Folded) VALUES (?, ?)");
+    SqliteRows addNumber(db, "INSERT INTO RubrelloNumbers (Digits, ID) VALUES (?, ?)");
+    SqliteRows unlog(db, "DELETE FROM RubrelloChanged WHERE ID = ?");
+    std::vector<std::optional<QByteArrayView>> values(SearchSnapshot::fields().size());
+
+    for (const qint64 id : ids) {
+        oldText.bind(1, id);
+        if (oldText.next()) {
+            unindex.bind(1, id);
+            unindex.bind(2, oldText.utf8(0).value_or(QByteArrayView()));
+            unindex.run();
+        }
+        dropText.bind(1, id);
+        dropNumbers.bind(1, id);
+        dropText.run();
+        dropNumbers.run();
+        contact.bind(1, id);
+        if (contact.next()) {
+            for (size_t i = 0; i < values.size(); ++i)
+                values[i] = contact.utf8(int(i) + 1);
+            const LookupEntry entry = lookupEntry(values);
+            const QByteArrayView text(entry.foldedText.data(), qsizetype(entry.foldedText.size()));
+            addText.bind(1, id);
+            addText.bind(2, text);
+            index.bind(1, id);
+            index.bind(2, text);
+            addText.run();
+            index.run();
+            for (const std::string &digits : entry.numberDigits) {
+                addNumber.bind(1, QByteArrayView(digits.data(), qsizetype(digits.size())));
+                addNumber.bind(2, id);
+                addNumber.run();
+            }
+        }
+        unlog.bind(1, id);
+        unlog.run();
+        for (const SqliteRows *statement :
+            {&oldText, &unindex, &dropText, &dropNumbers, &contact, &addText, &index, &addNumber, &unlog}) {
+            if (statement->failed()) {
+                *error = statement->error();
+                return LookupProgress::Failed;
+            }
+        }
+    }
+    return moreLeft ? LookupProgress::MoreLeft : LookupProgress::Done;
+}
+
+LookupProgress applyWithinWrite(sqlite3 *db)
+{
+    // A save touches a contact or two; a few hundred still go unnoticed within it.
+    constexpr int MostRows = 200;
+    if (!lookupTablesIntact(db))
+        return LookupProgress::Failed;
+    {
+        SqliteRows waiting(db, "SELECT count(*) FROM (SELECT 1 FROM RubrelloChanged LIMIT ?)");
+        waiting.bind(1, qint64(MostRows) + 1);
+        if (!waiting.next() || waiting.integer(0) > MostRows)
+            return LookupProgress::MoreLeft;
+    }
+    QString error;
+    // In a savepoint: what fails here is undone alone, and the contacts' write commits all the same.
+    if (!runStatement(db, "SAVEPOINT lookup", &error))
+        return LookupProgress::Failed;
+    const LookupProgress progress = applyLoggedChanges(db, MostRows, &error);
+    if (progress == LookupProgress::Failed)
+        runStatement(db, "ROLLBACK TO lookup", nullptr);
+    runStatement(db, "RELEASE lookup", nullptr);
+    return progress;
+}
