@@ -111,7 +111,8 @@ std::unique_ptr<ContactStore> openAgenda(
         return nullptr;
     }
     QString error;
-    std::unique_ptr<ContactStore> store = ContactStore::open(path, &error);
+    std::unique_ptr<ContactStore> store = ContactStore::open(
+        path, &error, mayCreate ? ContactStore::Access::ReadWrite : ContactStore::Access::ReadOnly);
     if (!store)
         err << error << Qt::endl;
     return store;
@@ -227,6 +228,7 @@ QString cliHelp()
         "  who NUMERO                  chi ha questo numero, scritto in qualsiasi forma\n"
         "                              (\"02 1234567\", \"+39 02 1234567\", \"0039 02/1234567\")\n"
         "  search TESTO                i contatti che contengono il testo, come Cerca nel programma\n"
+        "                              (\"*\" elenca tutta l'agenda)\n"
         "    --scope 0..3              0 tutti i campi, 1 tutti tranne le note, 2 solo Lavoro,\n"
         "                              3 solo Casa\n"
         "    --case                    distingue MAIUSCOLE e minuscole\n"

@@ -292,7 +292,7 @@ ContactStore::~ContactStore()
     QSqlDatabase::removeDatabase(m_connection);
 }
 
-std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *error)
+std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *error, Access access)
 {
     const QString shown = shownPath(path);
     QString reason;
@@ -354,7 +354,10 @@ std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *e
         return store->m_walReady;
     };
 
+    const QString nothingToRead = QStringLiteral("non contiene ancora nessun contatto");
     if (kind != FileKind::SQLite) {
+        if (access == Access::ReadOnly)
+            return fail(nothingToRead);
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);
         db.setConnectOptions(busyTimeout);
@@ -370,7 +373,7 @@ std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *e
     store->m_logAtOpen = QFileInfo(path + LogSuffix).size() > 0;
     bool uri = false;
     const QString name = databaseName(path, &uri);
-    QString readOnly = unwritableReason(path);
+    QString readOnly = access == Access::ReadOnly ? QStringLiteral("aperto solo per la lettura") : unwritableReason(path);
     const QString readOnlyOptions = QStringLiteral("QSQLITE_OPEN_READONLY;") + busyTimeout
         + (uri ? QStringLiteral(";QSQLITE_OPEN_URI") : QString());
     // The checks run on a connection that cannot write: a file that fails them is left as it was,
@@ -414,11 +417,17 @@ std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *e
     if (readOnly.isEmpty() && sqlite3_db_readonly(sqliteConnection(db), "main") == 1)
         readOnly = QStringLiteral("il file è in sola lettura");
     if (noTables) {
+        if (access == Access::ReadOnly)
+            return fail(nothingToRead);
         if (!readOnly.isEmpty())
             return fail(readOnly);
         if (!createTable())
             return fail(store->lastError());
         store->m_check->soundness = Soundness::Sound;
+        return store;
+    }
+    if (access == Access::ReadOnly) {
+        store->m_readOnly = readOnly;
         return store;
     }
     if (!readOnly.isEmpty()) {

@@ -57,7 +57,11 @@ public:
     // file's own is kept aside under another name instead of being applied. An existing file has its
     // every page checked on a thread of its own after the opening: writes wait for the verdict, and
     // none is made to a file found damaged.
-    static std::unique_ptr<ContactStore> open(const QString &path, QString *error);
+    // Opened for reading only, an existing store is read through a connection that cannot write,
+    // without the check, which only guards writes.
+    enum class Access { ReadWrite, ReadOnly };
+    static std::unique_ptr<ContactStore> open(
+        const QString &path, QString *error, Access access = Access::ReadWrite);
 
     QString path() const { return m_path; }
     // What the user must be told about the opening (a log kept aside, a store that can only be

@@ -14,17 +14,14 @@ namespace {
 
 // Reads fields of the contacts that candidateIds selects (the program's own SQL giving IDs, with
 // one ? for value) and of every contact in the log, in one statement and so from one state of the
-// file; every contact when the tables are not there to say which.
-bool scanCandidates(const ContactStore &store, std::span<const Field> fields, const char *candidateIds,
-    QByteArrayView value, const ContactStore::TextRowVisitor &visit, QString *failure)
+// file. False when the tables are not there or fail to answer (damaged, say): what visit was
+// given is then to be dropped, and every contact read instead.
+bool readCandidates(const ContactStore &store, std::span<const Field> fields, const char *candidateIds,
+    QByteArrayView value, const ContactStore::TextRowVisitor &visit)
 {
     sqlite3 *db = store.connection();
-    if (!candidateIds || !db || !lookupTablesIntact(db)) {
-        if (store.scanTexts(fields, visit))
-            return true;
-        *failure = store.lastError();
+    if (!candidateIds || !db || !lookupTablesIntact(db))
         return false;
-    }
     QByteArray sql = "SELECT ID";
     for (const Field field : fields)
         sql += ", " + QByteArray(Fields[fieldIndex(field)].name);
@@ -37,9 +34,16 @@ bool scanCandidates(const ContactStore &store, std::span<const Field> fields, co
             values[i] = rows.utf8(int(i) + 1);
         visit(rows.integer(0), values);
     }
-    if (rows.failed())
-        *failure = rows.error();
     return !rows.failed();
+}
+
+bool readEveryContact(const ContactStore &store, std::span<const Field> fields,
+    const ContactStore::TextRowVisitor &visit, QString *failure)
+{
+    if (store.scanTexts(fields, visit))
+        return true;
+    *failure = store.lastError();
+    return false;
 }
 
 // Puts items in the agenda's order, the order sortByName gives their names.
@@ -84,9 +88,12 @@ NumberAnswer findByNumber(const ContactStore &store, const std::string &digits)
             answer.matches.push_back({{id, text(0), text(1)}, NumberFields[i - 2].label});
         }
     };
-    if (!scanCandidates(store, fields, "SELECT ID FROM RubrelloNumbers WHERE Digits = ?",
-            QByteArrayView(digits.data(), qsizetype(digits.size())), visit, &answer.failure))
-        return answer;
+    if (!readCandidates(store, fields, "SELECT ID FROM RubrelloNumbers WHERE Digits = ?",
+            QByteArrayView(digits.data(), qsizetype(digits.size())), visit)) {
+        answer.matches.clear();
+        if (!readEveryContact(store, fields, visit, &answer.failure))
+            return answer;
+    }
     inAgendaOrder(answer.matches, &NumberMatch::names);
     return answer;
 }
@@ -104,8 +111,9 @@ TextAnswer findByText(const ContactStore &store, const QString &text, bool ignor
                    // Too short for trigrams: a pass over the folded texts, still far less than the contacts.
                    : "SELECT ID FROM RubrelloSearchText WHERE instr(Folded, ?) > 0";
     const bool read = answer.rows.readRows([&](const ContactStore::TextRowVisitor &visit) {
-        return scanCandidates(
-            store, SearchSnapshot::fields(), candidates, trigrams ? *trigrams : foldedUtf8, visit, &answer.failure);
+        return readCandidates(store, SearchSnapshot::fields(), candidates, trigrams ? *trigrams : foldedUtf8, visit);
+    }) || answer.rows.readRows([&](const ContactStore::TextRowVisitor &visit) {
+        return readEveryContact(store, SearchSnapshot::fields(), visit, &answer.failure);
     });
     if (!read)
         return answer;

@@ -62,6 +62,7 @@ private slots:
         row("search without the notes", {"search", "--scope", "1", "anna"}, 0, "Bianchi, Anna\n");
         row("search with case", {"search", "--case", "Anna"}, 0, "Bianchi, Anna\nRossi, Mario\n");
         row("search with case, lower", {"search", "--case", "--scope", "2", "anna"}, 0, "Bianchi, Anna\n");
+        row("the whole agenda", {"search", "*"}, 0, "Bianchi, Anna\nRossi, Mario\n");
         row("nothing found", {"search", "zzz"}, 1, "", "Nessun contatto");
         row("the mail client's query", {"search", "--format", "mutt", "anna"}, 0,
             "Rubrello: 1 indirizzo trovato\nanna@example.org\tAnna Bianchi\tACME\n");
