@@ -349,7 +349,8 @@ int main(int argc, char *argv[])
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     const QStringList args = QApplication::arguments();
     auto usage = [] {
-        std::fprintf(stderr, "usage: bench_driver startup STORE | ops STORE TEXT [REPS] [--no-agenda] | lookup STORE\n");
+        std::fprintf(stderr,
+            "usage: bench_driver startup STORE | ops STORE TEXT [REPS] [--no-agenda] | lookup STORE\n");
         return 1;
     };
     if (args.size() >= 3 && args[1] == QLatin1String("startup")) {

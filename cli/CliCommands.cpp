@@ -147,7 +147,8 @@ int search(const ContactStore &store, const Invocation &call, CliStreams io)
                << Qt::endl;
         return Failed;
     }
-    const auto text = [&answer](int row, Field field) { return answer.rows.value(row, field).value_or(QString()); };
+    const auto text
+        = [&answer](int row, Field field) { return answer.rows.value(row, field).value_or(QString()); };
     if (call.format == u"mutt") {
         // The mail client's address query: a status line, then address, name and a note per line.
         QStringList lines;

@@ -373,7 +373,8 @@ std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *e
     store->m_logAtOpen = QFileInfo(path + LogSuffix).size() > 0;
     bool uri = false;
     const QString name = databaseName(path, &uri);
-    QString readOnly = access == Access::ReadOnly ? QStringLiteral("aperto solo per la lettura") : unwritableReason(path);
+    QString readOnly
+        = access == Access::ReadOnly ? QStringLiteral("aperto solo per la lettura") : unwritableReason(path);
     const QString readOnlyOptions = QStringLiteral("QSQLITE_OPEN_READONLY;") + busyTimeout
         + (uri ? QStringLiteral(";QSQLITE_OPEN_URI") : QString());
     // The checks run on a connection that cannot write: a file that fails them is left as it was,

@@ -52,8 +52,8 @@ void SqliteRows::bind(int index, QByteArrayView utf8)
         sqlite3_reset(m_statement);
     // A view of no bytes may have no data: bind an empty text, never a Null.
     if (m_statement
-        && sqlite3_bind_text(m_statement, index, utf8.data() ? utf8.data() : "", int(utf8.size()),
-               SQLITE_TRANSIENT)
+        && sqlite3_bind_text(
+               m_statement, index, utf8.data() ? utf8.data() : "", int(utf8.size()), SQLITE_TRANSIENT)
             != SQLITE_OK)
         fail();
 }
@@ -68,8 +68,7 @@ void SqliteRows::bind(int index, qint64 value)
 
 bool SqliteRows::run()
 {
-    while (next()) {
-    }
+    while (next()) { }
     return !failed();
 }
 

@@ -25,7 +25,8 @@ bool readCandidates(const ContactStore &store, std::span<const Field> fields, co
     QByteArray sql = "SELECT ID";
     for (const Field field : fields)
         sql += ", " + QByteArray(Fields[fieldIndex(field)].name);
-    sql += " FROM PhoneList WHERE ID IN (" + QByteArray(candidateIds) + " UNION SELECT ID FROM RubrelloChanged)";
+    sql += " FROM PhoneList WHERE ID IN (" + QByteArray(candidateIds)
+        + " UNION SELECT ID FROM RubrelloChanged)";
     SqliteRows rows(db, sql.constData());
     rows.bind(1, value);
     std::vector<std::optional<QByteArrayView>> values(fields.size());
@@ -111,7 +112,8 @@ TextAnswer findByText(const ContactStore &store, const QString &text, bool ignor
                    // Too short for trigrams: a pass over the folded texts, still far less than the contacts.
                    : "SELECT ID FROM RubrelloSearchText WHERE instr(Folded, ?) > 0";
     const bool read = answer.rows.readRows([&](const ContactStore::TextRowVisitor &visit) {
-        return readCandidates(store, SearchSnapshot::fields(), candidates, trigrams ? *trigrams : foldedUtf8, visit);
+        return readCandidates(
+            store, SearchSnapshot::fields(), candidates, trigrams ? *trigrams : foldedUtf8, visit);
     }) || answer.rows.readRows([&](const ContactStore::TextRowVisitor &visit) {
         return readEveryContact(store, SearchSnapshot::fields(), visit, &answer.failure);
     });

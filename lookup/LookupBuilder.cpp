@@ -21,7 +21,8 @@ sqlite3 *openForWriting(const QString &path, QString *error)
 {
     sqlite3 *db = nullptr;
     // The store exists already: never make a file here.
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr)
+        != SQLITE_OK) {
         if (error)
             *error = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_close(db);
@@ -86,7 +87,8 @@ void LookupBuilder::run()
         {
             std::unique_lock lock(m_mutex);
             // Another program's writes are looked at now and then even when nobody pokes.
-            m_wake.wait_for(lock, std::chrono::seconds(m_poked ? 0 : 30), [this] { return m_stopping.load() || m_poked; });
+            m_wake.wait_for(lock, std::chrono::seconds(m_poked ? 0 : 30),
+                [this] { return m_stopping.load() || m_poked; });
             if (m_stopping)
                 return;
             m_poked = false;

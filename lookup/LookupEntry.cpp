@@ -28,7 +28,8 @@ LookupEntry lookupEntry(std::span<const std::optional<QByteArrayView>> searchedV
             continue;
         comparableDigits(*value, digits);
         if (!digits.empty()
-            && std::find(entry.numberDigits.begin(), entry.numberDigits.end(), digits) == entry.numberDigits.end())
+            && std::find(entry.numberDigits.begin(), entry.numberDigits.end(), digits)
+                == entry.numberDigits.end())
             entry.numberDigits.push_back(digits);
     }
     return entry;
@@ -43,7 +44,8 @@ std::optional<QByteArray> trigramQuery(const QString &folded)
     constexpr qsizetype MostTrigrams = 12;
     QStringList trigrams;
     for (qsizetype i = 0; i + 3 <= characters.size() && trigrams.size() < MostTrigrams; ++i) {
-        const QString trigram = QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData() + i), 3);
+        const QString trigram
+            = QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData() + i), 3);
         if (!trigrams.contains(trigram))
             trigrams.append(trigram);
     }

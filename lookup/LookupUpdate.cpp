@@ -40,8 +40,9 @@ LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error)
 
     SqliteRows oldText(db, "SELECT Folded FROM RubrelloSearchText WHERE ID = ?");
     // The index takes an entry out only when told the text it was made from.
-    SqliteRows unindex(db, "INSERT INTO RubrelloSearchIndex (RubrelloSearchIndex, rowid, Folded) "
-                           "VALUES ('delete', ?, ?)");
+    SqliteRows unindex(db,
+        "INSERT INTO RubrelloSearchIndex (RubrelloSearchIndex, rowid, Folded) "
+        "VALUES ('delete', ?, ?)");
     SqliteRows dropText(db, "DELETE FROM RubrelloSearchText WHERE ID = ?");
     SqliteRows dropNumbers(db, "DELETE FROM RubrelloNumbers WHERE ID = ?");
     const QByteArray selectSql = selectSearched();

@@ -172,8 +172,8 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error, std::opt
 
     // Taken before the read: a write that slipped in between makes the next refresh read again.
     const quint64 generation = store.generation();
-    const bool read = readWhole(
-        rows ? *rows : store.count(), QFileInfo(store.path()).size(), [&](const ContactStore::TextRowVisitor &visit) {
+    const bool read = readWhole(rows ? *rows : store.count(), QFileInfo(store.path()).size(),
+        [&](const ContactStore::TextRowVisitor &visit) {
             return store.scanTexts(searchedFieldList(), visit);
         });
     if (!read) {
@@ -211,9 +211,10 @@ std::optional<SearchSnapshot> SearchSnapshot::readFile(
     const QString &path, qint64 rows, const std::atomic<bool> &cancel, QString *error)
 {
     SearchSnapshot snapshot;
-    const bool read = snapshot.readWhole(rows, QFileInfo(path).size(), [&](const ContactStore::TextRowVisitor &visit) {
-        return ContactStore::scanTextsInFile(path, searchedFieldList(), visit, cancel, error);
-    });
+    const bool read
+        = snapshot.readWhole(rows, QFileInfo(path).size(), [&](const ContactStore::TextRowVisitor &visit) {
+              return ContactStore::scanTextsInFile(path, searchedFieldList(), visit, cancel, error);
+          });
     if (!read)
         return std::nullopt;
     // Ignoring case is what a search usually does: its copy is made here too, off the window's time.

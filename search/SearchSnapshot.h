@@ -69,8 +69,8 @@ private:
     void clear();
     void appendRow(qint64 id, std::span<const std::optional<QByteArrayView>> values);
     // Reads every row through scan into an empty snapshot; rows and textBytes size the room.
-    bool readWhole(qint64 rows, qint64 textBytes,
-        const std::function<bool(const ContactStore::TextRowVisitor &)> &scan);
+    bool readWhole(
+        qint64 rows, qint64 textBytes, const std::function<bool(const ContactStore::TextRowVisitor &)> &scan);
     const Texts &texts(bool folded) const;
 
     const ContactStore *m_store = nullptr;

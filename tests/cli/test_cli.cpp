@@ -152,7 +152,8 @@ private slots:
         SqliteRows waiting(files->store().connection(), "SELECT count(*) FROM RubrelloChanged");
         QVERIFY(waiting.next() && waiting.integer(0) == 0);
         QCOMPARE(cli({"--store", files->path(), "who", "067654321"}).out, u"Neri, Ugo — Telefono Lavoro\n"_s);
-        QCOMPARE(cli({"--store", files->path(), "search", "--case", "Anna"}).out, u"Bianchi, Anna\nRossi, Mario\n"_s);
+        QCOMPARE(cli({"--store", files->path(), "search", "--case", "Anna"}).out,
+            u"Bianchi, Anna\nRossi, Mario\n"_s);
     }
 
 private:

@@ -59,12 +59,15 @@ private slots:
     void init()
     {
         files = std::make_unique<TestStore>();
-        files->add("Rossi", "Mario", {{Field::WorkPhone, "02 1234567"}, {Field::Note, "amico di Anna\nvia Roma"}});
-        files->add("Bianchi", "Anna", {{Field::Cellulare, "+39 347-1234567"}, {Field::HomeFax, "0039 02/1234567"}});
+        files->add(
+            "Rossi", "Mario", {{Field::WorkPhone, "02 1234567"}, {Field::Note, "amico di Anna\nvia Roma"}});
+        files->add(
+            "Bianchi", "Anna", {{Field::Cellulare, "+39 347-1234567"}, {Field::HomeFax, "0039 02/1234567"}});
         files->add("Straße", "Nicolò", {{Field::HomeAddress, "Via Roma 1"}, {Field::WorkCity, "Dıyarbakır"}});
         files->add("rossi", "", {{Field::Azienda, "\" OR \"x"}, {Field::WorkFax, ""}});
         files->add("", "Anna", {{Field::HomePhone, "06 7654321"}, {Field::Internet, "NEAR(a b)"}});
-        files->store().insertKeepingId(makeRecord({{Field::ID, "900"}, {Field::LastName, "Rossi"}, {Field::FirstName, "Mario"}}));
+        files->store().insertKeepingId(
+            makeRecord({{Field::ID, "900"}, {Field::LastName, "Rossi"}, {Field::FirstName, "Mario"}}));
     }
 
     // With the tables, and through every kind of write another program makes after them, the
@@ -90,8 +93,8 @@ private slots:
         QCOMPARE(answers(files->store()), afterWrites);
 
         // Tables made by other rules are not trusted, and are made again.
-        runSqlElsewhere(files->path(), {u"UPDATE RubrelloLookupState SET Format = Format + 1"_s,
-                                           u"DELETE FROM RubrelloNumbers"_s});
+        runSqlElsewhere(files->path(),
+            {u"UPDATE RubrelloLookupState SET Format = Format + 1"_s, u"DELETE FROM RubrelloNumbers"_s});
         QVERIFY(!lookupTablesIntact(files->store().connection()));
         QCOMPARE(answers(files->store()), afterWrites);
         QVERIFY2(LookupBuilder::catchUp(files->path(), &error), qPrintable(error));
