@@ -178,10 +178,10 @@ QVariant storedBytes(const QVariant &bytes, const FieldValue &shown)
     return held.isNull() ? QVariant(QByteArray("")) : QVariant(held);
 }
 
-// Reads the schema and every page of the table's tree once: a file SQLite cannot read, or without
-// the table and its fields, is refused with the full Italian message, SQLite's code going to code.
-// A file without any table gets an empty message and noTables set.
-QString checkTable(const QSqlDatabase &db, const QString &shown, int *code, bool *noTables)
+// Reads the schema and, with walk set, every page of the table's tree once: a file SQLite cannot
+// read, or without the table and its fields, is refused with the full Italian message, SQLite's code
+// going to code. A file without any table gets an empty message and noTables set.
+QString checkTable(const QSqlDatabase &db, const QString &shown, int *code, bool *noTables, bool walk)
 {
     auto failed = [&](const QSqlError &error) {
         if (sqlite3 *handle = sqliteConnection(db))
@@ -215,6 +215,8 @@ QString checkTable(const QSqlDatabase &db, const QString &shown, int *code, bool
                               "Il file non è stato modificato.")
             .arg(shown, missing.join(QStringLiteral(", ")));
     }
+    if (!walk)
+        return {};
     // A damaged file can still show its schema: walk the table's tree once. Damage inside a page the
     // walk does not read is left to the full check.
     QSqlQuery check(db);
@@ -391,7 +393,8 @@ std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *e
             problem = QStringLiteral("Impossibile aprire l'archivio dei contatti \"%1\": %2.")
                           .arg(shown, errorText(check.lastError()));
         else
-            problem = checkTable(check, shown, &code, &noTables);
+            // A reader meets damage as it reads; the walk is for a store about to be written.
+            problem = checkTable(check, shown, &code, &noTables, access == Access::ReadWrite);
         check.close();
     }
     QSqlDatabase::removeDatabase(connection + QStringLiteral("-check"));
@@ -409,7 +412,7 @@ std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *e
     if (!db.open())
         return fail(errorText(db.lastError()));
     if (undoFirst) {
-        problem = checkTable(db, shown, &code, &noTables);
+        problem = checkTable(db, shown, &code, &noTables, true);
         if (!problem.isEmpty()) {
             *error = problem;
             return nullptr;
@@ -859,14 +862,6 @@ std::vector<ContactRecord> ContactStore::readAll(bool *ok) const
 
 namespace {
 
-QByteArray selectTexts(std::span<const Field> fields)
-{
-    QByteArray sql = "SELECT ID";
-    for (Field field : fields)
-        sql += ", " + QByteArray(Fields[fieldIndex(field)].name);
-    return sql + " FROM PhoneList";
-}
-
 // Steps through every row, handing each to visit, until the end, a failure or cancel.
 bool visitTexts(SqliteRows &rows, std::span<const Field> fields, const ContactStore::TextRowVisitor &visit,
     const std::atomic<bool> *cancel)
@@ -886,7 +881,7 @@ bool visitTexts(SqliteRows &rows, std::span<const Field> fields, const ContactSt
 
 bool ContactStore::scanTexts(std::span<const Field> fields, const TextRowVisitor &visit) const
 {
-    SqliteRows rows(QSqlDatabase::database(m_connection, false), selectTexts(fields).constData());
+    SqliteRows rows(QSqlDatabase::database(m_connection, false), selectFields(fields).constData());
     if (!visitTexts(rows, fields, visit, nullptr)) {
         m_lastError = rows.error();
         return false;
@@ -910,7 +905,7 @@ bool ContactStore::scanTextsInFile(const QString &path, std::span<const Field> f
             if (error)
                 *error = errorText(db.lastError());
         } else {
-            SqliteRows rows(db, selectTexts(fields).constData());
+            SqliteRows rows(db, selectFields(fields).constData());
             ok = visitTexts(rows, fields, visit, &cancel);
             if (!ok && error)
                 *error = rows.failed() ? rows.error() : QStringLiteral("lettura interrotta");

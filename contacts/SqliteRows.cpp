@@ -5,6 +5,14 @@
 
 #include <sqlite3.h>
 
+QByteArray selectFields(std::span<const Field> fields)
+{
+    QByteArray sql = "SELECT ID";
+    for (const Field field : fields)
+        sql += ", " + QByteArray(Fields[fieldIndex(field)].name);
+    return sql + " FROM PhoneList";
+}
+
 sqlite3 *sqliteConnection(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();

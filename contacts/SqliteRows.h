@@ -10,9 +10,14 @@
 #include <QString>
 
 #include <optional>
+#include <span>
 
 struct sqlite3;
 struct sqlite3_stmt;
+
+// "SELECT ID, <fields> FROM PhoneList", for a read of some fields of every row (or, with a WHERE
+// added, of some rows).
+QByteArray selectFields(std::span<const Field> fields);
 
 // The SQLite connection behind db, for what Qt Sql does not reach; null when db is not SQLite's.
 sqlite3 *sqliteConnection(const QSqlDatabase &db);

@@ -22,10 +22,7 @@ bool readCandidates(const ContactStore &store, std::span<const Field> fields, co
     sqlite3 *db = store.connection();
     if (!candidateIds || !db || !lookupTablesIntact(db))
         return false;
-    QByteArray sql = "SELECT ID";
-    for (const Field field : fields)
-        sql += ", " + QByteArray(Fields[fieldIndex(field)].name);
-    sql += " FROM PhoneList WHERE ID IN (" + QByteArray(candidateIds)
+    const QByteArray sql = selectFields(fields) + " WHERE ID IN (" + candidateIds
         + " UNION SELECT ID FROM RubrelloChanged)";
     SqliteRows rows(db, sql.constData());
     rows.bind(1, value);

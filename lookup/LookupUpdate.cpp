@@ -9,18 +9,6 @@
 
 #include <vector>
 
-namespace {
-
-QByteArray selectSearched()
-{
-    QByteArray sql = "SELECT ID";
-    for (const Field field : SearchSnapshot::fields())
-        sql += ", " + QByteArray(Fields[fieldIndex(field)].name);
-    return sql + " FROM PhoneList WHERE ID = ?";
-}
-
-} // namespace
-
 LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error)
 {
     std::vector<qint64> ids;
@@ -45,7 +33,7 @@ LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error)
         "VALUES ('delete', ?, ?)");
     SqliteRows dropText(db, "DELETE FROM RubrelloSearchText WHERE ID = ?");
     SqliteRows dropNumbers(db, "DELETE FROM RubrelloNumbers WHERE ID = ?");
-    const QByteArray selectSql = selectSearched();
+    const QByteArray selectSql = selectFields(SearchSnapshot::fields()) + " WHERE ID = ?";
     SqliteRows contact(db, selectSql.constData());
     SqliteRows addText(db, "INSERT INTO RubrelloSearchText (ID, Folded) VALUES (?, ?)");
     SqliteRows index(db, "INSERT INTO RubrelloSearchIndex (rowid, Folded) VALUES (?, ?)");
