@@ -22,8 +22,8 @@ bool readCandidates(const ContactStore &store, std::span<const Field> fields, co
     sqlite3 *db = store.connection();
     if (!candidateIds || !db || !lookupTablesIntact(db))
         return false;
-    const QByteArray sql = selectFields(fields) + " WHERE ID IN (" + candidateIds
-        + " UNION SELECT ID FROM RubrelloChanged)";
+    const QByteArray sql
+        = selectFields(fields) + " WHERE ID IN (" + candidateIds + " UNION SELECT ID FROM RubrelloChanged)";
     SqliteRows rows(db, sql.constData());
     rows.bind(1, value);
     std::vector<std::optional<QByteArrayView>> values(fields.size());
