@@ -1,10 +1,11 @@
 #include "search/SearchEngine.h"
 
 #include "contacts/Recordset.h"
+#include "index/IndexLetter.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"
 
-#include <optional>
+#include <array>
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -28,35 +29,25 @@ bool recordMatches(const ContactRecord &record, const QString &argument, bool ig
 
 QString outlineLetter(const FieldValue &lastName)
 {
-    if (!lastName || lastName->isEmpty())
-        return QString();
-    // A character outside the basic plane takes two code units: keep them together.
-    const qsizetype width = lastName->at(0).isHighSurrogate() && lastName->size() > 1 ? 2 : 1;
-    return lastName->left(width).toUpper();
+    return QString(QChar(IndexLetters[indexLetterOf(lastName)]));
 }
 
 std::vector<OutlineLine> hitOutline(const std::vector<const ContactStore::IndexEntry *> &hits)
 {
+    // The record order keeps a surname apart from its letter where its sort key differs from the
+    // letter (digits before A, "Łoś" after Z): the hits are gathered under their letters.
+    std::array<std::vector<const ContactStore::IndexEntry *>, IndexLetters.size()> byLetter;
+    for (const ContactStore::IndexEntry *hit : hits)
+        byLetter[indexLetterOf(hit->lastName)].push_back(hit);
+
     std::vector<OutlineLine> lines;
-    lines.reserve(hits.size() + 26);
-    // No letter before the first hit: even a hit without a surname gets a letter line above it,
-    // so every contact line has its letter.
-    std::optional<QString> previousLetter;
-    QChar previousInitial;
-    const QString noName;
-    for (const ContactStore::IndexEntry *hit : hits) {
-        const QString &lastName = hit->lastName ? *hit->lastName : noName;
-        // Hits come sorted, so the initial seldom changes: fold it only when it does.
-        const QChar initial = lastName.isEmpty() ? QChar() : lastName.front();
-        if (!previousLetter || initial != previousInitial || initial.isHighSurrogate()) {
-            const QString letter = outlineLetter(hit->lastName);
-            if (letter != previousLetter) {
-                lines.push_back({letter, 1});
-                previousLetter = letter;
-            }
-            previousInitial = initial;
-        }
-        lines.push_back({hit->line(), 2});
+    lines.reserve(hits.size() + IndexLetters.size());
+    for (std::size_t letter = 0; letter < IndexLetters.size(); ++letter) {
+        if (byLetter[letter].empty())
+            continue;
+        lines.push_back({QString(QChar(IndexLetters[letter])), 1});
+        for (const ContactStore::IndexEntry *hit : byLetter[letter])
+            lines.push_back({hit->line(), 2});
     }
     return lines;
 }

@@ -38,11 +38,11 @@ struct SearchResult
 // The hit test for one contact: argument (folded already) occurs in a field that scope searches.
 bool recordMatches(const ContactRecord &record, const QString &argument, bool ignoreCase, int scope);
 
-// The letter a contact is filed under: the first character of its surname, always upper-cased.
+// The text of the letter line a contact is filed under (index/IndexLetter.h): "A" to "Z" or "#".
 QString outlineLetter(const FieldValue &lastName);
 
-// The tree of hits: a letter line whenever the letter changes from the hit before, then the
-// contact's line with its names as stored.
+// The tree of hits: the letter lines that have hits, in the whole tree's order (index/IndexLetter.h),
+// each followed by its hits' lines, with their names as stored, in the order the hits came.
 std::vector<OutlineLine> hitOutline(const std::vector<const ContactStore::IndexEntry *> &hits);
 
 // Keeps the snapshot of the store between searches, so that only the first search after a write

@@ -83,12 +83,16 @@ struct PhoneFixture
         type(u"tLName"_s, lastName);
         type(u"tFName"_s, firstName);
     }
-    // Clicks the line in the tree, its letter opened first.
+    // Clicks the line in the tree, its letter (the nearest line of level 1 at or above it) opened first.
     void clickLine(const QString &text)
     {
         Outline &t = tree();
-        t.setExpand(t.findLine(text.left(1).toUpper()), true);
-        t.setListIndex(t.findLine(text));
+        const int line = t.findLine(text);
+        int letter = line;
+        while (letter > 0 && t.Indent(letter) != 1)
+            --letter;
+        t.setExpand(letter, true);
+        t.setListIndex(line);
         t.scrollTo(t.currentIndex());
         QTest::mouseClick(t.viewport(), Qt::LeftButton, {}, t.visualRect(t.currentIndex()).center());
     }

@@ -71,6 +71,26 @@ private slots:
         QCOMPARE(f->treeLines(), (QStringList{"B", "Bruni, Rossina"}));
     }
 
+    // Hits that the record order puts before A or after Z are shown under their letters, "#" last;
+    // the card's moves select their letters there.
+    void hitsUnderTheirLetters()
+    {
+        const qint64 digit = f->test.add("3M", "Rossana");
+        const qint64 stroke = f->test.add("Ørsted", "Rossella");
+        f->platform.dialogScripts.enqueue(searchFor(u"ross"_s));
+        f->load();
+        QCOMPARE(f->treeLines(),
+            (QStringList{"B", "Bianchi, Anna", "Bruni, Rossina", "O", "Ørsted, Rossella", "V", "verdi, Luca",
+                "#", "3M, Rossana"}));
+        Outline &tree = f->tree();
+        for (const auto &[move, id, letter] :
+            {std::tuple{"Data1_first", digit, "#"}, std::tuple{"Data1_last", stroke, "O"}}) {
+            f->act(QString::fromLatin1(move));
+            QCOMPARE(f->data().currentId(), id);
+            QCOMPARE(tree.List(tree.ListIndex()), QString::fromLatin1(letter));
+        }
+    }
+
     void wholeAgenda_data()
     {
         QTest::addColumn<QString>("way");

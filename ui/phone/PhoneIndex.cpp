@@ -2,27 +2,13 @@
 // selection and the navigation bar's caption in step with the current record.
 #include "ui/phone/Phone.h"
 
+#include "index/IndexLetter.h"
 #include "index/SplitField.h"
 #include "platform/Platform.h"
 #include "search/SearchText.h"
 #include "ui/controls/Outline.h"
 
 #include <QAction>
-
-namespace {
-
-// The letter line a surname belongs under, or 0 when it begins with anything but A to Z.
-char16_t indexLetter(const FieldValue &lastName)
-{
-    if (!lastName || lastName->isEmpty())
-        return 0;
-    // The simple upper case of one unit: no letter whose full upper case is one of A to Z
-    // has a different simple one (the special cases all lengthen the text).
-    const char16_t first = lastName->front().toUpper().unicode();
-    return first >= u'A' && first <= u'Z' ? first : 0;
-}
-
-} // namespace
 
 void Phone::RefreshAgenda()
 {
@@ -59,20 +45,21 @@ void Phone::FillOutline()
     IndexRs = ui.Data1->Clone();
     const std::vector<ContactStore::IndexEntry> &rows = IndexRs->rows();
 
-    // One pass in the record source's order, each contact filed under its capital. A surname that
-    // does not begin with A to Z (a digit, an accented letter, a Null) gets no line, and it no
-    // longer hides the contacts sorted after it.
-    std::array<std::vector<size_t>, 26> byLetter;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (const char16_t letter = indexLetter(rows[i].lastName))
-            byLetter[letter - u'A'].push_back(i);
-    }
+    // One pass in the record source's order, each contact filed under its letter: the order puts
+    // some apart from their letter's other contacts (digits before A, "Łoś" after Z).
+    std::array<std::vector<size_t>, IndexLetters.size()> byLetter;
+    for (size_t i = 0; i < rows.size(); ++i)
+        byLetter[indexLetterOf(rows[i].lastName)].push_back(i);
 
     {
         Outline::Batch batch(*ui.Outline1);
         ui.Outline1->Clear();
-        for (int letter = 0; letter < 26; ++letter) {
-            ui.Outline1->AddItem(QString(QChar(u'A' + letter)));
+        for (size_t letter = 0; letter < IndexLetters.size(); ++letter) {
+            // A to Z are always there to choose from; "#" only when a contact is filed under it: the
+            // card takes no surname that would be, so most agendas never need it.
+            if (letter == OtherInitials && byLetter[letter].empty())
+                continue;
+            ui.Outline1->AddItem(QString(QChar(IndexLetters[letter])));
             ui.Outline1->setIndent(ui.Outline1->ListCount() - 1, 1);
             for (size_t row : byLetter[letter]) {
                 ui.Outline1->AddItem(rows[row].line());
@@ -119,10 +106,20 @@ void Phone::Outline1_Click()
     const int line = ui.Outline1->ListIndex();
     if (line < 0 || ui.Outline1->Indent(line) != 2)
         return;
-    QString rest = ui.Outline1->List(line);
+    const QString text = ui.Outline1->List(line);
+    QString rest = text;
     const QString lastName = SplitField(rest, QStringLiteral(","));
     const QString firstName = rest.mid(1);
-    ui.Data1->FindFirst(ByName{lastName, firstName});
+    if (ui.Data1->FindFirst(ByName{lastName, firstName}))
+        return;
+    // Cutting the line gives back no stored name where the surname is Null, holds a comma or begins
+    // or ends with a quote or a blank: such a contact is found by its whole line.
+    for (const ContactStore::IndexEntry &row : ui.Data1->recordset()->rows()) {
+        if (row.line() == text) {
+            ui.Data1->FindFirst(ById{row.id});
+            return;
+        }
+    }
 }
 
 void Phone::Outline1_DblClick()
@@ -161,15 +158,18 @@ void Phone::Data1_Reposition()
         ui.Data1->setCaption(QStringLiteral("Nessun record trovato!"));
         return;
     }
-    const FieldValue lastName = ui.Data1->field(Field::LastName);
-    const FieldValue firstName = ui.Data1->field(Field::FirstName);
-    if (!lastName || !firstName) {
+    // A new record has no line, and no other contact's line may stay selected for it.
+    if (!ui.Data1->hasCurrent() || ui.Data1->editMode() == EditMode::Adding) {
         ui.Data1->setCaption(QString());
         ui.Outline1->deselect();
         return;
     }
-    const QString name = nameLine(*lastName, *firstName);
-    ui.Data1->setCaption(name);
+    const FieldValue lastName = ui.Data1->field(Field::LastName);
+    const FieldValue firstName = ui.Data1->field(Field::FirstName);
+    const QString name = nameLine(lastName.value_or(QString()), firstName.value_or(QString()));
+    // A Null name leaves the caption empty, but the contact has its line all the same (a Null
+    // surname under "#").
+    ui.Data1->setCaption(lastName && firstName ? name : QString());
 
     const int line = ui.Outline1->findLine(name);
     if (line < 0) {
