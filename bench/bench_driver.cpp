@@ -3,6 +3,10 @@
 // navigation, import and printing. Prints one JSON object with every sample in milliseconds.
 #include "bench/PdfPlatform.h"
 #include "contacts/ContactStore.h"
+#include "csv/CsvHeaders.h"
+#include "exchange/ContactExport.h"
+#include "exchange/ContactImport.h"
+#include "exchange/FileSources.h"
 #include "import/FirstVersionImport.h"
 #include "lookup/LookupBuilder.h"
 #include "search/SearchEngine.h"
@@ -341,6 +345,49 @@ int runLookup(const QString &storePath)
     return 0;
 }
 
+// The agenda out as vCard and CSV, and each file into an empty agenda, timed in one process: the
+// peak memory then covers the largest of them.
+int runExchange(const QString &storePath)
+{
+    QString error;
+    std::unique_ptr<ContactStore> store = ContactStore::open(storePath, &error);
+    QTemporaryDir dir;
+    if (!store || !dir.isValid()) {
+        std::fprintf(stderr, "exchange: %s\n", qPrintable(error));
+        return 1;
+    }
+    const std::vector<qint64> ids = agendaIds(*store, &error);
+    QJsonObject result;
+    const auto time = [&](const char *name, const std::function<QString()> &work) {
+        QElapsedTimer timer;
+        timer.start();
+        const QString failure = work();
+        result.insert(QLatin1String(name), static_cast<double>(timer.elapsed()));
+        if (!failure.isEmpty())
+            fail(QStringLiteral("%1: %2").arg(QLatin1String(name), failure));
+    };
+    const QString vcf = dir.filePath(QStringLiteral("agenda.vcf"));
+    const QString csv = dir.filePath(QStringLiteral("agenda.csv"));
+    time("vcard_export_ms",
+        [&] { return exportContactsToFile(*store, ids, ExportFormat::VCard3, vcf).failure; });
+    time("csv_export_ms", [&] { return exportContactsToFile(*store, ids, ExportFormat::Csv, csv).failure; });
+    const auto importInto = [&](const QString &name, ContactSource &source) {
+        std::unique_ptr<ContactStore> empty = ContactStore::open(dir.filePath(name), &error);
+        return empty ? importContacts(*empty, source, KnownContacts::Skip, name).failure : error;
+    };
+    time("vcard_import_ms", [&] {
+        VCardFileSource source(vcf);
+        return importInto(QStringLiteral("v.MDB"), source);
+    });
+    time("csv_import_ms", [&] {
+        CsvFileSource source(csv, CsvFileSource::guessFormat(csv), csvExportMapping());
+        return importInto(QStringLiteral("c.MDB"), source);
+    });
+    result.insert(QStringLiteral("maxrss_kib"), static_cast<double>(peakResidentKiB()));
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -350,13 +397,16 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments();
     auto usage = [] {
         std::fprintf(stderr,
-            "usage: bench_driver startup STORE | ops STORE TEXT [REPS] [--no-agenda] | lookup STORE\n");
+            "usage: bench_driver startup STORE | ops STORE TEXT [REPS] [--no-agenda] | lookup STORE | "
+            "exchange STORE\n");
         return 1;
     };
     if (args.size() >= 3 && args[1] == QLatin1String("startup")) {
         const QString store = QFileInfo(args[2]).absoluteFilePath();
         return runStartup(store, QFileInfo(store).absolutePath());
     }
+    if (args.size() >= 3 && args[1] == QLatin1String("exchange"))
+        return runExchange(QFileInfo(args[2]).absoluteFilePath());
     if (args.size() >= 3 && args[1] == QLatin1String("lookup"))
         return runLookup(QFileInfo(args[2]).absoluteFilePath());
     if (args.size() >= 4 && args[1] == QLatin1String("ops")) {

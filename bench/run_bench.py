@@ -38,7 +38,8 @@ TYPICAL_SEARCH = ("rossi", 0, True)
 # Figures to reach, in ms (memory in MiB), per size.
 TARGETS = {
     "100k": {"startup": 400, "search": 50, "save_edit": 100, "save_new": 100, "delete": 20,
-             "fill_outline": 40, "import": 2000, "print_agenda": 5000, "memory": 150, "cli": 50},
+             "fill_outline": 40, "import": 2000, "print_agenda": 5000, "memory": 150, "cli": 50,
+             "vcard_import": 3000, "vcard_export": 2000, "csv_import": 2000},
     "1M": {"startup": 4000, "search": 500, "cli": 300},
 }
 
@@ -168,6 +169,12 @@ def measure(size, store, text, build, reps, have_sqlite):
         timed_command([cli, "--store", tabled, "search", SEARCHES["many_s0_nocase"][0]], reps))
     tabled.unlink()
 
+    # vCard and CSV out of the agenda and into an empty one, in one process.
+    exchange = [run_json([driver, "exchange", store]) for _ in range(max(1, reps // 2))]
+    for key in ("vcard_export", "csv_export", "vcard_import", "csv_import"):
+        result[key] = stats([r[key + "_ms"] for r in exchange])
+    result["exchange_memory"] = max(r["maxrss_kib"] for r in exchange) / 1024
+
     if have_sqlite:
         queries = {"floor_sqlite_ordered": "SELECT ID, LastName, FirstName FROM PhoneList ORDER BY LastName, FirstName;",
                    "floor_sqlite_scan_numbers": "SELECT ID FROM PhoneList WHERE " + " OR ".join(
@@ -219,6 +226,11 @@ def rows_for(size, r):
          "floor_sqlite_scan_typical", None),
         ("rubrello-cli search \"ar\" (most contacts), whole process", "cli_search_many", "sqlite3 scan",
          "floor_sqlite_scan_many_s0_nocase", None),
+        ("vCard 3.0 export of the agenda", "vcard_export", "sqlite3 ordered read", "floor_sqlite_ordered",
+         t.get("vcard_export")),
+        ("CSV export of the agenda", "csv_export", "sqlite3 ordered read", "floor_sqlite_ordered", None),
+        ("vCard import into an empty agenda", "vcard_import", None, None, t.get("vcard_import")),
+        ("CSV import into an empty agenda", "csv_import", None, None, t.get("csv_import")),
     ]
     return [row for row in rows if row[1] in r]
 
@@ -271,6 +283,9 @@ def table(results, sizes):
                    f"{mem_target or ''} | {mem_holds} | |")
         out.append(f"| peak memory of the whole run of flows (MiB) | {r['ops_memory']:.0f} | | | "
                    f"Qt floor (QTreeWidget) | {r['floor_qt_widget_memory']:.0f} | | | | |")
+        if "exchange_memory" in r:
+            out.append(f"| peak memory of the vCard and CSV exports and imports (MiB) | {r['exchange_memory']:.0f} "
+                       f"| | | | | | | | |")
         if "lookup_build" in r:
             out.append(f"| lookup tables made at the first opening (ms) | {r['lookup_build']:,.0f} | | | | | | | | |")
             out.append(f"| store size without / with the lookup tables (MB) | {r['store_mb']:.0f} / "

@@ -1,7 +1,9 @@
 #include "cli/CliCommands.h"
 
+#include "cli/ExchangeCommands.h"
 #include "contacts/ContactStore.h"
 #include "dial/NumberRules.h"
+#include "exchange/FileSources.h"
 #include "import/FirstVersionImport.h"
 #include "lookup/ContactLookup.h"
 #include "lookup/LookupBuilder.h"
@@ -29,6 +31,10 @@ struct Invocation
     QString format;
     bool dryRun = false;
     bool help = false;
+    bool update = false;
+    ExportRequest exportRequest;
+    bool vcard = false;
+    std::optional<QString> version;
 };
 
 // Splits the command line; an empty string, or the reason it cannot be understood.
@@ -61,6 +67,20 @@ QString parse(const QStringList &arguments, Invocation &call)
         } else if (word == u"--format") {
             if (!value(&call.format) || call.format != u"mutt")
                 return QStringLiteral("--format conosce solo \"mutt\"");
+        } else if (word == u"--update") {
+            call.update = true;
+        } else if (word == u"--vcard") {
+            call.vcard = true;
+        } else if (word == u"--csv") {
+            call.exportRequest.csv = true;
+        } else if (word == u"--version") {
+            if (!value(&text) || (text != u"3.0" && text != u"4.0"))
+                return QStringLiteral("--version vuole 3.0 oppure 4.0");
+            call.version = text;
+        } else if (word == u"--search") {
+            if (!value(&text))
+                return QStringLiteral("--search vuole il testo da cercare");
+            call.exportRequest.search = text;
         } else if (word.startsWith(u"--") && word.size() > 2) {
             return QStringLiteral("opzione sconosciuta: %1").arg(word);
         } else if (call.command.isEmpty()) {
@@ -73,16 +93,29 @@ QString parse(const QStringList &arguments, Invocation &call)
         return {};
     if (call.command.isEmpty())
         return QStringLiteral("manca il comando");
-    static const QStringList commands = {QStringLiteral("who"), QStringLiteral("search"),
-        QStringLiteral("show"), QStringLiteral("import-first-version")};
+    static const QStringList commands
+        = {QStringLiteral("who"), QStringLiteral("search"), QStringLiteral("show"), QStringLiteral("import"),
+            QStringLiteral("import-first-version"), QStringLiteral("export")};
     if (!commands.contains(call.command))
         return QStringLiteral("comando sconosciuto: %1").arg(call.command);
-    if (call.operands.size() != 1)
-        return QStringLiteral("%1 vuole un solo argomento").arg(call.command);
+    const bool exporting = call.command == u"export";
+    if (exporting ? call.operands.size() > 1 : call.operands.size() != 1)
+        return exporting ? QStringLiteral("export vuole al più il file in cui scrivere")
+                         : QStringLiteral("%1 vuole un solo argomento").arg(call.command);
     if ((call.scope || call.caseSensitive || !call.format.isEmpty()) && call.command != u"search")
         return QStringLiteral("--scope, --case e --format valgono solo per search");
-    if (call.dryRun && call.command != u"import-first-version")
+    if (call.dryRun && !call.command.startsWith(u"import"))
         return QStringLiteral("--dry-run vale solo per i comandi che scrivono");
+    if (call.update && call.command != u"import")
+        return QStringLiteral("--update vale solo per import");
+    if ((call.vcard || call.exportRequest.csv || call.version || call.exportRequest.search) && !exporting)
+        return QStringLiteral("--vcard, --csv, --version e --search valgono solo per export");
+    if (exporting && call.vcard == call.exportRequest.csv)
+        return QStringLiteral("export vuole --vcard oppure --csv");
+    if (call.version && !call.vcard)
+        return QStringLiteral("--version vale solo con --vcard");
+    call.exportRequest.version4 = call.version == u"4.0";
+    call.exportRequest.file = call.operands.value(0);
     return {};
 }
 
@@ -235,8 +268,14 @@ QString cliHelp()
         "    --case                    distingue MAIUSCOLE e minuscole\n"
         "    --format mutt             le righe che chiedono i programmi di posta\n"
         "  show ID                     la scheda del contatto\n"
-        "  import-first-version FILE   importa il file di testo della prima versione\n"
+        "  import FILE                 importa un file vCard (.vcf) o CSV, o il file di testo della\n"
+        "                              prima versione; i contatti già presenti sono saltati\n"
+        "    --update                  aggiorna invece i contatti già presenti\n"
         "    --dry-run                 legge il file e dice che cosa importerebbe, senza scrivere\n"
+        "  import-first-version FILE   importa il file di testo della prima versione\n"
+        "  export --vcard|--csv [FILE] esporta l'agenda (sullo standard output senza FILE)\n"
+        "    --version 3.0|4.0         la versione vCard (3.0 se non detto)\n"
+        "    --search TESTO            solo i contatti che la ricerca trova\n"
         "\n"
         "Opzioni:\n"
         "  --store FILE                usa questa agenda invece di quella del programma\n"
@@ -258,8 +297,10 @@ int runCli(const QStringList &arguments, const QString &programDir, CliStreams i
                << Qt::endl;
         return Misused;
     }
-    const QString &operand = call.operands.first();
-    if (call.dryRun) {
+    const QString operand = call.operands.value(0);
+    if (call.command == u"import" && contactFileKind(operand, nullptr) == ContactFileKind::FirstVersion)
+        call.command = QStringLiteral("import-first-version");
+    if (call.dryRun && call.command == u"import-first-version") {
         // The file goes into an empty agenda of its own, which is thrown away.
         QTemporaryDir scratch;
         QString error;
@@ -271,7 +312,7 @@ int runCli(const QStringList &arguments, const QString &programDir, CliStreams i
         }
         return importFile(*trial, operand, io, true);
     }
-    const bool writes = call.command == u"import-first-version";
+    const bool writes = call.command.startsWith(u"import");
     std::unique_ptr<ContactStore> store = openAgenda(call, programDir, writes, io.err);
     if (!store)
         return Failed;
@@ -281,5 +322,9 @@ int runCli(const QStringList &arguments, const QString &programDir, CliStreams i
         return search(*store, call, io);
     if (call.command == u"show")
         return show(*store, operand, io);
+    if (call.command == u"import")
+        return importCommand(*store, operand, call.dryRun, call.update, io);
+    if (call.command == u"export")
+        return exportCommand(*store, call.exportRequest, io);
     return importFile(*store, operand, io, false);
 }

@@ -25,6 +25,7 @@
 
 class QObject;
 class QSqlQuery;
+class SqliteRows;
 struct sqlite3;
 
 class ContactStore
@@ -195,7 +196,7 @@ private:
     // Row ids with the generation their write belongs to, oldest first; it starts at m_logStart.
     std::vector<std::pair<quint64, qint64>> m_changes;
     quint64 m_logStart = 0;
-    mutable std::unique_ptr<QSqlQuery> m_insert;
+    mutable std::unique_ptr<SqliteRows> m_insert;
     mutable std::unique_ptr<QSqlQuery> m_update;
     mutable std::unique_ptr<QSqlQuery> m_updateChecked;
     mutable std::unique_ptr<QSqlQuery> m_remove;

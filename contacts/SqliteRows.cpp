@@ -13,6 +13,22 @@ QByteArray selectFields(std::span<const Field> fields)
     return sql + " FROM PhoneList";
 }
 
+QString explainedSqliteError(int code, const QString &text)
+{
+    switch (code & 0xff) {
+    case SQLITE_FULL:
+        return QStringLiteral("il disco è pieno: %1").arg(text);
+    case SQLITE_BUSY:
+        // Another program (the window, a script) kept writing for longer than the store waits.
+        return QStringLiteral(
+            "l'agenda è occupata da un altro programma che la sta modificando, riprovare tra "
+            "poco: %1")
+            .arg(text);
+    default:
+        return text;
+    }
+}
+
 sqlite3 *sqliteConnection(const QSqlDatabase &db)
 {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
@@ -74,6 +90,14 @@ void SqliteRows::bind(int index, qint64 value)
         fail();
 }
 
+void SqliteRows::bindNull(int index)
+{
+    if (m_statement)
+        sqlite3_reset(m_statement);
+    if (m_statement && sqlite3_bind_null(m_statement, index) != SQLITE_OK)
+        fail();
+}
+
 bool SqliteRows::run()
 {
     while (next()) { }
@@ -105,5 +129,6 @@ FieldValue SqliteRows::text(int column) const
 void SqliteRows::fail()
 {
     const int code = sqlite3_extended_errcode(m_db);
-    m_error = QStringLiteral("%1 (codice %2)").arg(QString::fromUtf8(sqlite3_errmsg(m_db))).arg(code);
+    m_error = explainedSqliteError(
+        code, QStringLiteral("%1 (codice %2)").arg(QString::fromUtf8(sqlite3_errmsg(m_db))).arg(code));
 }

@@ -19,6 +19,10 @@ struct sqlite3_stmt;
 // added, of some rows).
 QByteArray selectFields(std::span<const Field> fields);
 
+// SQLite's reason for a failure, with a full disk and an agenda kept busy by another program said
+// plainly first, in Italian.
+QString explainedSqliteError(int code, const QString &text);
+
 // The SQLite connection behind db, for what Qt Sql does not reach; null when db is not SQLite's.
 sqlite3 *sqliteConnection(const QSqlDatabase &db);
 
@@ -35,6 +39,7 @@ public:
     // Binds the value of the index-th ? (from 1), starting the statement over; the text is copied.
     void bind(int index, QByteArrayView utf8);
     void bind(int index, qint64 value);
+    void bindNull(int index);
     // Steps to the next row; false at the end and on failure (failed() then tells).
     bool next();
     // Runs the statement to its end; false on failure.

@@ -11,7 +11,7 @@
 
 class QDialog;
 
-enum class MessageButtons { Ok, OkCancel, YesNo };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageIcon { None, Question, Exclamation, Information };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 

@@ -2,7 +2,13 @@
 // dialog; what reaches the recording printer, the clipboard, the store and the dialer, the save that
 // comes first, and each command stopped or failed. The rules they call have tests of their own.
 #include "PhoneFixture.h"
+
+#include "exchange/ContactExport.h"
+
 #include "tests/support/TestFiles.h"
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 
 #include "ui/forms/Form1.h"
 
@@ -189,6 +195,53 @@ private slots:
         if (!empty)
             QCOMPARE(f->stored(rossi, Field::LastName) + f->text(u"tLName"_s),
                 typed ? u"RossiniRossini"_s : u"RossiRossi"_s);
+    }
+
+    // A vCard file comes in after its preview and shows in the tree; a second time its contact is
+    // already there and is not doubled; the agenda goes out as CSV and the CSV's columns come back.
+    void contactsInAndOut()
+    {
+        const QString vcf = QStringLiteral(RUBRELLO_TEST_DATA "/vcard/gmail-single.vcf");
+        f->test.add(u"Rossi"_s, u"Mario"_s, {{Field::Cellulare, u"333 1111111"_s}});
+        f->load();
+        const int before = f->test.store().count();
+        f->platform.inputAnswers.enqueue(vcf);
+        f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
+        f->act(u"FileImportaContatti"_s);
+        QVERIFY2(f->platform.messages.value(0).text.startsWith(u"1 contatto nuovo, 0 già presenti."_s),
+            qPrintable(f->platform.messages.value(0).text));
+        QCOMPARE(f->test.store().count(), before + 1);
+        QVERIFY(f->tree().findLine(u"Dartmouth, Greg"_s) > 0);
+
+        f->platform.inputAnswers.enqueue(vcf);
+        f->platform.messageAnswers.enqueue(MessageAnswer::No);
+        f->act(u"FileImportaContatti"_s);
+        QCOMPARE(f->platform.messages.value(2).buttons, MessageButtons::YesNoCancel);
+        QVERIFY(f->platform.messages.value(3).text.contains(u"saltato 1 già presente"_s));
+        QCOMPARE(f->test.store().count(), before + 1);
+
+        const QString csv = f->test.directory() + u"/agenda.csv"_s;
+        f->platform.dialogScripts.enqueue([&](QDialog &dialog) {
+            auto *format = dialog.findChild<QComboBox *>(u"cboFormat"_s);
+            format->setCurrentIndex(format->findData(int(ExportFormat::Csv)));
+            dialog.findChild<QLineEdit *>(u"txtFile"_s)->setText(csv);
+            dialog.findChild<QPushButton *>(u"cmdOK"_s)->click();
+        });
+        f->act(u"FileEsportaContatti"_s);
+        QCOMPARE(f->platform.messages.last().text, u"Esportati %1 contatti."_s.arg(before + 1));
+
+        // The CSV's own header is recognised: every contact is already there, and Annulla leaves it so.
+        f->platform.inputAnswers.enqueue(csv);
+        f->platform.dialogScripts.enqueue(
+            [](QDialog &dialog) { dialog.findChild<QPushButton *>(u"cmdOK"_s)->click(); });
+        f->platform.messageAnswers.enqueue(MessageAnswer::Cancel);
+        f->act(u"FileImportaContatti"_s);
+        QVERIFY2(f->platform.messages.last().text.startsWith(
+                     u"0 contatti nuovi, %1 già presenti."_s.arg(before + 1)),
+            qPrintable(f->platform.messages.last().text));
+        QCOMPARE(f->platform.modalForms.mid(f->platform.modalForms.size() - 2),
+            (QStringList{u"ExportDialog"_s, u"CsvImportDialog"_s}));
+        QCOMPARE(f->test.store().count(), before + 1);
     }
 
     void dialNumbers_data()

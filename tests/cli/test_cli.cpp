@@ -75,6 +75,13 @@ private slots:
         row("option of another command", {"who", "--case", "1"}, 2, "", "search");
         row("unknown format", {"search", "--format", "csv", "x"}, 2, "", "mutt");
         row("a dry run of a reading command", {"who", "--dry-run", "1"}, 2, "", "--dry-run");
+        row("export in no format", {"export"}, 2, "", "--vcard oppure --csv");
+        row("export in an unknown version", {"export", "--vcard", "--version", "2.1"}, 2, "", "--version");
+        row("update for another command", {"search", "--update", "x"}, 2, "", "--update");
+        row("the search's hits as vCard", {"export", "--vcard", "--search", "bianchi"}, 0,
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Bianchi\r\nN:Bianchi;Anna;;;\r\nORG:ACME\r\n"
+            "TEL;TYPE=cell:+39 347-1234567\r\nTEL;TYPE=home,fax:0039 02/1234567\r\nEMAIL:anna@example.org\r\n"
+            "END:VCARD\r\n");
     }
 
     void commands()
@@ -110,6 +117,28 @@ private slots:
         const Run help = cli({"--help"});
         QCOMPARE(help.status, 0);
         QVERIFY(help.out.startsWith(u"Uso: rubrello-cli"_s) && help.err.isEmpty());
+    }
+
+    // A vCard file comes in once: a second import finds its contact already there; a first-version
+    // file given to import goes the way of import-first-version.
+    void importsByContent()
+    {
+        const QString vcf = QStringLiteral(RUBRELLO_TEST_DATA "/vcard/gmail-single.vcf");
+        QCOMPARE(cli({"--store", files->path(), "import", "--dry-run", vcf}).out,
+            u"1 contatto nuovo, 0 già presenti.\nProva: l'agenda non è stata modificata.\n"_s);
+        QCOMPARE(cli({"--store", files->path(), "import", vcf}).status, 0);
+        const Run again = cli({"--store", files->path(), "import", vcf});
+        QCOMPARE(again.out, u"Importati 0 contatti, aggiornati 0, saltato 1 già presente.\n"_s);
+        QCOMPARE(files->store().count(), 3);
+        const QString text = files->directory() + u"/NUMBO.TXT"_s;
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("Neri Ugo").leftJustified(54) + "06 7654321\r\n");
+        file.close();
+        QCOMPARE(cli({"--store", files->path(), "import", text}).out, u"Importato 1 contatto.\n"_s);
+        const QString csv = files->directory() + u"/agenda.csv"_s;
+        QCOMPARE(cli({"--store", files->path(), "export", "--csv", csv}).out, u"Esportati 4 contatti.\n"_s);
+        QVERIFY(QFile(csv).size() > 0);
     }
 
     // Beside the window writing: a reader sees what is committed and is not held up; an import

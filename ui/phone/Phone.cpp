@@ -73,6 +73,8 @@ void Phone::connectHandlers()
     connect(ui.FileStampaMaschera, &QAction::triggered, this, &Phone::FileStampaMaschera_Click);
     connect(ui.FileStampaAgenda, &QAction::triggered, this, &Phone::FileStampaAgenda_Click);
     connect(ui.FileImporta, &QAction::triggered, this, &Phone::FileImporta_Click);
+    connect(ui.FileImportaContatti, &QAction::triggered, this, &Phone::FileImportaContatti_Click);
+    connect(ui.FileEsportaContatti, &QAction::triggered, this, &Phone::FileEsportaContatti_Click);
     connect(ui.FileEsci, &QAction::triggered, this, &Phone::FileEsci_Click);
     connect(ui.FileNuovo, &QAction::triggered, this, &Phone::FileNuovo_Click);
     connect(ui.FileCancella, &QAction::triggered, this, &Phone::FileCancella_Click);

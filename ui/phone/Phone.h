@@ -95,6 +95,8 @@ private:
 
     // Import
     void FileImporta_Click();
+    void FileImportaContatti_Click();
+    void FileEsportaContatti_Click();
 
     // Dialing
     void BtnChiama_Click();
@@ -150,6 +152,8 @@ private:
     bool m_placeRemembered = false;
     qint64 m_rememberedContact = 0;
     SearchEngine m_search;
+    // The contacts the tree shows while it shows a search's hits; empty for the whole agenda.
+    std::vector<qint64> m_searchHits;
     // The client area's controls with their places at the design's size.
     std::vector<std::pair<QWidget *, QRect>> m_designGeometry;
     // The rows the tree was last filled from as the whole agenda, and the tree's revision then.

@@ -43,6 +43,7 @@ void Phone::RefreshAgenda()
 void Phone::FillOutline()
 {
     IndexRs = ui.Data1->Clone();
+    m_searchHits.clear();
     const std::vector<ContactStore::IndexEntry> &rows = IndexRs->rows();
 
     // One pass in the record source's order, each contact filed under its letter: the order puts

@@ -288,6 +288,10 @@ void Phone::buildMenus()
         QKeySequence(Qt::CTRL | Qt::Key_S));
     separator(ui.MenuFile, "FileMeno2");
     ui.FileImporta = action(ui.MenuFile, "FileImporta", QStringLiteral("&Importa ..."));
+    ui.FileImportaContatti
+        = action(ui.MenuFile, "FileImportaContatti", QStringLiteral("Importa &contatti (vCard, CSV) ..."));
+    ui.FileEsportaContatti
+        = action(ui.MenuFile, "FileEsportaContatti", QStringLiteral("Es&porta contatti ..."));
     separator(ui.MenuFile, "FileMeno3");
     ui.FileEsci
         = action(ui.MenuFile, "FileEsci", QStringLiteral("&Esci"), QKeySequence(Qt::CTRL | Qt::Key_F4));

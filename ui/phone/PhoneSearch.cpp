@@ -40,6 +40,7 @@ void Phone::BtnCerca_Click()
         }
     }
     RememberedID = result.firstHitId;
+    m_searchHits = result.hitIds;
     OutlineCollapseAll();
     show();
     ui.Outline1->setFocus();

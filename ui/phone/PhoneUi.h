@@ -51,6 +51,8 @@ struct PhoneUi
     QAction *FileStampaMaschera = nullptr;
     QAction *FileStampaAgenda = nullptr;
     QAction *FileImporta = nullptr;
+    QAction *FileImportaContatti = nullptr;
+    QAction *FileEsportaContatti = nullptr;
     QAction *FileEsci = nullptr;
     QMenu *FileEdit = nullptr;
     QAction *FileNuovo = nullptr;

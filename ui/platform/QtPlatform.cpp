@@ -73,6 +73,9 @@ MessageAnswer QtPlatform::messageBox(const MessageRequest &request)
     case MessageButtons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
+    case MessageButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
     }
     box.setDefaultButton(standardButton(request.defaultAnswer));
     switch (box.exec()) {

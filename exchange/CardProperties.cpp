@@ -1,0 +1,116 @@
+#include "exchange/CardProperties.h"
+
+#include "contacts/SqliteRows.h"
+#include "vcard/VCardLine.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+bool tableExists(sqlite3 *db)
+{
+    SqliteRows table(db, "SELECT 1 FROM sqlite_master WHERE name = 'RubrelloCardProperties'");
+    return table.next();
+}
+
+// The properties of a row; a line that no longer reads back is skipped rather than failing the
+// contact.
+QList<KeptProperty> keptProperties(std::optional<QByteArrayView> roles, std::optional<QByteArrayView> lines)
+{
+    const auto split = [](std::optional<QByteArrayView> text) {
+        QList<QByteArrayView> parts;
+        const QByteArrayView all = text.value_or(QByteArrayView());
+        for (qsizetype from = 0; from < all.size();) {
+            const qsizetype end = all.indexOf('\n', from);
+            parts.append(all.sliced(from, (end < 0 ? all.size() : end) - from));
+            from = end < 0 ? all.size() : end + 1;
+        }
+        return parts;
+    };
+    QList<KeptProperty> properties;
+    const QList<QByteArrayView> roleNames = split(roles);
+    const QList<QByteArrayView> lineTexts = split(lines);
+    for (qsizetype i = 0; i < lineTexts.size(); ++i) {
+        if (std::optional<VCardProperty> property = parseVCardLine(lineTexts[i]))
+            properties.append({cardRoleFromName(QString::fromLatin1(roleNames.value(i))), *property});
+    }
+    return properties;
+}
+
+} // namespace
+
+bool ensureCardPropertiesTable(sqlite3 *db, QString *error)
+{
+    // One row a contact: its properties as vCard lines, one a line (a value never holds a line
+    // break: it is escaped), and their roles, one a line too.
+    for (const char *sql : {"CREATE TABLE IF NOT EXISTS RubrelloCardProperties (ID INTEGER PRIMARY KEY, "
+                            "Roles TEXT NOT NULL, Lines TEXT NOT NULL)",
+             "CREATE TRIGGER IF NOT EXISTS RubrelloCardPropertiesGone AFTER DELETE ON PhoneList BEGIN "
+             "DELETE FROM RubrelloCardProperties WHERE ID = OLD.ID; END"}) {
+        SqliteRows statement(db, sql);
+        if (!statement.run()) {
+            *error = statement.error();
+            return false;
+        }
+    }
+    return true;
+}
+
+CardPropertiesWriter::CardPropertiesWriter(sqlite3 *db)
+    : m_drop(db, "DELETE FROM RubrelloCardProperties WHERE ID = ?")
+    , m_add(db, "INSERT INTO RubrelloCardProperties (ID, Roles, Lines) VALUES (?, ?, ?)")
+{
+}
+
+bool CardPropertiesWriter::write(qint64 id, const QList<KeptProperty> &properties, QString *error)
+{
+    m_drop.bind(1, id);
+    m_drop.run();
+    if (!properties.isEmpty()) {
+        QByteArray roles;
+        QByteArray lines;
+        for (const KeptProperty &kept : properties) {
+            roles += cardRoleName(kept.role).toLatin1() + '\n';
+            lines += vCardLine(kept.property, VCardVersion::V4_0) + '\n';
+        }
+        m_add.bind(1, id);
+        m_add.bind(2, roles);
+        m_add.bind(3, lines);
+        m_add.run();
+    }
+    for (const SqliteRows *statement : {&m_drop, &m_add}) {
+        if (statement->failed()) {
+            *error = statement->error();
+            return false;
+        }
+    }
+    return true;
+}
+
+QList<KeptProperty> readCardProperties(sqlite3 *db, qint64 id, QString *error)
+{
+    QList<KeptProperty> properties;
+    if (!tableExists(db))
+        return properties;
+    SqliteRows rows(db, "SELECT Roles, Lines FROM RubrelloCardProperties WHERE ID = ?");
+    rows.bind(1, id);
+    if (rows.next())
+        properties = keptProperties(rows.utf8(0), rows.utf8(1));
+    if (rows.failed() && error)
+        *error = rows.error();
+    return properties;
+}
+
+QHash<qint64, QList<KeptProperty>> readAllCardProperties(sqlite3 *db, QString *error, QByteArrayView holding)
+{
+    QHash<qint64, QList<KeptProperty>> all;
+    if (!tableExists(db))
+        return all;
+    SqliteRows rows(db, "SELECT ID, Roles, Lines FROM RubrelloCardProperties WHERE instr(Lines, ?) > 0");
+    rows.bind(1, holding);
+    while (rows.next())
+        all.insert(rows.integer(0), keptProperties(rows.utf8(1), rows.utf8(2)));
+    if (rows.failed())
+        *error = rows.error();
+    return all;
+}

@@ -1,0 +1,35 @@
+// The properties each contact came with, kept beside PhoneList in a table of our own
+// (RubrelloCardProperties), one vCard line each with the role it plays for the card.
+#pragma once
+
+#include "contacts/SqliteRows.h"
+#include "exchange/CardMapping.h"
+
+#include <QHash>
+#include <QString>
+
+struct sqlite3;
+
+// Makes the table, and the trigger that takes a contact's properties away with it, when missing.
+bool ensureCardPropertiesTable(sqlite3 *db, QString *error);
+
+// Replaces the properties kept for contacts, inside the caller's transaction; its statements are
+// prepared once for an import of many.
+class CardPropertiesWriter
+{
+public:
+    explicit CardPropertiesWriter(sqlite3 *db);
+    bool write(qint64 id, const QList<KeptProperty> &properties, QString *error);
+
+private:
+    SqliteRows m_drop;
+    SqliteRows m_add;
+};
+
+// The properties kept for the contact id, in order; none without the table.
+QList<KeptProperty> readCardProperties(sqlite3 *db, qint64 id, QString *error = nullptr);
+
+// Every contact's kept properties at once, by id, for an export of many; with holding, only the
+// contacts whose lines hold that text.
+QHash<qint64, QList<KeptProperty>> readAllCardProperties(
+    sqlite3 *db, QString *error, QByteArrayView holding = "\n");

@@ -1,0 +1,98 @@
+#include "exchange/ContactExport.h"
+
+#include "contacts/ContactStore.h"
+#include "csv/CsvHeaders.h"
+#include "csv/CsvVCard.h"
+#include "csv/CsvWriter.h"
+#include "exchange/CardProperties.h"
+#include "platform/AtomicFile.h"
+#include "vcard/VCardWriter.h"
+
+#include <QSaveFile>
+
+#include <algorithm>
+
+ExportResult exportContacts(
+    const ContactStore &store, const std::vector<qint64> &ids, ExportFormat format, QIODevice &out)
+{
+    ExportResult result;
+    bool ok = false;
+    std::vector<ContactRecord> records = store.readAll(&ok);
+    QHash<qint64, QList<KeptProperty>> kept;
+    if (ok && store.connection())
+        kept = readAllCardProperties(store.connection(), &result.failure);
+    if (!ok || !result.failure.isEmpty()) {
+        result.failure = QStringLiteral("Impossibile leggere i contatti: %1")
+                             .arg(result.failure.isEmpty() ? store.lastError() : result.failure);
+        return result;
+    }
+    QHash<qint64, size_t> rowOf;
+    rowOf.reserve(qsizetype(records.size()));
+    for (size_t i = 0; i < records.size(); ++i)
+        rowOf.insert(records[i].id, i);
+
+    CsvWriter csv(out);
+    const CsvMapping csvColumns = csvExportMapping();
+    if (format == ExportFormat::Csv && !csv.writeRow(csvExportHeader())) {
+        result.failure = csv.error();
+        return result;
+    }
+    for (const qint64 id : ids) {
+        const auto row = rowOf.constFind(id);
+        if (row == rowOf.cend())
+            continue; // deleted meanwhile
+        QList<KeptProperty> properties = kept.value(id);
+        if (format == ExportFormat::Csv) {
+            // A CSV row gives a kind of property its columns in the order the properties come: those
+            // behind the card's boxes go first, so the boxes read back as they are.
+            std::stable_partition(properties.begin(), properties.end(),
+                [](const KeptProperty &property) { return property.role != CardRole::None; });
+        }
+        const VCard card = vCardFromContact({records[*row], properties});
+        bool written = false;
+        if (format == ExportFormat::Csv)
+            written = csv.writeRow(csvRowFromVCard(csvColumns, card));
+        else
+            written = writeVCard(
+                &out, card, format == ExportFormat::VCard4 ? VCardVersion::V4_0 : VCardVersion::V3_0);
+        if (!written) {
+            result.failure = QStringLiteral("Impossibile scrivere i contatti: %1").arg(out.errorString());
+            return result;
+        }
+        ++result.written;
+    }
+    return result;
+}
+
+ExportResult exportContactsToFile(
+    const ContactStore &store, const std::vector<qint64> &ids, ExportFormat format, const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return {0, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, file.errorString())};
+    }
+    ExportResult result = exportContacts(store, ids, format, file);
+    if (!result.failure.isEmpty()) {
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit())
+        return {0, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, file.errorString())};
+    syncDirectoryOf(path);
+    return result;
+}
+
+std::vector<qint64> agendaIds(const ContactStore &store, QString *error)
+{
+    bool ok = false;
+    const ContactStore::IndexRows rows = store.readIndexInOrder(&ok);
+    std::vector<qint64> ids;
+    if (!ok) {
+        *error = store.lastError();
+        return ids;
+    }
+    ids.reserve(rows->size());
+    for (const ContactStore::IndexEntry &entry : *rows)
+        ids.push_back(entry.id);
+    return ids;
+}

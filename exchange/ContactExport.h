@@ -1,0 +1,28 @@
+// Contacts out to a vCard or CSV file: every property each contact came with, its boxes as they are.
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+class ContactStore;
+class QIODevice;
+
+enum class ExportFormat { VCard3, VCard4, Csv };
+
+struct ExportResult
+{
+    int written = 0;
+    QString failure; // why the export failed, in Italian; empty when it went through
+};
+
+// Writes the contacts ids, in that order, to out.
+ExportResult exportContacts(
+    const ContactStore &store, const std::vector<qint64> &ids, ExportFormat format, QIODevice &out);
+
+// The same into the file at path, which takes the new contents only once all is written.
+ExportResult exportContactsToFile(
+    const ContactStore &store, const std::vector<qint64> &ids, ExportFormat format, const QString &path);
+
+// Every contact of the agenda, in its order.
+std::vector<qint64> agendaIds(const ContactStore &store, QString *error);

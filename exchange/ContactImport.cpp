@@ -1,0 +1,202 @@
+#include "exchange/ContactImport.h"
+
+#include "contacts/ContactStore.h"
+#include "contacts/SqliteRows.h"
+#include "exchange/AgendaMatcher.h"
+#include "exchange/CardProperties.h"
+#include "vcard/VCardLine.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+
+#include <sqlite3.h>
+
+namespace {
+
+// What an undo of the import needs: the import itself, the contacts it added, and those it
+// updated as they were before.
+bool ensureImportLog(sqlite3 *db, QString *error)
+{
+    for (const char *sql : {"CREATE TABLE IF NOT EXISTS RubrelloImports (ImportID INTEGER PRIMARY KEY, "
+                            "Time TEXT NOT NULL, Origin TEXT NOT NULL)",
+             "CREATE TABLE IF NOT EXISTS RubrelloImportedContacts (ImportID INTEGER NOT NULL, "
+             "ID INTEGER NOT NULL, Before TEXT)"}) {
+        SqliteRows statement(db, sql);
+        if (!statement.run()) {
+            *error = statement.error();
+            return false;
+        }
+    }
+    return true;
+}
+
+// A contact as it was, every field and every kept property, as one JSON text.
+QByteArray contactAsItWas(const ContactRecord &record, const QList<KeptProperty> &properties)
+{
+    QJsonObject fields;
+    for (const FieldInfo &info : Fields) {
+        if (info.field != Field::ID && record.value(info.field))
+            fields.insert(QLatin1String(info.name), *record.value(info.field));
+    }
+    QJsonArray kept;
+    for (const KeptProperty &property : properties)
+        kept.append(QJsonArray{cardRoleName(property.role),
+            QString::fromUtf8(vCardLine(property.property, VCardVersion::V4_0))});
+    return QJsonDocument(
+        QJsonObject{{QStringLiteral("fields"), fields}, {QStringLiteral("properties"), kept}})
+        .toJson(QJsonDocument::Compact);
+}
+
+// The agenda's contact with what came in written over it: a box the file leaves empty keeps its text.
+ContactRecord merged(ContactRecord record, const ContactRecord &incoming)
+{
+    for (const FieldInfo &info : Fields) {
+        if (info.field != Field::ID && !incoming.value(info.field).value_or(QString()).isEmpty())
+            record.setValue(info.field, incoming.value(info.field));
+    }
+    return record;
+}
+
+// n things, counted in the Italian way ("1.200 contatti nuovi").
+QString countText(int n, const char *one, const char *many)
+{
+    return n == 1 ? QString::fromUtf8(one)
+                  : QString::fromUtf8(many).arg(QLocale(QLocale::Italian, QLocale::Italy).toString(n));
+}
+
+QString readFailure(const ContactSource &source)
+{
+    return QStringLiteral("Impossibile leggere il file: %1").arg(source.error());
+}
+
+} // namespace
+
+ImportPreview previewImport(const ContactStore &store, ContactSource &source)
+{
+    ImportPreview preview;
+    AgendaMatcher matcher;
+    if (!matcher.load(store, &preview.failure))
+        return preview;
+    if (!source.rewind()) {
+        preview.failure = readFailure(source);
+        return preview;
+    }
+    VCard card;
+    while (source.next(&card)) {
+        const CardContact contact = contactFromVCard(card);
+        if (matcher.find(contact)) {
+            ++preview.present;
+        } else {
+            ++preview.fresh;
+            matcher.add(-1, contact);
+        }
+    }
+    if (!source.error().isEmpty())
+        preview.failure = readFailure(source);
+    return preview;
+}
+
+ImportResult importContacts(ContactStore &store, ContactSource &source, KnownContacts known,
+    const QString &origin, const std::function<bool(int done)> &progress)
+{
+    ImportResult result;
+    AgendaMatcher matcher;
+    if (!matcher.load(store, &result.failure))
+        return result;
+    if (!source.rewind()) {
+        result.failure = readFailure(source);
+        return result;
+    }
+    ContactStore::Batch batch(store);
+    sqlite3 *db = store.connection();
+    if (!batch.ok() || !db) {
+        result.failure = store.lastError();
+        return result;
+    }
+    if (!ensureCardPropertiesTable(db, &result.failure) || !ensureImportLog(db, &result.failure))
+        return result;
+    SqliteRows log(db, "INSERT INTO RubrelloImports (Time, Origin) VALUES (?, ?)");
+    log.bind(1, QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8());
+    log.bind(2, origin.toUtf8());
+    if (!log.run()) {
+        result.failure = log.error();
+        return result;
+    }
+    const qint64 importId = sqlite3_last_insert_rowid(db);
+    SqliteRows logContact(db, "INSERT INTO RubrelloImportedContacts (ImportID, ID, Before) VALUES (?, ?, ?)");
+    CardPropertiesWriter keep(db);
+
+    // Every failure below returns before the commit: the batch then takes back everything.
+    const auto fail = [&](const QString &reason) {
+        result = ImportResult();
+        result.failure = reason;
+        return result;
+    };
+    VCard card;
+    int done = 0;
+    while (source.next(&card)) {
+        CardContact contact = contactFromVCard(card);
+        std::optional<qint64> id = matcher.find(contact);
+        QString error;
+        QByteArray before; // null for a contact added
+        if (id && known == KnownContacts::Skip) {
+            ++result.skipped;
+        } else {
+            if (id) {
+                bool ok = false;
+                const ContactRecord old = store.read(*id, &ok).value_or(ContactRecord());
+                if (!ok)
+                    return fail(store.lastError());
+                before = contactAsItWas(old, readCardProperties(db, *id, &error));
+                ContactRecord record = merged(old, contact.record);
+                record.id = *id;
+                if (!store.update(record))
+                    return fail(store.lastError());
+                ++result.updated;
+            } else {
+                id = store.insert(contact.record);
+                if (!id)
+                    return fail(store.lastError());
+                matcher.add(*id, contact);
+                ++result.added;
+            }
+            if (!keep.write(*id, contact.properties, &error))
+                return fail(error);
+            logContact.bind(1, importId);
+            logContact.bind(2, *id);
+            if (before.isNull())
+                logContact.bindNull(3);
+            else
+                logContact.bind(3, before);
+            if (!logContact.run())
+                return fail(logContact.error());
+        }
+        ++done;
+        if (progress && !progress(done)) {
+            result = ImportResult();
+            result.cancelled = true;
+            return result;
+        }
+    }
+    if (!source.error().isEmpty())
+        return fail(readFailure(source));
+    if (!batch.commit())
+        return fail(store.lastError());
+    return result;
+}
+
+QString importPreviewMessage(const ImportPreview &preview)
+{
+    return countText(preview.fresh, "1 contatto nuovo", "%1 contatti nuovi") + QStringLiteral(", ")
+        + countText(preview.present, "1 già presente", "%1 già presenti") + u'.';
+}
+
+QString importResultMessage(const ImportResult &result)
+{
+    return countText(result.added, "Importato 1 contatto", "Importati %1 contatti") + QStringLiteral(", ")
+        + countText(result.updated, "aggiornato 1", "aggiornati %1") + QStringLiteral(", ")
+        + countText(result.skipped, "saltato 1 già presente", "saltati %1 già presenti") + u'.';
+}

@@ -1,0 +1,241 @@
+// Contacts through the agenda and out again: every fixture's properties come back, an edited box
+// changes only its own property, a second import doubles nothing, a bad file leaves nothing behind,
+// and a CSV export brings the whole agenda into an empty one.
+#include "contacts/SqliteRows.h"
+#include "csv/CsvHeaders.h"
+#include "exchange/CardProperties.h"
+#include "exchange/ContactExport.h"
+#include "exchange/ContactImport.h"
+#include "exchange/FileSources.h"
+#include "tests/support/TestStore.h"
+#include "vcard/VCardReader.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString Fixtures = QStringLiteral(RUBRELLO_TEST_DATA "/vcard/");
+
+QList<VCard> readCards(QIODevice &device, QString *error = nullptr)
+{
+    VCardReader reader(&device);
+    QList<VCard> cards;
+    VCard card;
+    while (reader.next(&card))
+        cards.append(card);
+    if (error)
+        *error = reader.error();
+    return cards;
+}
+
+QList<VCard> readCards(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return readCards(file);
+}
+
+QByteArray exported(const ContactStore &store, ExportFormat format)
+{
+    QString error;
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    const ExportResult result = exportContacts(store, agendaIds(store, &error), format, out);
+    return result.failure.isEmpty() ? out.data() : QByteArray();
+}
+
+ImportResult importFile(ContactStore &store, const QString &path, KnownContacts known = KnownContacts::Skip)
+{
+    VCardFileSource source(path);
+    return importContacts(store, source, known, path);
+}
+
+QStringList rows(const ContactStore &store)
+{
+    QStringList all;
+    bool ok = false;
+    for (const ContactRecord &record : store.readAll(&ok)) {
+        QStringList fields;
+        for (const FieldInfo &info : Fields) {
+            if (info.field != Field::ID)
+                fields.append(record.value(info.field).value_or(u"<null>"_s));
+        }
+        all.append(fields.join(u'|'));
+    }
+    all.sort();
+    return all;
+}
+
+} // namespace
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Every property a fixture's contact came with is in its export, as 3.0 and as 4.0; the card
+    // shows its names and numbers.
+    void fixturesComeBackWhole_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const QString &file : QDir(Fixtures).entryList({u"*.vcf"_s}))
+            QTest::newRow(qPrintable(file)) << file;
+    }
+    void fixturesComeBackWhole()
+    {
+        QFETCH(QString, file);
+        TestStore files;
+        const ImportResult result = importFile(files.store(), Fixtures + file);
+        QVERIFY2(result.failure.isEmpty(), qPrintable(result.failure));
+        const QList<VCard> original = readCards(Fixtures + file);
+        QCOMPARE(result.added, original.size());
+        for (const ContactRecord &record : files.store().readAll())
+            QVERIFY2(!record.value(Field::LastName).value_or(QString()).isEmpty(), qPrintable(file));
+        for (const ExportFormat format : {ExportFormat::VCard3, ExportFormat::VCard4}) {
+            QByteArray bytes = exported(files.store(), format);
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::ReadOnly);
+            QString error;
+            const QList<VCard> back = readCards(buffer, &error);
+            QVERIFY2(error.isEmpty(), qPrintable(error));
+            QCOMPARE(back.size(), original.size());
+            // The agenda's order is not the file's: each card is looked for among the exported.
+            for (const VCard &card : original) {
+                const bool found = std::any_of(back.begin(), back.end(), [&](const VCard &out) {
+                    return std::all_of(card.properties.begin(), card.properties.end(),
+                        [&](const VCardProperty &property) { return out.properties.contains(property); });
+                });
+                QVERIFY2(found, qPrintable(file + u": a card lost a property"_s));
+            }
+        }
+    }
+
+    // A box edited in the program rewrites its own property, and only that one.
+    void editedBoxRewritesItsProperty()
+    {
+        TestStore files;
+        QVERIFY(importFile(files.store(), Fixtures + u"gmail-single.vcf"_s).failure.isEmpty());
+        ContactRecord record = files.store().readAll().front();
+        const QList<KeptProperty> before = readCardProperties(files.store().connection(), record.id);
+        record.setValue(Field::Cellulare, u"333 1234567"_s);
+        record.setValue(Field::LastName, u"Rossi"_s);
+        QVERIFY(files.store().update(record));
+        QByteArray bytes = exported(files.store(), ExportFormat::VCard3);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const VCard card = readCards(buffer).value(0);
+        int changed = 0;
+        for (const KeptProperty &kept : before) {
+            if (!card.properties.contains(kept.property)) {
+                ++changed;
+                QVERIFY2(kept.role == CardRole::Mobile || kept.role == CardRole::Name,
+                    qPrintable(kept.property.name));
+            }
+        }
+        QVERIFY(changed >= 1);
+        QVERIFY(card.first(u"N")->components().value(0) == u"Rossi"_s);
+        QVERIFY(bytes.contains("333 1234567"));
+    }
+
+    // A file imported twice brings its contacts in once: skipped, or updated with what an undo needs.
+    void knownContactsAreNotDoubled()
+    {
+        TestStore files;
+        const QString file = Fixtures + u"John_Doe_ANDROID.vcf"_s;
+        const int count = importFile(files.store(), file).added;
+        VCardFileSource source(file);
+        const ImportPreview preview = previewImport(files.store(), source);
+        QCOMPARE(preview.fresh, 0);
+        QCOMPARE(preview.present, count);
+        QCOMPARE(importFile(files.store(), file).skipped, count);
+        QCOMPARE(importFile(files.store(), file, KnownContacts::Update).updated, count);
+        QCOMPARE(files.store().count(), count);
+        SqliteRows logged(files.store().connection(),
+            "SELECT count(*), count(Before) FROM RubrelloImportedContacts WHERE ImportID = 3");
+        QVERIFY(logged.next());
+        QCOMPARE(logged.integer(0), count);
+        QCOMPARE(logged.integer(1), count);
+    }
+
+    // A file that fails part way stores nothing, and says on which line.
+    void badFileStoresNothing()
+    {
+        TestStore files;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"bad.vcf"_s);
+        QFile bad(path);
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Rossi;Mario\r\nEND:VCARD\r\n"
+                  "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Bianchi;Anna\r\nBEGIN:VCARD\r\n");
+        bad.close();
+        const ImportResult result = importFile(files.store(), path);
+        QVERIFY2(result.failure.contains(u"riga 8"_s), qPrintable(result.failure));
+        QCOMPARE(files.store().count(), 0);
+    }
+
+    // The agenda exported as CSV comes back whole into an empty agenda.
+    void csvRoundTrip()
+    {
+        TestStore from;
+        for (const QString &file : QDir(Fixtures).entryList({u"*.vcf"_s}))
+            QVERIFY(importFile(from.store(), Fixtures + file).failure.isEmpty());
+        from.add(u"D'Amico"_s, u"Nicolò"_s,
+            {{Field::Note, u"due\nrighe, \"virgolette\""_s}, {Field::HomeFax, u"06 1"_s}});
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"agenda.csv"_s);
+        QString error;
+        QVERIFY(exportContactsToFile(from.store(), agendaIds(from.store(), &error), ExportFormat::Csv, path)
+                    .failure.isEmpty());
+        QCOMPARE(contactFileKind(path, &error), ContactFileKind::Csv);
+        TestStore to;
+        QList<QStringList> header;
+        QVERIFY(CsvFileSource::firstRows(path, CsvFileSource::guessFormat(path), 1, &header, &error));
+        CsvFileSource source(path, CsvFileSource::guessFormat(path), recognizeCsvHeader(header.value(0)));
+        const ImportResult result = importContacts(to.store(), source, KnownContacts::Skip, path);
+        QVERIFY2(result.failure.isEmpty(), qPrintable(result.failure));
+        QCOMPARE(to.store().count(), from.store().count());
+        // Every property comes back; a contact typed in the program comes back box for box.
+        QByteArray before = exported(from.store(), ExportFormat::VCard4);
+        QByteArray after = exported(to.store(), ExportFormat::VCard4);
+        QBuffer beforeBuffer(&before), afterBuffer(&after);
+        beforeBuffer.open(QIODevice::ReadOnly);
+        afterBuffer.open(QIODevice::ReadOnly);
+        // A CSV column writes its own spelling of the parameters ("TYPE=cell" for "TYPE=CELL;TYPE=VOICE"
+        // in one order or another): the meaning is compared, not the spelling.
+        const auto meaning = [](const VCard &card) {
+            QStringList properties;
+            for (const VCardProperty &property : card.properties) {
+                QStringList parameters;
+                for (const VCardParameter &parameter : property.parameters) {
+                    for (const QString &value : parameter.values)
+                        parameters.append(parameter.name + u'=' + value.toLower());
+                }
+                parameters.sort();
+                parameters.removeDuplicates();
+                properties.append(property.group + u'.' + property.name + u';' + parameters.join(u';') + u':'
+                    + property.value + QString::fromLatin1(property.data.toBase64()));
+            }
+            return properties;
+        };
+        QList<QStringList> back;
+        for (const VCard &card : readCards(afterBuffer))
+            back.append(meaning(card));
+        for (const VCard &card : readCards(beforeBuffer)) {
+            const QStringList wanted = meaning(card);
+            QVERIFY2(std::any_of(back.begin(), back.end(),
+                         [&](const QStringList &out) {
+                             return std::all_of(wanted.begin(), wanted.end(),
+                                 [&](const QString &property) { return out.contains(property); });
+                         }),
+                qPrintable(wanted.join(u'\n')));
+        }
+        const auto typedIn = [](const QStringList &all) { return all.filter(u"D'Amico|Nicolò"_s); };
+        QCOMPARE(typedIn(rows(to.store())), typedIn(rows(from.store())));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestExchange)
+#include "test_exchange.moc"

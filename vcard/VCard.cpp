@@ -1,0 +1,95 @@
+#include "vcard/VCard.h"
+
+namespace {
+
+// The character an escape stands for: "\n" and "\N" a line break, any other the character itself.
+QChar unescaped(QChar c)
+{
+    return c == u'n' || c == u'N' ? QChar(u'\n') : c;
+}
+
+} // namespace
+
+bool VCardProperty::hasType(QStringView type) const
+{
+    for (const VCardParameter &parameter : parameters) {
+        if (parameter.name != u"TYPE")
+            continue;
+        for (const QString &value : parameter.values) {
+            if (value.compare(type, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+QStringList VCardProperty::components() const
+{
+    QStringList parts;
+    QString part;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\\' && i + 1 < value.size()) {
+            part += unescaped(value[++i]);
+        } else if (value[i] == u';') {
+            parts.append(part);
+            part.clear();
+        } else {
+            part += value[i];
+        }
+    }
+    parts.append(part);
+    return parts;
+}
+
+QString VCardProperty::text() const
+{
+    return unescapeVCardText(value);
+}
+
+QStringList VCardProperty::parameter(QStringView name) const
+{
+    for (const VCardParameter &parameter : parameters) {
+        if (parameter.name.compare(name, Qt::CaseInsensitive) == 0)
+            return parameter.values;
+    }
+    return {};
+}
+
+const VCardProperty *VCard::first(QStringView name) const
+{
+    for (const VCardProperty &property : properties) {
+        if (property.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &property;
+    }
+    return nullptr;
+}
+
+QString escapeVCardText(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\\' || c == u',' || c == u';') {
+            out += u'\\';
+            out += c;
+        } else if (c == u'\r' || c == u'\n') {
+            // CR LF is one break, as is a CR or an LF alone.
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            out += u"\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString unescapeVCardText(QStringView value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (qsizetype i = 0; i < value.size(); ++i)
+        out += value[i] == u'\\' && i + 1 < value.size() ? unescaped(value[++i]) : value[i];
+    return out;
+}

@@ -1,0 +1,79 @@
+#include "vcard/VCardBinary.h"
+#include "vcard/VCardLine.h"
+#include "vcard/VCardText.h"
+
+namespace {
+
+// A parameter value with the escapes of RFC 6868, quoted when its characters would otherwise end it
+// or be taken off it.
+QString parameterText(const QString &value)
+{
+    QString text;
+    bool quoted = !value.isEmpty()
+        && (value.front() == u' ' || value.front() == u'\t' || value.back() == u' ' || value.back() == u'\t');
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == u'^') {
+            text += u"^^";
+        } else if (c == u'"') {
+            text += u"^'";
+        } else if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n')
+                ++i;
+            text += u"^n";
+        } else {
+            quoted = quoted || c == u',' || c == u';' || c == u':';
+            text += c;
+        }
+    }
+    return quoted ? u'"' + text + u'"' : text;
+}
+
+// The media type a data: URI can carry: it ends at the first comma and must stay on the line.
+QByteArray dataUriMediaType(const QList<VCardParameter> &parameters)
+{
+    const QString mediaType = impliedMediaType(parameters);
+    for (const QChar c : mediaType) {
+        if (c.unicode() <= u' ' || c.unicode() >= 0x7F || c == u',')
+            return {};
+    }
+    return mediaType.toLatin1();
+}
+
+} // namespace
+
+QByteArray vCardLine(const VCardProperty &property, VCardVersion version)
+{
+    // Bytes without text are written as text, the empty value they cannot be told from.
+    const bool binary = !property.data.isEmpty();
+    // 4.0 has data: URIs for the properties whose value can be a URI; bytes anywhere else (2.1 phones
+    // put some in X- properties) keep the one form that reads back.
+    const bool dataUri = binary && version == VCardVersion::V4_0 && canHoldVCardBinary(property.name);
+    QString head;
+    if (!property.group.isEmpty())
+        head += property.group + u'.';
+    head += property.name;
+    for (const VCardParameter &parameter : property.parameters) {
+        // The line is UTF-8 and says itself how its value is written.
+        if (parameter.name == u"ENCODING" || parameter.name == u"CHARSET")
+            continue;
+        head += u';' + parameter.name + u'=';
+        for (qsizetype i = 0; i < parameter.values.size(); ++i) {
+            if (i > 0)
+                head += u',';
+            head += parameterText(parameter.values[i]);
+        }
+    }
+    if (binary && !dataUri)
+        head += u";ENCODING=b";
+    head += u':';
+
+    QByteArray line = head.toUtf8();
+    if (dataUri)
+        line += "data:" + dataUriMediaType(property.parameters) + ";base64,";
+    if (binary)
+        line += property.data.toBase64();
+    else
+        line += escapedVCardValue(property.value, VCardVersion::V3_0).toUtf8();
+    return line;
+}
