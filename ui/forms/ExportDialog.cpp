@@ -65,6 +65,8 @@ ExportDialog::ExportDialog(bool hitsShown, bool contactShown, QWidget *parent)
     layout->addWidget(optShown);
     layout->addLayout(form);
     layout->addWidget(buttons);
+    // Room for a whole path in the file's box.
+    setMinimumWidth(520);
 }
 
 ExportDialog::Which ExportDialog::which() const

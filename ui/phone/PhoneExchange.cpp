@@ -112,7 +112,9 @@ void Phone::FileImportaContatti_Click()
         if (update == MessageAnswer::Cancel)
             return;
         known = update == MessageAnswer::Yes ? KnownContacts::Update : KnownContacts::Skip;
-    } else if (m_platform.messageBox({importPreviewMessage(preview) + QStringLiteral("\n\nImportarli?"),
+    } else if (m_platform.messageBox({importPreviewMessage(preview)
+                       + (preview.fresh == 1 ? QStringLiteral("\n\nImportarlo?")
+                                             : QStringLiteral("\n\nImportarli?")),
                    QStringLiteral("Importa contatti"), MessageButtons::OkCancel, MessageIcon::Question})
         != MessageAnswer::Ok) {
         return;
