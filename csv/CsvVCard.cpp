@@ -299,8 +299,41 @@ VCard csvRowToVCard(const CsvMapping &mapping, const QStringList &row)
     return card;
 }
 
+CsvRowWriter::CsvRowWriter(CsvMapping mapping)
+    : m_mapping(std::move(mapping))
+{
+    const QList<CsvColumn> &columns = m_mapping.columns;
+    QHash<QString, QList<qsizetype>> compoundColumns;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        if (isComponent(columns[i]))
+            compoundColumns[compoundKey(columns[i])].append(i);
+    }
+    m_keys.resize(columns.size());
+    m_groups.resize(columns.size());
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const CsvColumn &column = columns[i];
+        if (column.use == CsvColumnUse::Extra) {
+            m_keys[i] = propertyKey(
+                QString::fromUtf16(ExtraPropertyName), extraParameters(extraColumnName(m_mapping, i)));
+        } else if (column.use == CsvColumnUse::Property) {
+            m_keys[i] = propertyKey(column.property, column.parameters);
+            if (isComponent(column)) {
+                const QList<qsizetype> group = compoundColumns.value(compoundKey(column));
+                if (group.first() == i)
+                    m_groups[i] = group;
+            }
+        }
+    }
+}
+
 QStringList csvRowFromVCard(const CsvMapping &mapping, const VCard &card)
 {
+    return CsvRowWriter(mapping).row(card);
+}
+
+QStringList CsvRowWriter::row(const VCard &card) const
+{
+    const CsvMapping &mapping = m_mapping;
     const QList<CsvColumn> &columns = mapping.columns;
     // The properties a column may take, by name and parameters; a property with a group or binary
     // data goes to no column.
@@ -332,12 +365,6 @@ QStringList csvRowFromVCard(const CsvMapping &mapping, const VCard &card)
         }
         return nullptr;
     };
-    QHash<QString, QList<qsizetype>> compoundColumns;
-    for (qsizetype i = 0; i < columns.size(); ++i) {
-        if (isComponent(columns[i]))
-            compoundColumns[compoundKey(columns[i])].append(i);
-    }
-
     QStringList row(columns.size());
     qsizetype linesColumn = -1;
     for (qsizetype i = 0; i < columns.size(); ++i) {
@@ -345,9 +372,7 @@ QStringList csvRowFromVCard(const CsvMapping &mapping, const VCard &card)
         if (column.use == CsvColumnUse::VCardLines && linesColumn < 0) {
             linesColumn = i;
         } else if (column.use == CsvColumnUse::Extra) {
-            const QString name = QString::fromUtf16(ExtraPropertyName);
-            const QString key = propertyKey(name, extraParameters(extraColumnName(mapping, i)));
-            const VCardProperty *property = take(key, [](const VCardProperty &p) {
+            const VCardProperty *property = take(m_keys[i], [](const VCardProperty &p) {
                 const QString text = unescapeVCardText(p.value);
                 return !text.isEmpty() && escapeVCardText(text) == p.value;
             });
@@ -357,11 +382,11 @@ QStringList csvRowFromVCard(const CsvMapping &mapping, const VCard &card)
             const auto fits = [&column](const VCardProperty &p) {
                 return wholeValues(column, unescapeVCardText(p.value)) == QStringList(p.value);
             };
-            if (const VCardProperty *property = take(propertyKey(column.property, column.parameters), fits))
+            if (const VCardProperty *property = take(m_keys[i], fits))
                 row[i] = unescapeVCardText(property->value);
         } else if (isComponent(column) && !isDate(column.property)) {
-            const QList<qsizetype> group = compoundColumns.value(compoundKey(column));
-            if (group.first() != i)
+            const QList<qsizetype> &group = m_groups[i];
+            if (group.isEmpty())
                 continue;
             // The first column of each component takes its text, as csvRowToVCard would join them.
             const auto cellsOf = [&columns, &group](const VCardProperty &p) {
@@ -384,7 +409,7 @@ QStringList csvRowFromVCard(const CsvMapping &mapping, const VCard &card)
                     addPart(parts, columns[group[k]].component, cells[k]);
                 return compoundValue(column.property, parts) == p.value;
             };
-            if (const VCardProperty *property = take(propertyKey(column.property, column.parameters), fits)) {
+            if (const VCardProperty *property = take(m_keys[i], fits)) {
                 const QStringList cells = cellsOf(*property);
                 for (qsizetype k = 0; k < group.size(); ++k)
                     row[group[k]] = cells[k];

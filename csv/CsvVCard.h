@@ -21,3 +21,16 @@ VCard csvRowToVCard(const CsvMapping &mapping, const QStringList &row);
 // group and no binary data; every other property goes, as a vCard line, to the mapping's first
 // vCard lines column, or is left out when there is none. Type columns stay empty.
 QStringList csvRowFromVCard(const CsvMapping &mapping, const VCard &card);
+
+// csvRowFromVCard for many rows of one mapping: what each column takes is worked out once.
+class CsvRowWriter
+{
+public:
+    explicit CsvRowWriter(CsvMapping mapping);
+    QStringList row(const VCard &card) const;
+
+private:
+    CsvMapping m_mapping;
+    QStringList m_keys; // per column, the name and parameters of what it takes
+    QList<QList<qsizetype>> m_groups; // per first column of a compound property, the group's columns
+};

@@ -32,7 +32,7 @@ ExportResult exportContacts(
         rowOf.insert(records[i].id, i);
 
     CsvWriter csv(out);
-    const CsvMapping csvColumns = csvExportMapping();
+    const CsvRowWriter csvRows(csvExportMapping());
     if (format == ExportFormat::Csv && !csv.writeRow(csvExportHeader())) {
         result.failure = csv.error();
         return result;
@@ -51,7 +51,7 @@ ExportResult exportContacts(
         const VCard card = vCardFromContact({records[*row], properties});
         bool written = false;
         if (format == ExportFormat::Csv)
-            written = csv.writeRow(csvRowFromVCard(csvColumns, card));
+            written = csv.writeRow(csvRows.row(card));
         else
             written = writeVCard(
                 &out, card, format == ExportFormat::VCard4 ? VCardVersion::V4_0 : VCardVersion::V3_0);
