@@ -98,8 +98,6 @@ int exportCommand(const ContactStore &store, const ExportRequest &request, CliSt
         return Failed;
     }
     if (!request.file.isEmpty())
-        io.out << (result.written == 1 ? QStringLiteral("Esportato 1 contatto.")
-                                       : QStringLiteral("Esportati %1 contatti.").arg(result.written))
-               << '\n';
+        io.out << exportResultMessage(result) << '\n';
     return Done;
 }

@@ -126,6 +126,16 @@ FieldValue SqliteRows::text(int column) const
     return QString::fromUtf8(*bytes);
 }
 
+bool runStatement(sqlite3 *db, const char *sql, QString *error)
+{
+    SqliteRows statement(db, sql);
+    if (statement.run())
+        return true;
+    if (error)
+        *error = statement.error();
+    return false;
+}
+
 void SqliteRows::fail()
 {
     const int code = sqlite3_extended_errcode(m_db);

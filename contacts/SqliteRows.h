@@ -26,6 +26,10 @@ QString explainedSqliteError(int code, const QString &text);
 // The SQLite connection behind db, for what Qt Sql does not reach; null when db is not SQLite's.
 sqlite3 *sqliteConnection(const QSqlDatabase &db);
 
+// Runs one statement of the program's own that takes no values; false with SQLite's reason in
+// error (when given).
+bool runStatement(sqlite3 *db, const char *sql, QString *error);
+
 class SqliteRows
 {
 public:

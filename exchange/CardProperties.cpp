@@ -47,11 +47,8 @@ bool ensureCardPropertiesTable(sqlite3 *db, QString *error)
                             "Roles TEXT NOT NULL, Lines TEXT NOT NULL)",
              "CREATE TRIGGER IF NOT EXISTS RubrelloCardPropertiesGone AFTER DELETE ON PhoneList BEGIN "
              "DELETE FROM RubrelloCardProperties WHERE ID = OLD.ID; END"}) {
-        SqliteRows statement(db, sql);
-        if (!statement.run()) {
-            *error = statement.error();
+        if (!runStatement(db, sql, error))
             return false;
-        }
     }
     return true;
 }

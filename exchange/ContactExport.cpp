@@ -5,6 +5,7 @@
 #include "csv/CsvVCard.h"
 #include "csv/CsvWriter.h"
 #include "exchange/CardProperties.h"
+#include "exchange/ContactImport.h"
 #include "platform/AtomicFile.h"
 #include "vcard/VCardWriter.h"
 
@@ -80,6 +81,11 @@ ExportResult exportContactsToFile(
         return {0, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, file.errorString())};
     syncDirectoryOf(path);
     return result;
+}
+
+QString exportResultMessage(const ExportResult &result)
+{
+    return countText(result.written, "Esportato 1 contatto.", "Esportati %1 contatti.");
 }
 
 std::vector<qint64> agendaIds(const ContactStore &store, QString *error)

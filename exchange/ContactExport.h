@@ -24,5 +24,8 @@ ExportResult exportContacts(
 ExportResult exportContactsToFile(
     const ContactStore &store, const std::vector<qint64> &ids, ExportFormat format, const QString &path);
 
+// "Esportati 152 contatti."
+QString exportResultMessage(const ExportResult &result);
+
 // Every contact of the agenda, in its order.
 std::vector<qint64> agendaIds(const ContactStore &store, QString *error);

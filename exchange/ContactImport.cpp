@@ -24,11 +24,8 @@ bool ensureImportLog(sqlite3 *db, QString *error)
                             "Time TEXT NOT NULL, Origin TEXT NOT NULL)",
              "CREATE TABLE IF NOT EXISTS RubrelloImportedContacts (ImportID INTEGER NOT NULL, "
              "ID INTEGER NOT NULL, Before TEXT)"}) {
-        SqliteRows statement(db, sql);
-        if (!statement.run()) {
-            *error = statement.error();
+        if (!runStatement(db, sql, error))
             return false;
-        }
     }
     return true;
 }
@@ -60,16 +57,21 @@ ContactRecord merged(ContactRecord record, const ContactRecord &incoming)
     return record;
 }
 
-// n things, counted in the Italian way ("1.200 contatti nuovi").
-QString countText(int n, const char *one, const char *many)
-{
-    return n == 1 ? QString::fromUtf8(one)
-                  : QString::fromUtf8(many).arg(QLocale(QLocale::Italian, QLocale::Italy).toString(n));
-}
-
 QString readFailure(const ContactSource &source)
 {
     return QStringLiteral("Impossibile leggere il file: %1").arg(source.error());
+}
+
+// What the agenda holds, then the file from its first contact: the start of a preview and of
+// an import alike.
+bool startReading(const ContactStore &store, ContactSource &source, AgendaMatcher &matcher, QString *failure)
+{
+    if (!matcher.load(store, failure))
+        return false;
+    if (source.rewind())
+        return true;
+    *failure = readFailure(source);
+    return false;
 }
 
 } // namespace
@@ -78,12 +80,8 @@ ImportPreview previewImport(const ContactStore &store, ContactSource &source)
 {
     ImportPreview preview;
     AgendaMatcher matcher;
-    if (!matcher.load(store, &preview.failure))
+    if (!startReading(store, source, matcher, &preview.failure))
         return preview;
-    if (!source.rewind()) {
-        preview.failure = readFailure(source);
-        return preview;
-    }
     VCard card;
     while (source.next(&card)) {
         const CardContact contact = contactFromVCard(card);
@@ -104,12 +102,8 @@ ImportResult importContacts(ContactStore &store, ContactSource &source, KnownCon
 {
     ImportResult result;
     AgendaMatcher matcher;
-    if (!matcher.load(store, &result.failure))
+    if (!startReading(store, source, matcher, &result.failure))
         return result;
-    if (!source.rewind()) {
-        result.failure = readFailure(source);
-        return result;
-    }
     ContactStore::Batch batch(store);
     sqlite3 *db = store.connection();
     if (!batch.ok() || !db) {
@@ -186,6 +180,12 @@ ImportResult importContacts(ContactStore &store, ContactSource &source, KnownCon
     if (!batch.commit())
         return fail(store.lastError());
     return result;
+}
+
+QString countText(int n, const char *one, const char *many)
+{
+    return n == 1 ? QString::fromUtf8(one)
+                  : QString::fromUtf8(many).arg(QLocale(QLocale::Italian, QLocale::Italy).toString(n));
 }
 
 QString importPreviewMessage(const ImportPreview &preview)

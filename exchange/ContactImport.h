@@ -37,6 +37,9 @@ ImportPreview previewImport(const ContactStore &store, ContactSource &source);
 ImportResult importContacts(ContactStore &store, ContactSource &source, KnownContacts known,
     const QString &origin, const std::function<bool(int done)> &progress = {});
 
+// n things, counted in the Italian way: one for 1, many (with %1) otherwise ("1.200 contatti").
+QString countText(int n, const char *one, const char *many);
+
 // "152 contatti nuovi, 3 già presenti."
 QString importPreviewMessage(const ImportPreview &preview);
 // "Importati 152 contatti, aggiornati 3, saltati 0."

@@ -1,5 +1,6 @@
 #include "lookup/LookupBuilder.h"
 
+#include "contacts/SqliteRows.h"
 #include "lookup/LookupTables.h"
 #include "lookup/LookupUpdate.h"
 

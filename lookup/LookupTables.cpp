@@ -54,16 +54,6 @@ constexpr int ObjectCount = 10;
 
 } // namespace
 
-bool runStatement(sqlite3 *db, const char *sql, QString *error)
-{
-    SqliteRows statement(db, sql);
-    if (statement.run())
-        return true;
-    if (error)
-        *error = statement.error();
-    return false;
-}
-
 bool lookupTablesIntact(sqlite3 *db)
 {
     SqliteRows objects(db,

@@ -15,6 +15,3 @@ bool lookupTablesIntact(sqlite3 *db);
 // one transaction of its own. False with the reason in error (an SQLite without FTS5, a file that
 // cannot be written); the file is then as it was.
 bool createLookupTables(sqlite3 *db, QString *error);
-
-// Runs one statement of the program's own; false with SQLite's reason in error.
-bool runStatement(sqlite3 *db, const char *sql, QString *error);

@@ -8,13 +8,14 @@
 #include "exchange/FileSources.h"
 #include "platform/DataLocation.h"
 #include "platform/Platform.h"
+#include "ui/controls/BusyCursor.h"
 #include "ui/controls/DataControl.h"
 #include "ui/forms/CsvImportDialog.h"
 #include "ui/forms/ExportDialog.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QGuiApplication>
 #include <QProgressDialog>
 #include <QSettings>
 
@@ -36,15 +37,6 @@ QString mappingKey(const QStringList &header)
         + QString::fromLatin1(
             QCryptographicHash::hash(header.join(u'\x1f').toUtf8(), QCryptographicHash::Sha1).toHex());
 }
-
-class WaitCursor
-{
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 
@@ -95,7 +87,7 @@ void Phone::FileImportaContatti_Click()
 
     ImportPreview preview;
     {
-        const WaitCursor busy;
+        const BusyCursor busy;
         preview = previewImport(m_store, *source);
     }
     if (!preview.failure.isEmpty()) {
@@ -131,7 +123,7 @@ void Phone::FileImportaContatti_Click()
     }
     ImportResult result;
     {
-        const WaitCursor busy;
+        const BusyCursor busy;
         result = importContacts(m_store, *source, known, path, [&](int done) {
             if (!progress || done % 100 != 0)
                 return true;
@@ -178,14 +170,12 @@ void Phone::FileEsportaContatti_Click()
     }
     ExportResult result;
     if (error.isEmpty()) {
-        const WaitCursor busy;
+        const BusyCursor busy;
         result = exportContactsToFile(m_store, ids, choices.format(), resolveTypedPath(choices.path()));
     }
     if (!error.isEmpty() || !result.failure.isEmpty()) {
         m_platform.showMessage(error.isEmpty() ? result.failure : error);
         return;
     }
-    m_platform.showMessage(result.written == 1 ? QStringLiteral("Esportato 1 contatto.")
-                                               : QStringLiteral("Esportati %1 contatti.").arg(result.written),
-        MessageIcon::Information);
+    m_platform.showMessage(exportResultMessage(result), MessageIcon::Information);
 }

@@ -5,9 +5,9 @@
 #include "import/FirstVersionImport.h"
 #include "platform/DataLocation.h"
 #include "platform/Platform.h"
+#include "ui/controls/BusyCursor.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QSettings>
 
 namespace {
@@ -26,16 +26,6 @@ QString offeredImportPath()
     const QString last = QSettings().value(LastPathKey).toString();
     return last.isEmpty() ? QDir::toNativeSeparators(QDir::homePath() + QLatin1Char('/')) : last;
 }
-
-// A long import runs without returning to the event loop: the cursor says the program is busy.
-class BusyCursor
-{
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 } // namespace
 
