@@ -854,6 +854,37 @@ std::vector<ContactRecord> ContactStore::readAll(bool *ok) const
     return records;
 }
 
+std::vector<ContactRecord> ContactStore::readMany(std::span<const qint64> ids, bool *ok) const
+{
+    static const QByteArray sql = [] {
+        std::vector<Field> fields;
+        for (const FieldInfo &info : Fields) {
+            if (info.field != Field::ID)
+                fields.push_back(info.field);
+        }
+        return selectFields(fields) + " WHERE ID IN (SELECT value FROM json_each(?))";
+    }();
+
+    std::vector<ContactRecord> records;
+    records.reserve(ids.size());
+    SqliteRows rows(QSqlDatabase::database(m_connection, false), sql.constData());
+    rows.bind(1, idListJson(ids));
+    while (rows.next()) {
+        ContactRecord &record = records.emplace_back();
+        record.id = rows.integer(0);
+        int column = 1;
+        for (const FieldInfo &info : Fields) {
+            if (info.field != Field::ID)
+                record.setValue(info.field, rows.text(column++));
+        }
+    }
+    if (rows.failed())
+        m_lastError = rows.error();
+    if (ok)
+        *ok = !rows.failed();
+    return records;
+}
+
 namespace {
 
 // Steps through every row, handing each to visit, until the end, a failure or cancel.

@@ -102,6 +102,9 @@ public:
     std::optional<ContactRecord> read(qint64 id, bool *ok = nullptr) const;
     // Every row in no particular order; ok is set false on failure.
     std::vector<ContactRecord> readAll(bool *ok = nullptr) const;
+    // The stored rows among ids, in no particular order: a part of the agenda read in one query, so
+    // that a walk of many contacts holds one part at a time. ok is set false on failure.
+    std::vector<ContactRecord> readMany(std::span<const qint64> ids, bool *ok = nullptr) const;
     // Every row's id and the given fields as the table holds them (UTF-8, nullopt for a Null), in
     // no particular order and without making records: the views last until visit returns. False
     // with lastError() on failure.

@@ -13,6 +13,17 @@ QByteArray selectFields(std::span<const Field> fields)
     return sql + " FROM PhoneList";
 }
 
+QByteArray idListJson(std::span<const qint64> ids)
+{
+    QByteArray list = "[";
+    for (const qint64 id : ids) {
+        if (list.size() > 1)
+            list += ',';
+        list += QByteArray::number(id);
+    }
+    return list + ']';
+}
+
 QString explainedSqliteError(int code, const QString &text)
 {
     switch (code & 0xff) {

@@ -19,6 +19,10 @@ struct sqlite3_stmt;
 // added, of some rows).
 QByteArray selectFields(std::span<const Field> fields);
 
+// ids as one JSON array, "[3,17,42]", for "ID IN (SELECT value FROM json_each(?))": one bound value
+// for any number of ids.
+QByteArray idListJson(std::span<const qint64> ids);
+
 // SQLite's reason for a failure, with a full disk and an agenda kept busy by another program said
 // plainly first, in Italian.
 QString explainedSqliteError(int code, const QString &text);

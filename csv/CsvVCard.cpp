@@ -248,41 +248,67 @@ struct Compound
 
 } // namespace
 
+CsvRowReader::CsvRowReader(CsvMapping mapping)
+    : m_mapping(std::move(mapping))
+{
+    QHash<QString, qsizetype> compoundOfKey;
+    for (qsizetype i = 0; i < m_mapping.columns.size(); ++i) {
+        const CsvColumn &column = m_mapping.columns[i];
+        m_columnNames.append(extraColumnName(m_mapping, i));
+        if (!isComponent(column)) {
+            m_compoundOf.append(-1);
+            continue;
+        }
+        const QString key = compoundKey(column);
+        if (!compoundOfKey.contains(key))
+            compoundOfKey.insert(key, compoundOfKey.size());
+        m_compoundOf.append(compoundOfKey.value(key));
+    }
+    m_compoundCount = compoundOfKey.size();
+}
+
 VCard csvRowToVCard(const CsvMapping &mapping, const QStringList &row)
 {
+    return CsvRowReader(mapping).card(row);
+}
+
+VCard CsvRowReader::card(const QStringList &row) const
+{
+    const QList<CsvColumn> &columns = m_mapping.columns;
     const auto cell = [&row](qsizetype i) { return i < row.size() ? row[i] : QString(); };
     QHash<std::pair<QString, int>, QStringList> slotTypes;
-    for (qsizetype i = 0; i < mapping.columns.size(); ++i) {
-        const CsvColumn &column = mapping.columns[i];
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const CsvColumn &column = columns[i];
         if (column.use == CsvColumnUse::PropertyType && !cell(i).isEmpty())
             slotTypes[{column.property, column.slot}] += typesOfLabel(column.property, cell(i));
     }
 
     VCard card;
     QList<Compound> compounds;
-    QHash<QString, qsizetype> compoundOfKey;
-    for (qsizetype i = 0; i < mapping.columns.size(); ++i) {
-        const CsvColumn &column = mapping.columns[i];
+    QList<qsizetype> compoundAt(m_compoundCount, -1); // in compounds, by the reader's numbering
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const CsvColumn &column = columns[i];
         const QString text = cell(i);
         if (column.use == CsvColumnUse::Extra && !text.isEmpty()) {
-            card.properties.append(extraProperty(extraColumnName(mapping, i), text));
+            card.properties.append(extraProperty(m_columnNames[i], text));
         } else if (column.use == CsvColumnUse::VCardLines) {
-            card.properties.append(propertiesOfLines(text, extraColumnName(mapping, i)));
+            card.properties.append(propertiesOfLines(text, m_columnNames[i]));
         } else if (column.use == CsvColumnUse::Property) {
-            const QList<VCardParameter> parameters
-                = withTypes(column.parameters, slotTypes.value({column.property, column.slot}));
+            const QList<VCardParameter> parameters = slotTypes.isEmpty()
+                ? column.parameters
+                : withTypes(column.parameters, slotTypes.value({column.property, column.slot}));
             if (column.component < 0) {
                 for (const QString &value : wholeValues(column, text))
                     card.properties.append({{}, column.property, parameters, value, {}});
                 continue;
             }
-            const QString key = compoundKey(column);
-            if (!compoundOfKey.contains(key)) {
-                compoundOfKey.insert(key, compounds.size());
+            qsizetype &at = compoundAt[m_compoundOf[i]];
+            if (at < 0) {
+                at = compounds.size();
                 compounds.append({column.property, card.properties.size(), {}});
                 card.properties.append({{}, column.property, parameters, {}, {}});
             }
-            addPart(compounds[compoundOfKey.value(key)].parts, column.component, text);
+            addPart(compounds[at].parts, column.component, text);
         }
     }
     // Backwards, so that dropping the property of empty columns moves none still to be filled.
@@ -292,9 +318,9 @@ VCard csvRowToVCard(const CsvMapping &mapping, const QStringList &row)
         else
             card.properties.removeAt(compound->position);
     }
-    for (qsizetype i = mapping.columns.size(); i < row.size(); ++i) {
+    for (qsizetype i = columns.size(); i < row.size(); ++i) {
         if (!row[i].isEmpty())
-            card.properties.append(extraProperty(extraColumnName(mapping, i), row[i]));
+            card.properties.append(extraProperty(extraColumnName(m_mapping, i), row[i]));
     }
     return card;
 }

@@ -16,6 +16,20 @@ inline constexpr char16_t ExtraColumnParameter[] = u"X-COLUMN";
 // Cells past the mapping's columns are kept as extra ones.
 VCard csvRowToVCard(const CsvMapping &mapping, const QStringList &row);
 
+// csvRowToVCard for many rows of one mapping: which columns make one property is worked out once.
+class CsvRowReader
+{
+public:
+    explicit CsvRowReader(CsvMapping mapping);
+    VCard card(const QStringList &row) const;
+
+private:
+    CsvMapping m_mapping;
+    QStringList m_columnNames; // per column, the name an extra text keeps it by
+    QList<qsizetype> m_compoundOf; // per column of a property made of components, which one; else -1
+    qsizetype m_compoundCount = 0;
+};
+
 // The row csvRowToVCard reads back as the same card. A property goes to the first free columns
 // of its name and parameters (their case and order aside) that give it back exactly, if it has no
 // group and no binary data; every other property goes, as a vCard line, to the mapping's first

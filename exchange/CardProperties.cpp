@@ -98,16 +98,36 @@ QList<KeptProperty> readCardProperties(sqlite3 *db, qint64 id, QString *error)
     return properties;
 }
 
-QHash<qint64, QList<KeptProperty>> readAllCardProperties(sqlite3 *db, QString *error, QByteArrayView holding)
+namespace {
+
+QHash<qint64, QList<KeptProperty>> keptPropertiesOfRows(SqliteRows &rows, QString *error)
 {
     QHash<qint64, QList<KeptProperty>> all;
-    if (!tableExists(db))
-        return all;
-    SqliteRows rows(db, "SELECT ID, Roles, Lines FROM RubrelloCardProperties WHERE instr(Lines, ?) > 0");
-    rows.bind(1, holding);
     while (rows.next())
         all.insert(rows.integer(0), keptProperties(rows.utf8(1), rows.utf8(2)));
     if (rows.failed())
         *error = rows.error();
     return all;
+}
+
+} // namespace
+
+QHash<qint64, QList<KeptProperty>> readCardPropertiesOf(
+    sqlite3 *db, std::span<const qint64> ids, QString *error)
+{
+    if (!tableExists(db))
+        return {};
+    SqliteRows rows(db,
+        "SELECT ID, Roles, Lines FROM RubrelloCardProperties WHERE ID IN (SELECT value FROM json_each(?))");
+    rows.bind(1, idListJson(ids));
+    return keptPropertiesOfRows(rows, error);
+}
+
+QHash<qint64, QList<KeptProperty>> readAllCardProperties(sqlite3 *db, QString *error, QByteArrayView holding)
+{
+    if (!tableExists(db))
+        return {};
+    SqliteRows rows(db, "SELECT ID, Roles, Lines FROM RubrelloCardProperties WHERE instr(Lines, ?) > 0");
+    rows.bind(1, holding);
+    return keptPropertiesOfRows(rows, error);
 }

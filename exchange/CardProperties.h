@@ -29,6 +29,10 @@ private:
 // The properties kept for the contact id, in order; none without the table.
 QList<KeptProperty> readCardProperties(sqlite3 *db, qint64 id, QString *error = nullptr);
 
+// The kept properties of the contacts ids that have some, by id: a part of an export at a time.
+QHash<qint64, QList<KeptProperty>> readCardPropertiesOf(
+    sqlite3 *db, std::span<const qint64> ids, QString *error);
+
 // Every contact's kept properties at once, by id, for an export of many; with holding, only the
 // contacts whose lines hold that text.
 QHash<qint64, QList<KeptProperty>> readAllCardProperties(

@@ -12,68 +12,84 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <span>
 
-ExportResult exportContacts(
-    const ContactStore &store, const std::vector<qint64> &ids, ExportFormat format, QIODevice &out)
+namespace {
+
+// The contacts are read this many at a time: an export holds one part of the agenda, not all of it.
+constexpr size_t ExportChunk = 1000;
+
+} // namespace
+
+ExportResult exportContacts(const ContactStore &store, const std::vector<qint64> &ids, ExportFormat format,
+    QIODevice &out, const std::function<bool(int done)> &progress)
 {
     ExportResult result;
-    bool ok = false;
-    std::vector<ContactRecord> records = store.readAll(&ok);
-    QHash<qint64, QList<KeptProperty>> kept;
-    if (ok && store.connection())
-        kept = readAllCardProperties(store.connection(), &result.failure);
-    if (!ok || !result.failure.isEmpty()) {
-        result.failure = QStringLiteral("Impossibile leggere i contatti: %1")
-                             .arg(result.failure.isEmpty() ? store.lastError() : result.failure);
-        return result;
-    }
-    QHash<qint64, size_t> rowOf;
-    rowOf.reserve(qsizetype(records.size()));
-    for (size_t i = 0; i < records.size(); ++i)
-        rowOf.insert(records[i].id, i);
-
     CsvWriter csv(out);
     const CsvRowWriter csvRows(csvExportMapping());
     if (format == ExportFormat::Csv && !csv.writeRow(csvExportHeader())) {
         result.failure = csv.error();
         return result;
     }
-    for (const qint64 id : ids) {
-        const auto row = rowOf.constFind(id);
-        if (row == rowOf.cend())
-            continue; // deleted meanwhile
-        QList<KeptProperty> properties = kept.value(id);
-        if (format == ExportFormat::Csv) {
-            // A CSV row gives a kind of property its columns in the order the properties come: those
-            // behind the card's boxes go first, so the boxes read back as they are.
-            std::stable_partition(properties.begin(), properties.end(),
-                [](const KeptProperty &property) { return property.role != CardRole::None; });
-        }
-        const VCard card = vCardFromContact({records[*row], properties});
-        bool written = false;
-        if (format == ExportFormat::Csv)
-            written = csv.writeRow(csvRows.row(card));
-        else
-            written = writeVCard(
-                &out, card, format == ExportFormat::VCard4 ? VCardVersion::V4_0 : VCardVersion::V3_0);
-        if (!written) {
-            result.failure = QStringLiteral("Impossibile scrivere i contatti: %1").arg(out.errorString());
+    for (size_t from = 0; from < ids.size(); from += ExportChunk) {
+        const std::span<const qint64> part
+            = std::span(ids).subspan(from, std::min(ExportChunk, ids.size() - from));
+        bool ok = false;
+        std::vector<ContactRecord> records = store.readMany(part, &ok);
+        QHash<qint64, QList<KeptProperty>> kept;
+        if (ok && store.connection())
+            kept = readCardPropertiesOf(store.connection(), part, &result.failure);
+        if (!ok || !result.failure.isEmpty()) {
+            result.failure = QStringLiteral("Impossibile leggere i contatti: %1")
+                                 .arg(result.failure.isEmpty() ? store.lastError() : result.failure);
             return result;
         }
-        ++result.written;
+        QHash<qint64, const ContactRecord *> recordOf;
+        recordOf.reserve(qsizetype(records.size()));
+        for (const ContactRecord &record : records)
+            recordOf.insert(record.id, &record);
+
+        for (const qint64 id : part) {
+            const ContactRecord *record = recordOf.value(id);
+            if (!record)
+                continue; // deleted meanwhile
+            QList<KeptProperty> properties = kept.value(id);
+            if (format == ExportFormat::Csv) {
+                // A CSV row gives a kind of property its columns in the order the properties come:
+                // those behind the card's boxes go first, so the boxes read back as they are.
+                std::stable_partition(properties.begin(), properties.end(),
+                    [](const KeptProperty &property) { return property.role != CardRole::None; });
+            }
+            const VCard card = vCardFromContact({*record, properties});
+            bool written = false;
+            if (format == ExportFormat::Csv)
+                written = csv.writeRow(csvRows.row(card));
+            else
+                written = writeVCard(
+                    &out, card, format == ExportFormat::VCard4 ? VCardVersion::V4_0 : VCardVersion::V3_0);
+            if (!written) {
+                result.failure = QStringLiteral("Impossibile scrivere i contatti: %1").arg(out.errorString());
+                return result;
+            }
+            ++result.written;
+        }
+        if (progress && !progress(result.written)) {
+            result.cancelled = true;
+            return result;
+        }
     }
     return result;
 }
 
-ExportResult exportContactsToFile(
-    const ContactStore &store, const std::vector<qint64> &ids, ExportFormat format, const QString &path)
+ExportResult exportContactsToFile(const ContactStore &store, const std::vector<qint64> &ids,
+    ExportFormat format, const QString &path, const std::function<bool(int done)> &progress)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return {0, QStringLiteral("Impossibile scrivere il file \"%1\": %2").arg(path, file.errorString())};
     }
-    ExportResult result = exportContacts(store, ids, format, file);
-    if (!result.failure.isEmpty()) {
+    ExportResult result = exportContacts(store, ids, format, file, progress);
+    if (!result.failure.isEmpty() || result.cancelled) {
         file.cancelWriting();
         return result;
     }

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <vector>
 
 class ContactStore;
@@ -14,15 +16,18 @@ struct ExportResult
 {
     int written = 0;
     QString failure; // why the export failed, in Italian; empty when it went through
+    bool cancelled = false; // progress said stop: nothing was written
 };
 
-// Writes the contacts ids, in that order, to out.
-ExportResult exportContacts(
-    const ContactStore &store, const std::vector<qint64> &ids, ExportFormat format, QIODevice &out);
+// Writes the contacts ids, in that order, to out. progress, when given, hears how many are written
+// every thousand or so and stops the export by answering false.
+ExportResult exportContacts(const ContactStore &store, const std::vector<qint64> &ids, ExportFormat format,
+    QIODevice &out, const std::function<bool(int done)> &progress = {});
 
-// The same into the file at path, which takes the new contents only once all is written.
-ExportResult exportContactsToFile(
-    const ContactStore &store, const std::vector<qint64> &ids, ExportFormat format, const QString &path);
+// The same into the file at path, which takes the new contents only once all is written: a failed
+// or cancelled export leaves the file as it was.
+ExportResult exportContactsToFile(const ContactStore &store, const std::vector<qint64> &ids,
+    ExportFormat format, const QString &path, const std::function<bool(int done)> &progress = {});
 
 // "Esportati 152 contatti."
 QString exportResultMessage(const ExportResult &result);

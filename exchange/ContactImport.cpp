@@ -4,6 +4,7 @@
 #include "contacts/SqliteRows.h"
 #include "exchange/AgendaMatcher.h"
 #include "exchange/CardProperties.h"
+#include "exchange/ContactPrefetch.h"
 #include "vcard/VCardLine.h"
 
 #include <QDateTime>
@@ -129,10 +130,10 @@ ImportResult importContacts(ContactStore &store, ContactSource &source, KnownCon
         result.failure = reason;
         return result;
     };
-    VCard card;
+    ContactPrefetch prefetch(source);
+    CardContact contact;
     int done = 0;
-    while (source.next(&card)) {
-        CardContact contact = contactFromVCard(card);
+    while (prefetch.next(&contact)) {
         std::optional<qint64> id = matcher.find(contact);
         QString error;
         QByteArray before; // null for a contact added

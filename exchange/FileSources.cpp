@@ -88,7 +88,7 @@ QString VCardFileSource::error() const
 CsvFileSource::CsvFileSource(QString path, CsvFormat format, CsvMapping mapping)
     : m_path(std::move(path))
     , m_format(format)
-    , m_mapping(std::move(mapping))
+    , m_rows(std::move(mapping))
 {
 }
 
@@ -118,7 +118,7 @@ bool CsvFileSource::next(VCard *card)
         m_error = m_reader->error();
         return false;
     }
-    *card = csvRowToVCard(m_mapping, row);
+    *card = m_rows.card(row);
     return true;
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "csv/CsvFormat.h"
-#include "csv/CsvMapping.h"
+#include "csv/CsvVCard.h"
 #include "exchange/ContactSource.h"
 
 #include <QFile>
@@ -55,7 +55,7 @@ public:
 private:
     QString m_path;
     CsvFormat m_format;
-    CsvMapping m_mapping;
+    CsvRowReader m_rows;
     QFile m_file;
     std::unique_ptr<CsvReader> m_reader;
     QString m_error;

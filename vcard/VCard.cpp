@@ -1,5 +1,7 @@
 #include "vcard/VCard.h"
 
+#include <algorithm>
+
 namespace {
 
 // The character an escape stands for: "\n" and "\N" a line break, any other the character itself.
@@ -25,6 +27,8 @@ bool VCardProperty::hasType(QStringView type) const
 
 QStringList VCardProperty::components() const
 {
+    if (!value.contains(u'\\'))
+        return value.split(u';');
     QStringList parts;
     QString part;
     for (qsizetype i = 0; i < value.size(); ++i) {
@@ -64,8 +68,28 @@ const VCardProperty *VCard::first(QStringView name) const
     return nullptr;
 }
 
+bool holdsAnyOf(QStringView text, QStringView characters)
+{
+    // A plain loop: QStringView::contains costs a call for every character of a long value. Letters
+    // of most alphabets come after every character asked about and are passed over at once.
+    char16_t highest = 0;
+    for (const QChar special : characters)
+        highest = std::max(highest, special.unicode());
+    for (const QChar c : text) {
+        if (c.unicode() > highest)
+            continue;
+        for (const QChar special : characters) {
+            if (c == special)
+                return true;
+        }
+    }
+    return false;
+}
+
 QString escapeVCardText(QStringView text)
 {
+    if (!holdsAnyOf(text, u"\\,;\r\n"))
+        return text.toString();
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -87,6 +111,8 @@ QString escapeVCardText(QStringView text)
 
 QString unescapeVCardText(QStringView value)
 {
+    if (!value.contains(u'\\'))
+        return value.toString();
     QString out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i)

@@ -56,3 +56,7 @@ struct VCard
 QString escapeVCardText(QStringView text);
 // Undoes the escapes of a value; a backslash before any other character is dropped ("\:" is ":").
 QString unescapeVCardText(QStringView value);
+
+// Whether text holds any of the characters. Most texts hold nothing to escape or unescape, and are
+// then copied whole rather than a character at a time.
+bool holdsAnyOf(QStringView text, QStringView characters);

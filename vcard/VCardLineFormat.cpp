@@ -8,6 +8,8 @@ namespace {
 // or be taken off it.
 QString parameterText(const QString &value)
 {
+    if (!holdsAnyOf(value, u"^\"\r\n,;: \t"))
+        return value;
     QString text;
     bool quoted = !value.isEmpty()
         && (value.front() == u' ' || value.front() == u'\t' || value.back() == u' ' || value.back() == u'\t');
@@ -49,26 +51,26 @@ QByteArray vCardLine(const VCardProperty &property, VCardVersion version)
     // 4.0 has data: URIs for the properties whose value can be a URI; bytes anywhere else (2.1 phones
     // put some in X- properties) keep the one form that reads back.
     const bool dataUri = binary && version == VCardVersion::V4_0 && canHoldVCardBinary(property.name);
-    QString head;
+    // Built as bytes: an import writes a line for every property it keeps.
+    QByteArray line;
+    line.reserve(property.name.size() + property.value.size() + 32);
     if (!property.group.isEmpty())
-        head += property.group + u'.';
-    head += property.name;
+        line += property.group.toUtf8() + '.';
+    line += property.name.toUtf8();
     for (const VCardParameter &parameter : property.parameters) {
         // The line is UTF-8 and says itself how its value is written.
         if (parameter.name == u"ENCODING" || parameter.name == u"CHARSET")
             continue;
-        head += u';' + parameter.name + u'=';
+        line += ';' + parameter.name.toUtf8() + '=';
         for (qsizetype i = 0; i < parameter.values.size(); ++i) {
             if (i > 0)
-                head += u',';
-            head += parameterText(parameter.values[i]);
+                line += ',';
+            line += parameterText(parameter.values[i]).toUtf8();
         }
     }
     if (binary && !dataUri)
-        head += u";ENCODING=b";
-    head += u':';
-
-    QByteArray line = head.toUtf8();
+        line += ";ENCODING=b";
+    line += ':';
     if (dataUri)
         line += "data:" + dataUriMediaType(property.parameters) + ";base64,";
     if (binary)

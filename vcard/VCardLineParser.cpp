@@ -183,6 +183,9 @@ qsizetype vCardValueStart(QByteArrayView line)
 
 bool declaresQuotedPrintable(QByteArrayView head, VCardVersion version)
 {
+    // Most heads say nothing of it: those are not parsed twice.
+    if (!QLatin1StringView(head).contains(QLatin1StringView("QUOTED-PRINTABLE"), Qt::CaseInsensitive))
+        return false;
     const std::optional<Parameters> parameters = parseParameters(head, version, nullptr);
     return parameters && parameters->encoding == u"QUOTED-PRINTABLE";
 }

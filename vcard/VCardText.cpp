@@ -102,6 +102,8 @@ QString decodeUnlabelledText(QByteArrayView bytes)
 
 QString escapedVCardValue(QStringView text, VCardVersion version)
 {
+    if (!holdsAnyOf(text, version == VCardVersion::V2_1 ? u"\r\n\\," : u"\r\n"))
+        return text.toString();
     QString value;
     value.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
