@@ -3,6 +3,7 @@
 #include "cli/ExchangeCommands.h"
 #include "contacts/ContactStore.h"
 #include "dial/NumberRules.h"
+#include "exchange/CardProperties.h"
 #include "exchange/FileSources.h"
 #include "import/FirstVersionImport.h"
 #include "lookup/ContactLookup.h"
@@ -173,8 +174,8 @@ int who(const ContactStore &store, const QString &number, CliStreams io)
 
 int search(const ContactStore &store, const Invocation &call, CliStreams io)
 {
-    const TextAnswer answer
-        = findByText(store, call.operands.first(), !call.caseSensitive, call.scope.value_or(0));
+    const TextAnswer answer = findByText(
+        store, call.operands.first(), !call.caseSensitive, call.scope.value_or(0), otherTextHitsIn(store));
     if (!answer.failure.isEmpty()) {
         io.err << QStringLiteral("Impossibile leggere i contatti per la ricerca: %1").arg(answer.failure)
                << Qt::endl;

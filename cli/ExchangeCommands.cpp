@@ -2,6 +2,7 @@
 
 #include "contacts/ContactStore.h"
 #include "csv/CsvHeaders.h"
+#include "exchange/CardProperties.h"
 #include "exchange/ContactExport.h"
 #include "exchange/ContactImport.h"
 #include "exchange/FileSources.h"
@@ -70,7 +71,7 @@ int exportCommand(const ContactStore &store, const ExportRequest &request, CliSt
     QString error;
     std::vector<qint64> ids;
     if (request.search) {
-        const TextAnswer answer = findByText(store, *request.search, true, 0);
+        const TextAnswer answer = findByText(store, *request.search, true, 0, otherTextHitsIn(store));
         error = answer.failure;
         for (const int row : answer.hits)
             ids.push_back(answer.rows.id(row));

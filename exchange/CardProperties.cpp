@@ -1,6 +1,9 @@
 #include "exchange/CardProperties.h"
 
+#include "contacts/ContactStore.h"
 #include "contacts/SqliteRows.h"
+#include "exchange/CardDescription.h"
+#include "search/SearchText.h"
 #include "vcard/VCardLine.h"
 
 #include <sqlite3.h>
@@ -37,25 +40,78 @@ QList<KeptProperty> keptProperties(std::optional<QByteArrayView> roles, std::opt
     return properties;
 }
 
+struct SearchTexts
+{
+    QByteArray texts;
+    QByteArray folded;
+};
+
+// What the search looks through: the text of each property that fills no box, a line each.
+SearchTexts searchTexts(const QList<KeptProperty> &properties)
+{
+    QStringList texts;
+    for (const KeptProperty &kept : properties) {
+        if (kept.role != CardRole::None)
+            continue;
+        if (const QString text = searchableText(kept.property); !text.isEmpty())
+            texts.append(text);
+    }
+    const QString joined = texts.join(u'\n');
+    return {joined.toUtf8(), FoldCase(joined, true).toUtf8()};
+}
+
+// The table as its first version made it had no search texts: they are added, and made for the
+// rows it holds, once.
+bool hasSearchTexts(sqlite3 *db)
+{
+    const SqliteRows probe(db, "SELECT Texts, Folded FROM RubrelloCardProperties LIMIT 0");
+    return !probe.failed();
+}
+
+bool addSearchTexts(sqlite3 *db, QString *error)
+{
+    if (hasSearchTexts(db))
+        return true;
+    if (!runStatement(db, "ALTER TABLE RubrelloCardProperties ADD COLUMN Texts TEXT", error)
+        || !runStatement(db, "ALTER TABLE RubrelloCardProperties ADD COLUMN Folded TEXT", error))
+        return false;
+    SqliteRows rows(db, "SELECT ID, Roles, Lines FROM RubrelloCardProperties");
+    SqliteRows fill(db, "UPDATE RubrelloCardProperties SET Texts = ?, Folded = ? WHERE ID = ?");
+    while (rows.next()) {
+        const SearchTexts texts = searchTexts(keptProperties(rows.utf8(1), rows.utf8(2)));
+        fill.bind(1, texts.texts);
+        fill.bind(2, texts.folded);
+        fill.bind(3, rows.integer(0));
+        if (!fill.run()) {
+            *error = fill.error();
+            return false;
+        }
+    }
+    if (rows.failed())
+        *error = rows.error();
+    return !rows.failed();
+}
+
 } // namespace
 
 bool ensureCardPropertiesTable(sqlite3 *db, QString *error)
 {
     // One row a contact: its properties as vCard lines, one a line (a value never holds a line
-    // break: it is escaped), and their roles, one a line too.
+    // break: it is escaped), and their roles, one a line too; then the text of those that fill no
+    // box, as typed and folded, for the search.
     for (const char *sql : {"CREATE TABLE IF NOT EXISTS RubrelloCardProperties (ID INTEGER PRIMARY KEY, "
-                            "Roles TEXT NOT NULL, Lines TEXT NOT NULL)",
+                            "Roles TEXT NOT NULL, Lines TEXT NOT NULL, Texts TEXT, Folded TEXT)",
              "CREATE TRIGGER IF NOT EXISTS RubrelloCardPropertiesGone AFTER DELETE ON PhoneList BEGIN "
              "DELETE FROM RubrelloCardProperties WHERE ID = OLD.ID; END"}) {
         if (!runStatement(db, sql, error))
             return false;
     }
-    return true;
+    return addSearchTexts(db, error);
 }
 
 CardPropertiesWriter::CardPropertiesWriter(sqlite3 *db)
     : m_drop(db, "DELETE FROM RubrelloCardProperties WHERE ID = ?")
-    , m_add(db, "INSERT INTO RubrelloCardProperties (ID, Roles, Lines) VALUES (?, ?, ?)")
+    , m_add(db, "INSERT INTO RubrelloCardProperties (ID, Roles, Lines, Texts, Folded) VALUES (?, ?, ?, ?, ?)")
 {
 }
 
@@ -70,9 +126,12 @@ bool CardPropertiesWriter::write(qint64 id, const QList<KeptProperty> &propertie
             roles += cardRoleName(kept.role).toLatin1() + '\n';
             lines += vCardLine(kept.property, VCardVersion::V4_0) + '\n';
         }
+        const SearchTexts texts = searchTexts(properties);
         m_add.bind(1, id);
         m_add.bind(2, roles);
         m_add.bind(3, lines);
+        m_add.bind(4, texts.texts);
+        m_add.bind(5, texts.folded);
         m_add.run();
     }
     for (const SqliteRows *statement : {&m_drop, &m_add}) {
@@ -130,4 +189,31 @@ QHash<qint64, QList<KeptProperty>> readAllCardProperties(sqlite3 *db, QString *e
     SqliteRows rows(db, "SELECT ID, Roles, Lines FROM RubrelloCardProperties WHERE instr(Lines, ?) > 0");
     rows.bind(1, holding);
     return keptPropertiesOfRows(rows, error);
+}
+
+std::optional<std::unordered_set<qint64>> contactsWithOtherText(
+    sqlite3 *db, const QString &argument, bool ignoreCase, QString *error)
+{
+    std::unordered_set<qint64> ids;
+    // A table the first version made, not yet written by this one, has nothing to search.
+    if (!tableExists(db) || !hasSearchTexts(db))
+        return ids;
+    SqliteRows rows(db,
+        ignoreCase ? "SELECT ID FROM RubrelloCardProperties WHERE instr(Folded, ?) > 0"
+                   : "SELECT ID FROM RubrelloCardProperties WHERE instr(Texts, ?) > 0");
+    rows.bind(1, argument.toUtf8());
+    while (rows.next())
+        ids.insert(rows.integer(0));
+    if (!rows.failed())
+        return ids;
+    if (error)
+        *error = rows.error();
+    return std::nullopt;
+}
+
+OtherTextHits otherTextHitsIn(const ContactStore &store)
+{
+    return [&store](const QString &argument, bool ignoreCase, QString *error) {
+        return contactsWithOtherText(store.connection(), argument, ignoreCase, error);
+    };
 }

@@ -4,10 +4,15 @@
 
 #include "contacts/SqliteRows.h"
 #include "exchange/CardMapping.h"
+#include "search/SearchEngine.h"
 
 #include <QHash>
 #include <QString>
 
+#include <optional>
+#include <unordered_set>
+
+class ContactStore;
 struct sqlite3;
 
 // Makes the table, and the trigger that takes a contact's properties away with it, when missing.
@@ -37,3 +42,13 @@ QHash<qint64, QList<KeptProperty>> readCardPropertiesOf(
 // contacts whose lines hold that text.
 QHash<qint64, QList<KeptProperty>> readAllCardProperties(
     sqlite3 *db, QString *error, QByteArrayView holding = "\n");
+
+// The contacts whose properties that fill no box hold argument, compared as typed or, with
+// ignoreCase, folded as the search folds (the argument folded already); none without the table,
+// nullopt with error when it could not be read.
+std::optional<std::unordered_set<qint64>> contactsWithOtherText(
+    sqlite3 *db, const QString &argument, bool ignoreCase, QString *error = nullptr);
+
+// The search's look into the properties of store's contacts that fill no box
+// (SearchEngine::setOtherTextHits, findByText).
+OtherTextHits otherTextHitsIn(const ContactStore &store);

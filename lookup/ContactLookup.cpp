@@ -17,15 +17,16 @@ namespace {
 // file. False when the tables are not there or fail to answer (damaged, say): what visit was
 // given is then to be dropped, and every contact read instead.
 bool readCandidates(const ContactStore &store, std::span<const Field> fields, const char *candidateIds,
-    QByteArrayView value, const ContactStore::TextRowVisitor &visit)
+    QByteArrayView value, const ContactStore::TextRowVisitor &visit, std::span<const qint64> alsoIds = {})
 {
     sqlite3 *db = store.connection();
     if (!candidateIds || !db || !lookupTablesIntact(db))
         return false;
-    const QByteArray sql
-        = selectFields(fields) + " WHERE ID IN (" + candidateIds + " UNION SELECT ID FROM RubrelloChanged)";
+    const QByteArray sql = selectFields(fields) + " WHERE ID IN (" + candidateIds
+        + " UNION SELECT ID FROM RubrelloChanged UNION SELECT value FROM json_each(?2))";
     SqliteRows rows(db, sql.constData());
     rows.bind(1, value);
+    rows.bind(2, idListJson(alsoIds));
     std::vector<std::optional<QByteArrayView>> values(fields.size());
     while (rows.next()) {
         for (size_t i = 0; i < values.size(); ++i)
@@ -96,10 +97,16 @@ NumberAnswer findByNumber(const ContactStore &store, const std::string &digits)
     return answer;
 }
 
-TextAnswer findByText(const ContactStore &store, const QString &text, bool ignoreCase, int scope)
+TextAnswer findByText(const ContactStore &store, const QString &text, bool ignoreCase, int scope,
+    const OtherTextHits &otherHits)
 {
     TextAnswer answer;
     const QString argument = isWholeAgenda(text) ? QString() : FoldCase(text, ignoreCase);
+    const std::optional<std::unordered_set<qint64>> others
+        = ::otherHits(otherHits, argument, ignoreCase, scope, &answer.failure);
+    if (!others)
+        return answer;
+    const std::vector<qint64> otherIds(others->begin(), others->end());
     // The index holds folded text; what a field holds exactly it also holds folded.
     const QString folded = FoldCase(text, true);
     const std::optional<QByteArray> trigrams = trigramQuery(folded);
@@ -110,7 +117,7 @@ TextAnswer findByText(const ContactStore &store, const QString &text, bool ignor
                    : "SELECT ID FROM RubrelloSearchText WHERE instr(Folded, ?) > 0";
     const bool read = answer.rows.readRows([&](const ContactStore::TextRowVisitor &visit) {
         return readCandidates(
-            store, SearchSnapshot::fields(), candidates, trigrams ? *trigrams : foldedUtf8, visit);
+            store, SearchSnapshot::fields(), candidates, trigrams ? *trigrams : foldedUtf8, visit, otherIds);
     }) || answer.rows.readRows([&](const ContactStore::TextRowVisitor &visit) {
         return readEveryContact(store, SearchSnapshot::fields(), visit, &answer.failure);
     });
@@ -124,7 +131,7 @@ TextAnswer findByText(const ContactStore &store, const QString &text, bool ignor
     };
     std::vector<Hit> hits;
     for (int row = 0; row < answer.rows.rowCount(); ++row) {
-        if (matches[row])
+        if (matches[row] || others->contains(answer.rows.id(row)))
             hits.push_back({{answer.rows.id(row), answer.rows.value(row, Field::LastName),
                                 answer.rows.value(row, Field::FirstName)},
                 row});

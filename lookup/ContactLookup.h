@@ -5,6 +5,7 @@
 #pragma once
 
 #include "contacts/ContactStore.h"
+#include "search/SearchEngine.h"
 #include "search/SearchSnapshot.h"
 
 #include <QString>
@@ -38,6 +39,7 @@ struct TextAnswer
     QString failure;
 };
 
-// The contacts holding text by the search's rule (case ignored or not, fields of scope); "*" or
-// nothing finds the whole agenda.
-TextAnswer findByText(const ContactStore &store, const QString &text, bool ignoreCase, int scope);
+// The contacts holding text by the search's rule (case ignored or not, fields of scope), and those
+// otherHits names (SearchEngine::setOtherTextHits); "*" or nothing finds the whole agenda.
+TextAnswer findByText(const ContactStore &store, const QString &text, bool ignoreCase, int scope,
+    const OtherTextHits &otherHits = {});

@@ -89,6 +89,15 @@ void SearchEngine::takePrepared(const ContactStore &store)
         m_snapshot.adopt(std::move(*prepared.snapshot), store, m_preparedGeneration);
 }
 
+std::optional<std::unordered_set<qint64>> otherHits(
+    const OtherTextHits &find, const QString &argument, bool ignoreCase, int scope, QString *error)
+{
+    // The whole agenda needs no looking.
+    if (!find || argument.isEmpty() || !isOtherDataSearched(scope))
+        return std::unordered_set<qint64>();
+    return find(argument, ignoreCase, error);
+}
+
 SearchResult SearchEngine::search(const Recordset &walk, const SearchState &state)
 {
     return search(walk, searchArgument(state), state.IgnoreCase, state.SearchScope);
@@ -104,11 +113,17 @@ SearchResult SearchEngine::search(const Recordset &walk, const QString &argument
         return result;
     }
     const std::vector<bool> matches = m_snapshot.matchingRows(argument, ignoreCase, scope);
+    const std::optional<std::unordered_set<qint64>> others
+        = otherHits(m_otherHits, argument, ignoreCase, scope, &reason);
+    if (!others) {
+        result.failure = QStringLiteral("Impossibile leggere i contatti per la ricerca: %1").arg(reason);
+        return result;
+    }
     std::vector<const ContactStore::IndexEntry *> hits;
     for (const ContactStore::IndexEntry &entry : walk.rows()) {
         // A row the table no longer has cannot be a hit.
         const int row = m_snapshot.rowOf(entry.id);
-        if (row < 0 || !matches[row])
+        if (row < 0 || !(matches[row] || others->contains(entry.id)))
             continue;
         hits.push_back(&entry);
         result.hitIds.push_back(entry.id);

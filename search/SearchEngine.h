@@ -8,9 +8,11 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 class Recordset;
@@ -45,6 +47,16 @@ QString outlineLetter(const FieldValue &lastName);
 // each followed by its hits' lines, with their names as stored, in the order the hits came.
 std::vector<OutlineLine> hitOutline(const std::vector<const ContactStore::IndexEntry *> &hits);
 
+// The contacts holding a search's argument (folded already when case is ignored) in data kept
+// beside the contact table, which the snapshot does not hold; nullopt, with error, when it could
+// not be read.
+using OtherTextHits = std::function<std::optional<std::unordered_set<qint64>>(
+    const QString &argument, bool ignoreCase, QString *error)>;
+
+// find's answer when scope searches that data and the argument asks for some contacts; none else.
+std::optional<std::unordered_set<qint64>> otherHits(
+    const OtherTextHits &find, const QString &argument, bool ignoreCase, int scope, QString *error);
+
 // Keeps the snapshot of the store between searches, so that only the first search after a write
 // reads the table.
 class SearchEngine
@@ -68,6 +80,9 @@ public:
 
     const SearchSnapshot &snapshot() const { return m_snapshot; }
 
+    // Where a search also looks, under the scopes that search it (isOtherDataSearched).
+    void setOtherTextHits(OtherTextHits otherHits) { m_otherHits = std::move(otherHits); }
+
 private:
     struct Prepared
     {
@@ -77,6 +92,7 @@ private:
     void takePrepared(const ContactStore &store);
 
     SearchSnapshot m_snapshot;
+    OtherTextHits m_otherHits;
     std::future<Prepared> m_prepared;
     const ContactStore *m_preparedStore = nullptr;
     quint64 m_preparedGeneration = 0;

@@ -56,3 +56,10 @@ constexpr bool isGroupSearched(FieldGroup group, int scope)
     }
     return false;
 }
+
+// What an imported contact came with beyond the card's boxes (its "Altri dati") belongs to no page:
+// it is searched with everything, and with everything but the notes.
+constexpr bool isOtherDataSearched(int scope)
+{
+    return scope != 2 && scope != 3;
+}

@@ -2,6 +2,7 @@
 // first, and the ways back to the whole agenda. The matching is in test_searchengine.
 #include "PhoneFixture.h"
 
+#include "exchange/CardProperties.h"
 #include "search/SearchState.h"
 #include "ui/forms/FrmCerca.h"
 
@@ -69,6 +70,20 @@ private slots:
         f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
         f->act(u"cDelete"_s);
         QCOMPARE(f->treeLines(), (QStringList{"B", "Bruni, Rossina"}));
+    }
+
+    // What an imported contact came with beyond the card's boxes is searched too.
+    void searchFindsOtherData()
+    {
+        const qint64 id = f->test.add("Gialli", "Eva");
+        sqlite3 *db = f->test.store().connection();
+        QString error;
+        QVERIFY(ensureCardPropertiesTable(db, &error));
+        QVERIFY(CardPropertiesWriter(db).write(
+            id, {{CardRole::None, {{}, u"NICKNAME"_s, {}, u"Zorro"_s, {}}}}, &error));
+        f->platform.dialogScripts.enqueue(searchFor(u"zorro"_s));
+        f->load();
+        QCOMPARE(f->treeLines(), (QStringList{"G", "Gialli, Eva"}));
     }
 
     // Hits that the record order puts before A or after Z are shown under their letters, "#" last;

@@ -1,10 +1,15 @@
-// The main window as the user meets it: its size and the card's boxes, the card pages, the index
-// tree and the data control in step, what a run remembers for the next, and what every load resets.
+// The main window as the user meets it: its size and the card's boxes, the card pages and the Altri
+// dati of the Note page, the index tree and the data control in step, what a run remembers for the
+// next, and what every load resets.
 #include "PhoneFixture.h"
 
+#include "exchange/CardProperties.h"
 #include "search/SearchState.h"
+#include "vcard/VCardLine.h"
 
+#include <QLabel>
 #include <QSettings>
+#include <QTreeWidget>
 
 class TestPhoneWindow : public PhoneTest
 {
@@ -115,6 +120,53 @@ private slots:
         f->data().FindFirst(ById{other});
         f->clickLine(line);
         QCOMPARE(f->data().currentId(), id);
+    }
+
+    // What a contact came with beyond the card is listed on the Note page, in the notes' place and
+    // for the contact shown; the other pages, and a contact with nothing more, show no sign of it.
+    void otherDataOnTheNotePage()
+    {
+        f->test.add("Bianchi", "Anna");
+        const qint64 rossi = f->test.add("Rossi", "Mario", {{Field::Cellulare, u"333 1"_s}});
+        sqlite3 *db = f->test.store().connection();
+        QString error;
+        const auto kept = [](CardRole role, const char *line) {
+            return KeptProperty{role, *parseVCardLine(line)};
+        };
+        QVERIFY(ensureCardPropertiesTable(db, &error));
+        QVERIFY2(
+            CardPropertiesWriter(db).write(rossi,
+                {kept(CardRole::Mobile, "TEL;TYPE=cell:333 1"), kept(CardRole::None, "TEL;TYPE=cell:347 2"),
+                    kept(CardRole::None, "BDAY:1980-05-03")},
+                &error),
+            qPrintable(error));
+        f->load();
+        QVERIFY(f->data().FindFirst(ById{rossi}));
+        auto *label = f->find<QLabel>(u"lblAltriDati"_s);
+        auto *list = f->find<QTreeWidget>(u"lstAltriDati"_s);
+        QWidget *notes = f->find(u"tNotes"_s);
+        QVERIFY(label->isHidden());
+        f->act(u"Command3d3"_s);
+        QVERIFY(!label->isHidden());
+        QCOMPARE(label->text(), u"Altri dati (2)"_s);
+
+        f->act(u"lblAltriDati"_s);
+        QVERIFY(!list->isHidden() && notes->isHidden());
+        QCOMPARE(list->geometry(), notes->geometry());
+        QCOMPARE(list->topLevelItem(1)->text(0) + u' ' + list->topLevelItem(1)->text(1),
+            u"Compleanno 03/05/1980"_s);
+        QCOMPARE(label->text(), u"Torna alle note"_s);
+
+        // Another contact, with nothing more: the notes come back.
+        f->act(u"Data1_first"_s);
+        QVERIFY(label->isHidden() && list->isHidden() && !notes->isHidden());
+        f->act(u"Data1_next"_s);
+        f->act(u"lblAltriDati"_s);
+        QCOMPARE(list->topLevelItemCount(), 2);
+        f->act(u"Command3d2"_s);
+        QVERIFY(label->isHidden() && list->isHidden() && notes->isHidden());
+        f->act(u"Command3d3"_s);
+        QVERIFY(!label->isHidden() && list->isHidden() && !notes->isHidden());
     }
 
     // The window opens at its designed size; the tree takes the room it grows by, the card

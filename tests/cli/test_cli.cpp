@@ -129,6 +129,12 @@ private slots:
         QCOMPARE(cli({"--store", files->path(), "import", vcf}).status, 0);
         const Run again = cli({"--store", files->path(), "import", vcf});
         QCOMPARE(again.out, u"Importati 0 contatti, aggiornati 0, saltato 1 già presente.\n"_s);
+        // What fills no box (a nickname, a job title) is found by the searches that look everywhere.
+        QCOMPARE(cli({"--store", files->path(), "search", "gman"}).out, u"Dartmouth, Greg\n"_s);
+        QCOMPARE(
+            cli({"--store", files->path(), "search", "--scope", "1", "THEJOB"}).out, u"Dartmouth, Greg\n"_s);
+        QCOMPARE(cli({"--store", files->path(), "search", "--scope", "2", "thejob"}).status, 1);
+        QCOMPARE(cli({"--store", files->path(), "search", "--case", "thejob"}).status, 1);
         QCOMPARE(files->store().count(), 3);
         const QString text = files->directory() + u"/NUMBO.TXT"_s;
         QFile file(text);

@@ -55,6 +55,7 @@ void Phone::connectHandlers()
     connect(ui.Command3d3, &QToolButton::clicked, this, &Phone::Command3d3_Click);
     connect(ui.Label1, &ClickLabel::clicked, this, &Phone::Label1_Click);
     connect(ui.Label2, &ClickLabel::clicked, this, &Phone::Label2_Click);
+    connect(ui.lblAltriDati, &ClickLabel::clicked, this, &Phone::lblAltriDati_Click);
     connect(ui.Command1, &QToolButton::clicked, this, &Phone::Command1_Click);
     connect(ui.Command2, &QToolButton::clicked, this, &Phone::Command2_Click);
 
@@ -65,6 +66,7 @@ void Phone::connectHandlers()
     connect(ui.Outline1, &Outline::lineExpanded, this, &Phone::Outline1_Expand);
 
     connect(ui.Data1, &DataControl::Reposition, this, &Phone::Data1_Reposition);
+    connect(ui.Data1, &DataControl::Reposition, this, &Phone::fillOtherData);
     ui.Data1->setValidateHandler([this](int &action, bool &save) { Data1_Validate(action, save); });
 
     for (const CardField &entry : CardFields)

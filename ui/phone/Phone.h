@@ -65,6 +65,7 @@ private:
     void Command3d3_Click();
     void Label1_Click();
     void Label2_Click();
+    void lblAltriDati_Click();
 
     // Index tree and record positioning
     void RefreshAgenda();
@@ -120,6 +121,13 @@ private:
     void layOutClient(QSize size);
     // Shows the instance (0 Lavoro, 1 Casa) of every page box and hides the other.
     void showPageBoxes(int instance);
+    // Fills the list of Altri dati with the current contact's, read from the store.
+    void fillOtherData();
+    // Shows the label of Altri dati on the Note page when the contact has some, naming what a
+    // click shows.
+    void showOtherDataLabel();
+    // Leaving the Note page hides the list and its label.
+    void hideOtherData();
     // The contact as the card shows it, unsaved edits included.
     ContactRecord contactOnScreen() const;
     // Reads the table again, rebuilds the tree with the whole agenda and shows the contact with

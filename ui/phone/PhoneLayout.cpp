@@ -7,11 +7,14 @@
 #include <QAction>
 #include <QFont>
 #include <QFrame>
+#include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyledItemDelegate>
 #include <QToolButton>
+#include <QTreeWidget>
 
 namespace {
 
@@ -78,6 +81,33 @@ QLabel *label(QWidget *parent, const char *name, const QString &caption, QRect g
     return l;
 }
 
+// A tree works out a row's height without its column's width, and keeps it when the column is
+// resized: a value that wraps would lose its last lines. Only the last column wraps; the others
+// keep the width their text asks for.
+class WrappingDelegate : public QStyledItemDelegate
+{
+public:
+    explicit WrappingDelegate(QTreeView *view)
+        : QStyledItemDelegate(view)
+        , m_view(view)
+    {
+        connect(view->header(), &QHeaderView::sectionResized, view, &QTreeView::doItemsLayout,
+            Qt::QueuedConnection);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        if (index.column() != m_view->header()->count() - 1)
+            return QStyledItemDelegate::sizeHint(option, index);
+        QStyleOptionViewItem sized = option;
+        sized.rect.setSize({m_view->columnWidth(index.column()), std::max(option.rect.height(), 1)});
+        return QStyledItemDelegate::sizeHint(sized, index);
+    }
+
+private:
+    QTreeView *m_view;
+};
+
 } // namespace
 
 void Phone::buildControls()
@@ -123,6 +153,16 @@ void Phone::buildControls()
     setBackground(ui.tNotes, NotesGrey);
     ui.tNotes->hide();
 
+    // In the notes' place and with their look; what it lists came from a file and is only shown.
+    ui.lstAltriDati = place(new QTreeWidget(client), "lstAltriDati", 208, 80, 366, 231);
+    setBackground(ui.lstAltriDati, NotesGrey);
+    ui.lstAltriDati->setHeaderLabels({QStringLiteral("Dato"), QStringLiteral("Valore")});
+    ui.lstAltriDati->setRootIsDecorated(false);
+    ui.lstAltriDati->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui.lstAltriDati->setWordWrap(true);
+    ui.lstAltriDati->setItemDelegate(new WrappingDelegate(ui.lstAltriDati));
+    ui.lstAltriDati->hide();
+
     ui.Data1 = place(new DataControl(m_platform, client), "Data1", 195, 312, 382, 21);
 
     ui.Image1 = place(new QLabel(client), "Image1", 248, 328, 33, 32);
@@ -134,6 +174,14 @@ void Phone::buildControls()
         client, "Command3d1", QStringLiteral("&Casa"), QStringLiteral("home"), {320, 360, 128, 65});
     ui.Command3d3 = pictureButton(
         client, "Command3d3", QStringLiteral("No&te"), QStringLiteral("notes"), {448, 360, 136, 65});
+
+    // The band between the navigation bar and the page buttons is free left of the Note marker.
+    ui.lblAltriDati = place(new ClickLabel(client), "lblAltriDati", 200, 338, 290, 18);
+    QFont linkFont = ui.lblAltriDati->font();
+    linkFont.setUnderline(true);
+    ui.lblAltriDati->setFont(linkFont);
+    ui.lblAltriDati->setCursor(Qt::PointingHandCursor);
+    ui.lblAltriDati->hide();
 
     // The card, with coordinates relative to ui.Picture1.
     QWidget *card = ui.Picture1;
@@ -195,11 +243,12 @@ void Phone::buildControls()
     ui.Picture1->setFocusPolicy(Qt::NoFocus);
     ui.Picture1->raise();
     ui.tNotes->raise();
+    ui.lstAltriDati->raise();
     ui.Image1->raise();
 
     // The design's tab positions: the card's boxes down to the e-mail, the toolbar, the tree, the
-    // notes, the page buttons, the home page and its button; the Casa boxes join at the end when
-    // they are created.
+    // notes (or the list in their place), the page buttons, the home page and its button; the Casa
+    // boxes join at the end when they are created.
     std::vector<QWidget *> order;
     for (const CardField &entry : CardFields) {
         if (entry.field != Field::Note && entry.field != Field::www)
@@ -207,7 +256,8 @@ void Phone::buildControls()
     }
     order.insert(order.end(),
         {ui.cNew, ui.cDelete, ui.cUpdate, ui.BtnCerca, ui.CmdCopia, ui.BtnChiama, ui.BtnFine, ui.Outline1,
-            ui.tNotes, ui.Command3d2, ui.Command3d1, ui.Command3d3, tHomepage, ui.Command1, ui.Command2});
+            ui.tNotes, ui.lstAltriDati, ui.Command3d2, ui.Command3d1, ui.Command3d3, tHomepage, ui.Command1,
+            ui.Command2});
     for (size_t i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 

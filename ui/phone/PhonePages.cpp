@@ -5,6 +5,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QTreeWidget>
 
 void Phone::showPageBoxes(int instance)
 {
@@ -24,6 +25,7 @@ void Phone::Command3d1_Click()
     showPageBoxes(1);
     ui.tNotes->hide();
     ui.Image1->move(380, ui.Image1->y());
+    hideOtherData();
 }
 
 void Phone::Command3d2_Click()
@@ -32,6 +34,7 @@ void Phone::Command3d2_Click()
     showPageBoxes(0);
     ui.tNotes->hide();
     ui.Image1->move(248, ui.Image1->y());
+    hideOtherData();
 }
 
 void Phone::Command3d3_Click()
@@ -39,16 +42,21 @@ void Phone::Command3d3_Click()
     ui.Picture1->hide();
     ui.tNotes->show();
     ui.Image1->move(499, ui.Image1->y());
+    // The page opens on the notes, whatever it showed when it was left.
+    ui.lstAltriDati->hide();
+    showOtherDataLabel();
 }
 
 void Phone::Label1_Click()
 {
     showPageBoxes(0);
     ui.tNotes->hide();
+    hideOtherData();
 }
 
 void Phone::Label2_Click()
 {
     showPageBoxes(1);
     ui.tNotes->hide();
+    hideOtherData();
 }

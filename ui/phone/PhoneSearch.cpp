@@ -1,6 +1,7 @@
 // The search: ask for the argument, then show the whole agenda or only the contacts that hold it.
 #include "ui/phone/Phone.h"
 
+#include "exchange/CardProperties.h"
 #include "platform/Platform.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"
@@ -28,6 +29,8 @@ void Phone::BtnCerca_Click()
 
     IndexRs = ui.Data1->Clone();
     RememberedID = 0;
+    // What imported contacts came with beyond the boxes is searched too.
+    m_search.setOtherTextHits(otherTextHitsIn(m_store));
     const SearchResult result = m_search.search(*IndexRs, searchState());
     if (!result.failure.isEmpty())
         m_platform.showMessage(result.failure);

@@ -14,6 +14,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QToolButton;
+class QTreeWidget;
 
 struct PhoneUi
 {
@@ -36,6 +37,10 @@ struct PhoneUi
     QToolButton *Command3d2 = nullptr; // Lavoro
     QToolButton *Command3d1 = nullptr; // Casa
     QToolButton *Command3d3 = nullptr; // Note
+    // On the Note page, for a contact that came with more than the card holds: the label that
+    // swaps the notes for the list of those data and back.
+    ClickLabel *lblAltriDati = nullptr;
+    QTreeWidget *lstAltriDati = nullptr;
 
     // Inside the card; the page boxes are found through CardFields.
     BoundLineEdit *tLName = nullptr;
