@@ -118,27 +118,6 @@ QList<VCardParameter> withTypes(QList<VCardParameter> parameters, const QStringL
     return parameters;
 }
 
-// A property's name and parameters as one text, alike for parameters that differ only in the case
-// of names and values, their order, or a name given twice: "TYPE=WORK;TYPE=voice" is TYPE=work,voice.
-QString propertyKey(const QString &name, const QList<VCardParameter> &parameters)
-{
-    QMap<QString, QStringList> normalized;
-    for (const VCardParameter &parameter : parameters) {
-        QStringList &values = normalized[parameter.name.toUpper()];
-        for (const QString &value : parameter.values)
-            values.append(value.toLower());
-    }
-    // Lengths before texts, so that no two different lists make the same key.
-    QString key = QString::number(name.size()) + u':' + name;
-    for (auto it = normalized.begin(); it != normalized.end(); ++it) {
-        it->sort();
-        key += u';' + QString::number(it.key().size()) + u':' + it.key();
-        for (const QString &value : std::as_const(*it))
-            key += u',' + QString::number(value.size()) + u':' + value;
-    }
-    return key;
-}
-
 QString extraColumnName(const CsvMapping &mapping, qsizetype index)
 {
     QString header = index < mapping.columns.size() ? mapping.columns[index].header : QString();
@@ -206,7 +185,7 @@ std::optional<QString> compoundValue(const QString &property, const QStringList 
 // The columns of one property made of components share this key.
 QString compoundKey(const CsvColumn &column)
 {
-    return propertyKey(column.property, column.parameters) + u'#' + QString::number(column.slot);
+    return vCardPropertyKind(column.property, column.parameters) + u'#' + QString::number(column.slot);
 }
 
 bool isComponent(const CsvColumn &column)
@@ -339,10 +318,10 @@ CsvRowWriter::CsvRowWriter(CsvMapping mapping)
     for (qsizetype i = 0; i < columns.size(); ++i) {
         const CsvColumn &column = columns[i];
         if (column.use == CsvColumnUse::Extra) {
-            m_keys[i] = propertyKey(
+            m_keys[i] = vCardPropertyKind(
                 QString::fromUtf16(ExtraPropertyName), extraParameters(extraColumnName(m_mapping, i)));
         } else if (column.use == CsvColumnUse::Property) {
-            m_keys[i] = propertyKey(column.property, column.parameters);
+            m_keys[i] = vCardPropertyKind(column.property, column.parameters);
             if (isComponent(column)) {
                 const QList<qsizetype> group = compoundColumns.value(compoundKey(column));
                 if (group.first() == i)
@@ -357,7 +336,7 @@ QStringList csvRowFromVCard(const CsvMapping &mapping, const VCard &card)
     return CsvRowWriter(mapping).row(card);
 }
 
-QStringList CsvRowWriter::row(const VCard &card) const
+QStringList CsvRowWriter::row(const VCard &card, const QList<VCardProperty> &linesOnly) const
 {
     const CsvMapping &mapping = m_mapping;
     const QList<CsvColumn> &columns = mapping.columns;
@@ -372,7 +351,7 @@ QStringList CsvRowWriter::row(const VCard &card) const
     for (qsizetype k = 0; k < card.properties.size(); ++k) {
         const VCardProperty &property = card.properties[k];
         if (property.group.isEmpty() && property.data.isEmpty())
-            candidates[propertyKey(property.name, property.parameters)].properties.append(k);
+            candidates[vCardPropertyKind(property.name, property.parameters)].properties.append(k);
     }
     QList<bool> taken(card.properties.size(), false);
     const auto take = [&](const QString &key, const auto &fits) -> const VCardProperty * {
@@ -449,6 +428,8 @@ QStringList CsvRowWriter::row(const VCard &card) const
             if (!taken[k])
                 lines.append(QString::fromUtf8(vCardLine(card.properties[k], VCardVersion::V3_0)));
         }
+        for (const VCardProperty &property : linesOnly)
+            lines.append(QString::fromUtf8(vCardLine(property, VCardVersion::V3_0)));
         row[linesColumn] = lines.join(u'\n');
     }
     return row;

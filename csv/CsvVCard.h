@@ -41,7 +41,9 @@ class CsvRowWriter
 {
 public:
     explicit CsvRowWriter(CsvMapping mapping);
-    QStringList row(const VCard &card) const;
+    // The row of card; the properties of linesOnly take no column of their own and follow the
+    // card's leftovers in the vCard lines column.
+    QStringList row(const VCard &card, const QList<VCardProperty> &linesOnly = {}) const;
 
 private:
     CsvMapping m_mapping;

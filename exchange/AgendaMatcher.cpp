@@ -110,12 +110,3 @@ std::optional<qint64> AgendaMatcher::find(const CardContact &contact) const
     }
     return std::nullopt;
 }
-
-void AgendaMatcher::add(qint64 id, const CardContact &contact)
-{
-    remember(id, contact.record.value(Field::LastName), contact.record.value(Field::FirstName),
-        numbersOf(contact.record), contact.record.value(Field::Internet).value_or(QString()).toCaseFolded());
-    const QString uid = contactUid(contact);
-    if (!uid.isEmpty())
-        m_byUid.insert(uid, id);
-}

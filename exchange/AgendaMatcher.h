@@ -19,11 +19,9 @@ public:
     // Reads the names, numbers and addresses of every contact, and the UIDs kept for them.
     bool load(const ContactStore &store, QString *error);
 
-    // The contact of the agenda that contact is, if any.
+    // The contact of the agenda that contact is, if any. Only what the agenda held before the
+    // import counts: two look-alikes of one file (an agenda's own export, say) both come in.
     std::optional<qint64> find(const CardContact &contact) const;
-    // From now on contact, stored under id, is known too: a file holding one contact twice
-    // brings it in once.
-    void add(qint64 id, const CardContact &contact);
 
 private:
     struct Known

@@ -3,6 +3,8 @@
 #include <array>
 #include <optional>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct RoleInfo
@@ -92,6 +94,12 @@ std::array<QString, 4> boxTexts(CardRole role, const VCardProperty &property)
     // An address without a street may have it in the extended address.
     if ((role == CardRole::WorkAddress || role == CardRole::HomeAddress) && texts[0].isEmpty())
         texts[0] = components.value(1);
+    // The agenda keeps a line break as CR LF, as the card's boxes write it; a file's break may be
+    // any of the three.
+    for (QString &text : texts) {
+        if (text.contains(u'\n') || text.contains(u'\r'))
+            text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
+    }
     return texts;
 }
 
@@ -222,6 +230,15 @@ QString cardRoleName(CardRole role)
     return QString::fromLatin1(info(role).name);
 }
 
+bool isPlainRoleProperty(CardRole role, const VCardProperty &property)
+{
+    if (role == CardRole::None)
+        return false;
+    const VCardProperty plain = newProperty(role, ContactRecord());
+    return vCardPropertyKind(plain.name, plain.parameters)
+        == vCardPropertyKind(property.name.toUpper(), property.parameters);
+}
+
 CardRole cardRoleFromName(QStringView name)
 {
     for (const RoleInfo &role : Roles) {
@@ -301,29 +318,38 @@ CardContact contactFromVCard(const VCard &card)
     return contact;
 }
 
-VCard vCardFromContact(const CardContact &contact)
+QList<KeptProperty> exportedProperties(const CardContact &contact)
 {
-    VCard card;
+    QList<KeptProperty> out;
     std::array<bool, std::size(Roles)> present{};
     for (const KeptProperty &kept : contact.properties) {
         present[static_cast<int>(kept.role)] = true;
         if (kept.role == CardRole::None || boxesMatch(kept.role, kept.property, contact.record))
-            card.properties.append(kept.property);
+            out.append(kept);
         else if (!boxesEmpty(kept.role, contact.record))
-            card.properties.append(rewritten(kept.role, kept.property, contact.record));
+            out.append({kept.role, rewritten(kept.role, kept.property, contact.record)});
     }
     // A contact filed under its FN or ORG gets an N too: 3.0 asks every card for one.
     for (const RoleInfo &role : Roles) {
         if (role.role != CardRole::None && role.role != CardRole::NameOnly
             && !present[static_cast<int>(role.role)] && !boxesEmpty(role.role, contact.record))
-            card.properties.append(newProperty(role.role, contact.record));
+            out.append({role.role, newProperty(role.role, contact.record)});
     }
-    if (!card.first(u"FN")) {
+    if (std::none_of(
+            out.begin(), out.end(), [](const KeptProperty &kept) { return kept.property.name == u"FN"; })) {
         // Every vCard has a display name: the names as the card shows them.
         const QString shown = (contact.record.value(Field::FirstName).value_or(QString()) + u' '
             + contact.record.value(Field::LastName).value_or(QString()))
                                   .trimmed();
-        card.properties.prepend({QString(), QStringLiteral("FN"), {}, escapeVCardText(shown), {}});
+        out.prepend({CardRole::None, {QString(), QStringLiteral("FN"), {}, escapeVCardText(shown), {}}});
     }
+    return out;
+}
+
+VCard vCardFromContact(const CardContact &contact)
+{
+    VCard card;
+    for (const KeptProperty &kept : exportedProperties(contact))
+        card.properties.append(kept.property);
     return card;
 }

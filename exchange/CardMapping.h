@@ -51,7 +51,12 @@ CardContact contactFromVCard(const VCard &card);
 // box's value (or left out when the box was emptied), then a property for each box that has a value
 // and none of its own (a contact typed in the program).
 VCard vCardFromContact(const CardContact &contact);
+// The same properties, each with the role it plays (None for the display name made from the names).
+QList<KeptProperty> exportedProperties(const CardContact &contact);
 
 // The role's name as the store keeps it ("N", "TEL-CELL"...), and back (None for an unknown name).
 QString cardRoleName(CardRole role);
+// Whether property is written as the program writes the role's property for a box typed in it:
+// the same name and parameters, their case and order aside (N, "TEL;TYPE=cell", "ADR;TYPE=work").
+bool isPlainRoleProperty(CardRole role, const VCardProperty &property);
 CardRole cardRoleFromName(QStringView name);

@@ -19,6 +19,27 @@ namespace {
 // The contacts are read this many at a time: an export holds one part of the agenda, not all of it.
 constexpr size_t ExportChunk = 1000;
 
+// A contact's CSV row. A box's column takes only its box's property, and only as the program
+// writes it: a second mobile number must not take the Cellulare column from the first one, whose
+// parameters the column cannot give back ("TYPE=CELL;TYPE=PREF"), or it would fill the box when the
+// row comes back. Everything else goes to the vCard lines, the boxes' properties first, so that
+// the boxes read back as they are.
+QStringList csvRow(const CsvRowWriter &rows, const CardContact &contact)
+{
+    VCard inColumns;
+    QList<VCardProperty> inLines;
+    QList<VCardProperty> others;
+    for (const KeptProperty &kept : exportedProperties(contact)) {
+        if (isPlainRoleProperty(kept.role, kept.property))
+            inColumns.properties.append(kept.property);
+        else if (kept.role != CardRole::None)
+            inLines.append(kept.property);
+        else
+            others.append(kept.property);
+    }
+    return rows.row(inColumns, inLines + others);
+}
+
 } // namespace
 
 ExportResult exportContacts(const ContactStore &store, const std::vector<qint64> &ids, ExportFormat format,
@@ -53,20 +74,13 @@ ExportResult exportContacts(const ContactStore &store, const std::vector<qint64>
             const ContactRecord *record = recordOf.value(id);
             if (!record)
                 continue; // deleted meanwhile
-            QList<KeptProperty> properties = kept.value(id);
-            if (format == ExportFormat::Csv) {
-                // A CSV row gives a kind of property its columns in the order the properties come:
-                // those behind the card's boxes go first, so the boxes read back as they are.
-                std::stable_partition(properties.begin(), properties.end(),
-                    [](const KeptProperty &property) { return property.role != CardRole::None; });
-            }
-            const VCard card = vCardFromContact({*record, properties});
+            const QList<KeptProperty> properties = kept.value(id);
             bool written = false;
             if (format == ExportFormat::Csv)
-                written = csv.writeRow(csvRows.row(card));
+                written = csv.writeRow(csvRow(csvRows, {*record, properties}));
             else
-                written = writeVCard(
-                    &out, card, format == ExportFormat::VCard4 ? VCardVersion::V4_0 : VCardVersion::V3_0);
+                written = writeVCard(&out, vCardFromContact({*record, properties}),
+                    format == ExportFormat::VCard4 ? VCardVersion::V4_0 : VCardVersion::V3_0);
             if (!written) {
                 result.failure = QStringLiteral("Impossibile scrivere i contatti: %1").arg(out.errorString());
                 return result;

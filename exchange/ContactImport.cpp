@@ -86,12 +86,10 @@ ImportPreview previewImport(const ContactStore &store, ContactSource &source)
     VCard card;
     while (source.next(&card)) {
         const CardContact contact = contactFromVCard(card);
-        if (matcher.find(contact)) {
+        if (matcher.find(contact))
             ++preview.present;
-        } else {
+        else
             ++preview.fresh;
-            matcher.add(-1, contact);
-        }
     }
     if (!source.error().isEmpty())
         preview.failure = readFailure(source);
@@ -155,7 +153,6 @@ ImportResult importContacts(ContactStore &store, ContactSource &source, KnownCon
                 id = store.insert(contact.record);
                 if (!id)
                     return fail(store.lastError());
-                matcher.add(*id, contact);
                 ++result.added;
             }
             if (!keep.write(*id, contact.properties, &error))

@@ -1,5 +1,7 @@
 #include "vcard/VCard.h"
 
+#include <QMap>
+
 #include <algorithm>
 
 namespace {
@@ -118,4 +120,23 @@ QString unescapeVCardText(QStringView value)
     for (qsizetype i = 0; i < value.size(); ++i)
         out += value[i] == u'\\' && i + 1 < value.size() ? unescaped(value[++i]) : value[i];
     return out;
+}
+
+QString vCardPropertyKind(const QString &name, const QList<VCardParameter> &parameters)
+{
+    QMap<QString, QStringList> normalized;
+    for (const VCardParameter &parameter : parameters) {
+        QStringList &values = normalized[parameter.name.toUpper()];
+        for (const QString &value : parameter.values)
+            values.append(value.toLower());
+    }
+    // Lengths before texts, so that no two different lists make the same key.
+    QString key = QString::number(name.size()) + u':' + name;
+    for (auto it = normalized.begin(); it != normalized.end(); ++it) {
+        it->sort();
+        key += u';' + QString::number(it.key().size()) + u':' + it.key();
+        for (const QString &value : std::as_const(*it))
+            key += u',' + QString::number(value.size()) + u':' + value;
+    }
+    return key;
 }

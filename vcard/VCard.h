@@ -60,3 +60,7 @@ QString unescapeVCardText(QStringView value);
 // Whether text holds any of the characters. Most texts hold nothing to escape or unescape, and are
 // then copied whole rather than a character at a time.
 bool holdsAnyOf(QStringView text, QStringView characters);
+
+// A property's name and parameters as one text, alike for parameters that differ only in the case
+// of names and values, their order, or a name given twice: "TYPE=WORK;TYPE=voice" is TYPE=work,voice.
+QString vCardPropertyKind(const QString &name, const QList<VCardParameter> &parameters);

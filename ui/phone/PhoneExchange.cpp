@@ -38,6 +38,35 @@ QString mappingKey(const QStringList &header)
             QCryptographicHash::hash(header.join(u'\x1f').toUtf8(), QCryptographicHash::Sha1).toHex());
 }
 
+// The progress, with "Annulla", of an import or export of more than ProgressFrom contacts; none
+// for fewer. report() is what the core's import and export call back.
+class ContactProgress
+{
+public:
+    ContactProgress(const QString &label, int total, QWidget *parent)
+    {
+        if (total <= ProgressFrom)
+            return;
+        m_dialog = std::make_unique<QProgressDialog>(label, QStringLiteral("Annulla"), 0, total, parent);
+        m_dialog->setObjectName(QStringLiteral("ContactProgress"));
+        m_dialog->setWindowModality(Qt::WindowModal);
+        m_dialog->setMinimumDuration(0);
+    }
+
+    // Whether to go on, done contacts into the work.
+    bool report(int done)
+    {
+        if (!m_dialog || done - m_dialog->value() < 100)
+            return true;
+        m_dialog->setValue(done);
+        QCoreApplication::processEvents();
+        return !m_dialog->wasCanceled();
+    }
+
+private:
+    std::unique_ptr<QProgressDialog> m_dialog;
+};
+
 } // namespace
 
 void Phone::FileImportaContatti_Click()
@@ -112,27 +141,14 @@ void Phone::FileImportaContatti_Click()
         return;
     }
 
-    const int total = preview.fresh + preview.present;
-    std::unique_ptr<QProgressDialog> progress;
-    if (total > ProgressFrom) {
-        progress = std::make_unique<QProgressDialog>(
-            QStringLiteral("Importazione dei contatti..."), QStringLiteral("Annulla"), 0, total, this);
-        progress->setObjectName(QStringLiteral("ImportProgress"));
-        progress->setWindowModality(Qt::WindowModal);
-        progress->setMinimumDuration(0);
-    }
     ImportResult result;
     {
         const BusyCursor busy;
-        result = importContacts(m_store, *source, known, path, [&](int done) {
-            if (!progress || done % 100 != 0)
-                return true;
-            progress->setValue(done);
-            QCoreApplication::processEvents();
-            return !progress->wasCanceled();
-        });
+        ContactProgress progress(
+            QStringLiteral("Importazione dei contatti..."), preview.fresh + preview.present, this);
+        result = importContacts(
+            m_store, *source, known, path, [&progress](int done) { return progress.report(done); });
     }
-    progress.reset();
     if (result.cancelled) {
         m_platform.showMessage(QStringLiteral("Importazione annullata: nessun contatto è stato importato."),
             MessageIcon::Information);
@@ -171,10 +187,17 @@ void Phone::FileEsportaContatti_Click()
     ExportResult result;
     if (error.isEmpty()) {
         const BusyCursor busy;
-        result = exportContactsToFile(m_store, ids, choices.format(), resolveTypedPath(choices.path()));
+        ContactProgress progress(QStringLiteral("Esportazione dei contatti..."), int(ids.size()), this);
+        result = exportContactsToFile(m_store, ids, choices.format(), resolveTypedPath(choices.path()),
+            [&progress](int done) { return progress.report(done); });
     }
     if (!error.isEmpty() || !result.failure.isEmpty()) {
         m_platform.showMessage(error.isEmpty() ? result.failure : error);
+        return;
+    }
+    if (result.cancelled) {
+        m_platform.showMessage(
+            QStringLiteral("Esportazione annullata: il file non è stato scritto."), MessageIcon::Information);
         return;
     }
     m_platform.showMessage(exportResultMessage(result), MessageIcon::Information);
