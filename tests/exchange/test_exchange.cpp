@@ -161,20 +161,72 @@ private slots:
         QCOMPARE(logged.integer(1), count);
     }
 
-    // A file that fails part way stores nothing, and says on which line.
-    void badFileStoresNothing()
+    // Files read in parts (an import reads ahead on a thread, an export reads the agenda a thousand
+    // contacts at a time) behave as one: a failure near the end stores nothing and names its line,
+    // the export keeps the agenda's order, and a cancelled export leaves its file as it was.
+    void largeFilesInParts()
     {
         TestStore files;
         QTemporaryDir dir;
-        const QString path = dir.filePath(u"bad.vcf"_s);
-        QFile bad(path);
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Rossi;Mario\r\nEND:VCARD\r\n"
-                  "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Bianchi;Anna\r\nBEGIN:VCARD\r\n");
-        bad.close();
-        const ImportResult result = importFile(files.store(), path);
-        QVERIFY2(result.failure.contains(u"riga 8"_s), qPrintable(result.failure));
+        QByteArray cards;
+        for (int i = 0; i < 3000; ++i)
+            cards += "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Rossi" + QByteArray::number(2999 - i)
+                + ";Mario\r\nEND:VCARD\r\n";
+        const QString path = dir.filePath(u"agenda.vcf"_s);
+        const auto write = [](const QString &file, const QByteArray &bytes) {
+            QFile out(file);
+            return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+        };
+        QVERIFY(write(path, cards + "BEGIN:VCARD\r\nVERSION:3.0\r\nBEGIN:VCARD\r\n"));
+        const ImportResult bad = importFile(files.store(), path);
+        QVERIFY2(bad.failure.contains(u"riga 12003"_s), qPrintable(bad.failure));
         QCOMPARE(files.store().count(), 0);
+
+        QVERIFY(write(path, cards));
+        QCOMPARE(importFile(files.store(), path).added, 3000);
+        QString error;
+        const std::vector<qint64> ids = agendaIds(files.store(), &error);
+        QHash<qint64, QString> lastNames;
+        for (const ContactRecord &record : files.store().readAll())
+            lastNames.insert(record.id, record.text(Field::LastName));
+        QByteArray out = exported(files.store(), ExportFormat::VCard3);
+        QBuffer buffer(&out);
+        buffer.open(QIODevice::ReadOnly);
+        const QList<VCard> back = readCards(buffer);
+        QCOMPARE(back.size(), 3000);
+        for (int i = 0; i < 3000; ++i)
+            QCOMPARE(back[i].first(u"N")->components().value(0), lastNames.value(ids[size_t(i)]));
+
+        const QString kept = dir.filePath(u"kept.vcf"_s);
+        QVERIFY(write(kept, "prima"));
+        const ExportResult cancelled
+            = exportContactsToFile(files.store(), ids, ExportFormat::Csv, kept, [](int) { return false; });
+        QVERIFY(cancelled.cancelled);
+        QFile file(kept);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("prima"));
+    }
+
+    // A table of kept properties made before they had search texts gets them on the next import.
+    void olderTableGetsSearchTexts()
+    {
+        TestStore files;
+        const qint64 id = files.add(u"Gialli"_s, u"Eva"_s);
+        sqlite3 *db = files.store().connection();
+        QVERIFY(runStatement(db,
+            "CREATE TABLE RubrelloCardProperties (ID INTEGER PRIMARY KEY, Roles TEXT NOT NULL, Lines TEXT "
+            "NOT NULL)",
+            nullptr));
+        SqliteRows row(
+            db, "INSERT INTO RubrelloCardProperties VALUES (?, char(10), 'NICKNAME:Zorro' || char(10))");
+        row.bind(1, id);
+        QVERIFY(row.run());
+        QVERIFY(contactsWithOtherText(db, u"ZORRO"_s, true)->empty());
+        QString error;
+        QVERIFY2(ensureCardPropertiesTable(db, &error), qPrintable(error));
+        QVERIFY(contactsWithOtherText(db, u"ZORRO"_s, true)->contains(id));
+        QVERIFY(contactsWithOtherText(db, u"Zorro"_s, false)->contains(id));
+        QVERIFY(contactsWithOtherText(db, u"ZORRO"_s, false)->empty());
     }
 
     // The agenda exported as CSV comes back whole into an empty agenda.
