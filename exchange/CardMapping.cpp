@@ -81,7 +81,8 @@ std::array<QString, 4> boxTexts(CardRole role, const VCardProperty &property)
 {
     std::array<QString, 4> texts;
     const std::array<int, 4> parts = partsOf(role);
-    const QStringList components = property.components();
+    // Only names, companies and addresses are split into their parts.
+    const QStringList components = parts[0] == -2 ? QStringList() : property.components();
     for (int i = 0; i < 4; ++i) {
         if (parts[i] == -2) {
             texts[i] = property.text();
@@ -234,9 +235,15 @@ bool isPlainRoleProperty(CardRole role, const VCardProperty &property)
 {
     if (role == CardRole::None)
         return false;
-    const VCardProperty plain = newProperty(role, ContactRecord());
-    return vCardPropertyKind(plain.name, plain.parameters)
-        == vCardPropertyKind(property.name.toUpper(), property.parameters);
+    static const std::array<QString, std::size(Roles)> plainKinds = [] {
+        std::array<QString, std::size(Roles)> kinds;
+        for (const RoleInfo &info : Roles) {
+            const VCardProperty plain = newProperty(info.role, ContactRecord());
+            kinds[static_cast<int>(info.role)] = vCardPropertyKind(plain.name, plain.parameters);
+        }
+        return kinds;
+    }();
+    return plainKinds[static_cast<int>(role)] == vCardPropertyKind(property.name.toUpper(), property.parameters);
 }
 
 CardRole cardRoleFromName(QStringView name)

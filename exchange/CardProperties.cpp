@@ -115,23 +115,35 @@ CardPropertiesWriter::CardPropertiesWriter(sqlite3 *db)
 {
 }
 
+PreparedContact preparedContact(CardContact contact)
+{
+    PreparedContact prepared;
+    for (const KeptProperty &kept : contact.properties) {
+        prepared.roles += cardRoleName(kept.role).toLatin1() + '\n';
+        prepared.lines += vCardLine(kept.property, VCardVersion::V4_0) + '\n';
+    }
+    const SearchTexts texts = searchTexts(contact.properties);
+    prepared.texts = texts.texts;
+    prepared.folded = texts.folded;
+    prepared.contact = std::move(contact);
+    return prepared;
+}
+
 bool CardPropertiesWriter::write(qint64 id, const QList<KeptProperty> &properties, QString *error)
+{
+    return write(id, preparedContact({{}, properties}), error);
+}
+
+bool CardPropertiesWriter::write(qint64 id, const PreparedContact &prepared, QString *error)
 {
     m_drop.bind(1, id);
     m_drop.run();
-    if (!properties.isEmpty()) {
-        QByteArray roles;
-        QByteArray lines;
-        for (const KeptProperty &kept : properties) {
-            roles += cardRoleName(kept.role).toLatin1() + '\n';
-            lines += vCardLine(kept.property, VCardVersion::V4_0) + '\n';
-        }
-        const SearchTexts texts = searchTexts(properties);
+    if (!prepared.lines.isEmpty()) {
         m_add.bind(1, id);
-        m_add.bind(2, roles);
-        m_add.bind(3, lines);
-        m_add.bind(4, texts.texts);
-        m_add.bind(5, texts.folded);
+        m_add.bind(2, prepared.roles);
+        m_add.bind(3, prepared.lines);
+        m_add.bind(4, prepared.texts);
+        m_add.bind(5, prepared.folded);
         m_add.run();
     }
     for (const SqliteRows *statement : {&m_drop, &m_add}) {

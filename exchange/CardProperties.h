@@ -18,6 +18,17 @@ struct sqlite3;
 // Makes the table, and the trigger that takes a contact's properties away with it, when missing.
 bool ensureCardPropertiesTable(sqlite3 *db, QString *error);
 
+// A contact with the texts the table keeps for its properties, made ahead of the write.
+struct PreparedContact
+{
+    CardContact contact;
+    QByteArray roles;
+    QByteArray lines;
+    QByteArray texts; // of the properties that fill no box, for the search
+    QByteArray folded;
+};
+PreparedContact preparedContact(CardContact contact);
+
 // Replaces the properties kept for contacts, inside the caller's transaction; its statements are
 // prepared once for an import of many.
 class CardPropertiesWriter
@@ -25,6 +36,7 @@ class CardPropertiesWriter
 public:
     explicit CardPropertiesWriter(sqlite3 *db);
     bool write(qint64 id, const QList<KeptProperty> &properties, QString *error);
+    bool write(qint64 id, const PreparedContact &prepared, QString *error);
 
 private:
     SqliteRows m_drop;

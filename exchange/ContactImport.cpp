@@ -129,9 +129,10 @@ ImportResult importContacts(ContactStore &store, ContactSource &source, KnownCon
         return result;
     };
     ContactPrefetch prefetch(source);
-    CardContact contact;
+    PreparedContact prepared;
     int done = 0;
-    while (prefetch.next(&contact)) {
+    while (prefetch.next(&prepared)) {
+        const CardContact &contact = prepared.contact;
         std::optional<qint64> id = matcher.find(contact);
         QString error;
         QByteArray before; // null for a contact added
@@ -155,7 +156,7 @@ ImportResult importContacts(ContactStore &store, ContactSource &source, KnownCon
                     return fail(store.lastError());
                 ++result.added;
             }
-            if (!keep.write(*id, contact.properties, &error))
+            if (!keep.write(*id, prepared, &error))
                 return fail(error);
             logContact.bind(1, importId);
             logContact.bind(2, *id);

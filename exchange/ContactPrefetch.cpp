@@ -4,62 +4,102 @@
 
 namespace {
 
-// Contacts travel in batches of this many, and at most this many batches wait: the reading runs a
-// couple of thousand contacts ahead at most, whatever the size of the file.
 constexpr qsizetype BatchSize = 256;
-constexpr size_t MostBatchesAhead = 8;
+constexpr size_t MostBatchesAhead = 4;
 
 } // namespace
 
-ContactPrefetch::ContactPrefetch(ContactSource &source)
-    : m_source(source)
-    , m_thread([this] { read(); })
+template<typename Item>
+bool BatchQueue<Item>::push(QList<Item> batch)
 {
-}
-
-ContactPrefetch::~ContactPrefetch()
-{
-    {
-        std::lock_guard lock(m_mutex);
-        m_stop = true;
-    }
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_stopped || m_batches.size() < MostBatchesAhead; });
+    if (m_stopped)
+        return false;
+    m_batches.push_back(std::move(batch));
     m_changed.notify_all();
-    m_thread.join();
+    return true;
 }
 
-void ContactPrefetch::read()
+template<typename Item>
+bool BatchQueue<Item>::pop(QList<Item> *batch)
 {
-    QList<CardContact> batch;
-    VCard card;
-    for (bool more = true; more;) {
-        more = m_source.next(&card);
-        if (more)
-            batch.append(contactFromVCard(card));
-        if (batch.size() < BatchSize && (more || batch.isEmpty()))
-            continue;
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_stop || m_ready.size() < MostBatchesAhead; });
-        if (m_stop)
-            return;
-        m_ready.push_back(std::exchange(batch, {}));
-        m_changed.notify_all();
-    }
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_stopped || m_finished || !m_batches.empty(); });
+    if (m_stopped || m_batches.empty())
+        return false;
+    *batch = std::move(m_batches.front());
+    m_batches.pop_front();
+    m_changed.notify_all();
+    return true;
+}
+
+template<typename Item>
+void BatchQueue<Item>::finish()
+{
     std::lock_guard lock(m_mutex);
     m_finished = true;
     m_changed.notify_all();
 }
 
-bool ContactPrefetch::next(CardContact *contact)
+template<typename Item>
+void BatchQueue<Item>::stop()
+{
+    std::lock_guard lock(m_mutex);
+    m_stopped = true;
+    m_changed.notify_all();
+}
+
+ContactPrefetch::ContactPrefetch(ContactSource &source)
+    : m_source(source)
+    , m_reader([this] { read(); })
+    , m_preparer([this] { prepare(); })
+{
+}
+
+ContactPrefetch::~ContactPrefetch()
+{
+    m_cards.stop();
+    m_prepared.stop();
+    m_reader.join();
+    m_preparer.join();
+}
+
+void ContactPrefetch::read()
+{
+    QList<VCard> batch;
+    VCard card;
+    for (bool more = true; more;) {
+        more = m_source.next(&card);
+        if (more)
+            batch.append(std::move(card));
+        if ((batch.size() == BatchSize || (!more && !batch.isEmpty()))
+            && !m_cards.push(std::exchange(batch, {})))
+            return;
+    }
+    m_cards.finish();
+}
+
+void ContactPrefetch::prepare()
+{
+    QList<VCard> cards;
+    while (m_cards.pop(&cards)) {
+        QList<PreparedContact> batch;
+        batch.reserve(cards.size());
+        for (const VCard &card : std::as_const(cards))
+            batch.append(preparedContact(contactFromVCard(card)));
+        if (!m_prepared.push(std::move(batch)))
+            return;
+    }
+    m_prepared.finish();
+}
+
+bool ContactPrefetch::next(PreparedContact *contact)
 {
     if (m_taken == m_taking.size()) {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return !m_ready.empty() || m_finished; });
-        if (m_ready.empty())
+        if (!m_prepared.pop(&m_taking))
             return false;
-        m_taking = std::move(m_ready.front());
-        m_ready.pop_front();
         m_taken = 0;
-        m_changed.notify_all();
     }
     *contact = std::move(m_taking[m_taken++]);
     return true;

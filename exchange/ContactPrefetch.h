@@ -1,11 +1,12 @@
-// The contacts of a file read and mapped to the card on a thread of their own while the import
-// writes the ones before them: on two cores the file's parsing and the store's writing overlap.
+// The contacts of a file read, mapped to the card and made the lines the store keeps, on two
+// threads of their own, while the import writes the ones before them: the file's parsing, the
+// mapping and the store's writing overlap.
 #pragma once
 
 #include "exchange/CardMapping.h"
+#include "exchange/CardProperties.h"
 
 #include <QList>
-#include <QString>
 
 #include <condition_variable>
 #include <deque>
@@ -14,30 +15,50 @@
 
 class ContactSource;
 
+// Batches handed from one thread to the next; at most a few wait, so that the reading runs a
+// couple of thousand contacts ahead at most, whatever the size of the file.
+template<typename Item>
+class BatchQueue
+{
+public:
+    // False when the queue was stopped meanwhile.
+    bool push(QList<Item> batch);
+    // False at the end (finish()) or when stopped.
+    bool pop(QList<Item> *batch);
+    void finish();
+    void stop();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<QList<Item>> m_batches;
+    bool m_finished = false;
+    bool m_stopped = false;
+};
+
 class ContactPrefetch
 {
 public:
     // Starts reading source from where it stands; the source must not be touched until this is gone.
     explicit ContactPrefetch(ContactSource &source);
-    // Stops the reading thread, even half-way through the file.
+    // Stops the threads, even half-way through the file.
     ~ContactPrefetch();
     ContactPrefetch(const ContactPrefetch &) = delete;
     ContactPrefetch &operator=(const ContactPrefetch &) = delete;
 
     // The next contact; false at the end of the file and when it failed to read (the source's
     // error() then tells why).
-    bool next(CardContact *contact);
+    bool next(PreparedContact *contact);
 
 private:
     void read();
+    void prepare();
 
     ContactSource &m_source;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<QList<CardContact>> m_ready; // batches, so that the lock is taken once for many
-    QList<CardContact> m_taking;
+    BatchQueue<VCard> m_cards;
+    BatchQueue<PreparedContact> m_prepared;
+    QList<PreparedContact> m_taking;
     qsizetype m_taken = 0;
-    bool m_finished = false;
-    bool m_stop = false;
-    std::thread m_thread;
+    std::thread m_reader;
+    std::thread m_preparer;
 };

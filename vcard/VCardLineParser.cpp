@@ -233,18 +233,20 @@ std::optional<VCardProperty> parseVCardContentLine(QByteArrayView line, VCardVer
     property.parameters = std::move(parameters->kept);
 
     const QByteArrayView raw = line.sliced(colon + 1);
-    const QString badBase64 = QStringLiteral("il contenuto di %1 non è base64 valido").arg(property.name);
+    const auto badBase64 = [&property] {
+        return QStringLiteral("il contenuto di %1 non è base64 valido").arg(property.name);
+    };
     if (parameters->encoding == u"BASE64" || parameters->encoding == u"B") {
         std::optional<QByteArray> data = decodeVCardBase64(raw);
         if (!data)
-            return failure(badBase64);
+            return failure(badBase64());
         property.data = std::move(*data);
         dropBinaryValueType(property.parameters);
     } else {
         const bool quotedPrintable = parameters->encoding == u"QUOTED-PRINTABLE";
-        const std::optional<QString> text
-            = decodeVCardText(quotedPrintable ? decodeQuotedPrintable(raw) : raw.toByteArray(),
-                parameters->charset, version, quotedPrintable);
+        const QByteArray decoded = quotedPrintable ? decodeQuotedPrintable(raw) : QByteArray();
+        const std::optional<QString> text = decodeVCardText(
+            quotedPrintable ? QByteArrayView(decoded) : raw, parameters->charset, version, quotedPrintable);
         if (!text) {
             return failure(QStringLiteral("il testo di %1 non è UTF-8 valido, come invece dichiarato")
                                .arg(property.name));
@@ -253,7 +255,7 @@ std::optional<VCardProperty> parseVCardContentLine(QByteArrayView line, VCardVer
         const DataUriOutcome outcome
             = canHoldVCardBinary(property.name) ? parseDataUri(*text, &uri) : DataUriOutcome::NotDataUri;
         if (outcome == DataUriOutcome::BadBase64)
-            return failure(badBase64);
+            return failure(badBase64());
         if (outcome == DataUriOutcome::Decoded) {
             property.data = std::move(uri.data);
             dropBinaryValueType(property.parameters);

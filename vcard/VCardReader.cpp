@@ -63,7 +63,10 @@ bool VCardReader::readLines()
     }
     while (chunk.endsWith('\n') || chunk.endsWith('\r'))
         chunk.chop(1);
-    m_lines.append(chunk.split('\r'));
+    if (chunk.contains('\r'))
+        m_lines.append(chunk.split('\r'));
+    else
+        m_lines.append(std::move(chunk));
     return true;
 }
 
