@@ -243,7 +243,8 @@ bool isPlainRoleProperty(CardRole role, const VCardProperty &property)
         }
         return kinds;
     }();
-    return plainKinds[static_cast<int>(role)] == vCardPropertyKind(property.name.toUpper(), property.parameters);
+    return plainKinds[static_cast<int>(role)]
+        == vCardPropertyKind(property.name.toUpper(), property.parameters);
 }
 
 CardRole cardRoleFromName(QStringView name)

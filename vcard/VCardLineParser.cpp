@@ -233,9 +233,8 @@ std::optional<VCardProperty> parseVCardContentLine(QByteArrayView line, VCardVer
     property.parameters = std::move(parameters->kept);
 
     const QByteArrayView raw = line.sliced(colon + 1);
-    const auto badBase64 = [&property] {
-        return QStringLiteral("il contenuto di %1 non è base64 valido").arg(property.name);
-    };
+    const auto badBase64
+        = [&property] { return QStringLiteral("il contenuto di %1 non è base64 valido").arg(property.name); };
     if (parameters->encoding == u"BASE64" || parameters->encoding == u"B") {
         std::optional<QByteArray> data = decodeVCardBase64(raw);
         if (!data)
