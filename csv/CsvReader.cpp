@@ -98,9 +98,13 @@ QString CsvReader::decode(QByteArrayView bytes) const
 {
     // A file whose first bytes are plain ASCII is guessed UTF-8; an accent further on that is not
     // UTF-8 is then most likely Windows-1252, which reads it right where UTF-8 would lose it.
+    if (bytes.isEmpty())
+        return {};
     if (m_format.encoding == CsvEncoding::Utf8 && isValidUtf8(bytes)) {
         // Only the file's first byte order mark is one; QString::fromUtf8 would drop any at a
         // field's start.
+        if (!bytes.startsWith("\xEF\xBB\xBF"))
+            return QString::fromUtf8(bytes);
         QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
         return utf8.decode(bytes);
     }

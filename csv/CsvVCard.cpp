@@ -175,10 +175,13 @@ std::optional<QString> compoundValue(const QString &property, const QStringList 
         while (parts[count - 1].isEmpty())
             --count;
     }
-    QStringList escaped;
-    for (qsizetype i = 0; i < count; ++i)
-        escaped.append(escapeVCardText(parts.value(i)));
-    return escaped.join(u';');
+    QString value;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i > 0)
+            value += u';';
+        value += escapeVCardText(parts.value(i));
+    }
+    return value;
 }
 
 // The columns of one property made of components share this key.

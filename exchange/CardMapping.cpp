@@ -235,16 +235,16 @@ bool isPlainRoleProperty(CardRole role, const VCardProperty &property)
 {
     if (role == CardRole::None)
         return false;
-    static const std::array<QString, std::size(Roles)> plainKinds = [] {
-        std::array<QString, std::size(Roles)> kinds;
-        for (const RoleInfo &info : Roles) {
-            const VCardProperty plain = newProperty(info.role, ContactRecord());
-            kinds[static_cast<int>(info.role)] = vCardPropertyKind(plain.name, plain.parameters);
-        }
-        return kinds;
+    static const std::array<VCardProperty, std::size(Roles)> plainProperties = [] {
+        std::array<VCardProperty, std::size(Roles)> plain;
+        for (const RoleInfo &info : Roles)
+            plain[static_cast<int>(info.role)] = newProperty(info.role, ContactRecord());
+        return plain;
     }();
-    return plainKinds[static_cast<int>(role)]
-        == vCardPropertyKind(property.name.toUpper(), property.parameters);
+    const VCardProperty &plain = plainProperties[static_cast<int>(role)];
+    return property.name.compare(plain.name, Qt::CaseInsensitive) == 0
+        && vCardPropertyKind(plain.name, plain.parameters)
+        == vCardPropertyKind(plain.name, property.parameters);
 }
 
 CardRole cardRoleFromName(QStringView name)

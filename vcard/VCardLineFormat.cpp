@@ -42,6 +42,22 @@ QByteArray dataUriMediaType(const QList<VCardParameter> &parameters)
     return mediaType.toLatin1();
 }
 
+// Appends text as UTF-8 without a buffer of its own for the ASCII most lines are made of.
+void appendUtf8(QByteArray &out, QStringView text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            out += text.toUtf8();
+            return;
+        }
+    }
+    const qsizetype at = out.size();
+    out.resize(at + text.size());
+    char *bytes = out.data() + at;
+    for (const QChar c : text)
+        *bytes++ = char(c.unicode());
+}
+
 } // namespace
 
 QByteArray vCardLine(const VCardProperty &property, VCardVersion version)
@@ -54,18 +70,22 @@ QByteArray vCardLine(const VCardProperty &property, VCardVersion version)
     // Built as bytes: an import writes a line for every property it keeps.
     QByteArray line;
     line.reserve(property.name.size() + property.value.size() + 32);
-    if (!property.group.isEmpty())
-        line += property.group.toUtf8() + '.';
-    line += property.name.toUtf8();
+    if (!property.group.isEmpty()) {
+        appendUtf8(line, property.group);
+        line += '.';
+    }
+    appendUtf8(line, property.name);
     for (const VCardParameter &parameter : property.parameters) {
         // The line is UTF-8 and says itself how its value is written.
         if (parameter.name == u"ENCODING" || parameter.name == u"CHARSET")
             continue;
-        line += ';' + parameter.name.toUtf8() + '=';
+        line += ';';
+        appendUtf8(line, parameter.name);
+        line += '=';
         for (qsizetype i = 0; i < parameter.values.size(); ++i) {
             if (i > 0)
                 line += ',';
-            line += parameterText(parameter.values[i]).toUtf8();
+            appendUtf8(line, parameterText(parameter.values[i]));
         }
     }
     if (binary && !dataUri)
@@ -76,6 +96,6 @@ QByteArray vCardLine(const VCardProperty &property, VCardVersion version)
     if (binary)
         line += property.data.toBase64();
     else
-        line += escapedVCardValue(property.value, VCardVersion::V3_0).toUtf8();
+        appendUtf8(line, escapedVCardValue(property.value, VCardVersion::V3_0));
     return line;
 }
