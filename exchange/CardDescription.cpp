@@ -103,7 +103,7 @@ QList<QStringList> components(const VCardProperty &property)
     for (QStringView component : cut(property.value, u';')) {
         QStringList values;
         for (QStringView value : cut(component, u',')) {
-            const QString text = unescapeVCardText(value).trimmed();
+            const QString text = unescapeVCardText(value.toString()).trimmed();
             if (!text.isEmpty())
                 values.append(text);
         }

@@ -235,16 +235,23 @@ bool isPlainRoleProperty(CardRole role, const VCardProperty &property)
 {
     if (role == CardRole::None)
         return false;
-    static const std::array<VCardProperty, std::size(Roles)> plainProperties = [] {
-        std::array<VCardProperty, std::size(Roles)> plain;
-        for (const RoleInfo &info : Roles)
-            plain[static_cast<int>(info.role)] = newProperty(info.role, ContactRecord());
+    struct Plain
+    {
+        QString name;
+        QString kind;
+    };
+    static const std::array<Plain, std::size(Roles)> plainOnes = [] {
+        std::array<Plain, std::size(Roles)> plain;
+        for (const RoleInfo &info : Roles) {
+            const VCardProperty property = newProperty(info.role, ContactRecord());
+            plain[static_cast<int>(info.role)]
+                = {property.name, vCardPropertyKind(property.name, property.parameters)};
+        }
         return plain;
     }();
-    const VCardProperty &plain = plainProperties[static_cast<int>(role)];
+    const Plain &plain = plainOnes[static_cast<int>(role)];
     return property.name.compare(plain.name, Qt::CaseInsensitive) == 0
-        && vCardPropertyKind(plain.name, plain.parameters)
-        == vCardPropertyKind(plain.name, property.parameters);
+        && vCardPropertyKind(plain.name, property.parameters) == plain.kind;
 }
 
 CardRole cardRoleFromName(QStringView name)

@@ -88,10 +88,11 @@ bool holdsAnyOf(QStringView text, QStringView characters)
     return false;
 }
 
-QString escapeVCardText(QStringView text)
+QString escapeVCardText(const QString &text)
 {
+    // Shared, not copied, when there is nothing to escape.
     if (!holdsAnyOf(text, u"\\,;\r\n"))
-        return text.toString();
+        return text;
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -111,10 +112,10 @@ QString escapeVCardText(QStringView text)
     return out;
 }
 
-QString unescapeVCardText(QStringView value)
+QString unescapeVCardText(const QString &value)
 {
     if (!value.contains(u'\\'))
-        return value.toString();
+        return value;
     QString out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i)

@@ -53,9 +53,9 @@ struct VCard
 };
 
 // Escapes text for a value: "\" "," ";" and line breaks.
-QString escapeVCardText(QStringView text);
+QString escapeVCardText(const QString &text);
 // Undoes the escapes of a value; a backslash before any other character is dropped ("\:" is ":").
-QString unescapeVCardText(QStringView value);
+QString unescapeVCardText(const QString &value);
 
 // Whether text holds any of the characters. Most texts hold nothing to escape or unescape, and are
 // then copied whole rather than a character at a time.

@@ -100,10 +100,10 @@ QString decodeUnlabelledText(QByteArrayView bytes)
     return isValidUtf8(bytes) ? QString::fromUtf8(bytes) : decodeWindows1252(bytes);
 }
 
-QString escapedVCardValue(QStringView text, VCardVersion version)
+QString escapedVCardValue(const QString &text, VCardVersion version)
 {
     if (!holdsAnyOf(text, version == VCardVersion::V2_1 ? u"\r\n\\," : u"\r\n"))
-        return text.toString();
+        return text;
     QString value;
     value.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {

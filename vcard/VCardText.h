@@ -20,4 +20,4 @@ QString decodeUnlabelledText(QByteArrayView bytes);
 
 // Decoded text as a value holds it. 2.1 escapes only the semicolon, so its commas and backslashes
 // are escaped here; in every version a line break becomes "\n".
-QString escapedVCardValue(QStringView text, VCardVersion version);
+QString escapedVCardValue(const QString &text, VCardVersion version);
