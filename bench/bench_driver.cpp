@@ -347,12 +347,14 @@ int runLookup(const QString &storePath)
 
 // The agenda out as vCard and CSV, and each file into an empty agenda, timed in one process: the
 // peak memory then covers the largest of them.
-int runExchange(const QString &storePath)
+// The files are left in keepDir when given, for the sqlite3 tool's import to be timed on them.
+int runExchange(const QString &storePath, const QString &keepDir)
 {
     QString error;
     std::unique_ptr<ContactStore> store = ContactStore::open(storePath, &error);
-    QTemporaryDir dir;
-    if (!store || !dir.isValid()) {
+    QTemporaryDir scratch;
+    const QDir dir(keepDir.isEmpty() ? scratch.path() : keepDir);
+    if (!store || !scratch.isValid()) {
         std::fprintf(stderr, "exchange: %s\n", qPrintable(error));
         return 1;
     }
@@ -398,7 +400,7 @@ int main(int argc, char *argv[])
     auto usage = [] {
         std::fprintf(stderr,
             "usage: bench_driver startup STORE | ops STORE TEXT [REPS] [--no-agenda] | lookup STORE | "
-            "exchange STORE\n");
+            "exchange STORE [KEEP_DIR]\n");
         return 1;
     };
     if (args.size() >= 3 && args[1] == QLatin1String("startup")) {
@@ -406,7 +408,7 @@ int main(int argc, char *argv[])
         return runStartup(store, QFileInfo(store).absolutePath());
     }
     if (args.size() >= 3 && args[1] == QLatin1String("exchange"))
-        return runExchange(QFileInfo(args[2]).absoluteFilePath());
+        return runExchange(QFileInfo(args[2]).absoluteFilePath(), args.value(3));
     if (args.size() >= 3 && args[1] == QLatin1String("lookup"))
         return runLookup(QFileInfo(args[2]).absoluteFilePath());
     if (args.size() >= 4 && args[1] == QLatin1String("ops")) {

@@ -141,6 +141,8 @@ VCardProperty extraProperty(const QString &columnName, const QString &text)
 // with " ::: ".
 QStringList wholeValues(const CsvColumn &column, const QString &text)
 {
+    if (text.isEmpty())
+        return {};
     QStringList values;
     const QStringList texts = column.severalValues ? text.split(u" ::: "_s) : QStringList(text);
     for (const QString &one : texts) {

@@ -111,7 +111,9 @@ bool ensureCardPropertiesTable(sqlite3 *db, QString *error)
 
 CardPropertiesWriter::CardPropertiesWriter(sqlite3 *db)
     : m_drop(db, "DELETE FROM RubrelloCardProperties WHERE ID = ?")
-    , m_add(db, "INSERT INTO RubrelloCardProperties (ID, Roles, Lines, Texts, Folded) VALUES (?, ?, ?, ?, ?)")
+    , m_add(db,
+          "INSERT OR REPLACE INTO RubrelloCardProperties (ID, Roles, Lines, Texts, Folded) VALUES (?, ?, ?, "
+          "?, ?)")
 {
 }
 
@@ -136,9 +138,11 @@ bool CardPropertiesWriter::write(qint64 id, const QList<KeptProperty> &propertie
 
 bool CardPropertiesWriter::write(qint64 id, const PreparedContact &prepared, QString *error)
 {
-    m_drop.bind(1, id);
-    m_drop.run();
-    if (!prepared.lines.isEmpty()) {
+    // A contact's row is replaced whole, or dropped when it has no properties left.
+    if (prepared.lines.isEmpty()) {
+        m_drop.bind(1, id);
+        m_drop.run();
+    } else {
         m_add.bind(1, id);
         m_add.bind(2, prepared.roles);
         m_add.bind(3, prepared.lines);
