@@ -89,6 +89,9 @@ bool AgendaMatcher::load(const ContactStore &store, QString *error)
 
 std::optional<qint64> AgendaMatcher::find(const CardContact &contact) const
 {
+    // An empty agenda, the one an agenda's own export is brought back into, knows nobody.
+    if (m_byName.isEmpty() && m_byUid.isEmpty())
+        return std::nullopt;
     const QString uid = contactUid(contact);
     if (!uid.isEmpty()) {
         if (const auto known = m_byUid.constFind(uid); known != m_byUid.cend())
