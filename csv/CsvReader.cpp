@@ -4,7 +4,6 @@
 #include "text/Windows1252.h"
 
 #include <QIODevice>
-#include <QStringDecoder>
 
 namespace {
 
@@ -101,12 +100,8 @@ QString CsvReader::decode(QByteArrayView bytes) const
     if (bytes.isEmpty())
         return {};
     if (m_format.encoding == CsvEncoding::Utf8 && isValidUtf8(bytes)) {
-        // Only the file's first byte order mark is one; QString::fromUtf8 would drop any at a
-        // field's start.
-        if (!bytes.startsWith("\xEF\xBB\xBF"))
-            return QString::fromUtf8(bytes);
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-        return utf8.decode(bytes);
+        // Only the file's first byte order mark is one: one at a field's start is kept.
+        return textOfUtf8(bytes);
     }
     return decodeWindows1252(bytes);
 }

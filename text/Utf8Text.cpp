@@ -1,6 +1,7 @@
 #include "text/Utf8Text.h"
 
 #include <QString>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cstring>
@@ -150,4 +151,12 @@ void Utf8Check::feed(QByteArrayView bytes)
             m_broken = true;
         }
     }
+}
+
+QString textOfUtf8(QByteArrayView bytes)
+{
+    if (!bytes.startsWith(Utf8ByteOrderMark))
+        return QString::fromUtf8(bytes);
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return utf8.decode(bytes);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QString>
 
 #include <string>
 
@@ -30,6 +31,10 @@ inline bool isValidUtf8(QByteArrayView bytes)
 }
 
 inline constexpr char Utf8ByteOrderMark[] = "\xEF\xBB\xBF";
+
+// The text of UTF-8 bytes, a byte order mark at their start kept as the character it is:
+// QString::fromUtf8 drops it, which is right only at the start of a file.
+QString textOfUtf8(QByteArrayView bytes);
 
 bool isAscii(QByteArrayView text);
 // The position of the first byte at or after from that is not ASCII, or text's size.

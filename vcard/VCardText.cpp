@@ -36,7 +36,7 @@ std::optional<QString> decodeUtf8(QByteArrayView bytes, bool quotedPrintable)
 {
     if (!quotedPrintable && !isValidUtf8(bytes))
         return std::nullopt;
-    return QString::fromUtf8(bytes);
+    return textOfUtf8(bytes);
 }
 
 // Other decoders (UTF-7, UTF-16) can leave half a surrogate pair, which UTF-8 cannot write back.
@@ -97,7 +97,7 @@ std::optional<QString> decodeVCardText(
 
 QString decodeUnlabelledText(QByteArrayView bytes)
 {
-    return isValidUtf8(bytes) ? QString::fromUtf8(bytes) : decodeWindows1252(bytes);
+    return isValidUtf8(bytes) ? textOfUtf8(bytes) : decodeWindows1252(bytes);
 }
 
 QString escapedVCardValue(const QString &text, VCardVersion version)
