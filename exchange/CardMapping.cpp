@@ -81,20 +81,18 @@ std::array<QString, 4> boxTexts(CardRole role, const VCardProperty &property)
 {
     std::array<QString, 4> texts;
     const std::array<int, 4> parts = partsOf(role);
-    // Only names, companies and addresses are split into their parts.
-    const QStringList components = parts[0] == -2 ? QStringList() : property.components();
     for (int i = 0; i < 4; ++i) {
         if (parts[i] == -2) {
             texts[i] = property.text();
             if (property.name == u"TEL" && texts[i].startsWith(TelScheme, Qt::CaseInsensitive))
                 texts[i] = texts[i].mid(TelScheme.size());
         } else if (parts[i] >= 0) {
-            texts[i] = components.value(parts[i]);
+            texts[i] = property.component(parts[i]);
         }
     }
     // An address without a street may have it in the extended address.
     if ((role == CardRole::WorkAddress || role == CardRole::HomeAddress) && texts[0].isEmpty())
-        texts[0] = components.value(1);
+        texts[0] = property.component(1);
     // The agenda keeps a line break as CR LF, as the card's boxes write it; a file's break may be
     // any of the three.
     for (QString &text : texts) {
@@ -283,8 +281,7 @@ CardContact contactFromVCard(const VCard &card)
     for (KeptProperty &kept : contact.properties) {
         const QString &name = kept.property.name;
         if (name == u"N") {
-            const QStringList parts = kept.property.components();
-            if (!parts.value(0).isEmpty() || !parts.value(1).isEmpty())
+            if (!kept.property.component(0).isEmpty() || !kept.property.component(1).isEmpty())
                 take(kept, CardRole::Name);
         } else if (name == u"ORG") {
             take(kept, CardRole::Company);

@@ -47,6 +47,23 @@ QStringList VCardProperty::components() const
     return parts;
 }
 
+QString VCardProperty::component(qsizetype index) const
+{
+    qsizetype start = 0;
+    qsizetype at = 0;
+    for (qsizetype i = 0; i <= value.size(); ++i) {
+        if (i + 1 < value.size() && value[i] == u'\\') {
+            ++i;
+        } else if (i == value.size() || value[i] == u';') {
+            if (at == index)
+                return unescapeVCardText(QStringView(value).sliced(start, i - start).toString());
+            ++at;
+            start = i + 1;
+        }
+    }
+    return {};
+}
+
 QString VCardProperty::text() const
 {
     return unescapeVCardText(value);

@@ -38,6 +38,8 @@ struct VCardProperty
     bool hasType(QStringView type) const;
     // The value cut at the unescaped semicolons (N, ADR), each part unescaped.
     QStringList components() const;
+    // components().value(index), without splitting the others.
+    QString component(qsizetype index) const;
     // The value unescaped, for a property of one text.
     QString text() const;
     // The values of the first parameter of that name, or an empty list.

@@ -280,6 +280,12 @@ private slots:
         const VCardProperty n{
             {}, QStringLiteral("N"), {{QStringLiteral("TYPE"), {"home"}}}, "Doe;J\\;P;Richter\\, J\\nR;", {}};
         QCOMPARE(n.components(), QStringList({"Doe", "J;P", "Richter, J\nR", ""}));
+        // One component read alone is the one of the whole split, a trailing backslash included.
+        for (const QString &value : QStringList{n.value, ";;", "a\\", "\\;\\\\;x\\", QString()}) {
+            const VCardProperty property{{}, QStringLiteral("ADR"), {}, value, {}};
+            for (int i = 0; i < 5; ++i)
+                QCOMPARE(property.component(i), property.components().value(i));
+        }
         QVERIFY(n.hasType(u"HOME") && !n.hasType(u"work"));
         const QString text = QStringLiteral("a\\b,c;d\r\ne\nf");
         QCOMPARE(escapeVCardText(text), QStringLiteral("a\\\\b\\,c\\;d\\ne\\nf"));
