@@ -78,31 +78,14 @@ constexpr std::pair<QStringView, QStringView> TypeWords[] = {
 // A note can be long; the list shows the start of it.
 constexpr qsizetype LongestValue = 300;
 
-// The value cut at the unescaped separator, each piece still escaped.
-QList<QStringView> cut(QStringView value, QChar separator)
-{
-    QList<QStringView> pieces;
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == u'\\') {
-            ++i;
-        } else if (value[i] == separator) {
-            pieces.append(value.sliced(from, i - from));
-            from = i + 1;
-        }
-    }
-    pieces.append(value.sliced(from));
-    return pieces;
-}
-
 // The components of a compound value, each with its comma-separated values, unescaped and trimmed;
 // blank values are left out.
 QList<QStringList> components(const VCardProperty &property)
 {
     QList<QStringList> parts;
-    for (QStringView component : cut(property.value, u';')) {
+    for (QStringView component : splitVCardValue(property.value, u';')) {
         QStringList values;
-        for (QStringView value : cut(component, u',')) {
+        for (QStringView value : splitVCardValue(component, u',')) {
             const QString text = unescapeVCardText(value.toString()).trimmed();
             if (!text.isEmpty())
                 values.append(text);

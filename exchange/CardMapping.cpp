@@ -39,23 +39,6 @@ const RoleInfo &info(CardRole role)
     return Roles[static_cast<int>(role)];
 }
 
-// The value cut at its unescaped semicolons, each part still escaped.
-QStringList rawParts(const QString &value)
-{
-    QStringList parts(QString{});
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == u'\\' && i + 1 < value.size()) {
-            parts.last() += value.mid(i, 2);
-            ++i;
-        } else if (value[i] == u';') {
-            parts.append(QString());
-        } else {
-            parts.last() += value[i];
-        }
-    }
-    return parts;
-}
-
 // Where in the value each box of the role is: N family and given name; ADR street, locality,
 // region and postal code; the whole value for the others.
 std::array<int, 4> partsOf(CardRole role)
@@ -141,7 +124,9 @@ VCardProperty rewritten(CardRole role, VCardProperty property, const ContactReco
         property.value = (uri ? property.value.left(TelScheme.size()) : QString()) + box(0);
         return property;
     }
-    QStringList raw = rawParts(property.value);
+    QStringList raw;
+    for (const QStringView part : splitVCardValue(property.value, u';'))
+        raw.append(part.toString());
     const bool address = role == CardRole::WorkAddress || role == CardRole::HomeAddress;
     // The street came from the extended address: it goes back there.
     const bool streetInExtended = address && raw.value(2).isEmpty() && !raw.value(1).isEmpty();

@@ -27,41 +27,36 @@ bool VCardProperty::hasType(QStringView type) const
     return false;
 }
 
+QList<QStringView> splitVCardValue(QStringView value, QChar separator)
+{
+    QList<QStringView> pieces;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\\')
+            ++i;
+        else if (value[i] == separator) {
+            pieces.append(value.sliced(from, i - from));
+            from = i + 1;
+        }
+    }
+    pieces.append(value.sliced(from));
+    return pieces;
+}
+
 QStringList VCardProperty::components() const
 {
     if (!value.contains(u'\\'))
         return value.split(u';');
     QStringList parts;
-    QString part;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        if (value[i] == u'\\' && i + 1 < value.size()) {
-            part += unescaped(value[++i]);
-        } else if (value[i] == u';') {
-            parts.append(part);
-            part.clear();
-        } else {
-            part += value[i];
-        }
-    }
-    parts.append(part);
+    for (const QStringView part : splitVCardValue(value, u';'))
+        parts.append(unescapeVCardText(part.toString()));
     return parts;
 }
 
 QString VCardProperty::component(qsizetype index) const
 {
-    qsizetype start = 0;
-    qsizetype at = 0;
-    for (qsizetype i = 0; i <= value.size(); ++i) {
-        if (i + 1 < value.size() && value[i] == u'\\') {
-            ++i;
-        } else if (i == value.size() || value[i] == u';') {
-            if (at == index)
-                return unescapeVCardText(QStringView(value).sliced(start, i - start).toString());
-            ++at;
-            start = i + 1;
-        }
-    }
-    return {};
+    const QList<QStringView> parts = splitVCardValue(value, u';');
+    return index < parts.size() ? unescapeVCardText(parts[index].toString()) : QString();
 }
 
 QString VCardProperty::text() const

@@ -54,6 +54,10 @@ struct VCard
     const VCardProperty *first(QStringView name) const;
 };
 
+// The value cut at each separator that no backslash escapes, every piece still escaped: a value's
+// components at ';', a component's values at ','. The pieces are views into value.
+QList<QStringView> splitVCardValue(QStringView value, QChar separator);
+
 // Escapes text for a value: "\" "," ";" and line breaks.
 QString escapeVCardText(const QString &text);
 // Undoes the escapes of a value; a backslash before any other character is dropped ("\:" is ":").
