@@ -5,6 +5,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 QByteArray selectFields(std::span<const Field> fields)
 {
     QByteArray sql = "SELECT ID";
@@ -145,6 +147,12 @@ bool runStatement(sqlite3 *db, const char *sql, QString *error)
     if (error)
         *error = statement.error();
     return false;
+}
+
+bool runStatements(sqlite3 *db, std::span<const char *const> statements, QString *error)
+{
+    return std::all_of(
+        statements.begin(), statements.end(), [&](const char *sql) { return runStatement(db, sql, error); });
 }
 
 void SqliteRows::fail()

@@ -33,6 +33,8 @@ sqlite3 *sqliteConnection(const QSqlDatabase &db);
 // Runs one statement of the program's own that takes no values; false with SQLite's reason in
 // error (when given).
 bool runStatement(sqlite3 *db, const char *sql, QString *error);
+// Runs them in order, stopping at the first that fails.
+bool runStatements(sqlite3 *db, std::span<const char *const> statements, QString *error);
 
 class SqliteRows
 {

@@ -99,14 +99,12 @@ bool ensureCardPropertiesTable(sqlite3 *db, QString *error)
     // One row a contact: its properties as vCard lines, one a line (a value never holds a line
     // break: it is escaped), and their roles, one a line too; then the text of those that fill no
     // box, as typed and folded, for the search.
-    for (const char *sql : {"CREATE TABLE IF NOT EXISTS RubrelloCardProperties (ID INTEGER PRIMARY KEY, "
-                            "Roles TEXT NOT NULL, Lines TEXT NOT NULL, Texts TEXT, Folded TEXT)",
-             "CREATE TRIGGER IF NOT EXISTS RubrelloCardPropertiesGone AFTER DELETE ON PhoneList BEGIN "
-             "DELETE FROM RubrelloCardProperties WHERE ID = OLD.ID; END"}) {
-        if (!runStatement(db, sql, error))
-            return false;
-    }
-    return addSearchTexts(db, error);
+    static const char *const Create[]
+        = {"CREATE TABLE IF NOT EXISTS RubrelloCardProperties (ID INTEGER PRIMARY KEY, "
+           "Roles TEXT NOT NULL, Lines TEXT NOT NULL, Texts TEXT, Folded TEXT)",
+            "CREATE TRIGGER IF NOT EXISTS RubrelloCardPropertiesGone AFTER DELETE ON PhoneList BEGIN "
+            "DELETE FROM RubrelloCardProperties WHERE ID = OLD.ID; END"};
+    return runStatements(db, Create, error) && addSearchTexts(db, error);
 }
 
 CardPropertiesWriter::CardPropertiesWriter(sqlite3 *db)

@@ -21,14 +21,12 @@ namespace {
 // updated as they were before.
 bool ensureImportLog(sqlite3 *db, QString *error)
 {
-    for (const char *sql : {"CREATE TABLE IF NOT EXISTS RubrelloImports (ImportID INTEGER PRIMARY KEY, "
-                            "Time TEXT NOT NULL, Origin TEXT NOT NULL)",
-             "CREATE TABLE IF NOT EXISTS RubrelloImportedContacts (ImportID INTEGER NOT NULL, "
-             "ID INTEGER NOT NULL, Before TEXT)"}) {
-        if (!runStatement(db, sql, error))
-            return false;
-    }
-    return true;
+    static const char *const Create[]
+        = {"CREATE TABLE IF NOT EXISTS RubrelloImports (ImportID INTEGER PRIMARY KEY, "
+           "Time TEXT NOT NULL, Origin TEXT NOT NULL)",
+            "CREATE TABLE IF NOT EXISTS RubrelloImportedContacts (ImportID INTEGER NOT NULL, "
+            "ID INTEGER NOT NULL, Before TEXT)"};
+    return runStatements(db, Create, error);
 }
 
 // A contact as it was, every field and every kept property, as one JSON text.

@@ -72,11 +72,7 @@ bool createLookupTables(sqlite3 *db, QString *error)
 {
     if (!runStatement(db, "BEGIN IMMEDIATE", error))
         return false;
-    bool ok = true;
-    for (const char *sql : Drop)
-        ok = ok && runStatement(db, sql, error);
-    for (const char *sql : Create)
-        ok = ok && runStatement(db, sql, error);
+    bool ok = runStatements(db, Drop, error) && runStatements(db, Create, error);
     if (ok) {
         SqliteRows state(db, "INSERT INTO RubrelloLookupState (Format, Folding) VALUES (?, ?)");
         state.bind(1, Format);
