@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 namespace {
@@ -58,4 +59,10 @@ QString resolveTypedPath(const QString &typed)
 QString shownPath(const QString &path)
 {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+QString rememberedPath(const QString &key)
+{
+    const QString last = QSettings().value(key).toString();
+    return last.isEmpty() ? QDir::toNativeSeparators(QDir::homePath() + QLatin1Char('/')) : last;
 }

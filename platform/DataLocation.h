@@ -22,5 +22,9 @@ DataFileLocation locateDataFile(
 // to the user).
 QString resolveTypedPath(const QString &typed);
 
+// The path last remembered in the settings under key (a file chosen before), or the home folder:
+// a path of this system to start a file question from.
+QString rememberedPath(const QString &key);
+
 // A file as messages name it: the whole path, with the system's separators.
 QString shownPath(const QString &path);

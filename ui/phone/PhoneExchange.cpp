@@ -73,14 +73,13 @@ void Phone::FileImportaContatti_Click()
 {
     if (!saveBeforeLeaving())
         return;
-    QSettings settings;
-    const QString answer = m_platform.inputBox({ImportPrompt, QStringLiteral("Importa contatti"),
-        settings.value(LastFileKey, QDir::toNativeSeparators(QDir::homePath() + u'/')).toString(),
-        ImportFilter});
+    const QString answer = m_platform.inputBox(
+        {ImportPrompt, QStringLiteral("Importa contatti"), rememberedPath(LastFileKey), ImportFilter});
     if (answer.isEmpty())
         return;
     const QString path = resolveTypedPath(answer);
 
+    QSettings settings;
     QString reason;
     std::unique_ptr<ContactSource> source;
     switch (contactFileKind(path, &reason)) {

@@ -19,14 +19,6 @@ const QString ImportTitle = QStringLiteral("Rubrello");
 const QString ImportFileFilter = QStringLiteral("File di testo (*.txt *.TXT);;Tutti i file (*)");
 const QString LastPathKey = QStringLiteral("import/lastPath");
 
-// The file imported last time, or the home folder, so the user starts from a path of this system
-// rather than from the first version's "C:\NUMBO".
-QString offeredImportPath()
-{
-    const QString last = QSettings().value(LastPathKey).toString();
-    return last.isEmpty() ? QDir::toNativeSeparators(QDir::homePath() + QLatin1Char('/')) : last;
-}
-
 } // namespace
 
 void Phone::FileImporta_Click()
@@ -36,7 +28,8 @@ void Phone::FileImporta_Click()
     if (!saveBeforeLeaving())
         return;
 
-    QString offered = offeredImportPath();
+    // The file imported last time: a path of this system rather than the first version's "C:\NUMBO".
+    QString offered = rememberedPath(LastPathKey);
     for (;;) {
         const QString answer = m_platform.inputBox({ImportPrompt, ImportTitle, offered, ImportFileFilter});
         if (answer.isEmpty())
