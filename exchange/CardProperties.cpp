@@ -129,11 +129,6 @@ PreparedContact preparedContact(CardContact contact)
     return prepared;
 }
 
-bool CardPropertiesWriter::write(qint64 id, const QList<KeptProperty> &properties, QString *error)
-{
-    return write(id, preparedContact({{}, properties}), error);
-}
-
 bool CardPropertiesWriter::write(qint64 id, const PreparedContact &prepared, QString *error)
 {
     // A contact's row is replaced whole, or dropped when it has no properties left.

@@ -35,7 +35,6 @@ class CardPropertiesWriter
 {
 public:
     explicit CardPropertiesWriter(sqlite3 *db);
-    bool write(qint64 id, const QList<KeptProperty> &properties, QString *error);
     bool write(qint64 id, const PreparedContact &prepared, QString *error);
 
 private:

@@ -80,7 +80,7 @@ private slots:
         QString error;
         QVERIFY(ensureCardPropertiesTable(db, &error));
         QVERIFY(CardPropertiesWriter(db).write(
-            id, {{CardRole::None, {{}, u"NICKNAME"_s, {}, u"Zorro"_s, {}}}}, &error));
+            id, preparedContact({{}, {{CardRole::None, {{}, u"NICKNAME"_s, {}, u"Zorro"_s, {}}}}}), &error));
         f->platform.dialogScripts.enqueue(searchFor(u"zorro"_s));
         f->load();
         QCOMPARE(f->treeLines(), (QStringList{"G", "Gialli, Eva"}));

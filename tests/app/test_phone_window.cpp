@@ -134,11 +134,12 @@ private slots:
             return KeptProperty{role, *parseVCardLine(line)};
         };
         QVERIFY(ensureCardPropertiesTable(db, &error));
-        QVERIFY2(
-            CardPropertiesWriter(db).write(rossi,
-                {kept(CardRole::Mobile, "TEL;TYPE=cell:333 1"), kept(CardRole::None, "TEL;TYPE=cell:347 2"),
-                    kept(CardRole::None, "BDAY:1980-05-03")},
-                &error),
+        QVERIFY2(CardPropertiesWriter(db).write(rossi,
+                     preparedContact({{},
+                         {kept(CardRole::Mobile, "TEL;TYPE=cell:333 1"),
+                             kept(CardRole::None, "TEL;TYPE=cell:347 2"),
+                             kept(CardRole::None, "BDAY:1980-05-03")}}),
+                     &error),
             qPrintable(error));
         f->load();
         QVERIFY(f->data().FindFirst(ById{rossi}));
