@@ -230,6 +230,24 @@ QString firstFinding(const QString &findings)
     return findings.left(200);
 }
 
+// SQLite's quick check of the file behind db: empty when it passes, else the first finding or the
+// reason it could not run; the statement's last result goes to result.
+QString quickCheck(sqlite3 *db, int *result)
+{
+    QStringList findings;
+    sqlite3_stmt *statement = nullptr;
+    *result = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &statement, nullptr);
+    if (*result == SQLITE_OK) {
+        while ((*result = sqlite3_step(statement)) == SQLITE_ROW)
+            findings.append(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))));
+    }
+    QString fault = *result == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(statement);
+    if (!findings.isEmpty() && findings != QStringList{QStringLiteral("ok")})
+        fault = firstFinding(findings.join(u'\n'));
+    return fault;
+}
+
 } // namespace
 
 struct ContactStore::Check
@@ -468,18 +486,9 @@ void ContactStore::runCheck(
         sqlite3 *db = nullptr;
         int result = sqlite3_open_v2(
             databaseName.constData(), &db, SQLITE_OPEN_READONLY | (uri ? SQLITE_OPEN_URI : 0), nullptr);
-        QStringList findings;
         if (lend(db) && result == SQLITE_OK) {
             sqlite3_busy_timeout(db, 3000);
-            sqlite3_stmt *statement = nullptr;
-            result = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &statement, nullptr);
-            if (result == SQLITE_OK) {
-                while ((result = sqlite3_step(statement)) == SQLITE_ROW)
-                    findings.append(
-                        QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))));
-            }
-            fault = result == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
-            sqlite3_finalize(statement);
+            fault = quickCheck(db, &result);
         } else if (result != SQLITE_OK) {
             fault = QString::fromUtf8(sqlite3_errstr(result));
         }
@@ -487,8 +496,6 @@ void ContactStore::runCheck(
         sqlite3_close(db);
         if (closing)
             return;
-        if (!findings.isEmpty() && findings != QStringList{QStringLiteral("ok")})
-            fault = firstFinding(findings.join(u'\n'));
         // Another program holding the whole file (the older journal) is waited for, not taken for damage.
         const int primary = result & 0xff;
         if (primary != SQLITE_BUSY && primary != SQLITE_LOCKED)
@@ -982,7 +989,7 @@ std::optional<qint64> ContactStore::insert(const ContactRecord &record)
         }
         id = sqlite3_last_insert_rowid(connection());
         noteChanged(id);
-        return true;
+        return watch(id, RowChange::Added);
     });
     if (!ok)
         return std::nullopt;
@@ -1008,8 +1015,9 @@ bool ContactStore::insertKeepingId(const ContactRecord &record)
     noteChanged(record.id);
     return write([&] {
         return exec(QStringLiteral("INSERT INTO PhoneList (ID, ") + valueSql({})
-                + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QStringLiteral(")"),
-            values);
+                       + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QStringLiteral(")"),
+                   values)
+            && watch(record.id, RowChange::Added);
     });
 }
 
@@ -1075,7 +1083,7 @@ bool ContactStore::update(const ContactRecord &record, const ContactRecord *asRe
     noteChanged(record.id);
     std::unique_ptr<QSqlQuery> &slot = asRead ? m_updateChecked : m_update;
     const bool ok = write([&] {
-        if (!runCached(slot, asRead ? checkedSql : plainSql, values))
+        if (!watch(record.id, RowChange::Changing) || !runCached(slot, asRead ? checkedSql : plainSql, values))
             return false;
         if (slot->numRowsAffected() > 0)
             return true;
@@ -1113,7 +1121,88 @@ bool ContactStore::remove(qint64 id)
     static const QString sql = QStringLiteral("DELETE FROM PhoneList WHERE ID = ?");
     noteChanged(id);
     forgetStored(id);
-    return write([&] { return runCached(m_remove, sql, {id}); });
+    return write([&] { return watch(id, RowChange::Removing) && runCached(m_remove, sql, {id}); });
+}
+
+bool ContactStore::watch(qint64 id, RowChange change)
+{
+    return !m_watcher || m_watcher(id, change);
+}
+
+void ContactStore::noteRewritten(qint64 id)
+{
+    noteChanged(id);
+    forgetStored(id);
+}
+
+void ContactStore::forgetEverything()
+{
+    m_insert.reset();
+    m_update.reset();
+    m_updateChecked.reset();
+    m_remove.reset();
+    m_read.reset();
+    m_readNames.reset();
+    m_dataVersion.reset();
+    m_storedRows.clear();
+    m_changes.clear();
+    m_logStart = ++m_generation;
+    m_ordered.reset();
+    m_orderedGeneration.reset();
+}
+
+bool ContactStore::replaceWith(const QString &source, QString *error)
+{
+    if (!m_readOnly.isEmpty() || m_batchDepth > 0) {
+        *error = m_readOnly.isEmpty() ? QStringLiteral("una modifica è in corso")
+                                      : QStringLiteral("l'archivio può essere solo letto (%1)").arg(m_readOnly);
+        return false;
+    }
+    if (waitForCheck(3000).first == Soundness::Unknown) {
+        *error = QStringLiteral("il controllo dell'archivio non è ancora finito: riprovare fra qualche istante");
+        return false;
+    }
+    sqlite3 *from = nullptr;
+    int result = sqlite3_open_v2(QFile::encodeName(source).constData(), &from, SQLITE_OPEN_READONLY, nullptr);
+    // Statements kept on the store's connection would hold its file open for reading.
+    forgetEverything();
+    sqlite3 *to = connection();
+    if (result == SQLITE_OK && to) {
+        sqlite3_busy_timeout(from, 3000);
+        if (sqlite3_backup *copy = sqlite3_backup_init(to, "main", from, "main")) {
+            // Another program's lock is waited for as a write waits for it: three seconds.
+            for (int wait = 0; wait < 30; ++wait) {
+                result = sqlite3_backup_step(copy, -1);
+                if (result != SQLITE_BUSY && result != SQLITE_LOCKED)
+                    break;
+                sqlite3_sleep(100);
+            }
+            sqlite3_backup_finish(copy);
+            result = result == SQLITE_DONE ? SQLITE_OK : result;
+        } else {
+            result = sqlite3_errcode(to);
+        }
+    }
+    if (result != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errstr(result));
+        sqlite3_close(from);
+        return false;
+    }
+    sqlite3_close(from);
+    // What is now in the file is checked before anything is written to it.
+    QString fault = quickCheck(to, &result);
+    {
+        std::lock_guard lock(m_check->mutex);
+        m_check->soundness = fault.isEmpty() ? Soundness::Sound : Soundness::Damaged;
+        m_check->fault = fault;
+    }
+    m_damageReported = false;
+    m_walReady = false;
+    if (!fault.isEmpty()) {
+        *error = QStringLiteral("la copia ripristinata risulta danneggiata (%1)").arg(fault);
+        return false;
+    }
+    return true;
 }
 
 ContactStore::Batch::Batch(ContactStore &store)

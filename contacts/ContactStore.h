@@ -83,6 +83,20 @@ public:
     // that the tables beside PhoneList change in the same commit as the contacts. It must not fail
     // the write: whatever it cannot do it leaves for later.
     void setBeforeCommit(std::function<void()> work) { m_beforeCommit = std::move(work); }
+    // Told of every row a write is about to change, inside the write's transaction, so that what the
+    // row held can be kept in the same commit (the undo history): before an update or a removal, and
+    // after an insert, once the row has its id. A false return fails the write.
+    enum class RowChange { Added, Changing, Removing };
+    using WriteWatcher = std::function<bool(qint64 id, RowChange change)>;
+    void setWriteWatcher(WriteWatcher watcher) { m_watcher = std::move(watcher); }
+    // A row written by a statement of the caller's own on connection() (an undo putting a contact
+    // back), so that readers of the store see the change as they see the store's own writes.
+    void noteRewritten(qint64 id);
+    // Replaces every table of the store with those of the SQLite file at source, through SQLite's
+    // online backup in one transaction: a crash midway leaves the store as it was. It is also the way
+    // out of a store found damaged; one that can only be read is refused. The result is checked
+    // again before any other write, and readers read everything anew. False with the reason.
+    bool replaceWith(const QString &source, QString *error);
     // The reason of the last failed operation, from the database.
     QString lastError() const { return m_lastError; }
     // Grows with every committed write, so a reader can tell whether its copy of the table is current.
@@ -165,6 +179,9 @@ private:
     void rememberStored(StoredRow row) const;
     void forgetStored(qint64 id) const;
     bool begin();
+    bool watch(qint64 id, RowChange change);
+    // Drops the kept statements and every copy of the table's rows, after the file changed under them.
+    void forgetEverything();
     bool commit();
     void rollback();
     // Runs one write in a transaction of its own unless a Batch is open.
@@ -191,6 +208,7 @@ private:
     std::unique_ptr<QObject> m_context;
     std::function<void(const QString &)> m_onDamage;
     std::function<void()> m_beforeCommit;
+    WriteWatcher m_watcher;
     bool m_damageReported = false;
     mutable std::vector<StoredRow> m_storedRows;
     mutable QString m_lastError;
