@@ -662,6 +662,7 @@ bool ContactStore::begin()
         m_batchDepth = 0;
         return false;
     }
+    ++m_transactions;
     if (!QSqlDatabase::database(m_connection, false).transaction()) {
         m_lastError = errorText(QSqlDatabase::database(m_connection, false).lastError());
         m_batchDepth = 0;
@@ -1126,7 +1127,13 @@ bool ContactStore::remove(qint64 id)
 
 bool ContactStore::watch(qint64 id, RowChange change)
 {
-    return !m_watcher || m_watcher(id, change);
+    if (!m_watcher)
+        return true;
+    const QString failure = m_watcher(id, change);
+    if (failure.isEmpty())
+        return true;
+    m_lastError = failure;
+    return false;
 }
 
 void ContactStore::noteRewritten(qint64 id)

@@ -85,10 +85,12 @@ public:
     void setBeforeCommit(std::function<void()> work) { m_beforeCommit = std::move(work); }
     // Told of every row a write is about to change, inside the write's transaction, so that what the
     // row held can be kept in the same commit (the undo history): before an update or a removal, and
-    // after an insert, once the row has its id. A false return fails the write.
+    // after an insert, once the row has its id. A reason it returns fails the write with it.
     enum class RowChange { Added, Changing, Removing };
-    using WriteWatcher = std::function<bool(qint64 id, RowChange change)>;
+    using WriteWatcher = std::function<QString(qint64 id, RowChange change)>;
     void setWriteWatcher(WriteWatcher watcher) { m_watcher = std::move(watcher); }
+    // Counts the store's transactions: a watcher tells by it whether two changes share one.
+    quint64 transactionNumber() const { return m_transactions; }
     // A row written by a statement of the caller's own on connection() (an undo putting a contact
     // back), so that readers of the store see the change as they see the store's own writes.
     void noteRewritten(qint64 id);
@@ -214,6 +216,7 @@ private:
     mutable QString m_lastError;
     quint64 m_generation = 0;
     int m_batchDepth = 0;
+    quint64 m_transactions = 0;
     // Row ids with the generation their write belongs to, oldest first; it starts at m_logStart.
     std::vector<std::pair<quint64, qint64>> m_changes;
     quint64 m_logStart = 0;

@@ -5,46 +5,12 @@
 #include "exchange/AgendaMatcher.h"
 #include "exchange/CardProperties.h"
 #include "exchange/ContactPrefetch.h"
-#include "vcard/VCardLine.h"
+#include "history/HistoryRecording.h"
 
-#include <QDateTime>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QFileInfo>
 #include <QLocale>
 
-#include <sqlite3.h>
-
 namespace {
-
-// What an undo of the import needs: the import itself, the contacts it added, and those it
-// updated as they were before.
-bool ensureImportLog(sqlite3 *db, QString *error)
-{
-    static const char *const Create[]
-        = {"CREATE TABLE IF NOT EXISTS RubrelloImports (ImportID INTEGER PRIMARY KEY, "
-           "Time TEXT NOT NULL, Origin TEXT NOT NULL)",
-            "CREATE TABLE IF NOT EXISTS RubrelloImportedContacts (ImportID INTEGER NOT NULL, "
-            "ID INTEGER NOT NULL, Before TEXT)"};
-    return runStatements(db, Create, error);
-}
-
-// A contact as it was, every field and every kept property, as one JSON text.
-QByteArray contactAsItWas(const ContactRecord &record, const QList<KeptProperty> &properties)
-{
-    QJsonObject fields;
-    for (const FieldInfo &info : Fields) {
-        if (info.field != Field::ID && record.value(info.field))
-            fields.insert(QLatin1String(info.name), *record.value(info.field));
-    }
-    QJsonArray kept;
-    for (const KeptProperty &property : properties)
-        kept.append(QJsonArray{cardRoleName(property.role),
-            QString::fromUtf8(vCardLine(property.property, VCardVersion::V4_0))});
-    return QJsonDocument(
-        QJsonObject{{QStringLiteral("fields"), fields}, {QStringLiteral("properties"), kept}})
-        .toJson(QJsonDocument::Compact);
-}
 
 // The agenda's contact with what came in written over it: a box the file leaves empty keeps its text.
 ContactRecord merged(ContactRecord record, const ContactRecord &incoming)
@@ -107,17 +73,10 @@ ImportResult importContacts(ContactStore &store, ContactSource &source, KnownCon
         result.failure = store.lastError();
         return result;
     }
-    if (!ensureCardPropertiesTable(db, &result.failure) || !ensureImportLog(db, &result.failure))
+    if (!ensureCardPropertiesTable(db, &result.failure))
         return result;
-    SqliteRows log(db, "INSERT INTO RubrelloImports (Time, Origin) VALUES (?, ?)");
-    log.bind(1, QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toUtf8());
-    log.bind(2, origin.toUtf8());
-    if (!log.run()) {
-        result.failure = log.error();
-        return result;
-    }
-    const qint64 importId = sqlite3_last_insert_rowid(db);
-    SqliteRows logContact(db, "INSERT INTO RubrelloImportedContacts (ImportID, ID, Before) VALUES (?, ?, ?)");
+    // The whole import is one step of the undo history.
+    const HistoryRecording recording(store, importLabel(QFileInfo(origin).fileName()));
     CardPropertiesWriter keep(db);
 
     // Every failure below returns before the commit: the batch then takes back everything.
@@ -133,7 +92,6 @@ ImportResult importContacts(ContactStore &store, ContactSource &source, KnownCon
         const CardContact &contact = prepared.contact;
         std::optional<qint64> id = matcher.find(contact);
         QString error;
-        QByteArray before; // null for a contact added
         if (id && known == KnownContacts::Skip) {
             ++result.skipped;
         } else {
@@ -142,7 +100,6 @@ ImportResult importContacts(ContactStore &store, ContactSource &source, KnownCon
                 const ContactRecord old = store.read(*id, &ok).value_or(ContactRecord());
                 if (!ok)
                     return fail(store.lastError());
-                before = contactAsItWas(old, readCardProperties(db, *id, &error));
                 ContactRecord record = merged(old, contact.record);
                 record.id = *id;
                 if (!store.update(record))
@@ -156,14 +113,6 @@ ImportResult importContacts(ContactStore &store, ContactSource &source, KnownCon
             }
             if (!keep.write(*id, prepared, &error))
                 return fail(error);
-            logContact.bind(1, importId);
-            logContact.bind(2, *id);
-            if (before.isNull())
-                logContact.bindNull(3);
-            else
-                logContact.bind(3, before);
-            if (!logContact.run())
-                return fail(logContact.error());
         }
         ++done;
         if (progress && !progress(done)) {

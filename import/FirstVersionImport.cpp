@@ -1,5 +1,7 @@
 #include "import/FirstVersionImport.h"
 
+#include "history/HistoryRecording.h"
+
 #include "contacts/ContactStore.h"
 #include "import/FirstVersionLine.h"
 #include "import/FirstVersionReader.h"
@@ -105,6 +107,8 @@ ImportOutcome importFirstVersionFile(
         return failed(ImportOutcome::Failure::Open, 0, 0, {});
     if (!openRegularFile(file, path, LargestImportFile, &reason))
         return failed(ImportOutcome::Failure::Refused, 0, 0, reason);
+    // The whole file is one step of the undo history.
+    const HistoryRecording recording(store, importLabel(QFileInfo(path).fileName()));
     return importFirstVersionText(file, store, beforeFirstRecord);
 }
 
