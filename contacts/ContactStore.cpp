@@ -239,7 +239,8 @@ QString quickCheck(sqlite3 *db, int *result)
     *result = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &statement, nullptr);
     if (*result == SQLITE_OK) {
         while ((*result = sqlite3_step(statement)) == SQLITE_ROW)
-            findings.append(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))));
+            findings.append(
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))));
     }
     QString fault = *result == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
     sqlite3_finalize(statement);
@@ -1016,7 +1017,8 @@ bool ContactStore::insertKeepingId(const ContactRecord &record)
     noteChanged(record.id);
     return write([&] {
         return exec(QStringLiteral("INSERT INTO PhoneList (ID, ") + valueSql({})
-                       + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QStringLiteral(")"),
+                       + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", "))
+                       + QStringLiteral(")"),
                    values)
             && watch(record.id, RowChange::Added);
     });
@@ -1084,7 +1086,8 @@ bool ContactStore::update(const ContactRecord &record, const ContactRecord *asRe
     noteChanged(record.id);
     std::unique_ptr<QSqlQuery> &slot = asRead ? m_updateChecked : m_update;
     const bool ok = write([&] {
-        if (!watch(record.id, RowChange::Changing) || !runCached(slot, asRead ? checkedSql : plainSql, values))
+        if (!watch(record.id, RowChange::Changing)
+            || !runCached(slot, asRead ? checkedSql : plainSql, values))
             return false;
         if (slot->numRowsAffected() > 0)
             return true;
@@ -1161,12 +1164,14 @@ void ContactStore::forgetEverything()
 bool ContactStore::replaceWith(const QString &source, QString *error)
 {
     if (!m_readOnly.isEmpty() || m_batchDepth > 0) {
-        *error = m_readOnly.isEmpty() ? QStringLiteral("una modifica è in corso")
-                                      : QStringLiteral("l'archivio può essere solo letto (%1)").arg(m_readOnly);
+        *error = m_readOnly.isEmpty()
+            ? QStringLiteral("una modifica è in corso")
+            : QStringLiteral("l'archivio può essere solo letto (%1)").arg(m_readOnly);
         return false;
     }
     if (waitForCheck(3000).first == Soundness::Unknown) {
-        *error = QStringLiteral("il controllo dell'archivio non è ancora finito: riprovare fra qualche istante");
+        *error
+            = QStringLiteral("il controllo dell'archivio non è ancora finito: riprovare fra qualche istante");
         return false;
     }
     sqlite3 *from = nullptr;

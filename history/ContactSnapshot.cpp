@@ -56,8 +56,9 @@ int bindStored(sqlite3_stmt *statement, int index, const QJsonValue &value)
         const bool blob = tagged.contains(QLatin1String("b"));
         const QByteArray bytes
             = QByteArray::fromBase64(tagged.value(QLatin1String(blob ? "b" : "t")).toString().toLatin1());
-        return blob ? sqlite3_bind_blob(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT)
-                    : sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        return blob
+            ? sqlite3_bind_blob(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT)
+            : sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
     }
     return sqlite3_bind_null(statement, index);
 }
@@ -83,7 +84,8 @@ QStringList columnsOf(sqlite3 *db, const char *table)
     const QByteArray sql = QByteArray("SELECT name FROM pragma_table_info('") + table + "')";
     if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK) {
         while (sqlite3_step(statement) == SQLITE_ROW)
-            columns.append(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))));
+            columns.append(
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))));
     }
     sqlite3_finalize(statement);
     return columns;
@@ -91,8 +93,8 @@ QStringList columnsOf(sqlite3 *db, const char *table)
 
 // Writes one table's row of the snapshot under id (a null id lets PhoneList give one); the new row's
 // id goes to written.
-bool putRow(sqlite3 *db, const char *table, const QJsonObject &row, std::optional<qint64> id,
-    qint64 *written, QString *error)
+bool putRow(sqlite3 *db, const char *table, const QJsonObject &row, std::optional<qint64> id, qint64 *written,
+    QString *error)
 {
     QByteArray names;
     QByteArray marks;
@@ -121,7 +123,8 @@ bool putRow(sqlite3 *db, const char *table, const QJsonObject &row, std::optiona
 }
 
 // Puts every table's row of the snapshot; PhoneList first, so the others can follow its id.
-std::optional<qint64> putRows(sqlite3 *db, std::optional<qint64> id, const QByteArray &snapshot, QString *error)
+std::optional<qint64> putRows(
+    sqlite3 *db, std::optional<qint64> id, const QByteArray &snapshot, QString *error)
 {
     const QJsonObject tables = QJsonDocument::fromJson(snapshot).object();
     if (!tables.value(QLatin1String("PhoneList")).isObject()) {
@@ -164,7 +167,8 @@ QByteArray takeSnapshot(sqlite3 *db, qint64 id, QString *error)
         if (step == SQLITE_ROW) {
             QJsonObject row;
             for (int column = 0; column < sqlite3_column_count(statement); ++column)
-                row.insert(QString::fromUtf8(sqlite3_column_name(statement, column)), storedValue(statement, column));
+                row.insert(QString::fromUtf8(sqlite3_column_name(statement, column)),
+                    storedValue(statement, column));
             tables.insert(QLatin1String(table), row);
         } else if (step != SQLITE_DONE) {
             failed(db, error);
@@ -218,6 +222,8 @@ std::optional<bool> contactExists(sqlite3 *db, qint64 id, QString *error)
 
 QString snapshotName(const QByteArray &snapshot)
 {
-    const QJsonObject row = QJsonDocument::fromJson(snapshot).object().value(QLatin1String("PhoneList")).toObject();
-    return nameLine(row.value(QLatin1String("LastName")).toString(), row.value(QLatin1String("FirstName")).toString());
+    const QJsonObject row
+        = QJsonDocument::fromJson(snapshot).object().value(QLatin1String("PhoneList")).toObject();
+    return nameLine(
+        row.value(QLatin1String("LastName")).toString(), row.value(QLatin1String("FirstName")).toString());
 }

@@ -20,8 +20,7 @@ QString HistoryRecording::record(qint64 id, ContactStore::RowChange change)
     sqlite3 *db = m_store.connection();
     QString error;
     // The step's first change makes it; a later transaction finds it again unless it was rolled back.
-    if (m_step == 0
-        || (m_transaction != m_store.transactionNumber() && !historyStepExists(db, m_step))) {
+    if (m_step == 0 || (m_transaction != m_store.transactionNumber() && !historyStepExists(db, m_step))) {
         const std::optional<qint64> step = startHistoryStep(db, m_label, &error);
         if (!step)
             return error;

@@ -23,8 +23,8 @@ bool ensureHistoryTables(sqlite3 *db, QString *error)
 
 bool historyTablesExist(sqlite3 *db)
 {
-    return sqlite3_table_column_metadata(db, "main", "RubrelloHistory", "Step", nullptr, nullptr, nullptr,
-               nullptr, nullptr)
+    return sqlite3_table_column_metadata(
+               db, "main", "RubrelloHistory", "Step", nullptr, nullptr, nullptr, nullptr, nullptr)
         == SQLITE_OK;
 }
 
@@ -44,7 +44,8 @@ std::optional<qint64> startHistoryStep(sqlite3 *db, const QString &label, QStrin
         return std::nullopt;
     }
     const qint64 step = sqlite3_last_insert_rowid(db);
-    for (const char *sql : {"DELETE FROM RubrelloHistoryRows WHERE Step <= ?", "DELETE FROM RubrelloHistory WHERE Step <= ?"}) {
+    for (const char *sql :
+        {"DELETE FROM RubrelloHistoryRows WHERE Step <= ?", "DELETE FROM RubrelloHistory WHERE Step <= ?"}) {
         SqliteRows trim(db, sql);
         trim.bind(1, step - HistorySteps);
         if (!trim.run()) {
@@ -63,8 +64,8 @@ bool historyStepExists(sqlite3 *db, qint64 step)
 }
 
 HistoryRowWriter::HistoryRowWriter(sqlite3 *db)
-    : m_insert(db,
-          "INSERT INTO RubrelloHistoryRows (Step, ID, Before, Removed, TrashID) VALUES (?, ?, ?, ?, ?)")
+    : m_insert(
+        db, "INSERT INTO RubrelloHistoryRows (Step, ID, Before, Removed, TrashID) VALUES (?, ?, ?, ?, ?)")
 {
 }
 

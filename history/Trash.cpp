@@ -25,14 +25,16 @@ QString restoreLabel(const std::vector<Held> &held)
 {
     if (held.size() == 1)
         return QStringLiteral("il ripristino di %1 dal cestino").arg(held.front().name);
-    return QStringLiteral("il ripristino di %1 contatti dal cestino").arg(QLocale().toString(qint64(held.size())));
+    return QStringLiteral("il ripristino di %1 contatti dal cestino")
+        .arg(QLocale().toString(qint64(held.size())));
 }
 
 // The trash's entries among trashIds (every one when trashIds is empty and all is set).
 std::vector<qint64> entriesAmong(sqlite3 *db, std::span<const qint64> trashIds, QString *error)
 {
     std::vector<qint64> found;
-    SqliteRows read(db, trashIds.empty()
+    SqliteRows read(db,
+        trashIds.empty()
             ? "SELECT TrashID FROM RubrelloTrash WHERE InTrash"
             : "SELECT TrashID FROM RubrelloTrash WHERE TrashID IN (SELECT value FROM json_each(?))");
     if (!trashIds.empty())
@@ -98,7 +100,8 @@ std::vector<TrashEntry> trashEntries(const ContactStore &store, QString *error)
     sqlite3 *db = store.connection();
     if (!db || !historyTablesExist(db))
         return entries;
-    SqliteRows read(db, "SELECT TrashID, ID, Deleted, Name FROM RubrelloTrash WHERE InTrash ORDER BY TrashID DESC");
+    SqliteRows read(
+        db, "SELECT TrashID, ID, Deleted, Name FROM RubrelloTrash WHERE InTrash ORDER BY TrashID DESC");
     while (read.next())
         entries.push_back({read.integer(0), read.integer(1), timeFromStored(read.text(2).value_or(QString())),
             read.text(3).value_or(QString())});
@@ -127,8 +130,8 @@ HistoryOutcome restoreFromTrash(ContactStore &store, std::span<const qint64> tra
         "WHERE InTrash AND TrashID IN (SELECT value FROM json_each(?)) ORDER BY TrashID");
     read.bind(1, idListJson(trashIds));
     while (read.next())
-        held.push_back({read.integer(0), read.integer(1), read.utf8(2).value_or(QByteArrayView()).toByteArray(),
-            read.text(3).value_or(QString())});
+        held.push_back({read.integer(0), read.integer(1),
+            read.utf8(2).value_or(QByteArrayView()).toByteArray(), read.text(3).value_or(QString())});
     if (read.failed()) {
         error = read.error();
         return outcome;
@@ -148,9 +151,9 @@ HistoryOutcome restoreFromTrash(ContactStore &store, std::span<const qint64> tra
         if (!taken)
             return outcome;
         // Its own id when that is free, else a new one.
-        const std::optional<qint64> id = *taken ? putSnapshotAsNew(db, entry.contact, &error)
+        const std::optional<qint64> id = *taken                ? putSnapshotAsNew(db, entry.contact, &error)
             : putSnapshot(db, entry.id, entry.contact, &error) ? std::optional(entry.id)
-                                                                : std::nullopt;
+                                                               : std::nullopt;
         if (!id)
             return outcome;
         store.noteRewritten(*id);

@@ -24,7 +24,8 @@ std::optional<HistoryStep> nextStep(const ContactStore &store, Direction directi
             : "SELECT Step, Label, Time FROM RubrelloHistory WHERE Undone ORDER BY Step LIMIT 1");
     if (!row.next())
         return std::nullopt;
-    return HistoryStep{row.integer(0), row.text(1).value_or(QString()), timeFromStored(row.text(2).value_or(QString()))};
+    return HistoryStep{
+        row.integer(0), row.text(1).value_or(QString()), timeFromStored(row.text(2).value_or(QString()))};
 }
 
 struct StepRow
@@ -53,7 +54,8 @@ bool readRows(sqlite3 *db, qint64 step, Direction direction, std::vector<StepRow
               "ORDER BY rowid");
     read.bind(1, step);
     while (read.next()) {
-        StepRow row{read.integer(0), read.integer(1), bytesOf(read, 2), bytesOf(read, 3), read.integer(4) != 0, {}};
+        StepRow row{
+            read.integer(0), read.integer(1), bytesOf(read, 2), bytesOf(read, 3), read.integer(4) != 0, {}};
         if (read.utf8(5))
             row.trashId = read.integer(5);
         rows->push_back(std::move(row));
@@ -64,7 +66,8 @@ bool readRows(sqlite3 *db, qint64 step, Direction direction, std::vector<StepRow
     return false;
 }
 
-bool runWith(sqlite3 *db, const char *sql, std::initializer_list<std::variant<qint64, QByteArray>> values, QString *error)
+bool runWith(sqlite3 *db, const char *sql, std::initializer_list<std::variant<qint64, QByteArray>> values,
+    QString *error)
 {
     SqliteRows statement(db, sql);
     int index = 1;
@@ -109,7 +112,8 @@ bool applyRow(ContactStore &store, const StepRow &row, Direction direction, Hist
             store.noteRewritten(row.id);
         }
         return !row.trashId
-            || runWith(db, "UPDATE RubrelloTrash SET InTrash = 1, Contact = coalesce(?, Contact) WHERE TrashID = ?",
+            || runWith(db,
+                "UPDATE RubrelloTrash SET InTrash = 1, Contact = coalesce(?, Contact) WHERE TrashID = ?",
                 {current, *row.trashId}, &error);
     }
     qint64 id = row.id;
@@ -119,7 +123,9 @@ bool applyRow(ContactStore &store, const StepRow &row, Direction direction, Hist
     if (*taken) {
         // Another contact has its id now: it comes back under a new one, which the step keeps.
         const std::optional<qint64> fresh = putSnapshotAsNew(db, target, &error);
-        if (!fresh || !runWith(db, "UPDATE RubrelloHistoryRows SET ID = ? WHERE rowid = ?", {*fresh, row.rowId}, &error))
+        if (!fresh
+            || !runWith(
+                db, "UPDATE RubrelloHistoryRows SET ID = ? WHERE rowid = ?", {*fresh, row.rowId}, &error))
             return false;
         id = *fresh;
     } else if (!putSnapshot(db, id, target, &error)) {

@@ -2,6 +2,10 @@
 // questions, what marks the card as changed, and leaving the window with changes pending.
 #include "PhoneFixture.h"
 
+#include <QDialog>
+#include <QPushButton>
+#include <QTreeWidget>
+
 class TestPhoneEditing : public PhoneTest
 {
     Q_OBJECT
@@ -154,6 +158,51 @@ private slots:
         // Nothing left to delete: nothing is asked.
         f->act(u"cDelete"_s);
         QCOMPARE(f->platform.messages.size(), f->test.store().count() ? 2 : 1);
+    }
+
+    // Ctrl+Z takes back a deletion and Ctrl+Shift+Z does it again, named in the Edit menu; while
+    // a box holds typing, Ctrl+Z is the box's own. The trash gives a deleted contact back.
+    void undoAndTrash()
+    {
+        f->test.add(u"Bianchi"_s, u"Anna"_s);
+        f->test.add(u"Verdi"_s, u"Luca"_s);
+        f->load();
+        QVERIFY(!f->enabled(u"FileAnnulla"_s));
+        QWidget *firstName = f->find(u"tFName"_s);
+        firstName->setFocus();
+        QTest::keyClick(firstName, Qt::Key_End);
+        QTest::keyClick(firstName, Qt::Key_Y);
+        QTest::keyClick(firstName, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f->text(u"tFName"_s), u"Anna"_s);
+        QTest::keyClick(firstName, Qt::Key_X);
+        QVERIFY(!f->enabled(u"FileAnnulla"_s));
+        f->save();
+        QCOMPARE(f->phone->findChild<QAction *>(u"FileAnnulla"_s)->text(),
+            u"&Annulla le modifiche a Bianchi, Annax"_s);
+
+        f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
+        f->act(u"cDelete"_s);
+        QCOMPARE(f->test.store().count(), 1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f->caption(), u"Bianchi, Annax"_s);
+        QVERIFY(f->tree().findLine(u"Bianchi, Annax"_s) >= 0);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f->text(u"tFName"_s), u"Anna"_s);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f->test.store().count(), 1);
+
+        f->platform.dialogScripts.enqueue([](QDialog &dialog) {
+            auto *list = dialog.findChild<QTreeWidget *>(u"lstCestino"_s);
+            QCOMPARE(list->topLevelItemCount(), 1);
+            QCOMPARE(list->topLevelItem(0)->text(0), u"Bianchi, Annax"_s);
+            dialog.findChild<QPushButton *>(u"cmdRipristina"_s)->click();
+            QCOMPARE(list->topLevelItemCount(), 0);
+            dialog.reject();
+        });
+        f->act(u"FileCestino"_s);
+        QCOMPARE(f->caption(), u"Bianchi, Annax"_s);
+        QCOMPARE(f->test.store().count(), 2);
     }
 
     void leaving_data()

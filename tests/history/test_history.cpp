@@ -50,17 +50,18 @@ private slots:
     {
         TestStore files;
         ContactStore &store = files.store();
-        static const char *const Kept[] = {"CREATE TABLE RubrelloCardProperties (ID INTEGER PRIMARY KEY, Lines BLOB)",
-            "CREATE TRIGGER Gone AFTER DELETE ON PhoneList BEGIN "
-            "DELETE FROM RubrelloCardProperties WHERE ID = OLD.ID; END"};
+        static const char *const Kept[]
+            = {"CREATE TABLE RubrelloCardProperties (ID INTEGER PRIMARY KEY, Lines BLOB)",
+                "CREATE TRIGGER Gone AFTER DELETE ON PhoneList BEGIN "
+                "DELETE FROM RubrelloCardProperties WHERE ID = OLD.ID; END"};
         QVERIFY(runStatements(store.connection(), Kept, nullptr));
         qint64 id = 0;
         {
             const HistoryRecording recording(store, savingLabel(u"Rossi, Mario"_s, true));
             id = files.add(u"Rossi"_s, u"Mario"_s, {{Field::Note, u"prima"_s}});
         }
-        QVERIFY(runStatement(store.connection(),
-            "INSERT INTO RubrelloCardProperties VALUES (1, x'00ff8000')", nullptr));
+        QVERIFY(runStatement(
+            store.connection(), "INSERT INTO RubrelloCardProperties VALUES (1, x'00ff8000')", nullptr));
         {
             const HistoryRecording recording(store, savingLabel(u"Rossi, Mario"_s, false));
             setNote(store, id, u"dopo"_s);

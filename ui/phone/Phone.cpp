@@ -84,6 +84,13 @@ void Phone::connectHandlers()
     connect(ui.FileCerca, &QAction::triggered, this, &Phone::FileCerca_Click);
     connect(ui.FileCopia, &QAction::triggered, this, &Phone::FileCopia_Click);
     connect(ui.FileChiama, &QAction::triggered, this, &Phone::FileChiama_Click);
+    connect(ui.FileAnnulla, &QAction::triggered, this, &Phone::FileAnnulla_Click);
+    connect(ui.FileRipeti, &QAction::triggered, this, &Phone::FileRipeti_Click);
+    connect(ui.FileCestino, &QAction::triggered, this, &Phone::FileCestino_Click);
+    connect(ui.FileSalvaCopia, &QAction::triggered, this, &Phone::FileSalvaCopia_Click);
+    connect(ui.FileRipristina, &QAction::triggered, this, &Phone::FileRipristina_Click);
+    // Another program may have written meanwhile: the menu tells what an undo would take back now.
+    connect(ui.FileEdit, &QMenu::aboutToShow, this, &Phone::updateUndoActions);
     connect(ui.FileAiuto, &QAction::triggered, this, &Phone::FileAiuto_Click);
     connect(ui.MenuHomeAutore, &QAction::triggered, this, &Phone::MenuHomeAutore_Click);
     connect(ui.MenuMail, &QAction::triggered, this, &Phone::MenuMail_Click);

@@ -16,6 +16,7 @@
 #include <vector>
 
 class Platform;
+struct HistoryOutcome;
 class QSettings;
 
 // The client area as designed: the window opens at this size and is never made smaller.
@@ -98,6 +99,19 @@ private:
     void FileImporta_Click();
     void FileImportaContatti_Click();
     void FileEsportaContatti_Click();
+
+    // Undo, trash and backups
+    void FileAnnulla_Click();
+    void FileRipeti_Click();
+    void FileCestino_Click();
+    void FileSalvaCopia_Click();
+    void FileRipristina_Click();
+    // Names in the Edit menu the step an undo or a redo would take; both wait while the card has
+    // unsaved changes, which the boxes' own undo serves.
+    void updateUndoActions();
+    // Shows the outcome of an undo, a redo or a restore: the agenda read again, on the first contact
+    // it brought back.
+    void showHistoryOutcome(const HistoryOutcome &outcome, const QString &failureStart);
 
     // Dialing
     void BtnChiama_Click();

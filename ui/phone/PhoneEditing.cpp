@@ -3,6 +3,7 @@
 #include "ui/phone/Phone.h"
 
 #include "contacts/NameRules.h"
+#include "history/HistoryRecording.h"
 #include "platform/Platform.h"
 #include "ui/controls/Outline.h"
 
@@ -26,6 +27,7 @@ void Phone::setBrowsingState()
     ui.FileCancella->setEnabled(true);
     ui.FileAggiorna->setEnabled(false);
     m_editPending = false;
+    updateUndoActions();
 }
 
 void Phone::setChangedState()
@@ -37,7 +39,10 @@ void Phone::setChangedState()
     ui.FileNuovo->setEnabled(false);
     ui.FileCancella->setEnabled(false);
     ui.FileAggiorna->setEnabled(true);
+    const bool wasPending = m_editPending;
     m_editPending = true;
+    if (!wasPending)
+        updateUndoActions();
 }
 
 bool Phone::saveBeforeLeaving()
@@ -89,6 +94,9 @@ void Phone::cUpdate_Click()
         return;
     }
 
+    // The save is a step the Edit menu can undo.
+    const HistoryRecording recording(
+        m_store, savingLabel(nameLine(lastName, firstName), ui.Data1->editMode() == EditMode::Adding));
     // A write the store refuses leaves everything as typed, in the changed state, so the user can try again.
     auto refused = [this] {
         m_platform.showMessage(
@@ -172,12 +180,17 @@ void Phone::cDelete_Click()
     if (!contactLineSelected && selected >= 0 && ui.Outline1->Indent(selected) == 1)
         ui.Outline1->setExpand(selected, true);
 
-    // The record goes first: when the store refuses, the tree still shows it.
-    if (!ui.Data1->Delete()) {
-        m_platform.showMessage(
-            QStringLiteral("Impossibile cancellare il record: %1").arg(ui.Data1->lastError()));
-        return;
+    // The record goes first: when the store refuses, the tree still shows it. It goes to the trash,
+    // as a step the Edit menu can undo.
+    {
+        const HistoryRecording recording(m_store, deletionLabel(name), HistoryRecording::Removal::ToTrash);
+        if (!ui.Data1->Delete()) {
+            m_platform.showMessage(
+                QStringLiteral("Impossibile cancellare il record: %1").arg(ui.Data1->lastError()));
+            return;
+        }
     }
+    updateUndoActions();
     if (contactLineSelected) {
         ui.Outline1->RemoveItem(selected);
     } else if (const int line = ui.Outline1->findLine(name); line >= 0) {

@@ -342,6 +342,9 @@ void Phone::buildMenus()
         = action(ui.MenuFile, "FileImportaContatti", QStringLiteral("Importa &contatti (vCard, CSV) ..."));
     ui.FileEsportaContatti
         = action(ui.MenuFile, "FileEsportaContatti", QStringLiteral("Es&porta contatti ..."));
+    ui.FileSalvaCopia = action(ui.MenuFile, "FileSalvaCopia", QStringLiteral("Salva una co&pia…"));
+    ui.FileRipristina
+        = action(ui.MenuFile, "FileRipristina", QStringLiteral("&Ripristina da una copia di sicurezza…"));
     separator(ui.MenuFile, "FileMeno3");
     ui.FileEsci
         = action(ui.MenuFile, "FileEsci", QStringLiteral("&Esci"), QKeySequence(Qt::CTRL | Qt::Key_F4));
@@ -360,6 +363,13 @@ void Phone::buildMenus()
         QKeySequence(Qt::CTRL | Qt::Key_C));
     ui.FileChiama = action(
         ui.FileEdit, "FileChiama", QStringLiteral("C&hiama col modem"), QKeySequence(Qt::CTRL | Qt::Key_D));
+    // Ctrl+Y is the design's delete: the redo takes Ctrl+Shift+Z, as on most desktops.
+    separator(ui.FileEdit, "FileMeno4");
+    ui.FileAnnulla
+        = action(ui.FileEdit, "FileAnnulla", QStringLiteral("&Annulla"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    ui.FileRipeti = action(
+        ui.FileEdit, "FileRipeti", QStringLiteral("&Ripeti"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    ui.FileCestino = action(ui.FileEdit, "FileCestino", QStringLiteral("Ces&tino…"));
 
     ui.FileHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     ui.FileHelp->setObjectName(QStringLiteral("FileHelp"));

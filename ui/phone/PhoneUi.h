@@ -58,6 +58,8 @@ struct PhoneUi
     QAction *FileImporta = nullptr;
     QAction *FileImportaContatti = nullptr;
     QAction *FileEsportaContatti = nullptr;
+    QAction *FileSalvaCopia = nullptr;
+    QAction *FileRipristina = nullptr;
     QAction *FileEsci = nullptr;
     QMenu *FileEdit = nullptr;
     QAction *FileNuovo = nullptr;
@@ -66,6 +68,9 @@ struct PhoneUi
     QAction *FileCerca = nullptr;
     QAction *FileCopia = nullptr;
     QAction *FileChiama = nullptr;
+    QAction *FileAnnulla = nullptr;
+    QAction *FileRipeti = nullptr;
+    QAction *FileCestino = nullptr;
     QMenu *FileHelp = nullptr;
     QAction *FileAiuto = nullptr;
     QAction *MenuHomeAutore = nullptr;

@@ -1,0 +1,83 @@
+// Undo and redo of the agenda's last steps, and the trash: the Edit menu's items after the design's.
+#include "ui/phone/Phone.h"
+
+#include "history/Trash.h"
+#include "history/UndoHistory.h"
+#include "platform/Platform.h"
+#include "ui/controls/BusyCursor.h"
+#include "ui/controls/DataControl.h"
+#include "ui/controls/Outline.h"
+#include "ui/forms/TrashDialog.h"
+
+#include <QAction>
+
+namespace {
+
+// "Impossibile annullare la cancellazione di Rossi, Mario: "
+QString failureStart(const QString &verb, const HistoryOutcome &outcome)
+{
+    return outcome.label.isEmpty() ? QStringLiteral("Impossibile %1: ").arg(verb)
+                                   : QStringLiteral("Impossibile %1 %2: ").arg(verb, outcome.label);
+}
+
+} // namespace
+
+void Phone::updateUndoActions()
+{
+    const std::optional<HistoryStep> undo = hasPendingEdit() ? std::nullopt : stepToUndo(m_store);
+    const std::optional<HistoryStep> redo = hasPendingEdit() ? std::nullopt : stepToRedo(m_store);
+    ui.FileAnnulla->setEnabled(undo.has_value());
+    ui.FileRipeti->setEnabled(redo.has_value());
+    // "Annulla la cancellazione di Rossi, Mario"; a & in a name is not a mnemonic.
+    const auto caption = [](const QString &verb, const std::optional<HistoryStep> &step) {
+        return step ? verb + u' ' + QString(step->label).replace(u'&', QLatin1String("&&")) : verb;
+    };
+    ui.FileAnnulla->setText(caption(QStringLiteral("&Annulla"), undo));
+    ui.FileRipeti->setText(caption(QStringLiteral("&Ripeti"), redo));
+}
+
+void Phone::showHistoryOutcome(const HistoryOutcome &outcome, const QString &failureStart)
+{
+    if (!outcome.ok()) {
+        m_platform.showMessage(failureStart + outcome.failure);
+    } else {
+        const qint64 shown = outcome.contacts.empty() ? ui.Data1->currentId() : outcome.contacts.front();
+        reloadAgendaShowing(shown);
+        ui.Outline1->setFocus();
+    }
+    updateUndoActions();
+}
+
+void Phone::FileAnnulla_Click()
+{
+    if (hasPendingEdit())
+        return;
+    HistoryOutcome outcome;
+    {
+        const BusyCursor busy;
+        outcome = undoStep(m_store);
+    }
+    showHistoryOutcome(outcome, failureStart(QStringLiteral("annullare"), outcome));
+}
+
+void Phone::FileRipeti_Click()
+{
+    if (hasPendingEdit())
+        return;
+    HistoryOutcome outcome;
+    {
+        const BusyCursor busy;
+        outcome = redoStep(m_store);
+    }
+    showHistoryOutcome(outcome, failureStart(QStringLiteral("ripetere"), outcome));
+}
+
+void Phone::FileCestino_Click()
+{
+    if (!saveBeforeLeaving())
+        return;
+    TrashDialog trash(m_store, m_platform, this);
+    m_platform.runModal(trash);
+    if (!trash.restored().empty() || trash.changed())
+        showHistoryOutcome(HistoryOutcome{{}, {}, trash.restored()}, {});
+}
