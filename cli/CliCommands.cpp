@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "cli/ExchangeCommands.h"
+#include "cli/SafetyCommands.h"
 #include "contacts/ContactStore.h"
 #include "dial/NumberRules.h"
 #include "exchange/CardProperties.h"
@@ -36,6 +37,8 @@ struct Invocation
     ExportRequest exportRequest;
     bool vcard = false;
     std::optional<QString> version;
+    std::optional<qint64> restoreId;
+    bool emptyTrash = false;
 };
 
 // Splits the command line; an empty string, or the reason it cannot be understood.
@@ -82,6 +85,13 @@ QString parse(const QStringList &arguments, Invocation &call)
             if (!value(&text))
                 return QStringLiteral("--search vuole il testo da cercare");
             call.exportRequest.search = text;
+        } else if (word == u"--restore") {
+            bool number = false;
+            call.restoreId = value(&text) ? text.toLongLong(&number) : 0;
+            if (!number)
+                return QStringLiteral("--restore vuole l'ID del contatto da ripristinare");
+        } else if (word == u"--empty") {
+            call.emptyTrash = true;
         } else if (word.startsWith(u"--") && word.size() > 2) {
             return QStringLiteral("opzione sconosciuta: %1").arg(word);
         } else if (call.command.isEmpty()) {
@@ -96,13 +106,23 @@ QString parse(const QStringList &arguments, Invocation &call)
         return QStringLiteral("manca il comando");
     static const QStringList commands
         = {QStringLiteral("who"), QStringLiteral("search"), QStringLiteral("show"), QStringLiteral("import"),
-            QStringLiteral("import-first-version"), QStringLiteral("export")};
+            QStringLiteral("import-first-version"), QStringLiteral("export"), QStringLiteral("undo"),
+            QStringLiteral("redo"), QStringLiteral("trash")};
     if (!commands.contains(call.command))
         return QStringLiteral("comando sconosciuto: %1").arg(call.command);
     const bool exporting = call.command == u"export";
-    if (exporting ? call.operands.size() > 1 : call.operands.size() != 1)
+    static const QStringList alone = {QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("trash")};
+    if (alone.contains(call.command)) {
+        if (!call.operands.isEmpty())
+            return QStringLiteral("%1 non vuole argomenti").arg(call.command);
+    } else if (exporting ? call.operands.size() > 1 : call.operands.size() != 1) {
         return exporting ? QStringLiteral("export vuole al più il file in cui scrivere")
                          : QStringLiteral("%1 vuole un solo argomento").arg(call.command);
+    }
+    if ((call.restoreId || call.emptyTrash) && call.command != u"trash")
+        return QStringLiteral("--restore e --empty valgono solo per trash");
+    if (call.restoreId && call.emptyTrash)
+        return QStringLiteral("trash vuole --restore oppure --empty, non entrambi");
     if ((call.scope || call.caseSensitive || !call.format.isEmpty()) && call.command != u"search")
         return QStringLiteral("--scope, --case e --format valgono solo per search");
     if (call.dryRun && !call.command.startsWith(u"import"))
@@ -255,7 +275,7 @@ int importFile(ContactStore &store, const QString &path, CliStreams io, bool dry
 QString cliHelp()
 {
     return QStringLiteral(
-        "Uso: rubrello-cli [--store FILE] COMANDO ARGOMENTO\n"
+        "Uso: rubrello-cli [--store FILE] COMANDO [ARGOMENTO]\n"
         "\n"
         "Interroga l'agenda telefonica di Rubrello senza aprire la finestra.\n"
         "\n"
@@ -277,6 +297,12 @@ QString cliHelp()
         "  export --vcard|--csv [FILE] esporta l'agenda (sullo standard output senza FILE)\n"
         "    --version 3.0|4.0         la versione vCard (3.0 se non detto)\n"
         "    --search TESTO            solo i contatti che la ricerca trova\n"
+        "  undo                        annulla l'ultima modifica all'agenda (un salvataggio, una\n"
+        "                              cancellazione, un'importazione intera)\n"
+        "  redo                        ripete l'ultima modifica annullata\n"
+        "  trash                       i contatti nel cestino: ID, data della cancellazione, nome\n"
+        "    --restore ID              rimette nell'agenda il contatto che aveva quell'ID\n"
+        "    --empty                   elimina definitivamente i contatti nel cestino\n"
         "\n"
         "Opzioni:\n"
         "  --store FILE                usa questa agenda invece di quella del programma\n"
@@ -313,7 +339,8 @@ int runCli(const QStringList &arguments, const QString &programDir, CliStreams i
         }
         return importFile(*trial, operand, io, true);
     }
-    const bool writes = call.command.startsWith(u"import");
+    const bool writes = call.command.startsWith(u"import") || call.command == u"undo" || call.command == u"redo"
+        || call.restoreId || call.emptyTrash;
     std::unique_ptr<ContactStore> store = openAgenda(call, programDir, writes, io.err);
     if (!store)
         return Failed;
@@ -327,5 +354,9 @@ int runCli(const QStringList &arguments, const QString &programDir, CliStreams i
         return importCommand(*store, operand, call.dryRun, call.update, io);
     if (call.command == u"export")
         return exportCommand(*store, call.exportRequest, io);
+    if (call.command == u"undo" || call.command == u"redo")
+        return undoCommand(*store, call.command == u"redo", io);
+    if (call.command == u"trash")
+        return trashCommand(*store, call.restoreId, call.emptyTrash, io);
     return importFile(*store, operand, io, false);
 }

@@ -219,36 +219,6 @@ QString checkTable(const QSqlDatabase &db, const QString &shown, int *code, bool
     return {};
 }
 
-// SQLite's first finding, without the line naming the database.
-QString firstFinding(const QString &findings)
-{
-    const QStringList lines = findings.split(u'\n', Qt::SkipEmptyParts);
-    for (const QString &line : lines) {
-        if (!line.startsWith(QLatin1String("***")))
-            return line.left(200);
-    }
-    return findings.left(200);
-}
-
-// SQLite's quick check of the file behind db: empty when it passes, else the first finding or the
-// reason it could not run; the statement's last result goes to result.
-QString quickCheck(sqlite3 *db, int *result)
-{
-    QStringList findings;
-    sqlite3_stmt *statement = nullptr;
-    *result = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &statement, nullptr);
-    if (*result == SQLITE_OK) {
-        while ((*result = sqlite3_step(statement)) == SQLITE_ROW)
-            findings.append(
-                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))));
-    }
-    QString fault = *result == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_finalize(statement);
-    if (!findings.isEmpty() && findings != QStringList{QStringLiteral("ok")})
-        fault = firstFinding(findings.join(u'\n'));
-    return fault;
-}
-
 } // namespace
 
 struct ContactStore::Check
@@ -489,7 +459,7 @@ void ContactStore::runCheck(
             databaseName.constData(), &db, SQLITE_OPEN_READONLY | (uri ? SQLITE_OPEN_URI : 0), nullptr);
         if (lend(db) && result == SQLITE_OK) {
             sqlite3_busy_timeout(db, 3000);
-            fault = quickCheck(db, &result);
+            fault = quickCheckFinding(db, &result);
         } else if (result != SQLITE_OK) {
             fault = QString::fromUtf8(sqlite3_errstr(result));
         }
@@ -1202,7 +1172,7 @@ bool ContactStore::replaceWith(const QString &source, QString *error)
     }
     sqlite3_close(from);
     // What is now in the file is checked before anything is written to it.
-    QString fault = quickCheck(to, &result);
+    QString fault = quickCheckFinding(to, &result);
     {
         std::lock_guard lock(m_check->mutex);
         m_check->soundness = fault.isEmpty() ? Soundness::Sound : Soundness::Damaged;

@@ -1,6 +1,7 @@
 #include "contacts/SqliteRows.h"
 
 #include <QSqlDriver>
+#include <QStringList>
 #include <QVariant>
 
 #include <sqlite3.h>
@@ -160,4 +161,27 @@ void SqliteRows::fail()
     const int code = sqlite3_extended_errcode(m_db);
     m_error = explainedSqliteError(
         code, QStringLiteral("%1 (codice %2)").arg(QString::fromUtf8(sqlite3_errmsg(m_db))).arg(code));
+}
+
+QString quickCheckFinding(sqlite3 *db, int *code)
+{
+    QStringList findings;
+    sqlite3_stmt *statement = nullptr;
+    *code = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &statement, nullptr);
+    if (*code == SQLITE_OK) {
+        while ((*code = sqlite3_step(statement)) == SQLITE_ROW)
+            findings.append(
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))));
+    }
+    const QString failure = *code == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_finalize(statement);
+    if (findings.isEmpty() || findings == QStringList{QStringLiteral("ok")})
+        return failure;
+    // One finding may span lines, the first naming the database: the next one tells the fault.
+    const QString all = findings.join(u'\n');
+    for (const QString &line : all.split(u'\n', Qt::SkipEmptyParts)) {
+        if (!line.startsWith(QLatin1String("***")))
+            return line.left(200);
+    }
+    return all.left(200);
 }

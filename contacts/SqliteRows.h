@@ -30,6 +30,10 @@ QString explainedSqliteError(int code, const QString &text);
 // The SQLite connection behind db, for what Qt Sql does not reach; null when db is not SQLite's.
 sqlite3 *sqliteConnection(const QSqlDatabase &db);
 
+// SQLite's quick check of the file behind db: empty when it passes, else its first finding or the
+// reason it could not run. The statement's last result goes to code.
+QString quickCheckFinding(sqlite3 *db, int *code);
+
 // Runs one statement of the program's own that takes no values; false with SQLite's reason in
 // error (when given).
 bool runStatement(sqlite3 *db, const char *sql, QString *error);

@@ -29,23 +29,6 @@ QString restoreLabel(const std::vector<Held> &held)
         .arg(QLocale().toString(qint64(held.size())));
 }
 
-// The trash's entries among trashIds (every one when trashIds is empty and all is set).
-std::vector<qint64> entriesAmong(sqlite3 *db, std::span<const qint64> trashIds, QString *error)
-{
-    std::vector<qint64> found;
-    SqliteRows read(db,
-        trashIds.empty()
-            ? "SELECT TrashID FROM RubrelloTrash WHERE InTrash"
-            : "SELECT TrashID FROM RubrelloTrash WHERE TrashID IN (SELECT value FROM json_each(?))");
-    if (!trashIds.empty())
-        read.bind(1, idListJson(trashIds));
-    while (read.next())
-        found.push_back(read.integer(0));
-    if (read.failed())
-        *error = read.error();
-    return found;
-}
-
 // Removes the entries for good, and with them every step of the history that could bring one
 // back: a step that took one out, and every step done before it; a step undone that would put one
 // back, and every step after it.
@@ -90,6 +73,45 @@ bool purge(sqlite3 *db, std::span<const qint64> trashIds, QString *error)
         return true;
     *error = remove.error();
     return false;
+}
+
+// The entries a query of the trash gives, with the one value bound when there is one.
+std::vector<qint64> entriesOf(sqlite3 *db, const char *sql, const std::optional<QByteArray> &value, QString *error)
+{
+    std::vector<qint64> found;
+    SqliteRows read(db, sql);
+    if (value)
+        read.bind(1, *value);
+    while (read.next())
+        found.push_back(read.integer(0));
+    if (read.failed())
+        *error = read.error();
+    return found;
+}
+
+// Removes for good the entries the query gives, in one transaction; how many goes to count.
+bool purgeWhere(
+    ContactStore &store, const char *sql, const std::optional<QByteArray> &value, int *count, QString *error)
+{
+    sqlite3 *db = store.connection();
+    if (!db || !historyTablesExist(db))
+        return true;
+    ContactStore::Batch batch(store);
+    if (!batch.ok()) {
+        *error = store.lastError();
+        return false;
+    }
+    error->clear();
+    const std::vector<qint64> entries = entriesOf(db, sql, value, error);
+    if (!error->isEmpty() || !purge(db, entries, error))
+        return false;
+    if (!batch.commit()) {
+        *error = store.lastError();
+        return false;
+    }
+    if (count)
+        *count = int(entries.size());
+    return true;
 }
 
 } // namespace
@@ -175,48 +197,20 @@ HistoryOutcome restoreFromTrash(ContactStore &store, std::span<const qint64> tra
 
 bool removeFromTrash(ContactStore &store, std::span<const qint64> trashIds, QString *error)
 {
-    sqlite3 *db = store.connection();
-    if (!db || !historyTablesExist(db))
-        return true;
-    ContactStore::Batch batch(store);
-    if (!batch.ok()) {
-        *error = store.lastError();
-        return false;
-    }
-    error->clear();
-    const std::vector<qint64> entries = entriesAmong(db, trashIds, error);
-    if (!error->isEmpty() || !purge(db, entries, error))
-        return false;
-    if (batch.commit())
-        return true;
-    *error = store.lastError();
-    return false;
+    return purgeWhere(store, "SELECT TrashID FROM RubrelloTrash WHERE TrashID IN (SELECT value FROM json_each(?))",
+        idListJson(trashIds), nullptr, error);
+}
+
+bool emptyTrash(ContactStore &store, QString *error)
+{
+    return purgeWhere(store, "SELECT TrashID FROM RubrelloTrash WHERE InTrash", std::nullopt, nullptr, error);
 }
 
 int expireTrash(ContactStore &store, const QDateTime &now, QString *error)
 {
-    sqlite3 *db = store.connection();
-    if (!db || !historyTablesExist(db))
-        return 0;
-    ContactStore::Batch batch(store);
-    if (!batch.ok()) {
-        *error = store.lastError();
+    int count = 0;
+    const QByteArray since = storedTime(now.addDays(-TrashDays)).toUtf8();
+    if (!purgeWhere(store, "SELECT TrashID FROM RubrelloTrash WHERE Deleted < ?", since, &count, error))
         return -1;
-    }
-    std::vector<qint64> expired;
-    SqliteRows read(db, "SELECT TrashID FROM RubrelloTrash WHERE Deleted < ?");
-    read.bind(1, storedTime(now.addDays(-TrashDays)).toUtf8());
-    while (read.next())
-        expired.push_back(read.integer(0));
-    if (read.failed()) {
-        *error = read.error();
-        return -1;
-    }
-    if (!purge(db, expired, error))
-        return -1;
-    if (!batch.commit()) {
-        *error = store.lastError();
-        return -1;
-    }
-    return int(expired.size());
+    return count;
 }

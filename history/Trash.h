@@ -31,8 +31,10 @@ std::vector<TrashEntry> trashEntries(const ContactStore &store, QString *error);
 // the history can undo.
 HistoryOutcome restoreFromTrash(ContactStore &store, std::span<const qint64> trashIds);
 
-// Removes the entries for good (all of the trash when trashIds is empty). False with error.
+// Removes the entries for good. False with error.
 bool removeFromTrash(ContactStore &store, std::span<const qint64> trashIds, QString *error);
+// Removes every contact in the trash for good.
+bool emptyTrash(ContactStore &store, QString *error);
 
 // Removes for good what has been in the trash longer than TrashDays at now; how many, or -1 with
 // error.

@@ -193,3 +193,11 @@ HistoryOutcome redoStep(ContactStore &store)
 {
     return applyStep(store, Direction::Forward);
 }
+
+QString historyFailureMessage(const HistoryOutcome &outcome, bool redo)
+{
+    const QString verb = redo ? QStringLiteral("ripetere") : QStringLiteral("annullare");
+    return outcome.label.isEmpty()
+        ? QStringLiteral("Impossibile %1: %2").arg(verb, outcome.failure)
+        : QStringLiteral("Impossibile %1 %2: %3").arg(verb, outcome.label, outcome.failure);
+}

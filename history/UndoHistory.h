@@ -32,3 +32,6 @@ struct HistoryOutcome
 
 HistoryOutcome undoStep(ContactStore &store);
 HistoryOutcome redoStep(ContactStore &store);
+
+// "Impossibile annullare la cancellazione di Rossi, Mario: <why>"
+QString historyFailureMessage(const HistoryOutcome &outcome, bool redo);

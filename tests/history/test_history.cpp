@@ -162,7 +162,7 @@ private slots:
             setNote(store, second, u"nota"_s);
         }
         QString error;
-        QVERIFY(removeFromTrash(store, {}, &error));
+        QVERIFY(emptyTrash(store, &error));
         QVERIFY(trashEntries(store, &error).empty());
         QVERIFY(undoStep(store).ok()); // the edit stays undoable
         QVERIFY(!undoStep(store).ok()); // the deletion does not

@@ -128,7 +128,7 @@ void TrashDialog::emptyTrash()
                            "essere ripristinati.")))
         return;
     QString error;
-    if (!removeFromTrash(m_store, {}, &error))
+    if (!::emptyTrash(m_store, &error))
         m_platform.showMessage(QStringLiteral("Impossibile svuotare il cestino: %1").arg(error));
     m_changed = true;
     fill();

@@ -110,8 +110,8 @@ private:
     // unsaved changes, which the boxes' own undo serves.
     void updateUndoActions();
     // Shows the outcome of an undo, a redo or a restore: the agenda read again, on the first contact
-    // it brought back.
-    void showHistoryOutcome(const HistoryOutcome &outcome, const QString &failureStart);
+    // it brought back, or why nothing changed.
+    void showHistoryOutcome(const HistoryOutcome &outcome, bool redo);
 
     // Dialing
     void BtnChiama_Click();

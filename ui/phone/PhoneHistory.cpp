@@ -11,16 +11,6 @@
 
 #include <QAction>
 
-namespace {
-
-// "Impossibile annullare la cancellazione di Rossi, Mario: "
-QString failureStart(const QString &verb, const HistoryOutcome &outcome)
-{
-    return outcome.label.isEmpty() ? QStringLiteral("Impossibile %1: ").arg(verb)
-                                   : QStringLiteral("Impossibile %1 %2: ").arg(verb, outcome.label);
-}
-
-} // namespace
 
 void Phone::updateUndoActions()
 {
@@ -36,10 +26,10 @@ void Phone::updateUndoActions()
     ui.FileRipeti->setText(caption(QStringLiteral("&Ripeti"), redo));
 }
 
-void Phone::showHistoryOutcome(const HistoryOutcome &outcome, const QString &failureStart)
+void Phone::showHistoryOutcome(const HistoryOutcome &outcome, bool redo)
 {
     if (!outcome.ok()) {
-        m_platform.showMessage(failureStart + outcome.failure);
+        m_platform.showMessage(historyFailureMessage(outcome, redo));
     } else {
         const qint64 shown = outcome.contacts.empty() ? ui.Data1->currentId() : outcome.contacts.front();
         reloadAgendaShowing(shown);
@@ -57,7 +47,7 @@ void Phone::FileAnnulla_Click()
         const BusyCursor busy;
         outcome = undoStep(m_store);
     }
-    showHistoryOutcome(outcome, failureStart(QStringLiteral("annullare"), outcome));
+    showHistoryOutcome(outcome, false);
 }
 
 void Phone::FileRipeti_Click()
@@ -69,7 +59,7 @@ void Phone::FileRipeti_Click()
         const BusyCursor busy;
         outcome = redoStep(m_store);
     }
-    showHistoryOutcome(outcome, failureStart(QStringLiteral("ripetere"), outcome));
+    showHistoryOutcome(outcome, true);
 }
 
 void Phone::FileCestino_Click()
@@ -79,5 +69,5 @@ void Phone::FileCestino_Click()
     TrashDialog trash(m_store, m_platform, this);
     m_platform.runModal(trash);
     if (!trash.restored().empty() || trash.changed())
-        showHistoryOutcome(HistoryOutcome{{}, {}, trash.restored()}, {});
+        showHistoryOutcome(HistoryOutcome{{}, {}, trash.restored()}, false);
 }

@@ -1,0 +1,78 @@
+#include "cli/SafetyCommands.h"
+
+#include "contacts/ContactStore.h"
+#include "history/Trash.h"
+#include "history/UndoHistory.h"
+#include "lookup/LookupBuilder.h"
+
+#include <QLocale>
+#include <QTextStream>
+
+namespace {
+
+// The changed contacts are looked up quickly from the next question on; should that fail, they are
+// still found, only more slowly.
+void catchUp(const ContactStore &store)
+{
+    LookupBuilder::catchUp(store.path(), nullptr);
+}
+
+} // namespace
+
+int undoCommand(ContactStore &store, bool redo, CliStreams io)
+{
+    const HistoryOutcome outcome = redo ? redoStep(store) : undoStep(store);
+    if (!outcome.ok()) {
+        io.err << historyFailureMessage(outcome, redo) << Qt::endl;
+        return outcome.label.isEmpty() ? NotFound : Failed;
+    }
+    catchUp(store);
+    io.out << (redo ? QStringLiteral("Ripetuto: %1.") : QStringLiteral("Annullato: %1.")).arg(outcome.label)
+           << Qt::endl;
+    return Done;
+}
+
+int trashCommand(ContactStore &store, std::optional<qint64> restoreId, bool empty, CliStreams io)
+{
+    QString error;
+    const std::vector<TrashEntry> entries = trashEntries(store, &error);
+    if (!error.isEmpty()) {
+        io.err << QStringLiteral("Impossibile leggere il cestino: %1").arg(error) << Qt::endl;
+        return Failed;
+    }
+    if (empty) {
+        if (!emptyTrash(store, &error)) {
+            io.err << QStringLiteral("Impossibile svuotare il cestino: %1").arg(error) << Qt::endl;
+            return Failed;
+        }
+        io.out << QStringLiteral("Il cestino è vuoto: %1 eliminati definitivamente.").arg(entries.size()) << Qt::endl;
+        return Done;
+    }
+    if (restoreId) {
+        // The last contact deleted with that id, should there be more than one.
+        const auto entry = std::find_if(
+            entries.begin(), entries.end(), [&](const TrashEntry &held) { return held.id == *restoreId; });
+        if (entry == entries.end()) {
+            io.err << QStringLiteral("Nel cestino non c'è un contatto con l'ID %1.").arg(*restoreId) << Qt::endl;
+            return NotFound;
+        }
+        const HistoryOutcome outcome = restoreFromTrash(store, std::vector<qint64>{entry->trashId});
+        if (!outcome.ok()) {
+            io.err << QStringLiteral("Impossibile ripristinare %1: %2").arg(entry->name, outcome.failure) << Qt::endl;
+            return Failed;
+        }
+        catchUp(store);
+        io.out << QStringLiteral("Ripristinato %1 con l'ID %2.").arg(entry->name).arg(outcome.contacts.front())
+               << Qt::endl;
+        return Done;
+    }
+    const QLocale locale;
+    for (const TrashEntry &entry : entries)
+        io.out << entry.id << '\t' << locale.toString(entry.deleted.toLocalTime(), QStringLiteral("yyyy-MM-dd HH:mm"))
+               << '\t' << entry.name << '\n';
+    if (entries.empty()) {
+        io.err << QStringLiteral("Il cestino è vuoto.") << Qt::endl;
+        return NotFound;
+    }
+    return Done;
+}
