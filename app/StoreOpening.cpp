@@ -66,8 +66,5 @@ std::unique_ptr<ContactStore> openStoreOrExplain(Platform &platform, const QStri
     }
     for (const QString &notice : store->notices())
         platform.showMessage(notice, MessageIcon::Exclamation);
-    // The check of every page ends once the window shows; damage is told then.
-    store->setDamageHandler(
-        [&platform](const QString &message) { platform.showMessage(message, MessageIcon::Exclamation); });
     return store;
 }

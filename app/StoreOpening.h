@@ -10,8 +10,8 @@ class Platform;
 // The store "Rubrello.MDB" beside the program or in the user's data directory. An old Jet (Access) file
 // of that name is moved into the program's store first, once the user agrees. On failure the reason is
 // shown and null returned, as when the user declines: the program then ends without touching the file.
-// What the opening has to tell (a crash's log kept aside, a store that can only be read) is shown, and
-// so is damage the store's check finds later: platform must outlive the store.
+// What the opening has to tell (a crash's log kept aside, a store that can only be read) is shown; damage
+// the store's check finds later is the window's to tell.
 std::unique_ptr<ContactStore> openStoreOrExplain(Platform &platform, const QString &programDir);
 
 // The store's preparation as start-up runs it: the user is asked before an old Access file is moved

@@ -1,4 +1,5 @@
 // The program: Qt's application object, the platform, the contact store and the main window.
+#include "app/SafetyNet.h"
 #include "app/SingleInstance.h"
 #include "app/StoreOpening.h"
 #include "lookup/LookupKeeping.h"
@@ -49,7 +50,14 @@ int main(int argc, char *argv[])
     QSettings memory;
     phone.rememberIn(&memory);
     instance.setWindow(&phone);
+    // The check of every page ends once the window shows; damage is told then, with the newest good
+    // backup offered.
+    store->setDamageHandler([&phone](const QString &message) { phone.storeDamaged(message); });
+    SafetyNet safety(*store, platform);
     phone.Form_Load();
     phone.show();
-    return QApplication::exec();
+    safety.atStart();
+    const int status = QApplication::exec();
+    safety.atEnd();
+    return status;
 }

@@ -104,20 +104,23 @@ QString parse(const QStringList &arguments, Invocation &call)
         return {};
     if (call.command.isEmpty())
         return QStringLiteral("manca il comando");
-    static const QStringList commands
-        = {QStringLiteral("who"), QStringLiteral("search"), QStringLiteral("show"), QStringLiteral("import"),
-            QStringLiteral("import-first-version"), QStringLiteral("export"), QStringLiteral("undo"),
-            QStringLiteral("redo"), QStringLiteral("trash")};
+    static const QStringList commands = {QStringLiteral("who"), QStringLiteral("search"),
+        QStringLiteral("show"), QStringLiteral("import"), QStringLiteral("import-first-version"),
+        QStringLiteral("export"), QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("trash"),
+        QStringLiteral("backup"), QStringLiteral("backups"), QStringLiteral("restore")};
     if (!commands.contains(call.command))
         return QStringLiteral("comando sconosciuto: %1").arg(call.command);
     const bool exporting = call.command == u"export";
-    static const QStringList alone = {QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("trash")};
+    static const QStringList alone = {
+        QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("trash"), QStringLiteral("backups")};
     if (alone.contains(call.command)) {
         if (!call.operands.isEmpty())
             return QStringLiteral("%1 non vuole argomenti").arg(call.command);
-    } else if (exporting ? call.operands.size() > 1 : call.operands.size() != 1) {
-        return exporting ? QStringLiteral("export vuole al più il file in cui scrivere")
-                         : QStringLiteral("%1 vuole un solo argomento").arg(call.command);
+    } else if (exporting || call.command == u"backup") {
+        if (call.operands.size() > 1)
+            return QStringLiteral("%1 vuole al più il file in cui scrivere").arg(call.command);
+    } else if (call.operands.size() != 1) {
+        return QStringLiteral("%1 vuole un solo argomento").arg(call.command);
     }
     if ((call.restoreId || call.emptyTrash) && call.command != u"trash")
         return QStringLiteral("--restore e --empty valgono solo per trash");
@@ -303,6 +306,12 @@ QString cliHelp()
         "  trash                       i contatti nel cestino: ID, data della cancellazione, nome\n"
         "    --restore ID              rimette nell'agenda il contatto che aveva quell'ID\n"
         "    --empty                   elimina definitivamente i contatti nel cestino\n"
+        "  backup [FILE]               salva subito una copia di sicurezza dell'agenda, nel FILE o\n"
+        "                              tra le copie automatiche (una al giorno, le ultime 7 e una\n"
+        "                              per settimana delle ultime 4)\n"
+        "  backups                     le copie automatiche, numerate dalla più recente\n"
+        "  restore N                   rimette al posto dell'agenda la copia numero N, dopo averne\n"
+        "                              salvato una dell'agenda com'è\n"
         "\n"
         "Opzioni:\n"
         "  --store FILE                usa questa agenda invece di quella del programma\n"
@@ -339,8 +348,8 @@ int runCli(const QStringList &arguments, const QString &programDir, CliStreams i
         }
         return importFile(*trial, operand, io, true);
     }
-    const bool writes = call.command.startsWith(u"import") || call.command == u"undo" || call.command == u"redo"
-        || call.restoreId || call.emptyTrash;
+    const bool writes = call.command.startsWith(u"import") || call.command == u"undo"
+        || call.command == u"redo" || call.command == u"restore" || call.restoreId || call.emptyTrash;
     std::unique_ptr<ContactStore> store = openAgenda(call, programDir, writes, io.err);
     if (!store)
         return Failed;
@@ -358,5 +367,12 @@ int runCli(const QStringList &arguments, const QString &programDir, CliStreams i
         return undoCommand(*store, call.command == u"redo", io);
     if (call.command == u"trash")
         return trashCommand(*store, call.restoreId, call.emptyTrash, io);
+    if (call.command == u"backup")
+        return backupCommand(
+            *store, operand.isEmpty() ? QString() : QFileInfo(operand).absoluteFilePath(), io);
+    if (call.command == u"backups")
+        return backupsCommand(*store, io);
+    if (call.command == u"restore")
+        return restoreCommand(*store, operand, io);
     return importFile(*store, operand, io, false);
 }

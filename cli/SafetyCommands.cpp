@@ -1,5 +1,9 @@
 #include "cli/SafetyCommands.h"
 
+#include "backup/BackupRestore.h"
+#include "backup/BackupRotation.h"
+#include "backup/BackupShelf.h"
+#include "backup/StoreCopy.h"
 #include "contacts/ContactStore.h"
 #include "history/Trash.h"
 #include "history/UndoHistory.h"
@@ -45,7 +49,8 @@ int trashCommand(ContactStore &store, std::optional<qint64> restoreId, bool empt
             io.err << QStringLiteral("Impossibile svuotare il cestino: %1").arg(error) << Qt::endl;
             return Failed;
         }
-        io.out << QStringLiteral("Il cestino è vuoto: %1 eliminati definitivamente.").arg(entries.size()) << Qt::endl;
+        io.out << QStringLiteral("Il cestino è vuoto: %1 eliminati definitivamente.").arg(entries.size())
+               << Qt::endl;
         return Done;
     }
     if (restoreId) {
@@ -53,26 +58,91 @@ int trashCommand(ContactStore &store, std::optional<qint64> restoreId, bool empt
         const auto entry = std::find_if(
             entries.begin(), entries.end(), [&](const TrashEntry &held) { return held.id == *restoreId; });
         if (entry == entries.end()) {
-            io.err << QStringLiteral("Nel cestino non c'è un contatto con l'ID %1.").arg(*restoreId) << Qt::endl;
+            io.err << QStringLiteral("Nel cestino non c'è un contatto con l'ID %1.").arg(*restoreId)
+                   << Qt::endl;
             return NotFound;
         }
         const HistoryOutcome outcome = restoreFromTrash(store, std::vector<qint64>{entry->trashId});
         if (!outcome.ok()) {
-            io.err << QStringLiteral("Impossibile ripristinare %1: %2").arg(entry->name, outcome.failure) << Qt::endl;
+            io.err << QStringLiteral("Impossibile ripristinare %1: %2").arg(entry->name, outcome.failure)
+                   << Qt::endl;
             return Failed;
         }
         catchUp(store);
-        io.out << QStringLiteral("Ripristinato %1 con l'ID %2.").arg(entry->name).arg(outcome.contacts.front())
-               << Qt::endl;
+        io.out
+            << QStringLiteral("Ripristinato %1 con l'ID %2.").arg(entry->name).arg(outcome.contacts.front())
+            << Qt::endl;
         return Done;
     }
     const QLocale locale;
     for (const TrashEntry &entry : entries)
-        io.out << entry.id << '\t' << locale.toString(entry.deleted.toLocalTime(), QStringLiteral("yyyy-MM-dd HH:mm"))
-               << '\t' << entry.name << '\n';
+        io.out << entry.id << '\t'
+               << locale.toString(entry.deleted.toLocalTime(), QStringLiteral("yyyy-MM-dd HH:mm")) << '\t'
+               << entry.name << '\n';
     if (entries.empty()) {
         io.err << QStringLiteral("Il cestino è vuoto.") << Qt::endl;
         return NotFound;
     }
+    return Done;
+}
+
+int backupCommand(const ContactStore &store, const QString &file, CliStreams io)
+{
+    const QString folder = file.isEmpty() ? backupFolderFor(store.path()) : QString();
+    if (file.isEmpty() && folder.isEmpty()) {
+        io.err << QStringLiteral("Non c'è una cartella dei dati in cui tenere le copie di sicurezza.")
+               << Qt::endl;
+        return Failed;
+    }
+    const QString target = file.isEmpty() ? folder + u'/' + dailyBackupName(QDate::currentDate()) : file;
+    QString error;
+    if (!copyStore(store.path(), target, &error)) {
+        io.err << error << Qt::endl;
+        return Failed;
+    }
+    if (!folder.isEmpty())
+        rotateBackups(folder, target);
+    io.out << QStringLiteral("Copia di sicurezza salvata in \"%1\".").arg(target) << Qt::endl;
+    return Done;
+}
+
+int backupsCommand(const ContactStore &store, CliStreams io)
+{
+    const std::vector<BackupEntry> entries = listBackups(backupFolderFor(store.path()), Thoroughness::Quick);
+    int number = 0;
+    for (const BackupEntry &entry : entries) {
+        io.out << ++number << '\t' << backupDateText(entry) << '\t' << backupKindText(entry.kind) << '\t'
+               << (entry.good() ? QLocale().toString(entry.contacts) + QStringLiteral(" contatti")
+                                : entry.problem)
+               << '\t' << entry.path << '\n';
+    }
+    if (entries.empty()) {
+        io.err << QStringLiteral("Non ci sono copie di sicurezza dell'agenda.") << Qt::endl;
+        return NotFound;
+    }
+    return Done;
+}
+
+int restoreCommand(ContactStore &store, const QString &number, CliStreams io)
+{
+    const std::vector<BackupEntry> entries = listBackups(backupFolderFor(store.path()), Thoroughness::Quick);
+    bool isNumber = false;
+    const qsizetype index = number.toLongLong(&isNumber) - 1;
+    if (!isNumber || index < 0 || index >= qsizetype(entries.size())) {
+        io.err
+            << QStringLiteral("Non c'è la copia numero %1: \"rubrello-cli backups\" le elenca.").arg(number)
+            << Qt::endl;
+        return Misused;
+    }
+    QString error;
+    if (!restoreBackup(store, entries[size_t(index)], QDateTime::currentDateTime(), &error)) {
+        io.err << error << Qt::endl;
+        return Failed;
+    }
+    catchUp(store);
+    io.out << QStringLiteral("Ripristinata la copia di %1: l'agenda ha %2 contatti.")
+                  .arg(backupDateText(entries[size_t(index)]))
+                  .arg(store.count())
+           << Qt::endl;
     return Done;
 }

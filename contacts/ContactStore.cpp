@@ -23,6 +23,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -437,7 +438,7 @@ void ContactStore::startCheck(const QString &databaseName, bool uri)
     QObject *context = m_context.get();
     m_checker = std::thread(&ContactStore::runCheck, m_check, databaseName.toUtf8(), uri, [this, context] {
         QMetaObject::invokeMethod(
-            context, [this] { reportDamage(); }, Qt::QueuedConnection);
+            context, [this] { reportVerdict(); }, Qt::QueuedConnection);
     });
 }
 
@@ -496,12 +497,25 @@ void ContactStore::setDamageHandler(std::function<void(const QString &message)> 
 {
     m_onDamage = std::move(handler);
     QMetaObject::invokeMethod(
-        m_context.get(), [this] { reportDamage(); }, Qt::QueuedConnection);
+        m_context.get(), [this] { reportVerdict(); }, Qt::QueuedConnection);
 }
 
-void ContactStore::reportDamage()
+void ContactStore::whenSound(std::function<void()> handler)
+{
+    m_onSound = std::move(handler);
+    QMetaObject::invokeMethod(
+        m_context.get(), [this] { reportVerdict(); }, Qt::QueuedConnection);
+}
+
+void ContactStore::reportVerdict()
 {
     const auto [soundness, fault] = waitForCheck(0);
+    if (soundness == Soundness::Sound && m_onSound) {
+        // Told once: the handler is gone before it runs, so that it may set another.
+        const std::function<void()> onSound = std::exchange(m_onSound, {});
+        onSound();
+        return;
+    }
     if (soundness != Soundness::Damaged || m_damageReported || !m_onDamage)
         return;
     m_damageReported = true;

@@ -74,6 +74,9 @@ public:
     // Called once, through the event loop of the thread that opened the store, when the check of the
     // file finds it damaged, with a message for the user (Italian).
     void setDamageHandler(std::function<void(const QString &message)> handler);
+    // Called once, through the event loop of the thread that opened the store, when the check of the
+    // file has passed (at once for a store that needs none).
+    void whenSound(std::function<void()> handler);
     // Whether the check of the file has passed and nothing keeps the store from being written.
     bool isWritable() const;
     // The SQLite connection, for the tables of our own that live beside PhoneList in the same file;
@@ -175,7 +178,7 @@ private:
     static void runCheck(
         std::shared_ptr<Check> check, QByteArray databaseName, bool uri, std::function<void()> report);
     std::pair<Soundness, QString> waitForCheck(int milliseconds) const;
-    void reportDamage();
+    void reportVerdict();
     // Whether writes may start now; lastError() says why not.
     bool readyToWrite();
     void rememberStored(StoredRow row) const;
@@ -209,6 +212,7 @@ private:
     std::thread m_checker;
     std::unique_ptr<QObject> m_context;
     std::function<void(const QString &)> m_onDamage;
+    std::function<void()> m_onSound;
     std::function<void()> m_beforeCommit;
     WriteWatcher m_watcher;
     bool m_damageReported = false;

@@ -76,7 +76,8 @@ bool purge(sqlite3 *db, std::span<const qint64> trashIds, QString *error)
 }
 
 // The entries a query of the trash gives, with the one value bound when there is one.
-std::vector<qint64> entriesOf(sqlite3 *db, const char *sql, const std::optional<QByteArray> &value, QString *error)
+std::vector<qint64> entriesOf(
+    sqlite3 *db, const char *sql, const std::optional<QByteArray> &value, QString *error)
 {
     std::vector<qint64> found;
     SqliteRows read(db, sql);
@@ -197,7 +198,8 @@ HistoryOutcome restoreFromTrash(ContactStore &store, std::span<const qint64> tra
 
 bool removeFromTrash(ContactStore &store, std::span<const qint64> trashIds, QString *error)
 {
-    return purgeWhere(store, "SELECT TrashID FROM RubrelloTrash WHERE TrashID IN (SELECT value FROM json_each(?))",
+    return purgeWhere(store,
+        "SELECT TrashID FROM RubrelloTrash WHERE TrashID IN (SELECT value FROM json_each(?))",
         idListJson(trashIds), nullptr, error);
 }
 

@@ -33,6 +33,8 @@ struct InputRequest
     // choose it in the system's file chooser, which shows the files this filter names
     // ("File di testo (*.txt);;Tutti i file (*)"). The initializer lets the other boxes leave it out.
     QString fileFilter{};
+    // The file is one to write: the chooser asks where to save it.
+    bool fileToWrite = false;
 };
 
 // One print command: line-by-line text on the chosen printer, in one or more documents.

@@ -284,6 +284,17 @@ private slots:
         QVERIFY2(message.contains(QStringLiteral("Rubrello.MDB")), qPrintable(message));
         QCOMPARE(fileBytes(path), file);
         QCOMPARE(fileBytes(path + QStringLiteral("-wal")), log);
+
+        // The way out: a good copy takes the place of the damaged contents, and the store is
+        // written again.
+        TestStore good;
+        good.add("Copia", "Buona");
+        good.close();
+        const auto store = ContactStore::open(path, &error);
+        QVERIFY2(store->replaceWith(good.path(), &error), qPrintable(error));
+        QVERIFY(store->insert(makeRecord({{Field::LastName, "Nuovo"}})));
+        QCOMPARE(store->count(), 2);
+        QCOMPARE(store->readIndex().front().lastName, QStringLiteral("Copia"));
     }
 
     // Other programs leave notes that are not UTF-8, so do not read back as the same text. A save of other

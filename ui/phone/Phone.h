@@ -16,6 +16,7 @@
 #include <vector>
 
 class Platform;
+struct BackupEntry;
 struct HistoryOutcome;
 class QSettings;
 
@@ -43,6 +44,8 @@ public:
     // Runs the save flow when changes are pending; false when they are still pending afterwards
     // (a name to correct, a write the store refused), so the caller must not move on.
     bool saveBeforeLeaving();
+    // The store's check found it damaged: the user is told, and offered the newest good backup.
+    void storeDamaged(const QString &message);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -112,6 +115,8 @@ private:
     // Shows the outcome of an undo, a redo or a restore: the agenda read again, on the first contact
     // it brought back, or why nothing changed.
     void showHistoryOutcome(const HistoryOutcome &outcome, bool redo);
+    // Asks (after why, when given), then puts the backup in the place of the agenda.
+    void restoreFromBackup(const BackupEntry &entry, const QString &why);
 
     // Dialing
     void BtnChiama_Click();

@@ -101,6 +101,7 @@ QString QtPlatform::inputBox(const InputRequest &request)
 InputBoxDialog::InputBoxDialog(const InputRequest &request, QWidget *parent, FileChooser chooser)
     : QDialog(parent)
     , m_filter(request.fileFilter)
+    , m_toWrite(request.fileToWrite)
     , m_chooser(std::move(chooser))
 {
     setWindowTitle(titleOr(request.title));
@@ -137,8 +138,9 @@ InputBoxDialog::InputBoxDialog(const InputRequest &request, QWidget *parent, Fil
 
 void InputBoxDialog::chooseFile()
 {
-    const QString chosen = m_chooser
-        ? m_chooser(this, startFolder(), m_filter)
+    const QString chosen = m_chooser ? m_chooser(this, startFolder(), m_filter)
+        : m_toWrite
+        ? QFileDialog::getSaveFileName(this, QStringLiteral("Salva come"), startFolder(), m_filter)
         : QFileDialog::getOpenFileName(this, QStringLiteral("Scegli il file"), startFolder(), m_filter);
     if (chosen.isEmpty())
         return;
@@ -151,8 +153,9 @@ QString InputBoxDialog::startFolder() const
     const QFileInfo typed(resolveTypedPath(m_line->text()));
     if (typed.isDir())
         return typed.filePath();
+    // A file to write starts from the name offered; one to open from its folder.
     if (typed.dir().exists())
-        return typed.path();
+        return m_toWrite ? typed.filePath() : typed.path();
     return QDir::homePath();
 }
 

@@ -48,5 +48,6 @@ private:
     QLineEdit *m_line = nullptr;
     QPushButton *m_browse = nullptr;
     QString m_filter;
+    bool m_toWrite = false;
     FileChooser m_chooser;
 };
