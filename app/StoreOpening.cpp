@@ -1,5 +1,7 @@
 #include "app/StoreOpening.h"
 
+#include "backup/BackupRestore.h"
+#include "backup/BackupShelf.h"
 #include "contacts/StoreMigration.h"
 #include "platform/DataLocation.h"
 #include "platform/Platform.h"
@@ -22,6 +24,29 @@ bool askToMoveOldStore(Platform &platform, const MoveProposal &proposal)
     const MessageAnswer answer = platform.messageBox(
         {question, {}, MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes});
     return answer == MessageAnswer::Yes;
+}
+
+// A store too damaged to open: the newest good backup is offered in its place.
+bool restoreNewestBackupAsking(Platform &platform, const QString &storePath, const QString &failure)
+{
+    const std::optional<BackupEntry> newest = newestGoodBackup(backupFolderFor(storePath));
+    if (!newest)
+        return false;
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString question = failure
+        + QStringLiteral("\n\nLa copia di sicurezza più recente in buono stato è di %1 e contiene %2. "
+                         "Ripristinarla adesso? L'archivio danneggiato resterà nella stessa cartella con il "
+                         "nome \"%3\".")
+              .arg(backupDateText(*newest), contactCount(newest->contacts),
+                  QFileInfo(damagedStoreName(storePath, now)).fileName());
+    if (platform.messageBox({question, {}, MessageButtons::YesNo, MessageIcon::Question, MessageAnswer::Yes})
+        != MessageAnswer::Yes)
+        return false;
+    QString error;
+    if (restoreBackupInPlaceOf(storePath, *newest, now, &error))
+        return true;
+    platform.showMessage(error, MessageIcon::Exclamation);
+    return false;
 }
 
 } // namespace
@@ -59,7 +84,11 @@ std::unique_ptr<ContactStore> openStoreOrExplain(Platform &platform, const QStri
         break;
     }
     QString error;
-    std::unique_ptr<ContactStore> store = ContactStore::open(location.path, &error);
+    bool damaged = false;
+    std::unique_ptr<ContactStore> store
+        = ContactStore::open(location.path, &error, ContactStore::Access::ReadWrite, &damaged);
+    if (!store && damaged && restoreNewestBackupAsking(platform, location.path, error))
+        store = ContactStore::open(location.path, &error);
     if (!store) {
         platform.showMessage(error + ending, MessageIcon::Exclamation);
         return nullptr;

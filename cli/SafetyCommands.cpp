@@ -5,6 +5,7 @@
 #include "backup/BackupShelf.h"
 #include "backup/StoreCopy.h"
 #include "contacts/ContactStore.h"
+#include "contacts/StoreMigration.h"
 #include "history/Trash.h"
 #include "history/UndoHistory.h"
 #include "lookup/LookupBuilder.h"
@@ -112,9 +113,7 @@ int backupsCommand(const ContactStore &store, CliStreams io)
     int number = 0;
     for (const BackupEntry &entry : entries) {
         io.out << ++number << '\t' << backupDateText(entry) << '\t' << backupKindText(entry.kind) << '\t'
-               << (entry.good() ? QLocale().toString(entry.contacts) + QStringLiteral(" contatti")
-                                : entry.problem)
-               << '\t' << entry.path << '\n';
+               << (entry.good() ? contactCount(entry.contacts) : entry.problem) << '\t' << entry.path << '\n';
     }
     if (entries.empty()) {
         io.err << QStringLiteral("Non ci sono copie di sicurezza dell'agenda.") << Qt::endl;

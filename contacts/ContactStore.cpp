@@ -278,8 +278,14 @@ ContactStore::~ContactStore()
     QSqlDatabase::removeDatabase(m_connection);
 }
 
-std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *error, Access access)
+std::unique_ptr<ContactStore> ContactStore::open(
+    const QString &path, QString *error, Access access, bool *damaged)
 {
+    const auto damage = [damaged](bool found) {
+        if (damaged)
+            *damaged = found;
+    };
+    damage(false);
     const QString shown = shownPath(path);
     QString reason;
     const FileKind kind = probeFile(path, &reason);
@@ -293,6 +299,7 @@ std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *e
                      .arg(shown);
         return nullptr;
     case FileKind::Other:
+        damage(true);
         *error = QStringLiteral(
             "Il file \"%1\" non è un archivio di contatti di Rubrello: "
             "il suo contenuto non è un database riconosciuto. Il file non è stato modificato.")
@@ -385,7 +392,10 @@ std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *e
     // A write another program left half done in the older journal is undone by SQLite as the file is
     // read, which only a connection that may write can do.
     const bool undoFirst = code == SQLITE_READONLY_ROLLBACK && readOnly.isEmpty();
+    const auto isDamage
+        = [](int code) { return (code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB; };
     if (!problem.isEmpty() && !undoFirst) {
+        damage(isDamage(code));
         *error = problem;
         return nullptr;
     }
@@ -398,6 +408,7 @@ std::unique_ptr<ContactStore> ContactStore::open(const QString &path, QString *e
     if (undoFirst) {
         problem = checkTable(db, shown, &code, &noTables, true);
         if (!problem.isEmpty()) {
+            damage(isDamage(code));
             *error = problem;
             return nullptr;
         }

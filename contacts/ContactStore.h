@@ -60,9 +60,11 @@ public:
     // none is made to a file found damaged.
     // Opened for reading only, an existing store is read through a connection that cannot write,
     // without the check, which only guards writes.
+    // damaged, when given, tells a file refused because it is damaged (or holds no database at all)
+    // from one that could not be opened for another reason.
     enum class Access { ReadWrite, ReadOnly };
     static std::unique_ptr<ContactStore> open(
-        const QString &path, QString *error, Access access = Access::ReadWrite);
+        const QString &path, QString *error, Access access = Access::ReadWrite, bool *damaged = nullptr);
 
     QString path() const { return m_path; }
     // What the user must be told about the opening (a log kept aside, a store that can only be

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -396,5 +397,6 @@ StorePreparation prepareStoreFile(
 
 QString contactCount(qint64 count)
 {
-    return count == 1 ? QStringLiteral("1 contatto") : QStringLiteral("%1 contatti").arg(count);
+    return count == 1 ? QStringLiteral("1 contatto")
+                      : QStringLiteral("%1 contatti").arg(QLocale().toString(count));
 }

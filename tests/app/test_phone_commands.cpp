@@ -3,10 +3,12 @@
 // comes first, and each command stopped or failed. The rules they call have tests of their own.
 #include "PhoneFixture.h"
 
+#include "backup/BackupShelf.h"
 #include "exchange/ContactExport.h"
 
 #include "tests/support/TestFiles.h"
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -242,6 +244,42 @@ private slots:
         QCOMPARE(f->platform.modalForms.mid(f->platform.modalForms.size() - 2),
             (QStringList{u"ExportDialog"_s, u"CsvImportDialog"_s}));
         QCOMPARE(f->test.store().count(), before + 1);
+    }
+
+    // A copy saved where the user says; a copy among the automatic ones put back in the agenda's place
+    // after the agenda as it was is kept; damage found by the check offers the newest good copy.
+    void backupsInTheWindow()
+    {
+        f->test.add("Rossi", "Mario");
+        f->test.add("Verdi", "Luca");
+        f->load();
+        const QString copy = f->test.directory() + u"/copia.MDB"_s;
+        f->platform.inputAnswers.enqueue(copy);
+        f->act(u"FileSalvaCopia"_s);
+        QCOMPARE(f->platform.messages.last().text, u"Copia dell'agenda salvata in \"%1\"."_s.arg(copy));
+        const QString folder = backupFolderFor(f->test.path());
+        QVERIFY(QFile::copy(copy, folder + u'/' + dailyBackupName(QDate::currentDate().addDays(-1))));
+        f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
+        f->act(u"cDelete"_s);
+        QCOMPARE(f->test.store().count(), 1);
+
+        f->platform.dialogScripts.enqueue(
+            [](QDialog &dialog) { dialog.findChild<QPushButton *>(u"cmdRipristina"_s)->click(); });
+        f->platform.messageAnswers.enqueue(MessageAnswer::Yes);
+        f->act(u"FileRipristina"_s);
+        QCOMPARE(f->test.store().count(), 2);
+        QVERIFY(f->tree().findLine(u"Rossi, Mario"_s) >= 0 || f->caption() == u"Rossi, Mario"_s);
+        QVERIFY2(f->platform.messages.last().text.startsWith(u"Ripristinata"_s),
+            qPrintable(f->platform.messages.last().text));
+        QCOMPARE(listBackups(folder, Thoroughness::Quick).size(), size_t(2));
+
+        f->platform.messageAnswers.enqueue(MessageAnswer::No);
+        f->phone->storeDamaged(u"L'archivio è danneggiato: prova."_s);
+        const QString offer = f->platform.messages.last().text;
+        QVERIFY2(
+            offer.startsWith(u"L'archivio è danneggiato: prova."_s) && offer.contains(u"con 1 contatto?"_s),
+            qPrintable(offer));
+        QCOMPARE(f->test.store().count(), 2);
     }
 
     void dialNumbers_data()

@@ -5,6 +5,7 @@
 #include "backup/BackupRestore.h"
 #include "backup/BackupShelf.h"
 #include "backup/StoreCopy.h"
+#include "contacts/StoreMigration.h"
 #include "platform/DataLocation.h"
 #include "platform/Platform.h"
 #include "ui/controls/BusyCursor.h"
@@ -13,19 +14,16 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QSettings>
 
 namespace {
 
 const QString CopyPathKey = QStringLiteral("backup/lastCopy");
 
+// "1.234 contatti"; said so when the count could not be read (a damaged agenda).
 QString contactsText(qint64 count)
 {
-    if (count < 0)
-        return QStringLiteral("contatti non leggibili");
-    return count == 1 ? QStringLiteral("1 contatto")
-                      : QStringLiteral("%1 contatti").arg(QLocale().toString(count));
+    return count < 0 ? QStringLiteral("contatti non leggibili") : contactCount(count);
 }
 
 } // namespace
