@@ -1,14 +1,22 @@
 // A program killed with SIGKILL while it saves or imports leaves a sound store: every record it had
-// committed is there and whole, and an import is absent or a prefix of its file.
+// committed is there and whole, and an import is absent or a prefix of its file. Killed while it
+// restores a backup, it leaves the store as it was or the backup, never a mix.
 #include "StoreCheck.h"
 #include "tests/support/TestFiles.h"
 
+#include "backup/BackupEntry.h"
+#include "backup/BackupShelf.h"
 #include "contacts/ContactStore.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <set>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +53,22 @@ void reopen(const QString &path, std::vector<ContactRecord> *rows)
     std::sort(rows->begin(), rows->end(), [](const auto &a, const auto &b) { return a.id < b.id; });
 }
 
+// A store of count contacts all named lastName.
+void fillStore(const QString &path, const QString &lastName, int count)
+{
+    QString error;
+    const auto store = ContactStore::open(path, &error);
+    QVERIFY2(store, qPrintable(error));
+    ContactStore::Batch batch(*store);
+    ContactRecord record;
+    record.setValue(Field::LastName, lastName);
+    for (int i = 0; i < count; ++i) {
+        record.setValue(Field::FirstName, QString::number(i));
+        QVERIFY(store->insert(record));
+    }
+    QVERIFY(batch.commit());
+}
+
 } // namespace
 
 class TestCrashSafety : public QObject
@@ -53,6 +77,7 @@ class TestCrashSafety : public QObject
 private slots:
     void killDuringSaves();
     void killDuringImport();
+    void killDuringRestore();
 };
 
 // Killed after 150 saves, a little after one was reported: likely in the middle of the next.
@@ -120,6 +145,70 @@ void TestCrashSafety::killDuringImport()
     }
     if (lines.last().startsWith(u"done"_s)) // the import ended before the kill
         QCOMPARE(rows.size(), size_t(100001));
+}
+
+void TestCrashSafety::killDuringRestore()
+{
+    QTemporaryDir dir;
+    const QString before = dir.filePath(u"vecchio.MDB"_s);
+    const QString backup = dir.filePath(u"copia.MDB"_s);
+    fillStore(before, u"Vecchio"_s, 2000);
+    fillStore(backup, u"Nuovo"_s, 20000);
+    // The backups are looked for where the program keeps them, under its own name.
+    QCoreApplication::setApplicationName(u"rubrello"_s);
+    QCoreApplication::setOrganizationName(u"Rubrello"_s);
+    // Each round restores the backup into a fresh store and kills the command a little later than
+    // the round before, from its start to past its end; what the store then holds is looked at.
+    struct Found
+    {
+        qint64 count = 0;
+        std::set<QString> names;
+        QString integrity;
+        qint64 took = 0;
+    };
+    const auto restoreAndKill = [&](int delayMs) {
+        QTemporaryDir place;
+        const QString path = place.filePath(u"Rubrello.MDB"_s);
+        const QString folder = backupFolderFor(path);
+        QFile::copy(before, path);
+        QFile::copy(backup, folder + u'/' + dailyBackupName(QDate::currentDate()));
+        QProcess cli;
+        QElapsedTimer clock;
+        clock.start();
+        cli.start(QStringLiteral(RUBRELLO_CLI), {u"--store"_s, path, u"restore"_s, u"1"_s});
+        if (delayMs >= 0) {
+            QTest::qWait(delayMs);
+            cli.kill();
+        }
+        cli.waitForFinished();
+        Found found;
+        found.took = clock.elapsed();
+        QString error;
+        if (const auto store = ContactStore::open(path, &error)) {
+            for (const ContactStore::IndexEntry &entry : store->readIndex())
+                found.names.insert(entry.lastName.value_or(QString()));
+            found.count = store->count();
+        }
+        found.integrity = integrityCheck(path);
+        QDir(folder).removeRecursively();
+        return found;
+    };
+    const qint64 whole = restoreAndKill(-1).took;
+    const int rounds = 12;
+    int restored = 0;
+    for (int round = 0; round <= rounds; ++round) {
+        const int delay = int(whole * round / rounds);
+        const Found found = restoreAndKill(delay);
+        const bool old = found.count == 2000 && found.names == std::set{u"Vecchio"_s};
+        const bool whole = found.count == 20000 && found.names == std::set{u"Nuovo"_s};
+        QVERIFY2(
+            old || whole, qPrintable(u"%1 contacts after a kill at %2 ms"_s.arg(found.count).arg(delay)));
+        QCOMPARE(found.integrity, u"ok"_s);
+        restored += whole;
+    }
+    // Some kills came before the restore was done, some after.
+    QVERIFY2(
+        restored > 0 && restored <= rounds, qPrintable(u"%1 restored of %2"_s.arg(restored).arg(rounds + 1)));
 }
 
 QTEST_GUILESS_MAIN(TestCrashSafety)
