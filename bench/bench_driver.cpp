@@ -1,12 +1,15 @@
 // Times the program's own flows on a store of generated contacts: the main window built over the
 // scripted platform (every question answered at once), then search, save, delete, the index tree,
 // navigation, import and printing. Prints one JSON object with every sample in milliseconds.
+#include "backup/StoreCopy.h"
 #include "bench/PdfPlatform.h"
 #include "contacts/ContactStore.h"
 #include "csv/CsvHeaders.h"
 #include "exchange/ContactExport.h"
 #include "exchange/ContactImport.h"
 #include "exchange/FileSources.h"
+#include "history/HistoryRecording.h"
+#include "history/UndoHistory.h"
 #include "import/FirstVersionImport.h"
 #include "lookup/LookupBuilder.h"
 #include "search/SearchEngine.h"
@@ -288,8 +291,14 @@ int runOperations(const QString &storePath, const QString &textPath, int reps, b
         samples.add(
             QStringLiteral("delete"), timeMs([&] { control<QToolButton>(*phone, "cDelete")->click(); }));
     }
-    if (platform.messageAnswers.size() != 0)
-        fail(QStringLiteral("a flow did not ask what it should"));
+    // Each undo brings back one of the contacts just deleted, and shows it.
+    for (int rep = 0; rep < reps; ++rep)
+        samples.add(QStringLiteral("undo_delete"),
+            timeMs([&] { control<QAction>(*phone, "FileAnnulla")->trigger(); }));
+    const bool refused = std::any_of(platform.messages.begin(), platform.messages.end(),
+        [](const MessageRequest &message) { return message.text.startsWith(QStringLiteral("Impossibile")); });
+    if (platform.messageAnswers.size() != 0 || refused)
+        fail(QStringLiteral("a flow did not ask what it should, or failed"));
 
     for (int rep = 0; rep < reps; ++rep) {
         platform.messageAnswers.enqueue(MessageAnswer::Ok);
@@ -390,6 +399,44 @@ int runExchange(const QString &storePath, const QString &keepDir)
     return 0;
 }
 
+// The safety net on a copy of the store: the day's backup as the program takes it (copy and check),
+// and a deletion taken back by the undo without the window.
+int runSafety(const QString &storePath, int reps)
+{
+    QTemporaryDir work;
+    const QString copy = work.filePath(QStringLiteral("Rubrello.MDB"));
+    if (!QFile::copy(storePath, copy))
+        fail(QStringLiteral("cannot copy %1").arg(storePath));
+    std::unique_ptr<ContactStore> store = openStore(copy);
+    Samples samples;
+    const std::vector<ContactStore::IndexEntry> index = store->readIndex();
+    QString error;
+    for (int rep = 0; rep < reps; ++rep) {
+        const qint64 id = index[index.size() * (rep + 1) / (reps + 1)].id;
+        {
+            const HistoryRecording recording(
+                *store, deletionLabel(QStringLiteral("x")), HistoryRecording::Removal::ToTrash);
+            if (!store->remove(id))
+                fail(store->lastError());
+        }
+        HistoryOutcome outcome;
+        samples.add(QStringLiteral("undo_delete_core"), timeMs([&] { outcome = undoStep(*store); }));
+        if (!outcome.ok())
+            fail(outcome.failure);
+        const QString target = work.filePath(QStringLiteral("copia%1.MDB").arg(rep));
+        samples.add(QStringLiteral("backup"), timeMs([&] {
+            if (!copyStore(copy, target, &error))
+                fail(error);
+        }));
+        QFile::remove(target);
+    }
+    QJsonObject result;
+    result.insert(QStringLiteral("samples"), samples.all);
+    result.insert(QStringLiteral("maxrss_kib"), static_cast<double>(peakResidentKiB()));
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -400,7 +447,7 @@ int main(int argc, char *argv[])
     auto usage = [] {
         std::fprintf(stderr,
             "usage: bench_driver startup STORE | ops STORE TEXT [REPS] [--no-agenda] | lookup STORE | "
-            "exchange STORE [KEEP_DIR]\n");
+            "exchange STORE [KEEP_DIR] | safety STORE [REPS]\n");
         return 1;
     };
     if (args.size() >= 3 && args[1] == QLatin1String("startup")) {
@@ -409,6 +456,9 @@ int main(int argc, char *argv[])
     }
     if (args.size() >= 3 && args[1] == QLatin1String("exchange"))
         return runExchange(QFileInfo(args[2]).absoluteFilePath(), args.value(3));
+    if (args.size() >= 3 && args[1] == QLatin1String("safety"))
+        return runSafety(
+            QFileInfo(args[2]).absoluteFilePath(), args.value(3).toInt() > 0 ? args.value(3).toInt() : 5);
     if (args.size() >= 3 && args[1] == QLatin1String("lookup"))
         return runLookup(QFileInfo(args[2]).absoluteFilePath());
     if (args.size() >= 4 && args[1] == QLatin1String("ops")) {

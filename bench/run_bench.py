@@ -40,7 +40,8 @@ TYPICAL_SEARCH = ("rossi", 0, True)
 TARGETS = {
     "100k": {"startup": 400, "search": 50, "save_edit": 100, "save_new": 100, "delete": 20,
              "fill_outline": 40, "import": 2000, "print_agenda": 5000, "memory": 150, "cli": 50,
-             "vcard_import": 3000, "vcard_export": 2000, "csv_import": 2000},
+             "vcard_import": 3000, "vcard_export": 2000, "csv_import": 2000, "undo_delete": 50,
+             "undo_delete_core": 50, "backup": 1000},
     "1M": {"startup": 4000, "search": 500, "cli": 300},
 }
 
@@ -187,6 +188,21 @@ def measure(size, store, text, build, reps, have_sqlite):
                 walls.append((time.perf_counter() - start) * 1000)
             result["floor_sqlite_csv_import"] = stats(walls)
 
+    # The safety net: the day's backup beside the sqlite3 tool's own .backup of the same store.
+    safety = run_json([driver, "safety", store, str(reps)])
+    for name, samples in safety["samples"].items():
+        result[name] = stats(samples)
+    if have_sqlite:
+        walls = []
+        with tempfile.TemporaryDirectory() as scratch:
+            for rep in range(reps):
+                target = Path(scratch) / f"floor{rep}.db"
+                start = time.perf_counter()
+                subprocess.run(["sqlite3", str(store), f".backup {target}"], check=True, capture_output=True)
+                walls.append((time.perf_counter() - start) * 1000)
+                target.unlink()
+        result["floor_sqlite_backup"] = stats(walls)
+
     if have_sqlite:
         queries = {"floor_sqlite_ordered": "SELECT ID, LastName, FirstName FROM PhoneList ORDER BY LastName, FirstName;",
                    "floor_sqlite_scan_numbers": "SELECT ID FROM PhoneList WHERE " + " OR ".join(
@@ -223,6 +239,10 @@ def rows_for(size, r):
         ("save flow, edited record", "save_edit", None, None, t.get("save_edit")),
         ("save flow, new record", "save_new", None, None, t.get("save_new")),
         ("delete flow", "delete", None, None, t.get("delete")),
+        ("undo of a delete, the window's flow (Ctrl+Z)", "undo_delete", None, None, t.get("undo_delete")),
+        ("  … the undo alone, without the window", "undo_delete_core", None, None, t.get("undo_delete_core")),
+        ("backup of the agenda (copy and check)", "backup", "sqlite3 .backup", "floor_sqlite_backup",
+         t.get("backup")),
         ("FillOutline", "fill_outline", "sqlite3 ordered read", "floor_sqlite_ordered", t.get("fill_outline")),
         ("1,000 × Data1.MoveNext", "navigate_1000", None, None, None),
         ("import of the text file", "import", None, None, t.get("import")),

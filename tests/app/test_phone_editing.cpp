@@ -179,6 +179,14 @@ private slots:
         f->save();
         QCOMPARE(f->phone->findChild<QAction *>(u"FileAnnulla"_s)->text(),
             u"&Annulla le modifiche a Bianchi, Annax"_s);
+        // A box without typing of its own leaves Ctrl+Z and Ctrl+Shift+Z to the menu.
+        firstName->setFocus();
+        QTest::keyClick(firstName, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f->text(u"tFName"_s), u"Anna"_s);
+        QVERIFY(!f->phone->hasPendingEdit());
+        firstName->setFocus();
+        QTest::keyClick(firstName, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f->text(u"tFName"_s), u"Annax"_s);
 
         f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
         f->act(u"cDelete"_s);

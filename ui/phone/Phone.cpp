@@ -15,9 +15,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QSettings>
+#include <QTextDocument>
 #include <QToolButton>
 
 Phone::Phone(Platform &platform, ContactStore &store, QString programDir, QWidget *parent)
@@ -218,15 +221,30 @@ void Phone::FileCopia_Click()
     CmdCopia_Click();
 }
 
+bool Phone::boxUndoes(QObject *watched, const QKeySequence &pressed) const
+{
+    const bool undo = pressed == ui.FileAnnulla->shortcut();
+    if (!undo && pressed != ui.FileRipeti->shortcut())
+        return false;
+    if (const auto *line = qobject_cast<QLineEdit *>(watched))
+        return undo ? line->isUndoAvailable() : line->isRedoAvailable();
+    if (const auto *text = qobject_cast<QPlainTextEdit *>(watched))
+        return undo ? text->document()->isUndoAvailable() : text->document()->isRedoAvailable();
+    return false;
+}
+
 bool Phone::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Resize && watched == centralWidget())
         layOutClient(static_cast<QResizeEvent *>(event)->size());
     if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType()
         && static_cast<QWidget *>(watched)->window() == this) {
-        // A box would take Ctrl+C, Ctrl+A and the like for itself; the menu's shortcuts come first.
+        // A box would take Ctrl+C, Ctrl+A and the like for itself; the menu's shortcuts come first,
+        // but for Ctrl+Z and Ctrl+Shift+Z while the box has typing of its own to take back.
         const auto *key = static_cast<QKeyEvent *>(event);
         const QKeySequence pressed(key->keyCombination());
+        if (boxUndoes(watched, pressed))
+            return QMainWindow::eventFilter(watched, event);
         for (const QAction *action : findChildren<QAction *>()) {
             if (!action->shortcut().isEmpty() && action->shortcut() == pressed)
                 return true;

@@ -52,6 +52,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Whether the keys are the box's own undo or redo, with typing of its own to take back or do again.
+    bool boxUndoes(QObject *watched, const QKeySequence &pressed) const;
+
+private:
     // Start-up and shutdown
     void BtnFine_Click();
 
