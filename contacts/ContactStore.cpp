@@ -255,13 +255,7 @@ ContactStore::~ContactStore()
         m_checker.join();
     }
     // Kept statements belong to the connection: they go before it closes.
-    m_insert.reset();
-    m_update.reset();
-    m_updateChecked.reset();
-    m_remove.reset();
-    m_read.reset();
-    m_readNames.reset();
-    m_dataVersion.reset();
+    dropStatements();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connection, false);
         if (db.isOpen()) {
@@ -1140,7 +1134,7 @@ void ContactStore::noteRewritten(qint64 id)
     forgetStored(id);
 }
 
-void ContactStore::forgetEverything()
+void ContactStore::dropStatements()
 {
     m_insert.reset();
     m_update.reset();
@@ -1149,6 +1143,11 @@ void ContactStore::forgetEverything()
     m_read.reset();
     m_readNames.reset();
     m_dataVersion.reset();
+}
+
+void ContactStore::forgetEverything()
+{
+    dropStatements();
     m_storedRows.clear();
     m_changes.clear();
     m_logStart = ++m_generation;

@@ -187,6 +187,7 @@ private:
     void forgetStored(qint64 id) const;
     bool begin();
     bool watch(qint64 id, RowChange change);
+    void dropStatements();
     // Drops the kept statements and every copy of the table's rows, after the file changed under them.
     void forgetEverything();
     bool commit();

@@ -112,6 +112,8 @@ private:
     void FileRipeti_Click();
     void FileCestino_Click();
     void FileSalvaCopia_Click();
+    // Takes back the last step, or with redo does again the last one taken back.
+    void runHistoryStep(bool redo);
     void FileRipristina_Click();
     // Names in the Edit menu the step an undo or a redo would take; both wait while the card has
     // unsaved changes, which the boxes' own undo serves.

@@ -11,7 +11,6 @@
 
 #include <QAction>
 
-
 void Phone::updateUndoActions()
 {
     const std::optional<HistoryStep> undo = hasPendingEdit() ? std::nullopt : stepToUndo(m_store);
@@ -40,26 +39,24 @@ void Phone::showHistoryOutcome(const HistoryOutcome &outcome, bool redo)
 
 void Phone::FileAnnulla_Click()
 {
-    if (hasPendingEdit())
-        return;
-    HistoryOutcome outcome;
-    {
-        const BusyCursor busy;
-        outcome = undoStep(m_store);
-    }
-    showHistoryOutcome(outcome, false);
+    runHistoryStep(false);
 }
 
 void Phone::FileRipeti_Click()
+{
+    runHistoryStep(true);
+}
+
+void Phone::runHistoryStep(bool redo)
 {
     if (hasPendingEdit())
         return;
     HistoryOutcome outcome;
     {
         const BusyCursor busy;
-        outcome = redoStep(m_store);
+        outcome = redo ? redoStep(m_store) : undoStep(m_store);
     }
-    showHistoryOutcome(outcome, true);
+    showHistoryOutcome(outcome, redo);
 }
 
 void Phone::FileCestino_Click()
