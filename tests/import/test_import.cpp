@@ -1,5 +1,6 @@
 // The first version's text file: its encodings and line ends, the fixed columns of a line, and the
 // import into the store with what the user is told when it stops.
+#include "history/UndoHistory.h"
 #include "import/FirstVersionImport.h"
 #include "import/FirstVersionLine.h"
 #include "import/FirstVersionReader.h"
@@ -139,6 +140,9 @@ private slots:
         // Empty, not Null: the line had no address and no phone.
         QCOMPARE(records[1].value(Field::WorkPhone), FieldValue(QString()));
         QCOMPARE(committedCount(test.path()), 2);
+        // The whole file is one step: one undo takes both contacts away.
+        QVERIFY(undoStep(test.store()).ok());
+        QCOMPARE(test.store().count(), 0);
     }
 
     void refusedFiles()
