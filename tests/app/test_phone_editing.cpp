@@ -178,7 +178,7 @@ private slots:
         QVERIFY(!f->enabled(u"FileAnnulla"_s));
         f->save();
         QCOMPARE(f->phone->findChild<QAction *>(u"FileAnnulla"_s)->text(),
-            u"&Annulla le modifiche a Bianchi, Annax"_s);
+            u"Ann&ulla le modifiche a Bianchi, Annax"_s);
         // A box without typing of its own leaves Ctrl+Z and Ctrl+Shift+Z to the menu.
         firstName->setFocus();
         QTest::keyClick(firstName, Qt::Key_Z, Qt::ControlModifier);

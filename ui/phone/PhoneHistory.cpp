@@ -21,7 +21,7 @@ void Phone::updateUndoActions()
     const auto caption = [](const QString &verb, const std::optional<HistoryStep> &step) {
         return step ? verb + u' ' + QString(step->label).replace(u'&', QLatin1String("&&")) : verb;
     };
-    ui.FileAnnulla->setText(caption(QStringLiteral("&Annulla"), undo));
+    ui.FileAnnulla->setText(caption(QStringLiteral("Ann&ulla"), undo));
     ui.FileRipeti->setText(caption(QStringLiteral("&Ripeti"), redo));
 }
 

@@ -342,7 +342,7 @@ void Phone::buildMenus()
         = action(ui.MenuFile, "FileImportaContatti", QStringLiteral("Importa &contatti (vCard, CSV) ..."));
     ui.FileEsportaContatti
         = action(ui.MenuFile, "FileEsportaContatti", QStringLiteral("Es&porta contatti ..."));
-    ui.FileSalvaCopia = action(ui.MenuFile, "FileSalvaCopia", QStringLiteral("Salva una co&pia…"));
+    ui.FileSalvaCopia = action(ui.MenuFile, "FileSalvaCopia", QStringLiteral("S&alva una copia…"));
     ui.FileRipristina
         = action(ui.MenuFile, "FileRipristina", QStringLiteral("&Ripristina da una copia di sicurezza…"));
     separator(ui.MenuFile, "FileMeno3");
@@ -363,10 +363,11 @@ void Phone::buildMenus()
         QKeySequence(Qt::CTRL | Qt::Key_C));
     ui.FileChiama = action(
         ui.FileEdit, "FileChiama", QStringLiteral("C&hiama col modem"), QKeySequence(Qt::CTRL | Qt::Key_D));
-    // Ctrl+Y is the design's delete: the redo takes Ctrl+Shift+Z, as on most desktops.
+    // Ctrl+Y is the design's delete: the redo takes Ctrl+Shift+Z, as on most desktops. The mnemonics
+    // are letters no other item of the menu has ("C&ancella record" has the A).
     separator(ui.FileEdit, "FileMeno4");
     ui.FileAnnulla
-        = action(ui.FileEdit, "FileAnnulla", QStringLiteral("&Annulla"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+        = action(ui.FileEdit, "FileAnnulla", QStringLiteral("Ann&ulla"), QKeySequence(Qt::CTRL | Qt::Key_Z));
     ui.FileRipeti = action(
         ui.FileEdit, "FileRipeti", QStringLiteral("&Ripeti"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     ui.FileCestino = action(ui.FileEdit, "FileCestino", QStringLiteral("Ces&tino…"));
