@@ -1,6 +1,10 @@
-// The search's hit test over any record and argument, in every scope.
+// The search's hit test over any record and argument, in every scope; and the forgiving form of
+// any text, where the fast way must give what the plain rule gives.
 #include "FuzzInput.h"
 #include "search/SearchEngine.h"
+#include "text/ForgivingText.h"
+
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -16,5 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         recordMatches(record, argument, ignoreCase, scope);
     }
     outlineLetter(record.value(Field::LastName));
+    if (forgivingText(argument) != forgivingReference(argument))
+        std::abort();
+    forgivingWords(argument);
     return 0;
 }
