@@ -3,6 +3,7 @@
 #include "backup/BackupShelf.h"
 #include "backup/StoreCopy.h"
 #include "contacts/ContactStore.h"
+#include "contacts/SideFiles.h"
 #include "platform/DataLocation.h"
 
 #include <QFile>
@@ -24,8 +25,13 @@ bool checkedAgain(const BackupEntry &entry, QString *error)
 }
 
 // The store's file and the logs SQLite may keep beside it.
-const QStringList StoreFiles
-    = {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")};
+QStringList storeFileSuffixes()
+{
+    QStringList suffixes{QString()};
+    for (const char *suffix : SideSuffixes)
+        suffixes.append(QLatin1String(suffix));
+    return suffixes;
+}
 
 } // namespace
 
@@ -76,7 +82,7 @@ bool restoreBackupInPlaceOf(
         for (const QString &suffix : moved)
             QFile::rename(aside + suffix, storePath + suffix);
     };
-    for (const QString &suffix : StoreFiles) {
+    for (const QString &suffix : storeFileSuffixes()) {
         if (!QFileInfo::exists(storePath + suffix))
             continue;
         if (!QFile::rename(storePath + suffix, aside + suffix)) {

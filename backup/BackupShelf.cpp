@@ -61,10 +61,10 @@ std::optional<BackupEntry> newestGoodBackup(const QString &folder)
 }
 
 DailyBackup takeDailyBackup(
-    const QString &storePath, const QString &folder, const QDateTime &now, QString *error)
+    const QString &storePath, const QString &folder, const QDateTime &now, QString *error, bool replaceToday)
 {
     const QString target = QDir(folder).filePath(dailyBackupName(now.toLocalTime().date()));
-    if (QFileInfo::exists(target))
+    if (!replaceToday && QFileInfo::exists(target))
         return DailyBackup::AlreadyToday;
     if (!makeFolder(storePath, folder, error) || !copyStore(storePath, target, error))
         return DailyBackup::Failed;

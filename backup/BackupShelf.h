@@ -22,11 +22,11 @@ std::vector<BackupEntry> listBackups(const QString &folder, Thoroughness thoroug
 std::optional<BackupEntry> newestGoodBackup(const QString &folder);
 
 enum class DailyBackup { Taken, AlreadyToday, Failed };
-// Copies the store into folder unless a copy of the day of now (local time) is already there, then
-// rotates the folder's copies. After a failure (the reason in error, in Italian) the copies already
-// there stay as they were.
-DailyBackup takeDailyBackup(
-    const QString &storePath, const QString &folder, const QDateTime &now, QString *error);
+// Copies the store into folder unless a copy of the day of now (local time) is already there (with
+// replaceToday, that copy is taken again), then rotates the folder's copies. After a failure (the
+// reason in error, in Italian) the copies already there stay as they were.
+DailyBackup takeDailyBackup(const QString &storePath, const QString &folder, const QDateTime &now,
+    QString *error, bool replaceToday = false);
 
 // Copies the store into folder as it is before a restore, even when it is damaged, and keeps only
 // the newest such copies. Returns the copy's path, or an empty one with the reason in error.

@@ -1,6 +1,7 @@
 #include "backup/StoreCopy.h"
 
 #include "backup/SqliteFile.h"
+#include "contacts/SideFiles.h"
 #include "contacts/SqliteRows.h"
 #include "platform/AtomicFile.h"
 #include "platform/DataLocation.h"
@@ -44,10 +45,8 @@ public:
     }
     ~TemporaryCopy()
     {
-        if (m_path.isEmpty() || m_kept)
-            return;
-        for (const char *suffix : {"", "-journal", "-wal", "-shm"})
-            QFile::remove(m_path + QLatin1String(suffix));
+        if (!m_path.isEmpty() && !m_kept)
+            removeWithSideFiles(m_path);
     }
     TemporaryCopy(const TemporaryCopy &) = delete;
     TemporaryCopy &operator=(const TemporaryCopy &) = delete;

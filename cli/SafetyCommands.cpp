@@ -1,7 +1,6 @@
 #include "cli/SafetyCommands.h"
 
 #include "backup/BackupRestore.h"
-#include "backup/BackupRotation.h"
 #include "backup/BackupShelf.h"
 #include "backup/StoreCopy.h"
 #include "contacts/ContactStore.h"
@@ -10,6 +9,7 @@
 #include "history/UndoHistory.h"
 #include "lookup/LookupBuilder.h"
 
+#include <QDir>
 #include <QLocale>
 #include <QTextStream>
 
@@ -89,20 +89,21 @@ int trashCommand(ContactStore &store, std::optional<qint64> restoreId, bool empt
 
 int backupCommand(const ContactStore &store, const QString &file, CliStreams io)
 {
-    const QString folder = file.isEmpty() ? backupFolderFor(store.path()) : QString();
-    if (file.isEmpty() && folder.isEmpty()) {
-        io.err << QStringLiteral("Non c'è una cartella dei dati in cui tenere le copie di sicurezza.")
-               << Qt::endl;
-        return Failed;
-    }
-    const QString target = file.isEmpty() ? folder + u'/' + dailyBackupName(QDate::currentDate()) : file;
     QString error;
-    if (!copyStore(store.path(), target, &error)) {
+    QString target = file;
+    if (file.isEmpty()) {
+        const QString folder = backupFolderFor(store.path());
+        const QDateTime now = QDateTime::currentDateTime();
+        target = QDir(folder).filePath(dailyBackupName(now.date()));
+        if (takeDailyBackup(store.path(), folder, now, &error, true) == DailyBackup::Failed)
+            target.clear();
+    } else if (!copyStore(store.path(), file, &error)) {
+        target.clear();
+    }
+    if (target.isEmpty()) {
         io.err << error << Qt::endl;
         return Failed;
     }
-    if (!folder.isEmpty())
-        rotateBackups(folder, target);
     io.out << QStringLiteral("Copia di sicurezza salvata in \"%1\".").arg(target) << Qt::endl;
     return Done;
 }
@@ -124,7 +125,8 @@ int backupsCommand(const ContactStore &store, CliStreams io)
 
 int restoreCommand(ContactStore &store, const QString &number, CliStreams io)
 {
-    const std::vector<BackupEntry> entries = listBackups(backupFolderFor(store.path()), Thoroughness::Quick);
+    // Numbered as backups numbers them, by their names; the chosen one is read through before the restore.
+    const std::vector<BackupEntry> entries = backupsIn(backupFolderFor(store.path()));
     bool isNumber = false;
     const qsizetype index = number.toLongLong(&isNumber) - 1;
     if (!isNumber || index < 0 || index >= qsizetype(entries.size())) {

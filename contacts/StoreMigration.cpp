@@ -1,6 +1,7 @@
 #include "contacts/StoreMigration.h"
 
 #include "contacts/ContactStore.h"
+#include "contacts/SideFiles.h"
 #include "platform/AtomicFile.h"
 #include "platform/DataLocation.h"
 
@@ -25,9 +26,6 @@
 
 namespace {
 
-// Files SQLite may keep beside a database; a database renamed without them loses what they hold.
-const char *const SideSuffixes[] = {"-wal", "-shm", "-journal"};
-
 // The store's name with text put before its extension: "Rubrello" + text + ".MDB", in the same folder.
 QString besideStore(const QString &storePath, const QString &text)
 {
@@ -37,25 +35,6 @@ QString besideStore(const QString &storePath, const QString &text)
     const QString base = dot > 0 ? name.left(dot) : name;
     const QString extension = dot > 0 ? name.mid(dot) : QString();
     return info.dir().filePath(base + text + extension);
-}
-
-bool existsWithSideFiles(const QString &path)
-{
-    if (QFileInfo::exists(path))
-        return true;
-    for (const char *suffix : SideSuffixes) {
-        if (QFileInfo::exists(path + QLatin1String(suffix)))
-            return true;
-    }
-    return false;
-}
-
-bool removeWithSideFiles(const QString &path)
-{
-    for (const char *suffix : SideSuffixes)
-        QFile::remove(path + QLatin1String(suffix));
-    QFile::remove(path);
-    return !existsWithSideFiles(path);
 }
 
 QString systemError(int code)

@@ -34,8 +34,6 @@ QString restoreLabel(const std::vector<Held> &held)
 // back, and every step after it.
 bool purge(sqlite3 *db, std::span<const qint64> trashIds, QString *error)
 {
-    if (trashIds.empty())
-        return true;
     const QByteArray ids = idListJson(trashIds);
     qint64 lastDone = 0;
     qint64 firstUndone = std::numeric_limits<qint64>::max();
@@ -95,16 +93,23 @@ bool purgeWhere(
     ContactStore &store, const char *sql, const std::optional<QByteArray> &value, int *count, QString *error)
 {
     sqlite3 *db = store.connection();
+    if (count)
+        *count = 0;
     if (!db || !historyTablesExist(db))
+        return true;
+    // Nothing to remove writes nothing: the expiry runs at every start and end.
+    error->clear();
+    const std::vector<qint64> entries = entriesOf(db, sql, value, error);
+    if (!error->isEmpty())
+        return false;
+    if (entries.empty())
         return true;
     ContactStore::Batch batch(store);
     if (!batch.ok()) {
         *error = store.lastError();
         return false;
     }
-    error->clear();
-    const std::vector<qint64> entries = entriesOf(db, sql, value, error);
-    if (!error->isEmpty() || !purge(db, entries, error))
+    if (!purge(db, entries, error))
         return false;
     if (!batch.commit()) {
         *error = store.lastError();

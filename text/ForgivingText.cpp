@@ -5,52 +5,54 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 namespace {
 
 // Letters that carry their difference in the letter itself rather than in a mark, which no
 // decomposition takes away.
+constexpr std::pair<char32_t, const char16_t *> PlainLetters[] = {
+    {U'Ł', u"L"},
+    {U'ł', u"L"},
+    {U'Đ', u"D"},
+    {U'đ', u"D"},
+    {U'Ð', u"D"},
+    {U'ð', u"D"},
+    {U'Ø', u"O"},
+    {U'ø', u"O"},
+    {U'Ħ', u"H"},
+    {U'ħ', u"H"},
+    {U'Ŧ', u"T"},
+    {U'ŧ', u"T"},
+    {U'Æ', u"AE"},
+    {U'æ', u"AE"},
+    {U'Œ', u"OE"},
+    {U'œ', u"OE"},
+    {U'Þ', u"TH"},
+    {U'þ', u"TH"},
+    {U'ẞ', u"SS"},
+    {U'ß', u"SS"},
+};
+
 QStringView plainLetters(char32_t c)
 {
-    switch (c) {
-    case U'Ł':
-    case U'ł':
-        return u"L";
-    case U'Đ':
-    case U'đ':
-    case U'Ð':
-    case U'ð':
-        return u"D";
-    case U'Ø':
-    case U'ø':
-        return u"O";
-    case U'Ħ':
-    case U'ħ':
-        return u"H";
-    case U'Ŧ':
-    case U'ŧ':
-        return u"T";
-    case U'Æ':
-    case U'æ':
-        return u"AE";
-    case U'Œ':
-    case U'œ':
-        return u"OE";
-    case U'Þ':
-    case U'þ':
-        return u"TH";
-    case U'ẞ':
-    case U'ß':
-        return u"SS";
-    default:
-        return {};
+    for (const auto &[letter, plain] : PlainLetters) {
+        if (letter == c)
+            return plain;
     }
+    return {};
 }
 
 bool isBlank(char32_t c)
 {
-    return c == U' ' || c == U'\t' || c == U'\n' || c == U'\r' || c == U'\f' || c == U'\v'
-        || QChar::category(c) == QChar::Separator_Space || QChar::category(c) == QChar::Separator_Line
-        || QChar::category(c) == QChar::Separator_Paragraph;
+    switch (QChar::category(c)) {
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return c == U'\t' || c == U'\n' || c == U'\r' || c == U'\f' || c == U'\v';
+    }
 }
 
 // One blank for each run of them, none at the start.
