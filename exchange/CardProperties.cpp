@@ -2,8 +2,10 @@
 
 #include "contacts/ContactStore.h"
 #include "contacts/SqliteRows.h"
+#include "dial/NumberRules.h"
 #include "exchange/CardDescription.h"
 #include "search/SearchText.h"
+#include "text/ForgivingText.h"
 #include "vcard/VCardLine.h"
 
 #include <sqlite3.h>
@@ -200,21 +202,57 @@ QHash<qint64, QList<KeptProperty>> readAllCardProperties(sqlite3 *db, QString *e
     return keptPropertiesOfRows(rows, error);
 }
 
-std::optional<std::unordered_set<qint64>> contactsWithOtherText(
-    sqlite3 *db, const QString &argument, bool ignoreCase, QString *error)
+namespace {
+
+// The forgiving rule over one contact's texts: which words each holds, and whether one of its lines
+// holds the digits of a number.
+void matchForgiving(qint64 id, QByteArrayView texts, const SearchQuery &query, OtherMatches &matches)
 {
-    std::unordered_set<qint64> ids;
+    std::string forgiving;
+    appendForgiving(forgiving, texts);
+    for (std::size_t w = 0; w < query.words.size(); ++w) {
+        if (forgiving.find(query.words[w]) != std::string::npos)
+            matches.words[w].insert(id);
+    }
+    if (query.digits.empty())
+        return;
+    std::string digits;
+    for (qsizetype from = 0; from < texts.size();) {
+        const qsizetype end = texts.indexOf('\n', from) < 0 ? texts.size() : texts.indexOf('\n', from);
+        comparableDigits(texts.sliced(from, end - from), digits);
+        if (digits.find(query.digits) != std::string::npos) {
+            matches.whole.insert(id);
+            return;
+        }
+        from = end + 1;
+    }
+}
+
+} // namespace
+
+std::optional<OtherMatches> contactsWithOtherText(sqlite3 *db, const SearchQuery &query, QString *error)
+{
+    OtherMatches matches;
+    matches.words.resize(query.words.size());
     // A table the first version made, not yet written by this one, has nothing to search.
-    if (!tableExists(db) || !hasSearchTexts(db))
-        return ids;
+    if (!tableExists(db) || !hasSearchTexts(db) || query.rule == SearchRule::WholeAgenda)
+        return matches;
+    const bool forgiving = query.rule == SearchRule::Forgiving;
     SqliteRows rows(db,
-        ignoreCase ? "SELECT ID FROM RubrelloCardProperties WHERE instr(Folded, ?) > 0"
-                   : "SELECT ID FROM RubrelloCardProperties WHERE instr(Texts, ?) > 0");
-    rows.bind(1, argument.toUtf8());
-    while (rows.next())
-        ids.insert(rows.integer(0));
+        forgiving ? "SELECT ID, Texts FROM RubrelloCardProperties WHERE Texts <> ''"
+            : query.rule == SearchRule::Folded
+            ? "SELECT ID FROM RubrelloCardProperties WHERE instr(Folded, ?) > 0"
+            : "SELECT ID FROM RubrelloCardProperties WHERE instr(Texts, ?) > 0");
+    if (!forgiving)
+        rows.bind(1, query.text.toUtf8());
+    while (rows.next()) {
+        if (forgiving)
+            matchForgiving(rows.integer(0), rows.utf8(1).value_or(QByteArrayView()), query, matches);
+        else
+            matches.whole.insert(rows.integer(0));
+    }
     if (!rows.failed())
-        return ids;
+        return matches;
     if (error)
         *error = rows.error();
     return std::nullopt;
@@ -222,7 +260,7 @@ std::optional<std::unordered_set<qint64>> contactsWithOtherText(
 
 OtherTextHits otherTextHitsIn(const ContactStore &store)
 {
-    return [&store](const QString &argument, bool ignoreCase, QString *error) {
-        return contactsWithOtherText(store.connection(), argument, ignoreCase, error);
+    return [&store](const SearchQuery &query, QString *error) {
+        return contactsWithOtherText(store.connection(), query, error);
     };
 }

@@ -54,11 +54,10 @@ QHash<qint64, QList<KeptProperty>> readCardPropertiesOf(
 QHash<qint64, QList<KeptProperty>> readAllCardProperties(
     sqlite3 *db, QString *error, QByteArrayView holding = "\n");
 
-// The contacts whose properties that fill no box hold argument, compared as typed or, with
-// ignoreCase, folded as the search folds (the argument folded already); none without the table,
-// nullopt with error when it could not be read.
-std::optional<std::unordered_set<qint64>> contactsWithOtherText(
-    sqlite3 *db, const QString &argument, bool ignoreCase, QString *error = nullptr);
+// The contacts whose properties that fill no box hold what query looks for, by its rule; none
+// without the table, nullopt with error when it could not be read.
+std::optional<OtherMatches> contactsWithOtherText(
+    sqlite3 *db, const SearchQuery &query, QString *error = nullptr);
 
 // The search's look into the properties of store's contacts that fill no box
 // (SearchEngine::setOtherTextHits, findByText).

@@ -6,6 +6,7 @@
 #include "lookup/LookupEntry.h"
 #include "lookup/LookupTables.h"
 #include "search/SearchText.h"
+#include "text/ForgivingText.h"
 
 #include <algorithm>
 #include <array>
@@ -17,16 +18,19 @@ namespace {
 // file. False when the tables are not there or fail to answer (damaged, say): what visit was
 // given is then to be dropped, and every contact read instead.
 bool readCandidates(const ContactStore &store, std::span<const Field> fields, const char *candidateIds,
-    QByteArrayView value, const ContactStore::TextRowVisitor &visit, std::span<const qint64> alsoIds = {})
+    QByteArrayView value, const ContactStore::TextRowVisitor &visit, std::span<const qint64> alsoIds = {},
+    QByteArrayView digits = {})
 {
     sqlite3 *db = store.connection();
     if (!candidateIds || !db || !lookupTablesIntact(db))
         return false;
     const QByteArray sql = selectFields(fields) + " WHERE ID IN (" + candidateIds
-        + " UNION SELECT ID FROM RubrelloChanged UNION SELECT value FROM json_each(?2))";
+        + " UNION SELECT ID FROM RubrelloChanged UNION SELECT value FROM json_each(?2)"
+          " UNION SELECT ID FROM RubrelloNumbers WHERE ?3 <> '' AND instr(Digits, ?3) > 0)";
     SqliteRows rows(db, sql.constData());
     rows.bind(1, value);
     rows.bind(2, idListJson(alsoIds));
+    rows.bind(3, digits);
     std::vector<std::optional<QByteArrayView>> values(fields.size());
     while (rows.next()) {
         for (size_t i = 0; i < values.size(); ++i)
@@ -101,29 +105,36 @@ TextAnswer findByText(const ContactStore &store, const QString &text, bool ignor
     const OtherTextHits &otherHits)
 {
     TextAnswer answer;
-    const QString argument = isWholeAgenda(text) ? QString() : FoldCase(text, ignoreCase);
-    const std::optional<std::unordered_set<qint64>> others
-        = ::otherHits(otherHits, argument, ignoreCase, scope, &answer.failure);
+    const SearchQuery query = searchQuery(text, ignoreCase, scope);
+    const std::optional<OtherMatches> others = ::otherHits(otherHits, query, &answer.failure);
     if (!others)
         return answer;
-    const std::vector<qint64> otherIds(others->begin(), others->end());
-    // The index holds folded text; what a field holds exactly it also holds folded.
-    const QString folded = FoldCase(text, true);
-    const std::optional<QByteArray> trigrams = trigramQuery(folded);
-    const QByteArray foldedUtf8 = folded.toUtf8();
-    const char *candidates = argument.isEmpty() ? nullptr
-        : trigrams ? "SELECT rowid FROM RubrelloSearchIndex WHERE RubrelloSearchIndex MATCH ?"
-                   // Too short for trigrams: a pass over the folded texts, still far less than the contacts.
-                   : "SELECT ID FROM RubrelloSearchText WHERE instr(Folded, ?) > 0";
+    std::vector<qint64> otherIds(others->whole.begin(), others->whole.end());
+    for (const std::unordered_set<qint64> &word : others->words)
+        otherIds.insert(otherIds.end(), word.begin(), word.end());
+
+    // The index holds the forgiving text, where every hit of every rule holds the argument's words;
+    // an argument without any (punctuation alone) leaves nothing to narrow by.
+    const std::vector<std::string> words = query.rule == SearchRule::Forgiving ? query.words
+        : query.rule == SearchRule::Literal                                    ? forgivingWords(text)
+                                                                               : std::vector<std::string>();
+    const std::optional<QByteArray> trigrams = trigramQuery(words);
+    // Too short for trigrams: a pass over the forgiving texts for the longest word, still far less
+    // than the contacts.
+    const QByteArray longest = words.empty() ? QByteArray() : QByteArray::fromStdString(words.front());
+    const char *candidates = words.empty() ? nullptr
+        : trigrams ? "SELECT rowid FROM RubrelloSearchIndex WHERE RubrelloSearchIndex MATCH ?1"
+                   : "SELECT ID FROM RubrelloSearchText WHERE instr(Folded, ?1) > 0";
+    const QByteArray digits = QByteArray::fromStdString(query.digits);
     const bool read = answer.rows.readRows([&](const ContactStore::TextRowVisitor &visit) {
-        return readCandidates(
-            store, SearchSnapshot::fields(), candidates, trigrams ? *trigrams : foldedUtf8, visit, otherIds);
+        return readCandidates(store, SearchSnapshot::fields(), candidates, trigrams ? *trigrams : longest,
+            visit, otherIds, digits);
     }) || answer.rows.readRows([&](const ContactStore::TextRowVisitor &visit) {
         return readEveryContact(store, SearchSnapshot::fields(), visit, &answer.failure);
     });
     if (!read)
         return answer;
-    const std::vector<bool> matches = answer.rows.matchingRows(argument, ignoreCase, scope);
+    const std::vector<bool> matches = answer.rows.matchingRows(query, *others);
     struct Hit
     {
         ContactStore::IndexEntry names;
@@ -131,7 +142,7 @@ TextAnswer findByText(const ContactStore &store, const QString &text, bool ignor
     };
     std::vector<Hit> hits;
     for (int row = 0; row < answer.rows.rowCount(); ++row) {
-        if (matches[row] || others->contains(answer.rows.id(row)))
+        if (matches[row])
             hits.push_back({{answer.rows.id(row), answer.rows.value(row, Field::LastName),
                                 answer.rows.value(row, Field::FirstName)},
                 row});

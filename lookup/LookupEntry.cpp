@@ -2,6 +2,7 @@
 
 #include "dial/NumberRules.h"
 #include "search/SearchFields.h"
+#include "text/ForgivingText.h"
 #include "text/Utf8Text.h"
 
 #include <QStringList>
@@ -20,8 +21,8 @@ LookupEntry lookupEntry(std::span<const std::optional<QByteArrayView>> searchedV
         // A line break parts the fields; an argument that spans it only brings in a candidate more.
         stored.clear();
         appendStored(stored, *value);
-        appendFolded(entry.foldedText, stored);
-        entry.foldedText += '\n';
+        appendForgiving(entry.forgivingText, stored);
+        entry.forgivingText += '\n';
         const Field field = SearchFields[i].field;
         if (std::none_of(std::begin(NumberFields), std::end(NumberFields),
                 [field](const NumberField &number) { return number.field == field; }))
@@ -35,20 +36,22 @@ LookupEntry lookupEntry(std::span<const std::optional<QByteArrayView>> searchedV
     return entry;
 }
 
-std::optional<QByteArray> trigramQuery(const QString &folded)
+std::optional<QByteArray> trigramQuery(const std::vector<std::string> &words)
 {
-    const QList<uint> characters = folded.toUcs4();
-    if (characters.size() < 3)
-        return std::nullopt;
-    // Every trigram of the argument must be in the text; a dozen already leave few others behind.
+    // Every trigram of every word must be in the text; a dozen already leave few others behind.
     constexpr qsizetype MostTrigrams = 12;
     QStringList trigrams;
-    for (qsizetype i = 0; i + 3 <= characters.size() && trigrams.size() < MostTrigrams; ++i) {
-        const QString trigram
-            = QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData() + i), 3);
-        if (!trigrams.contains(trigram))
-            trigrams.append(trigram);
+    for (const std::string &word : words) {
+        const QList<uint> characters = QString::fromUtf8(word).toUcs4();
+        for (qsizetype i = 0; i + 3 <= characters.size() && trigrams.size() < MostTrigrams; ++i) {
+            const QString trigram
+                = QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData() + i), 3);
+            if (!trigrams.contains(trigram))
+                trigrams.append(trigram);
+        }
     }
+    if (trigrams.isEmpty())
+        return std::nullopt;
     // Each trigram a quoted string of the query language, its quotes doubled: nothing in it is syntax.
     QStringList quoted;
     for (QString trigram : trigrams)

@@ -28,9 +28,9 @@ inline constexpr NumberField NumberFields[] = {
 
 struct LookupEntry
 {
-    // The searched fields as the search folds them, one after the other: any text a field holds,
-    // folded, is found inside it.
-    std::string foldedText;
+    // The searched fields in the forgiving form, one after the other: any word a field holds, in
+    // that form, is found inside it.
+    std::string forgivingText;
     // The comparable digits of each number, each once.
     std::vector<std::string> numberDigits;
 };
@@ -38,6 +38,6 @@ struct LookupEntry
 // The entry of a contact from its searched fields as the table holds them, in SearchFields' order.
 LookupEntry lookupEntry(std::span<const std::optional<QByteArrayView>> searchedValues);
 
-// A trigram query that every contact whose folded text holds folded (already folded) matches, and
-// a few others; nullopt when folded is too short for the trigrams.
-std::optional<QByteArray> trigramQuery(const QString &folded);
+// A trigram query that every contact whose forgiving text holds all of words matches, and a few
+// others; nullopt when every word is too short for the trigrams.
+std::optional<QByteArray> trigramQuery(const std::vector<std::string> &words);

@@ -10,7 +10,7 @@
 namespace {
 
 // Grows when what the tables hold for a contact changes, so older tables are made again.
-constexpr qint64 Format = 1;
+constexpr qint64 Format = 2;
 
 // The folding follows Qt's Unicode tables: a Qt with newer ones makes the tables again.
 QByteArray folding()

@@ -57,7 +57,7 @@ LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error)
             for (size_t i = 0; i < values.size(); ++i)
                 values[i] = contact.utf8(int(i) + 1);
             const LookupEntry entry = lookupEntry(values);
-            const QByteArrayView text(entry.foldedText.data(), qsizetype(entry.foldedText.size()));
+            const QByteArrayView text(entry.forgivingText.data(), qsizetype(entry.forgivingText.size()));
             addText.bind(1, id);
             addText.bind(2, text);
             index.bind(1, id);

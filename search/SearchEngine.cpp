@@ -1,30 +1,71 @@
 #include "search/SearchEngine.h"
 
 #include "contacts/Recordset.h"
+#include "dial/NumberRules.h"
 #include "index/IndexLetter.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"
+#include "text/ForgivingText.h"
 
+#include <algorithm>
 #include <array>
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
-bool recordMatches(const ContactRecord &record, const QString &argument, bool ignoreCase, int scope)
+namespace {
+
+bool isNumberSlot(int slot)
 {
-    bool hit = false;
-    // Every applicable field is tested, as the rule is stated; a hit does not end the record.
-    for (const SearchField &info : SearchFields) {
-        if (!isGroupSearched(info.group, scope))
-            continue;
+    return std::find(NumberFieldSlots.begin(), NumberFieldSlots.end(), slot) != NumberFieldSlots.end();
+}
+
+// Whether a field of record, searched under query's scope, holds text by test.
+bool anySearchedField(
+    const ContactRecord &record, int scope, const std::function<bool(int, const QString &)> &test)
+{
+    for (int i = 0; i < SearchFieldCount; ++i) {
+        const SearchField &info = SearchFields[i];
         const FieldValue &value = record.value(info.field);
-        if (info.onlyWhenNotNull && !value)
-            continue;
-        if (FoldCase(value.value_or(QString()), ignoreCase).contains(argument, Qt::CaseSensitive))
-            hit = true;
+        if (isGroupSearched(info.group, scope) && !(info.onlyWhenNotNull && !value)
+            && test(i, value.value_or(QString())))
+            return true;
     }
-    return hit;
+    return false;
+}
+
+} // namespace
+
+bool recordMatches(const ContactRecord &record, const SearchQuery &query, const OtherMatches &others)
+{
+    if (others.whole.contains(record.id))
+        return true;
+    switch (query.rule) {
+    case SearchRule::WholeAgenda:
+        return true;
+    case SearchRule::Literal:
+    case SearchRule::Folded:
+        return anySearchedField(record, query.scope, [&](int, const QString &value) {
+            return FoldCase(value, query.rule == SearchRule::Folded).contains(query.text, Qt::CaseSensitive);
+        });
+    case SearchRule::Forgiving:
+        break;
+    }
+    bool everyWord = true;
+    for (std::size_t w = 0; w < query.words.size() && everyWord; ++w) {
+        everyWord = (w < others.words.size() && others.words[w].contains(record.id))
+            || anySearchedField(record, query.scope, [&](int, const QString &value) {
+                   return forgivingReference(value).find(query.words[w]) != std::string::npos;
+               });
+    }
+    return everyWord
+        || (!query.digits.empty()
+            && anySearchedField(record, query.scope, [&](int slot, const QString &value) {
+                   std::string digits;
+                   comparableDigits(value.toUtf8(), digits);
+                   return isNumberSlot(slot) && digits.find(query.digits) != std::string::npos;
+               }));
 }
 
 QString outlineLetter(const FieldValue &lastName)
@@ -89,21 +130,20 @@ void SearchEngine::takePrepared(const ContactStore &store)
         m_snapshot.adopt(std::move(*prepared.snapshot), store, m_preparedGeneration);
 }
 
-std::optional<std::unordered_set<qint64>> otherHits(
-    const OtherTextHits &find, const QString &argument, bool ignoreCase, int scope, QString *error)
+std::optional<OtherMatches> otherHits(const OtherTextHits &find, const SearchQuery &query, QString *error)
 {
     // The whole agenda needs no looking.
-    if (!find || argument.isEmpty() || !isOtherDataSearched(scope))
-        return std::unordered_set<qint64>();
-    return find(argument, ignoreCase, error);
+    if (!find || query.rule == SearchRule::WholeAgenda || !isOtherDataSearched(query.scope))
+        return OtherMatches();
+    return find(query, error);
 }
 
 SearchResult SearchEngine::search(const Recordset &walk, const SearchState &state)
 {
-    return search(walk, searchArgument(state), state.IgnoreCase, state.SearchScope);
+    return search(walk, searchQuery(state));
 }
 
-SearchResult SearchEngine::search(const Recordset &walk, const QString &argument, bool ignoreCase, int scope)
+SearchResult SearchEngine::search(const Recordset &walk, const SearchQuery &query)
 {
     SearchResult result;
     takePrepared(walk.store());
@@ -112,18 +152,17 @@ SearchResult SearchEngine::search(const Recordset &walk, const QString &argument
         result.failure = QStringLiteral("Impossibile leggere i contatti per la ricerca: %1").arg(reason);
         return result;
     }
-    const std::vector<bool> matches = m_snapshot.matchingRows(argument, ignoreCase, scope);
-    const std::optional<std::unordered_set<qint64>> others
-        = otherHits(m_otherHits, argument, ignoreCase, scope, &reason);
+    const std::optional<OtherMatches> others = otherHits(m_otherHits, query, &reason);
     if (!others) {
         result.failure = QStringLiteral("Impossibile leggere i contatti per la ricerca: %1").arg(reason);
         return result;
     }
+    const std::vector<bool> matches = m_snapshot.matchingRows(query, *others);
     std::vector<const ContactStore::IndexEntry *> hits;
     for (const ContactStore::IndexEntry &entry : walk.rows()) {
         // A row the table no longer has cannot be a hit.
         const int row = m_snapshot.rowOf(entry.id);
-        if (row < 0 || !(matches[row] || others->contains(entry.id)))
+        if (row < 0 || !matches[row])
             continue;
         hits.push_back(&entry);
         result.hitIds.push_back(entry.id);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "contacts/ContactStore.h"
+#include "index/OutlineLine.h"
 #include "search/SearchSnapshot.h"
 
 #include <QString>
@@ -18,15 +19,6 @@
 class Recordset;
 struct SearchState;
 
-// One line for Outline1: level 1 for a letter, level 2 for a contact ("LastName, FirstName").
-struct OutlineLine
-{
-    QString text;
-    int level = 1;
-
-    bool operator==(const OutlineLine &) const = default;
-};
-
 struct SearchResult
 {
     std::vector<qint64> hitIds; // in the walk's order
@@ -37,8 +29,9 @@ struct SearchResult
     QString failure;
 };
 
-// The hit test for one contact: argument (folded already) occurs in a field that scope searches.
-bool recordMatches(const ContactRecord &record, const QString &argument, bool ignoreCase, int scope);
+// The hit test for one contact, written plainly field by field: the rule the snapshot's scan must
+// keep to. others are the contacts that hold the argument elsewhere (OtherMatches).
+bool recordMatches(const ContactRecord &record, const SearchQuery &query, const OtherMatches &others = {});
 
 // The text of the letter line a contact is filed under (index/IndexLetter.h): "A" to "Z" or "#".
 QString outlineLetter(const FieldValue &lastName);
@@ -47,15 +40,12 @@ QString outlineLetter(const FieldValue &lastName);
 // each followed by its hits' lines, with their names as stored, in the order the hits came.
 std::vector<OutlineLine> hitOutline(const std::vector<const ContactStore::IndexEntry *> &hits);
 
-// The contacts holding a search's argument (folded already when case is ignored) in data kept
-// beside the contact table, which the snapshot does not hold; nullopt, with error, when it could
-// not be read.
-using OtherTextHits = std::function<std::optional<std::unordered_set<qint64>>(
-    const QString &argument, bool ignoreCase, QString *error)>;
+// The contacts holding a query's texts in data kept beside the contact table, which the snapshot
+// does not hold; nullopt, with error, when it could not be read.
+using OtherTextHits = std::function<std::optional<OtherMatches>(const SearchQuery &query, QString *error)>;
 
-// find's answer when scope searches that data and the argument asks for some contacts; none else.
-std::optional<std::unordered_set<qint64>> otherHits(
-    const OtherTextHits &find, const QString &argument, bool ignoreCase, int scope, QString *error);
+// find's answer when the query's scope searches that data and it asks for some contacts; none else.
+std::optional<OtherMatches> otherHits(const OtherTextHits &find, const SearchQuery &query, QString *error);
 
 // Keeps the snapshot of the store between searches, so that only the first search after a write
 // reads the table.
@@ -76,7 +66,7 @@ public:
     // Walks the rows of walk in its order (the record source's: last name, then first name) and
     // tests each contact against the argument of state.
     SearchResult search(const Recordset &walk, const SearchState &state);
-    SearchResult search(const Recordset &walk, const QString &argument, bool ignoreCase, int scope);
+    SearchResult search(const Recordset &walk, const SearchQuery &query);
 
     const SearchSnapshot &snapshot() const { return m_snapshot; }
 

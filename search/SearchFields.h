@@ -63,3 +63,11 @@ constexpr bool isOtherDataSearched(int scope)
 {
     return scope != 2 && scope != 3;
 }
+
+// The numbers among the searched fields, in SearchFields' order: an argument that is mostly digits
+// is also compared with their digits alone.
+inline constexpr int NumberFieldCount = 5;
+inline constexpr std::array<int, NumberFieldCount> NumberFieldSlots = {2, 5, 6, 13, 14};
+static_assert(SearchFields[2].field == Field::Cellulare && SearchFields[5].field == Field::WorkFax
+    && SearchFields[6].field == Field::WorkPhone && SearchFields[13].field == Field::HomeFax
+    && SearchFields[14].field == Field::HomePhone);

@@ -1,7 +1,9 @@
 #include "search/SearchSnapshot.h"
 
 #include "contacts/ContactStore.h"
+#include "dial/NumberRules.h"
 #include "search/SearchText.h"
+#include "text/ForgivingText.h"
 #include "text/Utf8Text.h"
 
 #include <QFileInfo>
@@ -20,8 +22,8 @@ int searchFieldIndex(Field field)
 
 QByteArrayView fieldText(const auto &texts, std::size_t slot)
 {
-    return QByteArrayView(texts.text.data(), static_cast<qsizetype>(texts.text.size()))
-        .sliced(texts.start[slot], texts.start[slot + 1] - texts.start[slot]);
+    return QByteArrayView(
+        texts.text.data() + texts.start[slot], qsizetype(texts.start[slot + 1] - texts.start[slot]));
 }
 
 // FoldCase over every field at once: ASCII letters fold in long runs, and only a field holding other
@@ -35,7 +37,7 @@ Texts foldedTexts(const Texts &plain)
     folded.start.resize(plain.start.size());
     std::size_t copied = 0;
     std::size_t startsDone = 0;
-    qsizetype moved = 0;
+    qint64 moved = 0;
     auto copyAsciiUpTo = [&](std::size_t end) {
         const std::size_t at = folded.text.size();
         folded.text.append(plain.text, copied, end - copied);
@@ -44,7 +46,7 @@ Texts foldedTexts(const Texts &plain)
     };
     auto placeStartsUpTo = [&](std::size_t slot) {
         for (; startsDone <= slot; ++startsDone)
-            folded.start[startsDone] = plain.start[startsDone] + moved;
+            folded.start[startsDone] = static_cast<quint32>(plain.start[startsDone] + moved);
     };
     std::size_t slot = 0;
     for (std::size_t at = nextNonAscii(plain.text, 0); at < plain.text.size();
@@ -56,7 +58,7 @@ Texts foldedTexts(const Texts &plain)
         const QByteArrayView field = fieldText(plain, slot);
         const std::size_t before = folded.text.size();
         appendFolded(folded.text, field);
-        moved += static_cast<qsizetype>(folded.text.size() - before) - field.size();
+        moved += static_cast<qint64>(folded.text.size() - before) - field.size();
         copied = static_cast<std::size_t>(plain.start[slot + 1]);
     }
     copyAsciiUpTo(plain.text.size());
@@ -98,8 +100,9 @@ void SearchSnapshot::clear()
     m_nullFields.clear();
     m_rowOfId.clear();
     m_plain = Texts();
-    m_plain.start.push_back(0);
+    m_plain.closeField();
     m_folded.reset();
+    m_forgiving.reset();
 }
 
 void SearchSnapshot::appendRow(qint64 id, std::span<const std::optional<QByteArrayView>> values)
@@ -112,14 +115,16 @@ void SearchSnapshot::appendRow(qint64 id, std::span<const std::optional<QByteArr
             appendStored(m_plain.text, *values[i]);
         else
             nulls |= 1u << i;
-        m_plain.start.push_back(static_cast<qsizetype>(m_plain.text.size()));
+        m_plain.closeField();
     }
     if (m_folded) {
         for (std::size_t slot = firstSlot; slot < firstSlot + SearchFieldCount; ++slot) {
             appendFolded(m_folded->text, fieldText(m_plain, slot));
-            m_folded->start.push_back(static_cast<qsizetype>(m_folded->text.size()));
+            m_folded->closeField();
         }
     }
+    if (m_forgiving)
+        appendForgivingRow(*m_forgiving, firstSlot);
     // Two rows with one id cannot come from the table; should it happen the first one counts.
     if (!m_rowOfId.contains(id))
         m_rowOfId.insert(id, static_cast<int>(m_ids.size()));
@@ -217,8 +222,8 @@ std::optional<SearchSnapshot> SearchSnapshot::readFile(
           });
     if (!read)
         return std::nullopt;
-    // Ignoring case is what a search usually does: its copy is made here too, off the window's time.
-    snapshot.m_folded = foldedTexts(snapshot.m_plain);
+    // Ignoring case is what a search usually does: its texts are made here too, off the window's time.
+    snapshot.forgiving();
     return snapshot;
 }
 
@@ -248,52 +253,157 @@ FieldValue SearchSnapshot::value(int row, Field field) const
     return QString::fromUtf8(fieldText(m_plain, slot));
 }
 
-const SearchSnapshot::Texts &SearchSnapshot::texts(bool folded) const
+QByteArrayView SearchSnapshot::Texts::field(std::size_t slot) const
 {
-    if (!folded)
-        return m_plain;
+    return fieldText(*this, slot);
+}
+
+bool SearchSnapshot::Texts::rowHolds(int row, std::string_view needle, const bool *searched) const
+{
+    const std::size_t first = static_cast<std::size_t>(row) * perRow;
+    const std::string_view all(text);
+    std::size_t slot = first;
+    std::size_t from = start[first];
+    const std::size_t end = start[first + perRow];
+    while (from < end) {
+        const std::size_t found = all.substr(0, end).find(needle, from);
+        if (found == std::string_view::npos)
+            return false;
+        while (start[slot + 1] <= found)
+            ++slot;
+        if (!searched[slot - first])
+            from = start[slot + 1];
+        else if (found + needle.size() <= start[slot + 1])
+            return true;
+        else
+            from = found + 1;
+    }
+    return false;
+}
+
+void SearchSnapshot::Texts::markRowsHolding(
+    std::string_view needle, const bool *searched, std::vector<bool> &rows) const
+{
+    // One scan over all rows at once. Each occurrence found is kept only when it lies wholly inside
+    // one field that is searched; a Null field holds no text, so it never matches. The first match
+    // of a row settles it and the scan goes on with the next row.
+    const std::string_view all(text);
+    const std::size_t fields = static_cast<std::size_t>(perRow);
+    std::size_t slot = 0;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t found = all.find(needle, from);
+        if (found == std::string_view::npos)
+            break;
+        while (start[slot + 1] <= found)
+            ++slot;
+        const std::size_t row = slot / fields;
+        if (!searched[slot % fields]) {
+            from = start[slot + 1];
+        } else if (found + needle.size() <= start[slot + 1]) {
+            rows[row] = true;
+            slot = (row + 1) * fields;
+            from = start[slot];
+        } else {
+            from = found + 1;
+        }
+    }
+}
+
+const SearchSnapshot::Texts &SearchSnapshot::folded() const
+{
     if (!m_folded)
         m_folded = foldedTexts(m_plain);
     return *m_folded;
 }
 
-std::vector<bool> SearchSnapshot::matchingRows(const QString &argument, bool ignoreCase, int scope) const
+void SearchSnapshot::appendForgivingRow(ForgivingTexts &texts, std::size_t firstSlot) const
+{
+    for (int i = 0; i < SearchFieldCount; ++i) {
+        appendForgiving(texts.words.text, fieldText(m_plain, firstSlot + i));
+        texts.words.closeField();
+    }
+    std::string digits;
+    for (const int i : NumberFieldSlots) {
+        comparableDigits(fieldText(m_plain, firstSlot + i), digits);
+        texts.digits.text += digits;
+        texts.digits.closeField();
+    }
+}
+
+const SearchSnapshot::ForgivingTexts &SearchSnapshot::forgiving() const
+{
+    if (m_forgiving)
+        return *m_forgiving;
+    ForgivingTexts texts;
+    // Much as long as the text itself: punctuation and marks go, a few letters become two.
+    texts.words.text.reserve(m_plain.text.size());
+    texts.words.start.reserve(m_plain.start.size());
+    texts.words.closeField();
+    texts.digits.start.reserve(m_ids.size() * NumberFieldCount + 1);
+    texts.digits.closeField();
+    for (std::size_t row = 0; row < m_ids.size(); ++row)
+        appendForgivingRow(texts, row * SearchFieldCount);
+    m_forgiving = std::move(texts);
+    return *m_forgiving;
+}
+
+std::vector<bool> SearchSnapshot::forgivingMatches(const SearchQuery &query, const OtherMatches &others) const
+{
+    const ForgivingTexts &texts = forgiving();
+    const int rows = rowCount();
+    const std::array<bool, SearchFieldCount> searched = searchedFields(query.scope);
+
+    // The first word over every row; each later one only over the rows that are still hits, unless
+    // they are most of them.
+    std::vector<bool> hits;
+    for (std::size_t w = 0; w < query.words.size(); ++w) {
+        const std::string_view word = query.words[w];
+        const std::unordered_set<qint64> *elsewhere = w < others.words.size() ? &others.words[w] : nullptr;
+        const auto holdsElsewhere = [&](int row) { return elsewhere && elsewhere->contains(m_ids[row]); };
+        if (w == 0 || std::count(hits.begin(), hits.end(), true) > rows / 2) {
+            std::vector<bool> withWord(rows, false);
+            texts.words.markRowsHolding(word, searched.data(), withWord);
+            for (int row = 0; row < rows; ++row)
+                withWord[row] = (withWord[row] || holdsElsewhere(row)) && (w == 0 || hits[row]);
+            hits = std::move(withWord);
+            continue;
+        }
+        for (int row = 0; row < rows; ++row) {
+            if (hits[row])
+                hits[row] = holdsElsewhere(row) || texts.words.rowHolds(row, word, searched.data());
+        }
+    }
+    if (!query.digits.empty()) {
+        std::array<bool, NumberFieldCount> numbers{};
+        for (int i = 0; i < NumberFieldCount; ++i)
+            numbers[i] = searched[NumberFieldSlots[i]];
+        texts.digits.markRowsHolding(query.digits, numbers.data(), hits);
+    }
+    for (int row = 0; row < rows; ++row) {
+        if (others.whole.contains(m_ids[row]))
+            hits[row] = true;
+    }
+    return hits;
+}
+
+std::vector<bool> SearchSnapshot::matchingRows(const SearchQuery &query, const OtherMatches &others) const
 {
     const int rows = rowCount();
-    // The empty text occurs in every field, the two names included, which are always tested.
-    std::vector<bool> matches(rows, argument.isEmpty());
-    if (argument.isEmpty() || rows == 0)
-        return matches;
+    if (query.rule == SearchRule::WholeAgenda)
+        return std::vector<bool>(rows, true);
+    if (query.rule == SearchRule::Forgiving)
+        return forgivingMatches(query, others);
 
-    // One scan over all rows at once. Each occurrence found is kept only when it lies wholly inside
-    // one field that the scope searches; a Null field holds no text, so it never matches. The
-    // first match of a row settles it and the scan goes on with the next row.
-    const Texts &t = texts(ignoreCase);
-    const std::array<bool, SearchFieldCount> searched = searchedFields(scope);
-    const QByteArray needle = argument.toUtf8();
-    const std::string_view wanted(needle.constData(), static_cast<std::size_t>(needle.size()));
-    const std::string_view text(t.text);
-    const qsizetype length = needle.size();
-    std::size_t slot = 0;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t found = text.find(wanted, from);
-        if (found == std::string_view::npos)
-            break;
-        const auto at = static_cast<qsizetype>(found);
-        while (t.start[slot + 1] <= at)
-            ++slot;
-        const std::size_t row = slot / SearchFieldCount;
-        const int field = static_cast<int>(slot % SearchFieldCount);
-        if (!searched[field]) {
-            from = static_cast<std::size_t>(t.start[slot + 1]);
-        } else if (at + length <= t.start[slot + 1]) {
+    std::vector<bool> matches(rows, false);
+    const QByteArray needle = query.text.toUtf8();
+    const std::array<bool, SearchFieldCount> searched = searchedFields(query.scope);
+    const Texts &texts = query.rule == SearchRule::Folded ? folded() : m_plain;
+    texts.markRowsHolding(
+        std::string_view(needle.constData(), std::size_t(needle.size())), searched.data(), matches);
+    for (int row = 0; row < rows; ++row) {
+        if (others.whole.contains(m_ids[row]))
             matches[row] = true;
-            slot = (row + 1) * SearchFieldCount;
-            from = static_cast<std::size_t>(t.start[slot]);
-        } else {
-            from = found + 1;
-        }
     }
     return matches;
 }

@@ -5,6 +5,7 @@
 #include "contacts/ContactRecord.h"
 #include "contacts/ContactStore.h"
 #include "search/SearchFields.h"
+#include "search/SearchQuery.h"
 
 #include <QHash>
 #include <QString>
@@ -14,7 +15,18 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
+
+// Contacts that hold the argument in data kept outside the snapshot (what an imported contact
+// brought beyond the card's boxes): for the forgiving rule one set per word of the query, in its
+// order, and in whole those whose numbers hold its digits; for the other rules whole alone.
+struct OtherMatches
+{
+    std::vector<std::unordered_set<qint64>> words;
+    std::unordered_set<qint64> whole;
+};
 
 class SearchSnapshot
 {
@@ -50,20 +62,35 @@ public:
     // A searched field of a row as stored, Null kept.
     FieldValue value(int row, Field field) const;
 
-    // One flag per row: whether argument occurs in one of the fields that scope searches, compared
-    // exactly with the fields upper-cased (FoldCase) when ignoreCase is set. The argument is
-    // expected already folded the same way.
-    std::vector<bool> matchingRows(const QString &argument, bool ignoreCase, int scope) const;
+    // One flag per row: whether the contact is a hit of query (SearchQuery.h), with others as more
+    // places where it looks.
+    std::vector<bool> matchingRows(const SearchQuery &query, const OtherMatches &others = {}) const;
 
 private:
-    // The fields of all rows one after the other, in the search's field order. Field i of row r
-    // is the text from start[r * SearchFieldCount + i] up to the next start. UTF-8 halves the
-    // memory a scan must read, and a byte search finds exactly what a character search finds,
-    // since a UTF-8 sequence never begins inside another.
+    // The fields of all rows one after the other, perRow fields to a row. Field i of row r is the
+    // text from start[r * perRow + i] up to the next start. UTF-8 halves the memory a scan must
+    // read, and a byte search finds exactly what a character search finds, since a UTF-8 sequence
+    // never begins inside another.
     struct Texts
     {
         std::string text;
-        std::vector<qsizetype> start;
+        std::vector<quint32> start;
+        int perRow = SearchFieldCount;
+
+        // Appends one field and closes its slot.
+        void closeField() { start.push_back(static_cast<quint32>(text.size())); }
+        QByteArrayView field(std::size_t slot) const;
+        // Whether needle lies wholly inside one of the fields of row that searched marks.
+        bool rowHolds(int row, std::string_view needle, const bool *searched) const;
+        // Marks every row that holds needle inside one of the fields that searched marks.
+        void markRowsHolding(std::string_view needle, const bool *searched, std::vector<bool> &rows) const;
+    };
+    // The texts the forgiving rule compares: every field in the forgiving form, and the digits of the
+    // numbers (NumberFieldSlots).
+    struct ForgivingTexts
+    {
+        Texts words;
+        Texts digits{{}, {}, NumberFieldCount};
     };
 
     void clear();
@@ -71,7 +98,10 @@ private:
     // Reads every row through scan into an empty snapshot; rows and textBytes size the room.
     bool readWhole(
         qint64 rows, qint64 textBytes, const std::function<bool(const ContactStore::TextRowVisitor &)> &scan);
-    const Texts &texts(bool folded) const;
+    const Texts &folded() const;
+    const ForgivingTexts &forgiving() const;
+    void appendForgivingRow(ForgivingTexts &texts, std::size_t firstSlot) const;
+    std::vector<bool> forgivingMatches(const SearchQuery &query, const OtherMatches &others) const;
 
     const ContactStore *m_store = nullptr;
     quint64 m_generation = 0;
@@ -79,6 +109,8 @@ private:
     std::vector<quint32> m_nullFields; // bit i set: searched field i of the row is Null
     QHash<qint64, int> m_rowOfId;
     Texts m_plain;
-    // Upper-cased on the first search that ignores case, then kept with the snapshot.
+    // Made on the first search that needs them, then kept with the snapshot and brought along as
+    // rows come in. A read on a thread of its own makes the forgiving texts there.
     mutable std::optional<Texts> m_folded;
+    mutable std::optional<ForgivingTexts> m_forgiving;
 };

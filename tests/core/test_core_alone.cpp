@@ -18,7 +18,7 @@ private slots:
         files.add("Verdi", "Anna", {{Field::Cellulare, "347 1234567"}});
         const std::vector<ContactRecord> all = files.store().readAll();
         QCOMPARE(all.size(), size_t(1));
-        QVERIFY(recordMatches(all[0], QStringLiteral("1234567"), true, 0));
+        QVERIFY(recordMatches(all[0], searchQuery(QStringLiteral("3471234567"), true, 0)));
         QVERIFY(cardLines(all[0]).join(u'\n').contains(QStringLiteral("347 1234567")));
     }
 };

@@ -13,7 +13,7 @@ type_text "$MAIN" "Trattoria Nicolò"
 keys "$MAIN" ctrl+a
 answer_box
 indexed() {
-    [[ $(sql "select count(*) from RubrelloSearchText where instr(Folded, 'NICOLÒ')") == 1 \
+    [[ $(sql "select count(*) from RubrelloSearchText where instr(Folded, 'TRATTORIA NICOLO')") == 1 \
         && $(sql "select count(*) from RubrelloChanged") == 0 ]]
 }
 poll indexed || fail "the lookup tables do not hold the new contact"

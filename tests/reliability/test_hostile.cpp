@@ -54,7 +54,7 @@ void TestHostile::valuesRoundTrip()
     QVERIFY(test.store().read(*id) == record);
     QCOMPARE(test.store().count(), 1);
 
-    QVERIFY(recordMatches(record, value.right(20), false, 0));
+    QVERIFY(recordMatches(record, searchQuery(value.right(20), false, 0)));
     cardLines(record);
     QCOMPARE(wrapNotes(value).join(QString()), value);
 }

@@ -1,7 +1,9 @@
-// The search over the agenda: fields and scopes, case folding, the whole-agenda argument, the tree
-// of hits, and the snapshot that must follow every write and agree with the plain rule.
+// The search over the agenda: fields and scopes, the forgiving rule and the literal one, the
+// whole-agenda argument, where a hit's match is, the tree of hits, and the snapshot that must follow
+// every write and agree with the plain rule.
 #include "contacts/Recordset.h"
 #include "search/SearchEngine.h"
+#include "search/SearchMatch.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"
 #include "tests/support/TestStore.h"
@@ -62,6 +64,15 @@ private slots:
         QCOMPARE(isWholeAgenda(argument) ? wholeAgendaCaption() : searchCaption(argument), utf8(caption));
     }
 
+    void matchInText_data() { addCaseRows("search/matches.tsv"); }
+    void matchInText()
+    {
+        const auto [text, typed, ignoreCase, selected] = caseValues<4>();
+        const std::optional<TextSpan> span
+            = findInText(utf8(text), searchQuery(utf8(typed), ignoreCase == "1", 0));
+        QCOMPARE(span ? utf8(text).mid(span->start, span->length) : u"-"_s, utf8(selected));
+    }
+
     void treeOfHits_data() { addCaseRows("search/tree.tsv"); }
     void treeOfHits()
     {
@@ -74,7 +85,8 @@ private slots:
                 {{Field::Note, hit ? u"cliente"_s : u"fornitore"_s},
                     {Field::Azienda, hit ? u"Clienti Srl"_s : u"Altro"_s}});
         }
-        const SearchResult result = SearchEngine().search(walkOf(test.store()), u"CLIENT"_s, true, 0);
+        const SearchResult result
+            = SearchEngine().search(walkOf(test.store()), searchQuery(u"client"_s, true, 0));
         QString texts;
         for (const OutlineLine &line : result.lines)
             texts += QString::number(line.level) + QLatin1Char(' ') + line.text + QLatin1Char('|');
@@ -101,8 +113,9 @@ private slots:
         ContactRecord first = *test.store().read(1);
         first.setValue(Field::HomeCity, u"Milano"_s);
         QVERIFY(test.store().update(first));
-        const auto hits
-            = [&](const Recordset &walk) { return engine.search(walk, u"ROMA"_s, true, 0).hitIds; };
+        const auto hits = [&](const Recordset &walk) {
+            return engine.search(walk, searchQuery(u"roma"_s, true, 0)).hitIds;
+        };
         // Row 1 is no hit any more, Verdi is the last in the walk's order.
         const std::vector<qint64> found = hits(walkOf(test.store()));
         QCOMPARE(found.size(), std::size_t(20000));
@@ -115,14 +128,16 @@ private slots:
     }
 
     // The one-pass scan must find exactly what the plain per-field rule finds, also where upper-casing
-    // changes the length of a text or an occurrence would straddle two fields. In the second round every
-    // text keeps its length: the fields keep their places in the folded copy.
+    // or the forgiving form changes the length of a text or an occurrence would straddle two fields. In
+    // the second round every text keeps its length when upper-cased: the fields keep their places in
+    // the folded copy. And ignoring case finds at least what upper-casing alone found.
     void scanAgreesWithRule()
     {
         QRandomGenerator random(20240611);
-        for (const QStringList &pieces : {QStringList{"a", "A", "b", "ß", "SS", "s", "à", "À", "ǰ", "ﬀ", "𐐨",
-                                              "𐐀", " ", "*", "o", "ò", "ı", "ᾈ", "ǅ", "ĸ", "ɐ"},
-                 QStringList{"a", "A", "b", "s", "à", "À", "é", "𐐨", "𐐀", " ", "*", "o", "ò", "ÿ"}}) {
+        for (const QStringList &pieces :
+            {QStringList{"a", "A", "b", "ß", "SS", "s", "à", "À", "ǰ", "ﬀ", "𐐨", "𐐀", " ", "*", "o", "ò", "ı",
+                 "ᾈ", "ǅ", "ĸ", "ɐ", "'", "3", "+", "9", "0", "Ł", "̀"},
+                QStringList{"a", "A", "b", "s", "à", "À", "é", "𐐨", "𐐀", " ", "*", "o", "ò", "ÿ"}}) {
             const auto randomText = [&](int longest) {
                 QString text;
                 for (int i = random.bounded(longest + 1); i > 0; --i)
@@ -150,12 +165,16 @@ private slots:
             for (int round = 0; round < 200; ++round) {
                 const bool ignoreCase = random.bounded(2) == 1;
                 const int scope = random.bounded(4);
-                const QString argument = FoldCase(randomText(3), ignoreCase);
-                const std::vector<bool> matches = snapshot.matchingRows(argument, ignoreCase, scope);
+                const QString typed = randomText(4);
+                const SearchQuery query = searchQuery(typed, ignoreCase, scope);
+                const SearchQuery upperCased{SearchRule::Folded, scope, FoldCase(typed, true), {}, {}};
+                const std::vector<bool> matches = snapshot.matchingRows(query);
                 for (const ContactRecord &record : records) {
-                    QVERIFY2(matches[snapshot.rowOf(record.id)]
-                            == recordMatches(record, argument, ignoreCase, scope),
-                        qPrintable(argument + u" scope "_s + QString::number(scope)));
+                    const bool hit = matches[snapshot.rowOf(record.id)];
+                    QVERIFY2(hit == recordMatches(record, query),
+                        qPrintable(typed + u" scope "_s + QString::number(scope)));
+                    if (ignoreCase && !isWholeAgenda(typed) && recordMatches(record, upperCased))
+                        QVERIFY2(hit, qPrintable(u"lost: "_s + typed));
                 }
             }
         }

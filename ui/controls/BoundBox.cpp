@@ -118,3 +118,17 @@ FieldValue BoundTextEdit::fieldValue() const
         return std::nullopt;
     return text;
 }
+
+void BoundLineEdit::selectShown(qsizetype start, qsizetype length)
+{
+    setSelection(int(start), int(length));
+}
+
+void BoundTextEdit::selectShown(qsizetype start, qsizetype length)
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(int(start));
+    cursor.setPosition(int(start + length), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}

@@ -19,6 +19,10 @@ public:
     virtual FieldValue fieldValue() const = 0;
     virtual QString boxText() const = 0;
     virtual void setBoxText(const QString &text) = 0;
+    // The text as the box shows it (line breaks as one character), and a span of it selected and
+    // scrolled into view, as a search shows what it found.
+    virtual QString shownText() const = 0;
+    virtual void selectShown(qsizetype start, qsizetype length) = 0;
 
     bool isDataChanged() const { return m_changed; }
     void setDataChanged(bool changed) { m_changed = changed; }
@@ -44,6 +48,8 @@ public:
     FieldValue fieldValue() const override;
     QString boxText() const override { return text(); }
     void setBoxText(const QString &text) override;
+    QString shownText() const override { return text(); }
+    void selectShown(qsizetype start, qsizetype length) override;
     void setLongestInput(int length) override;
     QWidget *widget() override { return this; }
 
@@ -65,6 +71,8 @@ public:
     FieldValue fieldValue() const override;
     QString boxText() const override;
     void setBoxText(const QString &text) override;
+    QString shownText() const override { return toPlainText(); }
+    void selectShown(qsizetype start, qsizetype length) override;
     void setLongestInput(int length) override { m_longestInput = length; }
     QWidget *widget() override { return this; }
 

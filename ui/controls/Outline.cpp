@@ -139,6 +139,14 @@ void Outline::Clear()
     m_model->clear();
 }
 
+void Outline::setLines(std::vector<OutlineLine> lines)
+{
+    Batch batch(*this);
+    ++m_revision;
+    m_pendingLine = -1;
+    m_model->setLines(std::move(lines));
+}
+
 void Outline::AddItem(const QString &text)
 {
     ++m_revision;

@@ -2,9 +2,12 @@
 // Lines are numbered from 0; a line of level 2 belongs to the level-1 line above it.
 #pragma once
 
+#include "index/OutlineLine.h"
+
 #include <QTreeView>
 
 #include <optional>
+#include <vector>
 
 class OutlineModel;
 
@@ -40,6 +43,9 @@ public:
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 
     void Clear();
+    // Every line at once, in place of those there were, and none selected: the quick way to fill
+    // a long tree.
+    void setLines(std::vector<OutlineLine> lines);
     // Adds a line of level 1 at the end.
     void AddItem(const QString &text);
     void RemoveItem(int line);

@@ -63,8 +63,22 @@ bool OutlineModel::isLineVisible(int line) const
     return owner < 0 || isOpen(owner);
 }
 
+void OutlineModel::knowTextLines() const
+{
+    if (m_textLinesKnown)
+        return;
+    m_textLines.reserve(qsizetype(m_lines.size()));
+    for (const Line &line : m_lines) {
+        TextLines &entry = m_textLines[line.text];
+        if (entry.count++ == 0)
+            entry.firstSerial = line.serial;
+    }
+    m_textLinesKnown = true;
+}
+
 int OutlineModel::firstLineWithText(const QString &text) const
 {
+    knowTextLines();
     const auto found = m_textLines.constFind(text);
     return found == m_textLines.cend() ? -1 : lineOfSerial(found->firstSerial);
 }
@@ -147,10 +161,28 @@ void OutlineModel::clear()
     m_lines.reserve(previous);
     m_top.clear();
     m_textLines.clear();
-    m_textLines.reserve(qsizetype(previous));
+    m_textLinesKnown = false;
     m_structureDirty = false;
     if (!inBatch())
         endResetModel();
+}
+
+void OutlineModel::setLines(std::vector<OutlineLine> lines)
+{
+    if (!inBatch())
+        beginResetModel();
+    m_lines.clear();
+    m_lines.reserve(lines.size());
+    for (OutlineLine &line : lines)
+        m_lines.push_back({std::move(line.text), line.level, false, m_nextSerial++});
+    m_top.clear();
+    m_structureDirty = true;
+    m_textLines.clear();
+    m_textLinesKnown = false;
+    if (!inBatch()) {
+        ensureStructure();
+        endResetModel();
+    }
 }
 
 void OutlineModel::appendLine(const QString &text)
@@ -158,9 +190,11 @@ void OutlineModel::appendLine(const QString &text)
     const int line = lineCount();
     const quint64 serial = m_nextSerial++;
     // The tree keeps one line per contact even for equal names: the lookup must find the first.
-    TextLines &entry = m_textLines[text];
-    if (entry.count++ == 0)
-        entry.firstSerial = serial;
+    if (m_textLinesKnown) {
+        TextLines &entry = m_textLines[text];
+        if (entry.count++ == 0)
+            entry.firstSerial = serial;
+    }
     if (inBatch()) {
         m_lines.push_back({text, 1, false, serial});
         if (!m_structureDirty)
@@ -191,7 +225,8 @@ void OutlineModel::removeLine(int line)
             beginRemoveRows(createIndex(row, 0, topRowMarker), childRow, childRow);
         }
     }
-    forgetTextsOfLines(line, line + count);
+    if (m_textLinesKnown)
+        forgetTextsOfLines(line, line + count);
     m_lines.erase(m_lines.begin() + line, m_lines.begin() + line + count);
     if (topLine)
         m_top.erase(m_top.begin() + row);

@@ -2,6 +2,8 @@
 // level 1 (or lower) are top rows, a line of level 2 or more is a child of the level-1 line above it.
 #pragma once
 
+#include "index/OutlineLine.h"
+
 #include <QAbstractItemModel>
 #include <QHash>
 #include <QString>
@@ -30,6 +32,8 @@ public:
 
     void clear();
     void appendLine(const QString &text);
+    // All the lines at once, in place of those there were: a reset of the model.
+    void setLines(std::vector<OutlineLine> lines);
     // Removes the line together with the lines that belong to it.
     void removeLine(int line);
 
@@ -90,6 +94,9 @@ private:
     mutable bool m_structureDirty = false;
     quint64 m_nextSerial = 1;
     // By serial rather than line number, so removing a line leaves the other entries as they are.
-    QHash<QString, TextLines> m_textLines;
+    // Made on the first look-up after the tree was filled, which then costs nothing more.
+    mutable QHash<QString, TextLines> m_textLines;
+    mutable bool m_textLinesKnown = false;
+    void knowTextLines() const;
     int m_batchDepth = 0;
 };

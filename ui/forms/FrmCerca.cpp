@@ -9,10 +9,13 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QRadioButton>
 #include <QToolButton>
+
+#include <QLocale>
 
 #include <limits>
 
@@ -114,6 +117,8 @@ FrmCerca::FrmCerca(Platform &platform, QWidget *parent)
         Option3D1[i]->setGeometry(twips(240, 1320 + 240 * i, widths[i], 195));
     }
 
+    lblTrovati = place(new QLabel(Frame3D1), "lblTrovati", twips(135, 3870, 4515, 255));
+
     setTabOrder(Text1, Command3D1);
     setTabOrder(Command3D1, Command3D2);
     setTabOrder(Command3D2, Check3D2);
@@ -137,12 +142,10 @@ void FrmCerca::Form_Load()
     Text1->setFocus();
 }
 
-void FrmCerca::Command3D1_Click()
+SearchState FrmCerca::typedState() const
 {
-    if (Text1->text().isEmpty())
-        Text1->setText(QStringLiteral("*"));
-    SearchState &state = searchState();
-    state.SearchText = Text1->text();
+    SearchState state = searchState();
+    state.SearchText = Text1->text().isEmpty() ? QStringLiteral("*") : Text1->text();
     state.IgnoreCase = Check3D2->isChecked();
     for (int i = 0; i < 4; ++i) {
         if (Option3D1[i]->isChecked()) {
@@ -150,6 +153,34 @@ void FrmCerca::Command3D1_Click()
             break;
         }
     }
+    return state;
+}
+
+void FrmCerca::setLiveSearch(LiveSearch search)
+{
+    m_liveSearch = std::move(search);
+    connect(Text1, &QLineEdit::textChanged, this, &FrmCerca::searchAsTyped);
+    connect(Check3D2, &QCheckBox::toggled, this, &FrmCerca::searchAsTyped);
+    for (QRadioButton *option : Option3D1) {
+        // Each change of scope unchecks one option and checks another: the checked one searches.
+        connect(option, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked)
+                searchAsTyped();
+        });
+    }
+}
+
+void FrmCerca::searchAsTyped()
+{
+    const std::optional<int> hits = m_liveSearch(typedState());
+    lblTrovati->setText(hits ? hitCountText(*hits) : QString());
+}
+
+void FrmCerca::Command3D1_Click()
+{
+    if (Text1->text().isEmpty())
+        Text1->setText(QStringLiteral("*"));
+    searchState() = typedState();
     accept();
 }
 
@@ -203,9 +234,21 @@ void FrmCerca::paintEvent(QPaintEvent *event)
     }
 }
 
-void askSearchArgument(Platform &platform, QWidget *parent)
+void askSearchArgument(Platform &platform, QWidget *parent, LiveSearch live)
 {
     FrmCerca dialog(platform, parent);
     dialog.Form_Load();
+    // Only what the user changes is searched: the argument the dialog opens with is already shown.
+    if (live)
+        dialog.setLiveSearch(std::move(live));
     platform.runModal(dialog);
+}
+
+QString hitCountText(int hits)
+{
+    if (hits == 0)
+        return QStringLiteral("Nessun contatto trovato");
+    if (hits == 1)
+        return QStringLiteral("1 contatto trovato");
+    return QStringLiteral("%1 contatti trovati").arg(QLocale(QLocale::Italian).toString(hits));
 }

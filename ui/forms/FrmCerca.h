@@ -2,24 +2,39 @@
 // itself: it starts from the program's search state and writes its answer back there.
 #pragma once
 
+#include "search/SearchState.h"
+
 #include <QDialog>
 #include <QSvgRenderer>
 
 #include <array>
+#include <functional>
+#include <optional>
 
 class Platform;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QToolButton;
+
+// What the window does with the argument while it is typed: it shows the hits at once and answers
+// how many there are, nullopt when the argument asks for the whole agenda.
+using LiveSearch = std::function<std::optional<int>(const SearchState &typed)>;
 
 class FrmCerca : public QDialog
 {
     Q_OBJECT
 public:
     explicit FrmCerca(Platform &platform, QWidget *parent = nullptr);
+
+    // From here on every change of the text, the case box or the scope is searched at once, and
+    // the number of hits shown under the buttons.
+    void setLiveSearch(LiveSearch search);
+    // The search the controls ask for now, "*" for an empty text.
+    SearchState typedState() const;
 
     // Centres the dialog on the screen and shows the search state.
     void Form_Load();
@@ -37,6 +52,7 @@ public:
     QToolButton *Command3D2;
     QCheckBox *Check3D2;
     std::array<QRadioButton *, 4> Option3D1{};
+    QLabel *lblTrovati;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -44,10 +60,16 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void searchAsTyped();
+
     Platform &m_platform;
+    LiveSearch m_liveSearch;
     QSvgRenderer m_background;
 };
 
 // Shows FrmCerca modally; its answer is left in searchState() (unchanged when it was closed from
-// its frame).
-void askSearchArgument(Platform &platform, QWidget *parent);
+// its frame). With live, the hits are shown while the user types.
+void askSearchArgument(Platform &platform, QWidget *parent, LiveSearch live = {});
+
+// "23 contatti trovati".
+QString hitCountText(int hits);

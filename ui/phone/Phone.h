@@ -6,6 +6,7 @@
 #include "contacts/ContactStore.h"
 #include "contacts/Recordset.h"
 #include "search/SearchEngine.h"
+#include "search/SearchState.h"
 #include "ui/phone/PhoneUi.h"
 
 #include <QMainWindow>
@@ -96,6 +97,12 @@ private:
 
     // Search
     void BtnCerca_Click();
+    // Fills the tree with the hits of state, names them in the title and answers how many.
+    int showHits(const SearchState &state);
+    std::optional<int> showLiveHits(const SearchState &typed);
+    // Opens the current card's page where query finds it and selects the text it found.
+    void showMatchOnCard(const SearchQuery &query);
+    void showOtherDataMatch(const SearchQuery &query);
 
     // Output
     void FileStampaMaschera_Click();
@@ -187,6 +194,9 @@ private:
     SearchEngine m_search;
     // The contacts the tree shows while it shows a search's hits; empty for the whole agenda.
     std::vector<qint64> m_searchHits;
+    // The search the tree shows while the search dialog is open, and the store's generation then.
+    std::optional<SearchState> m_treeSearch;
+    quint64 m_treeSearchGeneration = 0;
     // The client area's controls with their places at the design's size.
     std::vector<std::pair<QWidget *, QRect>> m_designGeometry;
     // The rows the tree was last filled from as the whole agenda, and the tree's revision then.

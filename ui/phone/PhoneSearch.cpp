@@ -1,14 +1,29 @@
-// The search: ask for the argument, then show the whole agenda or only the contacts that hold it.
+// The search: ask for the argument, showing the hits in the tree while it is typed, then show the
+// whole agenda or only the contacts that hold it, with the first one's match on its card.
 #include "ui/phone/Phone.h"
 
 #include "exchange/CardProperties.h"
 #include "platform/Platform.h"
+#include "search/SearchMatch.h"
+#include "search/SearchQuery.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"
+#include "ui/controls/BoundBox.h"
 #include "ui/controls/Outline.h"
 #include "ui/forms/FrmCerca.h"
 
 #include <QAction>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+
+namespace {
+
+bool sameSearch(const SearchState &a, const SearchState &b)
+{
+    return a.SearchText == b.SearchText && a.IgnoreCase == b.IgnoreCase && a.SearchScope == b.SearchScope;
+}
+
+} // namespace
 
 void Phone::BtnCerca_Click()
 {
@@ -17,33 +32,23 @@ void Phone::BtnCerca_Click()
         return;
     // The table is read for the search while the user types.
     m_search.prepare(*ui.Data1->recordset());
-    askSearchArgument(m_platform, this);
+    // What imported contacts came with beyond the boxes is searched too.
+    m_search.setOtherTextHits(otherTextHitsIn(m_store));
+    m_treeSearch.reset();
+    askSearchArgument(m_platform, this, [this](const SearchState &typed) { return showLiveHits(typed); });
 
-    const QString argument = searchArgument(searchState());
+    const SearchState &state = searchState();
+    const QString argument = searchArgument(state);
     if (isWholeAgenda(argument)) {
+        m_treeSearch.reset();
         setWindowTitle(wholeAgendaCaption());
         Form_Load();
         return;
     }
-    setWindowTitle(searchCaption(argument));
-
-    IndexRs = ui.Data1->Clone();
-    RememberedID = 0;
-    // What imported contacts came with beyond the boxes is searched too.
-    m_search.setOtherTextHits(otherTextHitsIn(m_store));
-    const SearchResult result = m_search.search(*IndexRs, searchState());
-    if (!result.failure.isEmpty())
-        m_platform.showMessage(result.failure);
-    {
-        Outline::Batch batch(*ui.Outline1);
-        ui.Outline1->Clear();
-        for (const OutlineLine &line : result.lines) {
-            ui.Outline1->AddItem(line.text);
-            ui.Outline1->setIndent(ui.Outline1->ListCount() - 1, line.level);
-        }
-    }
-    RememberedID = result.firstHitId;
-    m_searchHits = result.hitIds;
+    // The tree already shows these hits when they were typed and nothing was written since.
+    if (!m_treeSearch || !sameSearch(*m_treeSearch, state) || m_treeSearchGeneration != m_store.generation())
+        showHits(state);
+    m_treeSearch.reset();
     OutlineCollapseAll();
     show();
     ui.Outline1->setFocus();
@@ -54,4 +59,94 @@ void Phone::BtnCerca_Click()
     Outline1_KeyPress(13);
     ui.Outline1->setListIndex(1);
     Outline1_Click();
+    if (!m_searchHits.empty())
+        showMatchOnCard(searchQuery(state));
+}
+
+int Phone::showHits(const SearchState &state)
+{
+    setWindowTitle(searchCaption(searchArgument(state)));
+    IndexRs = ui.Data1->Clone();
+    RememberedID = 0;
+    const SearchResult result = m_search.search(*IndexRs, state);
+    if (!result.failure.isEmpty())
+        m_platform.showMessage(result.failure);
+    ui.Outline1->setLines(result.lines);
+    RememberedID = result.firstHitId;
+    m_searchHits = result.hitIds;
+    return static_cast<int>(result.hitIds.size());
+}
+
+std::optional<int> Phone::showLiveHits(const SearchState &typed)
+{
+    if (isWholeAgenda(searchArgument(typed))) {
+        // Back to the whole agenda only when the tree shows something else.
+        if (m_treeSearch) {
+            m_treeSearch.reset();
+            FillOutline();
+            OutlineCollapseAll();
+        }
+        return std::nullopt;
+    }
+    const int hits = showHits(typed);
+    OutlineCollapseAll();
+    m_treeSearch = typed;
+    m_treeSearchGeneration = m_store.generation();
+    return hits;
+}
+
+void Phone::showMatchOnCard(const SearchQuery &query)
+{
+    // The first field, in the search's order, that shows the match; one on a page of its own (an
+    // address, the notes) before the names and boxes every page shows.
+    const CardField *found = nullptr;
+    Field foundField = Field::LastName;
+    std::optional<TextSpan> span;
+    for (const SearchField &info : SearchFields) {
+        if (!isGroupSearched(info.group, query.scope))
+            continue;
+        const CardField &entry = cardField(info.field);
+        BoundBox *box = ui.box(entry, entry.homeField == info.field ? 1 : 0);
+        if (!box)
+            continue;
+        const std::optional<TextSpan> here = findInText(box->shownText(), query);
+        if (!here)
+            continue;
+        const bool onPage = entry.isPageBox() || info.field == Field::Note;
+        if (!found || onPage) {
+            found = &entry;
+            foundField = info.field;
+            span = here;
+        }
+        if (onPage)
+            break;
+    }
+    if (!found) {
+        showOtherDataMatch(query);
+        return;
+    }
+    if (foundField == Field::Note)
+        Command3d3_Click();
+    else if (found->homeField == foundField)
+        Command3d1_Click();
+    else if (found->isPageBox() || !ui.tNotes->isHidden() || !ui.lstAltriDati->isHidden())
+        Command3d2_Click();
+    ui.box(*found, found->homeField == foundField ? 1 : 0)->selectShown(span->start, span->length);
+}
+
+void Phone::showOtherDataMatch(const SearchQuery &query)
+{
+    if (!isOtherDataSearched(query.scope))
+        return;
+    for (int i = 0; i < ui.lstAltriDati->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = ui.lstAltriDati->topLevelItem(i);
+        if (!findInText(item->text(1), query) && !findInText(item->text(0), query))
+            continue;
+        Command3d3_Click();
+        if (ui.lstAltriDati->isHidden())
+            lblAltriDati_Click();
+        ui.lstAltriDati->setCurrentItem(item);
+        ui.lstAltriDati->scrollToItem(item);
+        return;
+    }
 }
