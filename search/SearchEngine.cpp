@@ -3,6 +3,7 @@
 #include "contacts/Recordset.h"
 #include "dial/NumberRules.h"
 #include "index/IndexLetter.h"
+#include "search/SearchLog.h"
 #include "search/SearchState.h"
 #include "search/SearchText.h"
 #include "text/ForgivingText.h"
@@ -97,7 +98,8 @@ SearchEngine::~SearchEngine()
 {
     if (m_prepared.valid()) {
         m_cancelPrepared->store(true);
-        m_prepared.wait();
+        if (const Prepared prepared = m_prepared.get(); prepared.read)
+            dropKeptSnapshot(m_keptFolder, *prepared.read);
     }
 }
 
@@ -107,15 +109,20 @@ void SearchEngine::prepare(const Recordset &walk)
     if (m_prepared.valid() || m_snapshot.rowCount() > 0 || m_snapshot.isCurrent(store))
         return;
     m_preparedStore = &store;
+    // The log that tells a kept snapshot what changed since, made on the window's own connection: a
+    // write from another would fail the window's next one.
+    if (!m_keptFolder.isEmpty() && store.isWritable())
+        ensureSearchLog(store.connection(), nullptr);
     // The generation before the read: a write that lands meanwhile is read again by the refresh.
     m_preparedGeneration = store.generation();
     m_cancelPrepared = std::make_shared<std::atomic<bool>>(false);
     m_prepared = std::async(std::launch::async,
-        [path = store.path(), rows = qint64(walk.recordCount()), cancel = m_cancelPrepared] {
+        [path = store.path(), rows = qint64(walk.recordCount()), cancel = m_cancelPrepared,
+            folder = m_keptFolder] {
             // The window comes first: on a busy machine the read waits for it, not the other way round.
             setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
             Prepared prepared;
-            prepared.snapshot = SearchSnapshot::readFile(path, rows, *cancel, &prepared.error);
+            prepared.read = readSearchSnapshot(path, folder, rows, *cancel, &prepared.error);
             return prepared;
         });
 }
@@ -126,8 +133,14 @@ void SearchEngine::takePrepared(const ContactStore &store)
         return;
     Prepared prepared = m_prepared.get();
     // A read that failed is simply done again, where its failure is reported.
-    if (prepared.snapshot && m_preparedStore == &store && !m_snapshot.isCurrent(store))
-        m_snapshot.adopt(std::move(*prepared.snapshot), store, m_preparedGeneration);
+    if (!prepared.read)
+        return;
+    if (m_preparedStore == &store && !m_snapshot.isCurrent(store)) {
+        m_snapshot.adopt(std::move(prepared.read->snapshot), store, m_preparedGeneration);
+        noteKeptSnapshot(store.isWritable() ? store.connection() : nullptr, m_keptFolder, *prepared.read);
+    } else {
+        dropKeptSnapshot(m_keptFolder, *prepared.read);
+    }
 }
 
 std::optional<OtherMatches> otherHits(const OtherTextHits &find, const SearchQuery &query, QString *error)
@@ -136,6 +149,19 @@ std::optional<OtherMatches> otherHits(const OtherTextHits &find, const SearchQue
     if (!find || query.rule == SearchRule::WholeAgenda || !isOtherDataSearched(query.scope))
         return OtherMatches();
     return find(query, error);
+}
+
+const std::vector<int> &SearchEngine::snapshotRowsOf(const Recordset &walk)
+{
+    if (m_walkRows != walk.sharedRows() || m_walkRowsVersion != m_snapshot.version()) {
+        m_walkRows = walk.sharedRows();
+        m_walkRowsVersion = m_snapshot.version();
+        m_snapshotRows.clear();
+        m_snapshotRows.reserve(walk.rows().size());
+        for (const ContactStore::IndexEntry &entry : walk.rows())
+            m_snapshotRows.push_back(m_snapshot.rowOf(entry.id));
+    }
+    return m_snapshotRows;
 }
 
 SearchResult SearchEngine::search(const Recordset &walk, const SearchState &state)
@@ -147,6 +173,8 @@ SearchResult SearchEngine::search(const Recordset &walk, const SearchQuery &quer
 {
     SearchResult result;
     takePrepared(walk.store());
+    if (query.rule == SearchRule::Literal || query.rule == SearchRule::Folded)
+        m_snapshot.keepStored();
     QString reason;
     if (!m_snapshot.refresh(walk.store(), &reason, walk.recordCount())) {
         result.failure = QStringLiteral("Impossibile leggere i contatti per la ricerca: %1").arg(reason);
@@ -158,12 +186,13 @@ SearchResult SearchEngine::search(const Recordset &walk, const SearchQuery &quer
         return result;
     }
     const std::vector<bool> matches = m_snapshot.matchingRows(query, *others);
+    const std::vector<int> &rows = snapshotRowsOf(walk);
     std::vector<const ContactStore::IndexEntry *> hits;
-    for (const ContactStore::IndexEntry &entry : walk.rows()) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
         // A row the table no longer has cannot be a hit.
-        const int row = m_snapshot.rowOf(entry.id);
-        if (row < 0 || !matches[row])
+        if (rows[i] < 0 || !matches[rows[i]])
             continue;
+        const ContactStore::IndexEntry &entry = walk.rows()[i];
         hits.push_back(&entry);
         result.hitIds.push_back(entry.id);
         if (result.firstHitId == 0)

@@ -4,6 +4,7 @@
 
 #include "contacts/ContactStore.h"
 #include "index/OutlineLine.h"
+#include "search/KeptSnapshot.h"
 #include "search/SearchSnapshot.h"
 
 #include <QString>
@@ -73,18 +74,30 @@ public:
     // Where a search also looks, under the scopes that search it (isOtherDataSearched).
     void setOtherTextHits(OtherTextHits otherHits) { m_otherHits = std::move(otherHits); }
 
+    // The snapshot is kept in folder between runs (KeptSnapshot.h), for a store that can be written.
+    void keepSnapshotIn(QString folder) { m_keptFolder = std::move(folder); }
+
 private:
     struct Prepared
     {
-        std::optional<SearchSnapshot> snapshot;
+        std::optional<ReadSnapshot> read;
         QString error;
     };
     void takePrepared(const ContactStore &store);
+    // The snapshot's row of each row of walk, -1 for a row it does not hold.
+    const std::vector<int> &snapshotRowsOf(const Recordset &walk);
 
-    SearchSnapshot m_snapshot;
+    // The fields as stored only once a search compares them so (SearchSnapshot::keepStored).
+    SearchSnapshot m_snapshot{false};
     OtherTextHits m_otherHits;
+    QString m_keptFolder;
     std::future<Prepared> m_prepared;
     const ContactStore *m_preparedStore = nullptr;
     quint64 m_preparedGeneration = 0;
     std::shared_ptr<std::atomic<bool>> m_cancelPrepared;
+    // Kept while neither the walk's rows nor the snapshot change: a search as the user types looks
+    // them up once.
+    ContactStore::IndexRows m_walkRows;
+    quint64 m_walkRowsVersion = 0;
+    std::vector<int> m_snapshotRows;
 };

@@ -24,8 +24,27 @@ std::string argumentDigits(const QString &typed)
     return comparable;
 }
 
-SearchQuery searchQuery(const QString &typed, bool ignoreCase, int scope)
+namespace {
+
+// Half a surrogate pair, as a paste can bring, is no character: it becomes the replacement
+// character, as invalid bytes of the store's texts do, and is compared as that.
+QString wholeCharacters(const QString &typed)
 {
+    QString text = typed;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (text.at(i).isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
+} // namespace
+
+SearchQuery searchQuery(const QString &typedText, bool ignoreCase, int scope)
+{
+    const QString typed = wholeCharacters(typedText);
     SearchQuery query;
     query.scope = scope;
     if (isWholeAgenda(typed))

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -94,37 +95,62 @@ bool SearchSnapshot::isCurrent(const ContactStore &store) const
 
 void SearchSnapshot::clear()
 {
+    ++m_version;
     m_store = nullptr;
     m_generation = 0;
     m_ids.clear();
     m_nullFields.clear();
     m_rowOfId.clear();
+    m_forgiving = ForgivingTexts();
+    m_forgiving.words.closeField();
+    m_forgiving.digits.closeField();
     m_plain = Texts();
     m_plain.closeField();
     m_folded.reset();
-    m_forgiving.reset();
+}
+
+void SearchSnapshot::keepStored()
+{
+    if (m_keepsStored)
+        return;
+    clear();
+    m_keepsStored = true;
 }
 
 void SearchSnapshot::appendRow(qint64 id, std::span<const std::optional<QByteArrayView>> values)
 {
-    const std::size_t firstSlot = m_plain.start.size() - 1;
+    ++m_version;
     quint32 nulls = 0;
+    std::string stored;
+    std::string digits;
     // start always ends with the end of the text: each field appended closes its own slot.
     for (int i = 0; i < SearchFieldCount; ++i) {
-        if (values[i])
-            appendStored(m_plain.text, *values[i]);
-        else
+        QByteArrayView value;
+        if (!values[i]) {
             nulls |= 1u << i;
-        m_plain.closeField();
-    }
-    if (m_folded) {
-        for (std::size_t slot = firstSlot; slot < firstSlot + SearchFieldCount; ++slot) {
-            appendFolded(m_folded->text, fieldText(m_plain, slot));
-            m_folded->closeField();
+        } else if (isValidUtf8(*values[i])) {
+            value = *values[i];
+        } else {
+            stored.clear();
+            appendStored(stored, *values[i]);
+            value = QByteArrayView(stored.data(), qsizetype(stored.size()));
+        }
+        appendForgiving(m_forgiving.words.text, value);
+        m_forgiving.words.closeField();
+        if (m_keepsStored) {
+            m_plain.text.append(value.data(), std::size_t(value.size()));
+            m_plain.closeField();
+            if (m_folded) {
+                appendFolded(m_folded->text, value);
+                m_folded->closeField();
+            }
+        }
+        if (std::find(NumberFieldSlots.begin(), NumberFieldSlots.end(), i) != NumberFieldSlots.end()) {
+            comparableDigits(value, digits);
+            m_forgiving.digits.text += digits;
+            m_forgiving.digits.closeField();
         }
     }
-    if (m_forgiving)
-        appendForgivingRow(*m_forgiving, firstSlot);
     // Two rows with one id cannot come from the table; should it happen the first one counts.
     if (!m_rowOfId.contains(id))
         m_rowOfId.insert(id, static_cast<int>(m_ids.size()));
@@ -160,6 +186,7 @@ bool SearchSnapshot::refresh(const ContactStore &store, QString *error, std::opt
             std::sort(changed.begin(), changed.end());
             changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
             bool ok = true;
+            ++m_version;
             for (auto id = changed.begin(); ok && id != changed.end(); ++id) {
                 const std::optional<ContactRecord> record = store.read(*id, &ok);
                 if (!ok)
@@ -198,11 +225,17 @@ bool SearchSnapshot::readWhole(
     // Room for everything at once, so the block is never moved while it grows. The texts cannot
     // take more bytes than the file holds; room reserved and not used costs no memory.
     const auto rowCount = static_cast<std::size_t>(std::max<qint64>(rows, 0));
-    m_plain.text.reserve(static_cast<std::size_t>(std::max<qint64>(textBytes, 0)));
-    m_plain.start.reserve(rowCount * SearchFieldCount + 1);
+    const auto bytes = static_cast<std::size_t>(std::max<qint64>(textBytes, 0));
+    m_forgiving.words.text.reserve(bytes);
+    m_forgiving.words.start.reserve(rowCount * SearchFieldCount + 1);
+    m_forgiving.digits.start.reserve(rowCount * NumberFieldCount + 1);
+    if (m_keepsStored) {
+        m_plain.text.reserve(bytes);
+        m_plain.start.reserve(rowCount * SearchFieldCount + 1);
+    }
     m_ids.reserve(rowCount);
     m_nullFields.reserve(rowCount);
-    m_rowOfId.reserve(static_cast<qsizetype>(rowCount));
+    m_rowOfId.reserve(static_cast<qsizetype>(rowCount) + 1);
     if (!scan([this](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
             appendRow(id, values);
         })) {
@@ -215,21 +248,31 @@ bool SearchSnapshot::readWhole(
 std::optional<SearchSnapshot> SearchSnapshot::readFile(
     const QString &path, qint64 rows, const std::atomic<bool> &cancel, QString *error)
 {
-    SearchSnapshot snapshot;
+    SearchSnapshot snapshot(false);
     const bool read
         = snapshot.readWhole(rows, QFileInfo(path).size(), [&](const ContactStore::TextRowVisitor &visit) {
               return ContactStore::scanTextsInFile(path, searchedFieldList(), visit, cancel, error);
           });
     if (!read)
         return std::nullopt;
-    // Ignoring case is what a search usually does: its texts are made here too, off the window's time.
-    snapshot.forgiving();
     return snapshot;
 }
 
 bool SearchSnapshot::readRows(const std::function<bool(const ContactStore::TextRowVisitor &)> &scan)
 {
     return readWhole(0, 0, scan);
+}
+
+bool SearchSnapshot::readAgain(
+    std::span<const qint64> ids, const std::function<bool(const ContactStore::TextRowVisitor &)> &scan)
+{
+    ++m_version;
+    for (const qint64 id : ids)
+        m_rowOfId.remove(id);
+    return scan([this](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
+        m_rowOfId.remove(id);
+        appendRow(id, values);
+    });
 }
 
 std::span<const Field> SearchSnapshot::fields()
@@ -239,7 +282,9 @@ std::span<const Field> SearchSnapshot::fields()
 
 void SearchSnapshot::adopt(SearchSnapshot &&read, const ContactStore &store, quint64 generation)
 {
+    const quint64 version = m_version;
     *this = std::move(read);
+    m_version = version + 1;
     m_store = &store;
     m_generation = generation;
 }
@@ -247,7 +292,7 @@ void SearchSnapshot::adopt(SearchSnapshot &&read, const ContactStore &store, qui
 FieldValue SearchSnapshot::value(int row, Field field) const
 {
     const int i = searchFieldIndex(field);
-    if (i < 0 || (m_nullFields[row] & (1u << i)))
+    if (i < 0 || !m_keepsStored || (m_nullFields[row] & (1u << i)))
         return std::nullopt;
     const std::size_t slot = static_cast<std::size_t>(row) * SearchFieldCount + i;
     return QString::fromUtf8(fieldText(m_plain, slot));
@@ -317,40 +362,9 @@ const SearchSnapshot::Texts &SearchSnapshot::folded() const
     return *m_folded;
 }
 
-void SearchSnapshot::appendForgivingRow(ForgivingTexts &texts, std::size_t firstSlot) const
-{
-    for (int i = 0; i < SearchFieldCount; ++i) {
-        appendForgiving(texts.words.text, fieldText(m_plain, firstSlot + i));
-        texts.words.closeField();
-    }
-    std::string digits;
-    for (const int i : NumberFieldSlots) {
-        comparableDigits(fieldText(m_plain, firstSlot + i), digits);
-        texts.digits.text += digits;
-        texts.digits.closeField();
-    }
-}
-
-const SearchSnapshot::ForgivingTexts &SearchSnapshot::forgiving() const
-{
-    if (m_forgiving)
-        return *m_forgiving;
-    ForgivingTexts texts;
-    // Much as long as the text itself: punctuation and marks go, a few letters become two.
-    texts.words.text.reserve(m_plain.text.size());
-    texts.words.start.reserve(m_plain.start.size());
-    texts.words.closeField();
-    texts.digits.start.reserve(m_ids.size() * NumberFieldCount + 1);
-    texts.digits.closeField();
-    for (std::size_t row = 0; row < m_ids.size(); ++row)
-        appendForgivingRow(texts, row * SearchFieldCount);
-    m_forgiving = std::move(texts);
-    return *m_forgiving;
-}
-
 std::vector<bool> SearchSnapshot::forgivingMatches(const SearchQuery &query, const OtherMatches &others) const
 {
-    const ForgivingTexts &texts = forgiving();
+    const ForgivingTexts &texts = m_forgiving;
     const int rows = rowCount();
     const std::array<bool, SearchFieldCount> searched = searchedFields(query.scope);
 
@@ -398,6 +412,9 @@ std::vector<bool> SearchSnapshot::matchingRows(const SearchQuery &query, const O
     std::vector<bool> matches(rows, false);
     const QByteArray needle = query.text.toUtf8();
     const std::array<bool, SearchFieldCount> searched = searchedFields(query.scope);
+    // A snapshot without the stored fields cannot answer these rules: its owner keeps them first.
+    if (!m_keepsStored)
+        return matches;
     const Texts &texts = query.rule == SearchRule::Folded ? folded() : m_plain;
     texts.markRowsHolding(
         std::string_view(needle.constData(), std::size_t(needle.size())), searched.data(), matches);
@@ -406,4 +423,109 @@ std::vector<bool> SearchSnapshot::matchingRows(const SearchQuery &query, const O
             matches[row] = true;
     }
     return matches;
+}
+
+namespace {
+
+// The bytes of a snapshot: its row count and the sizes of its texts, then the ids, the Null flags,
+// the starts and the text of the words, the starts and the text of the digits.
+struct ForgivingHeader
+{
+    quint64 rows;
+    quint64 wordBytes;
+    quint64 digitBytes;
+};
+
+template<typename T>
+void appendArray(QByteArray &out, const std::vector<T> &values)
+{
+    out.append(reinterpret_cast<const char *>(values.data()), qsizetype(values.size() * sizeof(T)));
+}
+
+// Reads count values straight into place; a count beyond what is left to read is refused before
+// any room is made for it.
+template<typename T>
+bool takeArray(QIODevice &in, std::vector<T> &values, quint64 count)
+{
+    if (count > quint64(in.bytesAvailable()) / sizeof(T))
+        return false;
+    values.resize(count);
+    const auto bytes = qint64(count * sizeof(T));
+    return in.read(reinterpret_cast<char *>(values.data()), bytes) == bytes;
+}
+
+bool takeText(QIODevice &in, std::string &text, quint64 size)
+{
+    if (size > quint64(in.bytesAvailable()))
+        return false;
+    text.resize(size);
+    return in.read(text.data(), qint64(size)) == qint64(size);
+}
+
+// Starts that begin at 0, never go back and end at the text's end.
+bool soundStarts(const std::vector<quint32> &start, std::size_t textSize)
+{
+    return !start.empty() && start.front() == 0 && start.back() == textSize
+        && std::is_sorted(start.begin(), start.end());
+}
+
+} // namespace
+
+QByteArray SearchSnapshot::forgivingBytes() const
+{
+    // Only the rows rowOf() answers for: a row left behind by a later write is not carried over.
+    SearchSnapshot live(false);
+    live.m_ids.reserve(std::size_t(m_rowOfId.size()));
+    for (int row = 0; row < rowCount(); ++row) {
+        if (rowOf(m_ids[row]) != row)
+            continue;
+        live.m_ids.push_back(m_ids[row]);
+        live.m_nullFields.push_back(m_nullFields[row]);
+        for (int i = 0; i < SearchFieldCount; ++i) {
+            const QByteArrayView field = m_forgiving.words.field(std::size_t(row) * SearchFieldCount + i);
+            live.m_forgiving.words.text.append(field.data(), std::size_t(field.size()));
+            live.m_forgiving.words.closeField();
+        }
+        for (int i = 0; i < NumberFieldCount; ++i) {
+            const QByteArrayView field = m_forgiving.digits.field(std::size_t(row) * NumberFieldCount + i);
+            live.m_forgiving.digits.text.append(field.data(), std::size_t(field.size()));
+            live.m_forgiving.digits.closeField();
+        }
+    }
+    const ForgivingHeader header{
+        live.m_ids.size(), live.m_forgiving.words.text.size(), live.m_forgiving.digits.text.size()};
+    QByteArray out(reinterpret_cast<const char *>(&header), sizeof header);
+    appendArray(out, live.m_ids);
+    appendArray(out, live.m_nullFields);
+    appendArray(out, live.m_forgiving.words.start);
+    out.append(live.m_forgiving.words.text.data(), qsizetype(live.m_forgiving.words.text.size()));
+    appendArray(out, live.m_forgiving.digits.start);
+    out.append(live.m_forgiving.digits.text.data(), qsizetype(live.m_forgiving.digits.text.size()));
+    return out;
+}
+
+bool SearchSnapshot::readForgiving(QIODevice &in)
+{
+    clear();
+    m_keepsStored = false;
+    ForgivingHeader header{};
+    const bool read = in.read(reinterpret_cast<char *>(&header), sizeof header) == qint64(sizeof header)
+        && header.rows < (quint64(1) << 32) && takeArray(in, m_ids, header.rows)
+        && takeArray(in, m_nullFields, header.rows)
+        && takeArray(in, m_forgiving.words.start, header.rows * SearchFieldCount + 1)
+        && takeText(in, m_forgiving.words.text, header.wordBytes)
+        && takeArray(in, m_forgiving.digits.start, header.rows * NumberFieldCount + 1)
+        && takeText(in, m_forgiving.digits.text, header.digitBytes) && in.atEnd()
+        && soundStarts(m_forgiving.words.start, m_forgiving.words.text.size())
+        && soundStarts(m_forgiving.digits.start, m_forgiving.digits.text.size());
+    if (!read) {
+        clear();
+        return false;
+    }
+    m_rowOfId.reserve(qsizetype(m_ids.size()));
+    for (std::size_t row = 0; row < m_ids.size(); ++row) {
+        if (!m_rowOfId.contains(m_ids[row]))
+            m_rowOfId.insert(m_ids[row], int(row));
+    }
+    return true;
 }

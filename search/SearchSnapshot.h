@@ -1,13 +1,16 @@
-// Every contact's searched fields held as one block of UTF-8 text, read once and kept while the store
-// is unchanged, so that a search over a large agenda is a single pass over memory.
+// Every contact's searched fields held as one block of UTF-8 text in the forgiving form the search
+// compares (and, when asked for, as stored), read once and kept while the store is unchanged, so
+// that a search over a large agenda is a single pass over memory.
 #pragma once
 
 #include "contacts/ContactRecord.h"
 #include "contacts/ContactStore.h"
+#include "search/RowIndex.h"
 #include "search/SearchFields.h"
 #include "search/SearchQuery.h"
 
 #include <QHash>
+#include <QIODevice>
 #include <QString>
 
 #include <atomic>
@@ -31,6 +34,17 @@ struct OtherMatches
 class SearchSnapshot
 {
 public:
+    // keepsStored: the fields are kept as stored too, for the literal rule and value(); without, a
+    // snapshot takes half the memory and keepStored() reads them when they are first needed.
+    explicit SearchSnapshot(bool keepsStored = true)
+        : m_keepsStored(keepsStored)
+    {
+        clear();
+    }
+    bool keepsStored() const { return m_keepsStored; }
+    // From now on the fields are kept as stored: the next refresh reads every row again.
+    void keepStored();
+
     // Reads the store again unless this snapshot already holds what it holds now. False, with the
     // store's reason in error, when it could not be read; the snapshot is then empty and the next
     // refresh tries again.
@@ -45,6 +59,13 @@ public:
     // rows, the table's size when known, only sizes the room reserved.
     static std::optional<SearchSnapshot> readFile(
         const QString &path, qint64 rows, const std::atomic<bool> &cancel, QString *error);
+    // Reads every row through scan into an empty snapshot; rows and textBytes size the room. False
+    // when scan fails.
+    bool readWhole(
+        qint64 rows, qint64 textBytes, const std::function<bool(const ContactStore::TextRowVisitor &)> &scan);
+    // The rows of ids read again through scan (which hands over those of them that still exist).
+    bool readAgain(
+        std::span<const qint64> ids, const std::function<bool(const ContactStore::TextRowVisitor &)> &scan);
     // Reads the rows that scan hands over (the searched fields, in SearchFields' order) into an empty
     // snapshot, for a search over some of the contacts only. False when scan fails.
     bool readRows(const std::function<bool(const ContactStore::TextRowVisitor &)> &scan);
@@ -56,11 +77,20 @@ public:
     static std::span<const Field> fields();
 
     int rowCount() const { return static_cast<int>(m_ids.size()); }
+    // Grows whenever a row comes in or the rows are read anew: what rowOf() answers holds while it
+    // stays the same.
+    quint64 version() const { return m_version; }
     qint64 id(int row) const { return m_ids[row]; }
     // The row of the contact with this id, -1 when the snapshot has none.
-    int rowOf(qint64 id) const { return m_rowOfId.value(id, -1); }
-    // A searched field of a row as stored, Null kept.
+    int rowOf(qint64 id) const { return m_rowOfId.rowOf(id); }
+    // A searched field of a row as stored, Null kept; only for a snapshot that keeps them.
     FieldValue value(int row, Field field) const;
+
+    // The forgiving texts of the rows rowOf() answers for, as bytes that readForgiving() takes back.
+    QByteArray forgivingBytes() const;
+    // Fills the snapshot, which then keeps no stored fields, from what forgivingBytes() gave, read
+    // from in up to its end; false, leaving it empty, for bytes that are not a whole, sound snapshot.
+    bool readForgiving(QIODevice &in);
 
     // One flag per row: whether the contact is a hit of query (SearchQuery.h), with others as more
     // places where it looks.
@@ -95,22 +125,19 @@ private:
 
     void clear();
     void appendRow(qint64 id, std::span<const std::optional<QByteArrayView>> values);
-    // Reads every row through scan into an empty snapshot; rows and textBytes size the room.
-    bool readWhole(
-        qint64 rows, qint64 textBytes, const std::function<bool(const ContactStore::TextRowVisitor &)> &scan);
     const Texts &folded() const;
-    const ForgivingTexts &forgiving() const;
-    void appendForgivingRow(ForgivingTexts &texts, std::size_t firstSlot) const;
     std::vector<bool> forgivingMatches(const SearchQuery &query, const OtherMatches &others) const;
 
     const ContactStore *m_store = nullptr;
     quint64 m_generation = 0;
+    quint64 m_version = 0;
     std::vector<qint64> m_ids;
     std::vector<quint32> m_nullFields; // bit i set: searched field i of the row is Null
-    QHash<qint64, int> m_rowOfId;
+    RowIndex m_rowOfId;
+    ForgivingTexts m_forgiving;
+    bool m_keepsStored = true;
+    // The fields as stored, when kept.
     Texts m_plain;
-    // Made on the first search that needs them, then kept with the snapshot and brought along as
-    // rows come in. A read on a thread of its own makes the forgiving texts there.
+    // Upper-cased, made on the first search that needs them, then brought along as rows come in.
     mutable std::optional<Texts> m_folded;
-    mutable std::optional<ForgivingTexts> m_forgiving;
 };

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -85,22 +86,81 @@ std::string forgivingReference(QStringView text)
     return out;
 }
 
+namespace {
+
+// The forgiving form of one character with its blanks kept as ' ': the decomposition of a text is
+// that of its characters one after the other (only the marks it drops are reordered), so the form
+// of a text is its characters' forms with the blanks run together.
+std::string characterForm(char32_t c)
+{
+    std::string form;
+    const QString decomposed = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_KD);
+    for (const char32_t part : decomposed.toUcs4()) {
+        if (isBlank(part))
+            form.push_back(' ');
+        else if (const QStringView plain = plainLetters(part); !plain.isEmpty())
+            form += plain.toUtf8().toStdString();
+        else if (QChar::isLetterOrNumber(part))
+            form += QString::fromUcs4(&part, 1).toUpper().toUtf8().toStdString();
+    }
+    return form;
+}
+
+// The forms of the characters most text is written in (Latin, Greek, Cyrillic and the other
+// alphabets below the CJK blocks), made once.
+constexpr char32_t TabledCharacters = 0x3000;
+
+const std::vector<std::string> &characterForms()
+{
+    static const std::vector<std::string> forms = [] {
+        std::vector<std::string> all(TabledCharacters);
+        for (char32_t c = 0x80; c < TabledCharacters; ++c)
+            all[c] = characterForm(c);
+        return all;
+    }();
+    return forms;
+}
+
+void appendForm(std::string &out, std::string_view form, std::size_t start)
+{
+    for (const char byte : form) {
+        if (byte == ' ')
+            appendBlank(out, start);
+        else
+            out.push_back(byte);
+    }
+}
+
+} // namespace
+
 void appendForgiving(std::string &out, QByteArrayView utf8)
 {
     const std::size_t start = out.size();
-    for (const char byte : utf8) {
-        const auto c = static_cast<unsigned char>(byte);
-        if (c >= 0x80) {
-            out.resize(start);
-            out += forgivingReference(QString::fromUtf8(utf8));
-            return;
+    const auto *bytes = reinterpret_cast<const uchar *>(utf8.data());
+    const qsizetype size = utf8.size();
+    for (qsizetype i = 0; i < size;) {
+        const uchar c = bytes[i];
+        if (c < 0x80) {
+            if (c >= 'a' && c <= 'z')
+                out.push_back(char(c - 'a' + 'A'));
+            else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+                out.push_back(char(c));
+            else if (c == ' ' || (c >= '\t' && c <= '\r'))
+                appendBlank(out, start);
+            ++i;
+            continue;
         }
-        if (c >= 'a' && c <= 'z')
-            out.push_back(char(c - 'a' + 'A'));
-        else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
-            out.push_back(char(c));
-        else if (c == ' ' || (c >= '\t' && c <= '\r'))
-            appendBlank(out, start);
+        const int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        if (i + length > size)
+            break;
+        char32_t code = c & (0x3F >> (length - 1));
+        for (int k = 1; k < length; ++k)
+            code = (code << 6) | (bytes[i + k] & 0x3F);
+        i += length;
+        if (code < TabledCharacters)
+            appendForm(out, characterForms()[code], start);
+        else
+            appendForm(out, characterForm(code), start);
     }
 }
 

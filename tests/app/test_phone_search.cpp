@@ -6,6 +6,9 @@
 #include "search/SearchState.h"
 #include "ui/forms/FrmCerca.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 
 namespace {
@@ -70,6 +73,49 @@ private slots:
         f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
         f->act(u"cDelete"_s);
         QCOMPARE(f->treeLines(), (QStringList{"B", "Bruni, Rossina"}));
+    }
+
+    // The tree shows the hits as each letter is typed, with their count in the dialog; an emptied box
+    // shows the whole agenda again; Enter keeps the last hits and opens the first one's card on the
+    // page of its match, the matched text selected.
+    void liveHitsAndTheMatchOnTheCard()
+    {
+        QStringList seen;
+        f->platform.dialogScripts.enqueue([&](QDialog &dialog) {
+            auto &form = static_cast<FrmCerca &>(dialog);
+            const auto typeAndLook = [&](const QString &keys) {
+                QTest::keyClicks(form.Text1, keys);
+                seen.append(f->phone->windowTitle() + u" | "_s + f->treeLines().join(u',') + u" | "_s
+                    + form.lblTrovati->text());
+            };
+            typeAndLook(u"rossi"_s);
+            typeAndLook(u"glione"_s);
+            form.Text1->selectAll();
+            QTest::keyClick(form.Text1, Qt::Key_Backspace);
+            seen.append(f->phone->windowTitle() + u" | "_s + QString::number(f->tree().ListCount()) + u" | "_s
+                + form.lblTrovati->text());
+            typeAndLook(u"amico ROSSÌ"_s);
+            QTest::keyClick(form.Text1, Qt::Key_Return);
+        });
+        f->load();
+        QCOMPARE(seen,
+            (QStringList{
+                u"Rubrello - ( ROSSI ) | B,Bianchi, Anna,Bruni, Rossina,V,verdi, Luca | 3 contatti trovati"_s,
+                u"Rubrello - ( ROSSIGLIONE ) | B,Bianchi, Anna | 1 contatto trovato"_s,
+                u"Rubrello - Tutta l'agenda | 30 | "_s,
+                u"Rubrello - ( AMICO ROSSÌ ) | V,verdi, Luca | 1 contatto trovato"_s,
+            }));
+        QCOMPARE(f->caption(), u"verdi, Luca"_s);
+        const auto *notes = f->find<QPlainTextEdit>(u"tNotes"_s);
+        QVERIFY(notes->isVisible());
+        QCOMPARE(notes->textCursor().selectedText(), u"amico"_s);
+
+        f->platform.dialogScripts.enqueue(searchFor(u"rossiglione"_s));
+        f->act(u"BtnCerca"_s);
+        QCOMPARE(f->caption(), u"Bianchi, Anna"_s);
+        const auto *homeCity = f->find<QLineEdit>(u"tCity_1"_s);
+        QVERIFY(homeCity->isVisible() && !notes->isVisible());
+        QCOMPARE(homeCity->selectedText(), u"Rossiglione"_s);
     }
 
     // What an imported contact came with beyond the card's boxes is searched too.

@@ -14,12 +14,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTextDocument>
 #include <QToolButton>
 
@@ -37,6 +39,10 @@ Phone::Phone(Platform &platform, ContactStore &store, QString programDir, QWidge
     connectHandlers();
     resize(sizeHint());
     qApp->installEventFilter(this);
+    // The search's snapshot is kept between runs in the user's cache folder.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (!cache.isEmpty())
+        m_search.keepSnapshotIn(QDir(cache).filePath(QStringLiteral("ricerca")));
 }
 
 Phone::~Phone()
