@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <string_view>
 
 namespace {
@@ -303,56 +304,59 @@ QByteArrayView SearchSnapshot::Texts::field(std::size_t slot) const
     return fieldText(*this, slot);
 }
 
-bool SearchSnapshot::Texts::rowHolds(int row, std::string_view needle, const bool *searched) const
+void SearchSnapshot::Texts::markRowsIn(std::string_view needle, const bool *searched, std::vector<bool> &rows,
+    std::size_t firstRow, std::size_t endRow, std::size_t flagOfFirst) const
 {
-    const std::size_t first = static_cast<std::size_t>(row) * perRow;
-    const std::string_view all(text);
-    std::size_t slot = first;
-    std::size_t from = start[first];
-    const std::size_t end = start[first + perRow];
-    while (from < end) {
-        const std::size_t found = all.substr(0, end).find(needle, from);
-        if (found == std::string_view::npos)
-            return false;
-        while (start[slot + 1] <= found)
-            ++slot;
-        if (!searched[slot - first])
-            from = start[slot + 1];
-        else if (found + needle.size() <= start[slot + 1])
-            return true;
-        else
-            from = found + 1;
-    }
-    return false;
-}
-
-void SearchSnapshot::Texts::markRowsHolding(
-    std::string_view needle, const bool *searched, std::vector<bool> &rows) const
-{
-    // One scan over all rows at once. Each occurrence found is kept only when it lies wholly inside
+    // One scan over the rows at once. Each occurrence found is kept only when it lies wholly inside
     // one field that is searched; a Null field holds no text, so it never matches. The first match
     // of a row settles it and the scan goes on with the next row.
-    const std::string_view all(text);
     const std::size_t fields = static_cast<std::size_t>(perRow);
-    std::size_t slot = 0;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t found = all.find(needle, from);
-        if (found == std::string_view::npos)
+    const std::size_t end = start[endRow * fields];
+    std::size_t slot = firstRow * fields;
+    std::size_t from = start[slot];
+    while (from < end) {
+        const void *at = memmem(text.data() + from, end - from, needle.data(), needle.size());
+        if (!at)
             break;
+        const auto found = std::size_t(static_cast<const char *>(at) - text.data());
         while (start[slot + 1] <= found)
             ++slot;
         const std::size_t row = slot / fields;
         if (!searched[slot % fields]) {
             from = start[slot + 1];
         } else if (found + needle.size() <= start[slot + 1]) {
-            rows[row] = true;
+            rows[row - firstRow + flagOfFirst] = true;
             slot = (row + 1) * fields;
             from = start[slot];
         } else {
             from = found + 1;
         }
     }
+}
+
+bool SearchSnapshot::Texts::rowHolds(int row, std::string_view needle, const bool *searched) const
+{
+    std::vector<bool> hit(1, false);
+    markRowsIn(needle, searched, hit, std::size_t(row), std::size_t(row) + 1, 0);
+    return hit.front();
+}
+
+void SearchSnapshot::Texts::markRowsHolding(
+    std::string_view needle, const bool *searched, std::vector<bool> &rows) const
+{
+    const std::size_t count = rows.size();
+    // A large agenda is scanned in two halves at once. The halves part at a multiple of 64 rows, so
+    // no word of the flags is written by both.
+    constexpr std::size_t WorthASecondThread = 4 << 20;
+    if (text.size() < WorthASecondThread || count < 128) {
+        markRowsIn(needle, searched, rows, 0, count, 0);
+        return;
+    }
+    const std::size_t half = count / 2 / 64 * 64;
+    auto second
+        = std::async(std::launch::async, [&] { markRowsIn(needle, searched, rows, half, count, half); });
+    markRowsIn(needle, searched, rows, 0, half, 0);
+    second.wait();
 }
 
 const SearchSnapshot::Texts &SearchSnapshot::folded() const

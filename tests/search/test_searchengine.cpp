@@ -9,7 +9,9 @@
 #include "tests/support/TestStore.h"
 #include "tests/text/ContactTable.h"
 
+#include <QDir>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
 
@@ -125,6 +127,43 @@ private slots:
         const Recordset stale = walkOf(test.store());
         QVERIFY(test.store().remove(verdi));
         QCOMPARE(hits(stale).size(), std::size_t(19999));
+    }
+
+    // The snapshot one run keeps serves the next, with what another program wrote meanwhile; a kept
+    // file that was cut short is passed over and kept anew.
+    void keptSnapshotFollowsOtherPrograms()
+    {
+        TestStore test;
+        for (int i = 0; i < 50; ++i)
+            test.add(u"Rossi%1"_s.arg(i), u"Mario"_s);
+        QTRY_VERIFY(test.store().isWritable());
+        QTemporaryDir cache;
+        const QDir folder(cache.filePath(u"ricerca"_s));
+        const auto firstHits = [&](const QString &typed) {
+            SearchEngine engine;
+            engine.keepSnapshotIn(folder.path());
+            const Recordset walk = walkOf(test.store());
+            engine.prepare(walk);
+            return engine.search(walk, searchQuery(typed, true, 0)).hitIds.size();
+        };
+        QCOMPARE(firstHits(u"rossi"_s), 50u);
+        const QStringList kept = folder.entryList(QDir::Files);
+        QCOMPARE(kept.size(), 1);
+
+        runSqlElsewhere(test.path(),
+            {u"UPDATE PhoneList SET LastName = 'Verdi' WHERE ID = 1"_s,
+                u"INSERT INTO PhoneList (LastName, FirstName) VALUES ('Rossini', 'Gioacchino')"_s,
+                u"DELETE FROM PhoneList WHERE ID = 2"_s});
+        QCOMPARE(firstHits(u"rossi"_s), 49u);
+        QCOMPARE(firstHits(u"verdi mario"_s), 1u);
+        QCOMPARE(folder.entryList(QDir::Files), kept);
+
+        QFile file(folder.filePath(kept.first()));
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(file.size() / 2));
+        file.close();
+        QCOMPARE(firstHits(u"rossi"_s), 49u);
+        QCOMPARE(folder.entryList(QDir::Files).size(), 1);
+        QVERIFY(folder.entryList(QDir::Files) != kept);
     }
 
     // The one-pass scan must find exactly what the plain per-field rule finds, also where upper-casing
