@@ -74,7 +74,8 @@ QString outlineLetter(const FieldValue &lastName)
     return QString(QChar(IndexLetters[indexLetterOf(lastName)]));
 }
 
-std::vector<OutlineLine> hitOutline(const std::vector<const ContactStore::IndexEntry *> &hits)
+std::vector<OutlineLine> hitOutline(
+    const std::vector<const ContactStore::IndexEntry *> &hits, qint64 *firstLine)
 {
     // The record order keeps a surname apart from its letter where its sort key differs from the
     // letter (digits before A, "Łoś" after Z): the hits are gathered under their letters.
@@ -87,6 +88,8 @@ std::vector<OutlineLine> hitOutline(const std::vector<const ContactStore::IndexE
     for (std::size_t letter = 0; letter < IndexLetters.size(); ++letter) {
         if (byLetter[letter].empty())
             continue;
+        if (firstLine && lines.empty())
+            *firstLine = byLetter[letter].front()->id;
         lines.push_back({QString(QChar(IndexLetters[letter])), 1});
         for (const ContactStore::IndexEntry *hit : byLetter[letter])
             lines.push_back({hit->line(), 2});
@@ -198,6 +201,6 @@ SearchResult SearchEngine::search(const Recordset &walk, const SearchQuery &quer
         if (result.firstHitId == 0)
             result.firstHitId = entry.id;
     }
-    result.lines = hitOutline(hits);
+    result.lines = hitOutline(hits, &result.firstLineId);
     return result;
 }

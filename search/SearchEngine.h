@@ -26,6 +26,8 @@ struct SearchResult
     std::vector<OutlineLine> lines;
     // The first hit whose id is not 0, or 0 without hits: what RememberedID becomes.
     qint64 firstHitId = 0;
+    // The hit on the tree's first contact line, 0 without hits.
+    qint64 firstLineId = 0;
     // Why the contacts could not be read; empty when the walk went through. Shown once.
     QString failure;
 };
@@ -39,7 +41,9 @@ QString outlineLetter(const FieldValue &lastName);
 
 // The tree of hits: the letter lines that have hits, in the whole tree's order (index/IndexLetter.h),
 // each followed by its hits' lines, with their names as stored, in the order the hits came.
-std::vector<OutlineLine> hitOutline(const std::vector<const ContactStore::IndexEntry *> &hits);
+// firstLine, when given, becomes the id of the hit on the first contact line.
+std::vector<OutlineLine> hitOutline(
+    const std::vector<const ContactStore::IndexEntry *> &hits, qint64 *firstLine = nullptr);
 
 // The contacts holding a query's texts in data kept beside the contact table, which the snapshot
 // does not hold; nullopt, with error, when it could not be read.

@@ -77,9 +77,14 @@ private slots:
 
     // The tree shows the hits as each letter is typed, with their count in the dialog; an emptied box
     // shows the whole agenda again; Enter keeps the last hits and opens the first one's card on the
-    // page of its match, the matched text selected.
+    // page of its match, the matched text selected, even where a contact of the same name that is no
+    // hit comes first.
     void liveHitsAndTheMatchOnTheCard()
     {
+        ContactRecord earlier = f->test.store().readAll().at(3);
+        earlier.setValue(Field::Note, u"collega"_s);
+        QVERIFY(f->test.store().update(earlier));
+        f->test.add("verdi", "Luca", {{Field::Note, "amico di Rossi"}});
         QStringList seen;
         f->platform.dialogScripts.enqueue([&](QDialog &dialog) {
             auto &form = static_cast<FrmCerca &>(dialog);
@@ -102,7 +107,7 @@ private slots:
             (QStringList{
                 u"Rubrello - ( ROSSI ) | B,Bianchi, Anna,Bruni, Rossina,V,verdi, Luca | 3 contatti trovati"_s,
                 u"Rubrello - ( ROSSIGLIONE ) | B,Bianchi, Anna | 1 contatto trovato"_s,
-                u"Rubrello - Tutta l'agenda | 30 | "_s,
+                u"Rubrello - Tutta l'agenda | 31 | "_s,
                 u"Rubrello - ( AMICO ROSSÌ ) | V,verdi, Luca | 1 contatto trovato"_s,
             }));
         QCOMPARE(f->caption(), u"verdi, Luca"_s);

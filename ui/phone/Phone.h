@@ -194,6 +194,8 @@ private:
     SearchEngine m_search;
     // The contacts the tree shows while it shows a search's hits; empty for the whole agenda.
     std::vector<qint64> m_searchHits;
+    // The hit on the first contact line of the tree of hits.
+    qint64 m_firstLineHit = 0;
     // The search the tree shows while the search dialog is open, and the store's generation then.
     std::optional<SearchState> m_treeSearch;
     quint64 m_treeSearchGeneration = 0;

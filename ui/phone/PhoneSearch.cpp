@@ -59,6 +59,10 @@ void Phone::BtnCerca_Click()
     Outline1_KeyPress(13);
     ui.Outline1->setListIndex(1);
     Outline1_Click();
+    // The line names the first hit, but a contact of the same name that is no hit may come before
+    // it in the agenda: the card shows the hit itself.
+    if (m_firstLineHit != 0 && ui.Data1->currentId() != m_firstLineHit)
+        ui.Data1->FindFirst(ById{m_firstLineHit});
     if (!m_searchHits.empty())
         showMatchOnCard(searchQuery(state));
 }
@@ -74,6 +78,7 @@ int Phone::showHits(const SearchState &state)
     ui.Outline1->setLines(result.lines);
     RememberedID = result.firstHitId;
     m_searchHits = result.hitIds;
+    m_firstLineHit = result.firstLineId;
     return static_cast<int>(result.hitIds.size());
 }
 
@@ -89,7 +94,12 @@ std::optional<int> Phone::showLiveHits(const SearchState &typed)
         return std::nullopt;
     }
     const int hits = showHits(typed);
-    OutlineCollapseAll();
+    // A few hits show their names at once; many stay under their closed letters.
+    constexpr int FewHits = 200;
+    for (int line = 0; line < ui.Outline1->ListCount(); ++line) {
+        if (ui.Outline1->HasSubItems(line))
+            ui.Outline1->setExpand(line, hits <= FewHits);
+    }
     m_treeSearch = typed;
     m_treeSearchGeneration = m_store.generation();
     return hits;
