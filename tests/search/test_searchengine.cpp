@@ -55,6 +55,21 @@ private slots:
         QVERIFY(result.failure.isEmpty());
     }
 
+    // Arguments a paste can bring: very long, blanks alone, half a surrogate pair (forgiven like any
+    // other symbol inside a word).
+    void hostileArguments()
+    {
+        TestStore test;
+        test.add(u"Rossi"_s, u"Anna"_s, {{Field::Note, QString(20000, u'a')}});
+        SearchEngine engine;
+        const Recordset walk = walkOf(test.store());
+        QCOMPARE(engine.search(walk, searchQuery(QString(10000, u'A'), true, 0)).hitIds.size(), 1u);
+        QCOMPARE(engine.search(walk, searchQuery(QString(10000, u'b'), true, 0)).hitIds.size(), 0u);
+        QCOMPARE(engine.search(walk, searchQuery(QString(10000, u' '), true, 0)).hitIds.size(), 0u);
+        QCOMPARE(
+            engine.search(walk, searchQuery(u"ro"_s + QChar(0xD800) + u"ssi"_s, true, 0)).hitIds.size(), 1u);
+    }
+
     void argument_data() { addCaseRows("search/arguments.tsv"); }
     void argument()
     {
