@@ -112,6 +112,17 @@ struct Samples
     }
 };
 
+// Prints what a run measured, with its peak memory, as one line of JSON for run_bench.py.
+int report(const Samples &samples, QJsonObject info)
+{
+    info.insert(QStringLiteral("maxrss_kib"), static_cast<double>(peakResidentKiB()));
+    QJsonObject result;
+    result.insert(QStringLiteral("samples"), samples.all);
+    result.insert(QStringLiteral("info"), info);
+    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    return 0;
+}
+
 // A control of the window by its object name, as the tests find them.
 template<typename T>
 T *control(Phone &phone, const char *name)
@@ -288,12 +299,7 @@ int runOperations(const QString &storePath, const QString &textPath, int reps, b
         info.insert(QStringLiteral("imported"), outcome.added);
     }
 
-    info.insert(QStringLiteral("maxrss_kib"), static_cast<double>(peakResidentKiB()));
-    QJsonObject result;
-    result.insert(QStringLiteral("samples"), samples.all);
-    result.insert(QStringLiteral("info"), info);
-    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
-    return 0;
+    return report(samples, info);
 }
 
 // Makes the lookup tables of a store that has none, as the window's first opening does, and says
@@ -517,12 +523,7 @@ int runSearch(const QString &storePath, int reps)
         typeIntoSearch(platform, *phone,
             {QStringLiteral("typed_name"), QStringLiteral("esposito mar"), 0, true}, samples);
     }
-    info.insert(QStringLiteral("maxrss_kib"), static_cast<double>(peakResidentKiB()));
-    QJsonObject result;
-    result.insert(QStringLiteral("samples"), samples.all);
-    result.insert(QStringLiteral("info"), info);
-    std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
-    return 0;
+    return report(samples, info);
 }
 
 } // namespace

@@ -159,22 +159,30 @@ void SearchSnapshot::appendRow(qint64 id, std::span<const std::optional<QByteArr
     m_nullFields.push_back(nulls);
 }
 
+void SearchSnapshot::appendRecord(const ContactRecord &record)
+{
+    std::array<QByteArray, SearchFieldCount> utf8;
+    std::array<std::optional<QByteArrayView>, SearchFieldCount> values;
+    for (int i = 0; i < SearchFieldCount; ++i) {
+        if (const FieldValue &value = record.value(SearchFields[i].field)) {
+            utf8[i] = value->toUtf8();
+            values[i] = QByteArrayView(utf8[i]);
+        }
+    }
+    appendRow(record.id, values);
+}
+
+void SearchSnapshot::readRecords(std::span<const ContactRecord> records)
+{
+    clear();
+    for (const ContactRecord &record : records)
+        appendRecord(record);
+}
+
 bool SearchSnapshot::refresh(const ContactStore &store, QString *error, std::optional<qint64> rows)
 {
     if (isCurrent(store))
         return true;
-
-    auto appendRecord = [this](const ContactRecord &record) {
-        std::array<QByteArray, SearchFieldCount> utf8;
-        std::array<std::optional<QByteArrayView>, SearchFieldCount> values;
-        for (int i = 0; i < SearchFieldCount; ++i) {
-            if (const FieldValue &value = record.value(SearchFields[i].field)) {
-                utf8[i] = value->toUtf8();
-                values[i] = QByteArrayView(utf8[i]);
-            }
-        }
-        appendRow(record.id, values);
-    };
 
     // After a few writes only the rows they touched are read. A row written again is added anew at
     // the end and its old copy left behind, unseen by rowOf(); once those are many, reading

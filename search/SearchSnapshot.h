@@ -66,6 +66,8 @@ public:
     // The rows of ids read again through scan (which hands over those of them that still exist).
     bool readAgain(
         std::span<const qint64> ids, const std::function<bool(const ContactStore::TextRowVisitor &)> &scan);
+    // Holds the searched fields of records, and nothing else.
+    void readRecords(std::span<const ContactRecord> records);
     // Reads the rows that scan hands over (the searched fields, in SearchFields' order) into an empty
     // snapshot, for a search over some of the contacts only. False when scan fails.
     bool readRows(const std::function<bool(const ContactStore::TextRowVisitor &)> &scan);
@@ -128,6 +130,7 @@ private:
 
     void clear();
     void appendRow(qint64 id, std::span<const std::optional<QByteArrayView>> values);
+    void appendRecord(const ContactRecord &record);
     const Texts &folded() const;
     std::vector<bool> forgivingMatches(const SearchQuery &query, const OtherMatches &others) const;
 
