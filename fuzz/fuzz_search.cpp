@@ -25,13 +25,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool ignoreCase = (input.control & 0x40) != 0;
     SearchSnapshot snapshot;
     snapshot.readRecords({&record, 1});
+    // Half a surrogate pair is no character: upper-casing alone found it inside a whole one.
+    const bool wholeCharacters = QString::fromUtf8(argument.toUtf8()) == argument;
     for (int scope = 0; scope < 4; ++scope) {
         const SearchQuery query = searchQuery(argument, ignoreCase, scope);
         const bool hit = recordMatches(record, query);
         if (snapshot.matchingRows(query)[0] != hit)
             std::abort();
         const SearchQuery upperCased{SearchRule::Folded, scope, FoldCase(argument, true), {}, {}};
-        if (ignoreCase && !isWholeAgenda(argument) && !hit && recordMatches(record, upperCased))
+        if (ignoreCase && wholeCharacters && !isWholeAgenda(argument) && !hit
+            && recordMatches(record, upperCased))
             std::abort();
         for (const SearchField &info : SearchFields) {
             const QString text = record.value(info.field).value_or(QString());
