@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTreeWidget>
 
 namespace {
 
@@ -123,7 +124,8 @@ private slots:
         QCOMPARE(homeCity->selectedText(), u"Rossiglione"_s);
     }
 
-    // What an imported contact came with beyond the card's boxes is searched too.
+    // What an imported contact came with beyond the card's boxes is searched too, and the card opens
+    // on it.
     void searchFindsOtherData()
     {
         const qint64 id = f->test.add("Gialli", "Eva");
@@ -135,6 +137,9 @@ private slots:
         f->platform.dialogScripts.enqueue(searchFor(u"zorro"_s));
         f->load();
         QCOMPARE(f->treeLines(), (QStringList{"G", "Gialli, Eva"}));
+        const auto *otherData = f->find<QTreeWidget>(u"lstAltriDati"_s);
+        QVERIFY(otherData->isVisible() && otherData->currentItem());
+        QCOMPARE(otherData->currentItem()->text(1), u"Zorro"_s);
     }
 
     // Hits that the record order puts before A or after Z are shown under their letters, "#" last;
