@@ -500,9 +500,13 @@ int runSearch(const QString &storePath, int reps)
         Recordset walk = control<DataControl>(*phone, "Data1")->Clone();
         engine.search(walk, SearchState{cases[4].text, 0, true});
         info.insert(QStringLiteral("search_forgiving_kib"), static_cast<double>(residentKiB() - before));
+        info.insert(QStringLiteral("snapshot_forgiving_kib"),
+            static_cast<double>(engine.snapshot().memoryBytes() / 1024));
         engine.search(walk, SearchState{cases[5].text, 0, false});
         engine.search(walk, SearchState{QStringLiteral("%"), 0, true});
         info.insert(QStringLiteral("search_every_rule_kib"), static_cast<double>(residentKiB() - before));
+        info.insert(QStringLiteral("snapshot_every_rule_kib"),
+            static_cast<double>(engine.snapshot().memoryBytes() / 1024));
     }
     for (const SearchCase &c : cases) {
         for (int rep = 0; rep < reps; ++rep)

@@ -19,6 +19,11 @@ public:
     void insert(qint64 id, int row);
     void remove(qint64 id);
     qsizetype size() const { return m_count; }
+    std::size_t memoryBytes() const
+    {
+        return m_dense.capacity() * sizeof(int)
+            + std::size_t(m_sparse.capacity()) * (sizeof(qint64) + sizeof(int) + 8);
+    }
 
 private:
     std::vector<int> m_dense;

@@ -88,6 +88,9 @@ public:
     // A searched field of a row as stored, Null kept; only for a snapshot that keeps them.
     FieldValue value(int row, Field field) const;
 
+    // The memory the snapshot holds, in bytes.
+    std::size_t memoryBytes() const;
+
     // The forgiving texts of the rows rowOf() answers for, as bytes that readForgiving() takes back.
     QByteArray forgivingBytes() const;
     // Fills the snapshot, which then keeps no stored fields, from what forgivingBytes() gave, read
@@ -109,6 +112,7 @@ private:
         std::vector<quint32> start;
         int perRow = SearchFieldCount;
 
+        std::size_t memoryBytes() const { return text.capacity() + start.capacity() * sizeof(quint32); }
         // Appends one field and closes its slot.
         void closeField() { start.push_back(static_cast<quint32>(text.size())); }
         QByteArrayView field(std::size_t slot) const;
