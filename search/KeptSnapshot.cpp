@@ -72,8 +72,8 @@ bool visitRows(sqlite3 *db, const QByteArray &sql, std::span<const qint64> ids,
 
 } // namespace
 
-std::optional<ReadSnapshot> readSearchSnapshot(
-    const QString &path, const QString &folder, qint64 rows, const std::atomic<bool> &cancel, QString *error)
+std::optional<ReadSnapshot> readSearchSnapshot(const QString &path, const QString &folder, bool mayKeep,
+    qint64 rows, const std::atomic<bool> &cancel, QString *error)
 {
     Connection connection;
     const bool opened = !folder.isEmpty()
@@ -100,7 +100,7 @@ std::optional<ReadSnapshot> readSearchSnapshot(
     std::optional<SearchSnapshot> kept = mark ? readKept(folder, *mark) : std::nullopt;
     const QByteArray select = selectFields(SearchSnapshot::fields());
     bool ok = true;
-    bool keep = logged;
+    bool keep = logged && mayKeep;
     if (kept) {
         const std::vector<qint64> changed = loggedAfter(db, mark->loggedUpTo, &ok);
         ok = ok && kept->readAgain(changed, [&](const ContactStore::TextRowVisitor &visit) {
@@ -110,7 +110,7 @@ std::optional<ReadSnapshot> readSearchSnapshot(
         });
         read.snapshot = std::move(*kept);
         // Once many contacts are read again at every start, a new file is kept.
-        keep = changed.size() > std::size_t(read.snapshot.rowCount() / 16 + 1000);
+        keep = mayKeep && changed.size() > std::size_t(read.snapshot.rowCount() / 16 + 1000);
     } else {
         ok = read.snapshot.readWhole(
             rows, QFileInfo(path).size(), [&](const ContactStore::TextRowVisitor &visit) {

@@ -23,11 +23,11 @@ struct ReadSnapshot
 // Reads the snapshot of the store file at path for the forgiving search (SearchSnapshot without
 // the stored fields) on a read-only connection of its own, for a thread other than the window's:
 // from the file kept in folder when the store's mark still names it, with the contacts written since
-// read again; otherwise from every row, keeping the result in folder when the store has its log. An
-// empty folder keeps nothing. Nullopt with the reason in error when the store could not be read or
+// read again; otherwise from every row, keeping the result in folder when the store has its log and
+// mayKeep (a store that can only be read never names a new file). An empty folder keeps nothing. Nullopt with the reason in error when the store could not be read or
 // cancel was set; a kept file that cannot be read is only passed over.
-std::optional<ReadSnapshot> readSearchSnapshot(
-    const QString &path, const QString &folder, qint64 rows, const std::atomic<bool> &cancel, QString *error);
+std::optional<ReadSnapshot> readSearchSnapshot(const QString &path, const QString &folder, bool mayKeep,
+    qint64 rows, const std::atomic<bool> &cancel, QString *error);
 
 // On the store's own connection, once the snapshot is taken over: the store's mark names the file
 // just kept, and the one it replaces is removed; if the mark cannot be written (a store that can only

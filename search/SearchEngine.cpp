@@ -121,11 +121,11 @@ void SearchEngine::prepare(const Recordset &walk)
     m_cancelPrepared = std::make_shared<std::atomic<bool>>(false);
     m_prepared = std::async(std::launch::async,
         [path = store.path(), rows = qint64(walk.recordCount()), cancel = m_cancelPrepared,
-            folder = m_keptFolder] {
+            folder = m_keptFolder, mayKeep = store.readOnlyReason().isEmpty()] {
             // The window comes first: on a busy machine the read waits for it, not the other way round.
             setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
             Prepared prepared;
-            prepared.read = readSearchSnapshot(path, folder, rows, *cancel, &prepared.error);
+            prepared.read = readSearchSnapshot(path, folder, mayKeep, rows, *cancel, &prepared.error);
             return prepared;
         });
 }
