@@ -31,8 +31,8 @@ QString keptFileName(const QString &folder, const QByteArray &token)
 
 QByteArray keptFileBytes(const SearchSnapshot &snapshot, const SnapshotMark &mark)
 {
-    return rulesStamp() + mark.token + '\n' + QByteArray::number(mark.loggedUpTo) + '\n'
-        + snapshot.forgivingBytes();
+    return snapshot.forgivingBytes(
+        rulesStamp() + mark.token + '\n' + QByteArray::number(mark.loggedUpTo) + '\n');
 }
 
 // The snapshot kept under mark, nullopt when there is none or it is not sound.
@@ -126,15 +126,17 @@ std::optional<ReadSnapshot> readSearchSnapshot(const QString &path, const QStrin
     runStatement(db, "COMMIT", nullptr);
 
     if (keep && !cancel) {
-        const SnapshotMark next{QUuid::createUuid().toByteArray(QUuid::Id128), loggedUpTo};
-        if (QDir().mkpath(folder)
-            && writeFileAtomically(keptFileName(folder, next.token), keptFileBytes(read.snapshot, next))
-                   .isEmpty()) {
-            read.kept = next;
-            read.replaced = mark;
-        }
+        read.kept = SnapshotMark{QUuid::createUuid().toByteArray(QUuid::Id128), loggedUpTo};
+        read.keptBytes = keptFileBytes(read.snapshot, *read.kept);
+        read.replaced = mark;
     }
     return read;
+}
+
+bool writeKeptSnapshot(const QString &folder, const ReadSnapshot &read)
+{
+    return read.kept && QDir().mkpath(folder)
+        && writeFileAtomically(keptFileName(folder, read.kept->token), read.keptBytes).isEmpty();
 }
 
 void noteKeptSnapshot(sqlite3 *db, const QString &folder, const ReadSnapshot &read)

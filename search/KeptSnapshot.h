@@ -14,9 +14,10 @@
 struct ReadSnapshot
 {
     SearchSnapshot snapshot{false};
-    // A file just kept, which the store's mark must now name (noteKeptSnapshot), and the mark it
-    // takes the place of.
+    // The file to keep (writeKeptSnapshot), which the store's mark must then name (noteKeptSnapshot),
+    // and the mark it takes the place of.
     std::optional<SnapshotMark> kept;
+    QByteArray keptBytes;
     std::optional<SnapshotMark> replaced;
 };
 
@@ -29,7 +30,11 @@ struct ReadSnapshot
 std::optional<ReadSnapshot> readSearchSnapshot(const QString &path, const QString &folder, bool mayKeep,
     qint64 rows, const std::atomic<bool> &cancel, QString *error);
 
-// On the store's own connection, once the snapshot is taken over: the store's mark names the file
+// Writes the file to keep, in folder; false when there is none or it could not be written. It may
+// take long on a large agenda: a thread of its own does it while the search goes on.
+bool writeKeptSnapshot(const QString &folder, const ReadSnapshot &read);
+
+// On the store's own connection, once the file is written: the store's mark names the file
 // just kept, and the one it replaces is removed; if the mark cannot be written (a store that can only
 // be read, another program's write in between), the new file goes instead.
 void noteKeptSnapshot(sqlite3 *db, const QString &folder, const ReadSnapshot &read);

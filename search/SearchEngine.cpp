@@ -101,9 +101,9 @@ SearchEngine::~SearchEngine()
 {
     if (m_prepared.valid()) {
         m_cancelPrepared->store(true);
-        if (const Prepared prepared = m_prepared.get(); prepared.read)
-            dropKeptSnapshot(m_keptFolder, *prepared.read);
+        m_prepared.wait();
     }
+    finishKeeping(true);
 }
 
 void SearchEngine::prepare(const Recordset &walk)
@@ -140,10 +140,30 @@ void SearchEngine::takePrepared(const ContactStore &store)
         return;
     if (m_preparedStore == &store && !m_snapshot.isCurrent(store)) {
         m_snapshot.adopt(std::move(prepared.read->snapshot), store, m_preparedGeneration);
-        noteKeptSnapshot(store.isWritable() ? store.connection() : nullptr, m_keptFolder, *prepared.read);
-    } else {
-        dropKeptSnapshot(m_keptFolder, *prepared.read);
+        // The file is written while the search goes on; the mark names it once it is there.
+        if (prepared.read->kept && !m_keeping.valid()) {
+            m_keepingFor = &store;
+            m_keeping
+                = std::async(std::launch::async, [folder = m_keptFolder, read = std::move(*prepared.read)] {
+                      if (!writeKeptSnapshot(folder, read))
+                          return std::optional<ReadSnapshot>();
+                      std::optional<ReadSnapshot> marks(std::in_place);
+                      marks->kept = read.kept;
+                      marks->replaced = read.replaced;
+                      return marks;
+                  });
+        }
     }
+}
+
+void SearchEngine::finishKeeping(bool wait)
+{
+    using namespace std::chrono_literals;
+    if (!m_keeping.valid() || (!wait && m_keeping.wait_for(0s) != std::future_status::ready))
+        return;
+    if (const std::optional<ReadSnapshot> kept = m_keeping.get())
+        noteKeptSnapshot(
+            m_keepingFor->isWritable() ? m_keepingFor->connection() : nullptr, m_keptFolder, *kept);
 }
 
 std::optional<OtherMatches> otherHits(const OtherTextHits &find, const SearchQuery &query, QString *error)
@@ -176,6 +196,7 @@ SearchResult SearchEngine::search(const Recordset &walk, const SearchQuery &quer
 {
     SearchResult result;
     takePrepared(walk.store());
+    finishKeeping(false);
     if (query.rule == SearchRule::Literal || query.rule == SearchRule::Folded)
         m_snapshot.keepStored();
     QString reason;

@@ -88,6 +88,8 @@ private:
         QString error;
     };
     void takePrepared(const ContactStore &store);
+    // Names the kept file in the store once it is written (at once when wait is set).
+    void finishKeeping(bool wait);
     // The snapshot's row of each row of walk, -1 for a row it does not hold.
     const std::vector<int> &snapshotRowsOf(const Recordset &walk);
 
@@ -99,6 +101,9 @@ private:
     const ContactStore *m_preparedStore = nullptr;
     quint64 m_preparedGeneration = 0;
     std::shared_ptr<std::atomic<bool>> m_cancelPrepared;
+    // The kept file being written, with what the store's mark must then say.
+    std::future<std::optional<ReadSnapshot>> m_keeping;
+    const ContactStore *m_keepingFor = nullptr;
     // Kept while neither the walk's rows nor the snapshot change: a search as the user types looks
     // them up once.
     ContactStore::IndexRows m_walkRows;

@@ -490,9 +490,11 @@ std::size_t SearchSnapshot::memoryBytes() const
         + m_plain.memoryBytes() + (m_folded ? m_folded->memoryBytes() : 0);
 }
 
-QByteArray SearchSnapshot::forgivingBytes() const
+QByteArray SearchSnapshot::forgivingBytes(QByteArray before) const
 {
     // Only the rows rowOf() answers for: a row left behind by a later write is not carried over.
+    if (m_rowOfId.size() == qsizetype(m_ids.size()))
+        return bytesOf(*this, std::move(before));
     SearchSnapshot live(false);
     live.m_ids.reserve(std::size_t(m_rowOfId.size()));
     for (int row = 0; row < rowCount(); ++row) {
@@ -511,15 +513,26 @@ QByteArray SearchSnapshot::forgivingBytes() const
             live.m_forgiving.digits.closeField();
         }
     }
-    const ForgivingHeader header{
-        live.m_ids.size(), live.m_forgiving.words.text.size(), live.m_forgiving.digits.text.size()};
-    QByteArray out(reinterpret_cast<const char *>(&header), sizeof header);
-    appendArray(out, live.m_ids);
-    appendArray(out, live.m_nullFields);
-    appendArray(out, live.m_forgiving.words.start);
-    out.append(live.m_forgiving.words.text.data(), qsizetype(live.m_forgiving.words.text.size()));
-    appendArray(out, live.m_forgiving.digits.start);
-    out.append(live.m_forgiving.digits.text.data(), qsizetype(live.m_forgiving.digits.text.size()));
+    return bytesOf(live, std::move(before));
+}
+
+QByteArray SearchSnapshot::bytesOf(const SearchSnapshot &snapshot, QByteArray out)
+{
+    const ForgivingHeader header{snapshot.m_ids.size(), snapshot.m_forgiving.words.text.size(),
+        snapshot.m_forgiving.digits.text.size()};
+    const Texts &words = snapshot.m_forgiving.words;
+    const Texts &digits = snapshot.m_forgiving.digits;
+    out.reserve(out.size()
+        + qsizetype(sizeof header + snapshot.m_ids.size() * (sizeof(qint64) + sizeof(quint32))
+            + (words.start.size() + digits.start.size()) * sizeof(quint32) + words.text.size()
+            + digits.text.size()));
+    out.append(reinterpret_cast<const char *>(&header), sizeof header);
+    appendArray(out, snapshot.m_ids);
+    appendArray(out, snapshot.m_nullFields);
+    appendArray(out, snapshot.m_forgiving.words.start);
+    out.append(snapshot.m_forgiving.words.text.data(), qsizetype(snapshot.m_forgiving.words.text.size()));
+    appendArray(out, snapshot.m_forgiving.digits.start);
+    out.append(snapshot.m_forgiving.digits.text.data(), qsizetype(snapshot.m_forgiving.digits.text.size()));
     return out;
 }
 

@@ -92,7 +92,8 @@ public:
     std::size_t memoryBytes() const;
 
     // The forgiving texts of the rows rowOf() answers for, as bytes that readForgiving() takes back.
-    QByteArray forgivingBytes() const;
+    // before: what the bytes are to follow.
+    QByteArray forgivingBytes(QByteArray before = {}) const;
     // Fills the snapshot, which then keeps no stored fields, from what forgivingBytes() gave, read
     // from in up to its end; false, leaving it empty, for bytes that are not a whole, sound snapshot.
     bool readForgiving(QIODevice &in);
@@ -135,6 +136,7 @@ private:
     void clear();
     void appendRow(qint64 id, std::span<const std::optional<QByteArrayView>> values);
     void appendRecord(const ContactRecord &record);
+    static QByteArray bytesOf(const SearchSnapshot &snapshot, QByteArray out);
     const Texts &folded() const;
     std::vector<bool> forgivingMatches(const SearchQuery &query, const OtherMatches &others) const;
 
