@@ -21,8 +21,8 @@ public:
     qsizetype size() const { return m_count; }
     std::size_t memoryBytes() const
     {
-        return m_dense.capacity() * sizeof(int)
-            + std::size_t(m_sparse.capacity()) * (sizeof(qint64) + sizeof(int) + 8);
+        return m_dense.size() * sizeof(int)
+            + std::size_t(m_sparse.size()) * (sizeof(qint64) + sizeof(int) + 8);
     }
 
 private:

@@ -485,9 +485,9 @@ bool soundStarts(const std::vector<quint32> &start, std::size_t textSize)
 
 std::size_t SearchSnapshot::memoryBytes() const
 {
-    return m_ids.capacity() * sizeof(qint64) + m_nullFields.capacity() * sizeof(quint32)
-        + m_rowOfId.memoryBytes() + m_forgiving.words.memoryBytes() + m_forgiving.digits.memoryBytes()
-        + m_plain.memoryBytes() + (m_folded ? m_folded->memoryBytes() : 0);
+    return m_ids.size() * sizeof(qint64) + m_nullFields.size() * sizeof(quint32) + m_rowOfId.memoryBytes()
+        + m_forgiving.words.memoryBytes() + m_forgiving.digits.memoryBytes() + m_plain.memoryBytes()
+        + (m_folded ? m_folded->memoryBytes() : 0);
 }
 
 QByteArray SearchSnapshot::forgivingBytes(QByteArray before) const

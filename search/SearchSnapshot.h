@@ -113,7 +113,8 @@ private:
         std::vector<quint32> start;
         int perRow = SearchFieldCount;
 
-        std::size_t memoryBytes() const { return text.capacity() + start.capacity() * sizeof(quint32); }
+        // Room reserved and never written takes no memory: what is held is counted.
+        std::size_t memoryBytes() const { return text.size() + start.size() * sizeof(quint32); }
         // Appends one field and closes its slot.
         void closeField() { start.push_back(static_cast<quint32>(text.size())); }
         QByteArrayView field(std::size_t slot) const;
