@@ -11,17 +11,16 @@
 
 #include <sqlite3.h>
 
-#include <memory>
-
 namespace {
 
 // A kept file starts with this, the rules it was made by (the forgiving form follows Qt's Unicode
 // tables) and the mark it was kept under.
 constexpr char Magic[8] = {'R', 'u', 'b', 'S', 'n', 'a', 'p', '1'};
 
-QByteArray rulesStamp()
+QByteArray keptHeader(const SnapshotMark &mark)
 {
-    return QByteArray(Magic, sizeof Magic) + QByteArray::number(int(QChar::currentUnicodeVersion())) + '\n';
+    return QByteArray(Magic, sizeof Magic) + QByteArray::number(int(QChar::currentUnicodeVersion())) + '\n'
+        + mark.token + '\n' + QByteArray::number(mark.loggedUpTo) + '\n';
 }
 
 QString keptFileName(const QString &folder, const QByteArray &token)
@@ -31,8 +30,7 @@ QString keptFileName(const QString &folder, const QByteArray &token)
 
 QByteArray keptFileBytes(const SearchSnapshot &snapshot, const SnapshotMark &mark)
 {
-    return snapshot.forgivingBytes(
-        rulesStamp() + mark.token + '\n' + QByteArray::number(mark.loggedUpTo) + '\n');
+    return snapshot.forgivingBytes(keptHeader(mark));
 }
 
 // The snapshot kept under mark, nullopt when there is none or it is not sound.
@@ -41,7 +39,7 @@ std::optional<SearchSnapshot> readKept(const QString &folder, const SnapshotMark
     QFile file(keptFileName(folder, mark.token));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray header = rulesStamp() + mark.token + '\n' + QByteArray::number(mark.loggedUpTo) + '\n';
+    const QByteArray header = keptHeader(mark);
     SearchSnapshot snapshot(false);
     if (file.read(header.size()) != header || !snapshot.readForgiving(file))
         return std::nullopt;

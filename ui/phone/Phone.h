@@ -97,8 +97,9 @@ private:
 
     // Search
     void BtnCerca_Click();
-    // Fills the tree with the hits of state, names them in the title and answers how many.
-    int showHits(const SearchState &state);
+    // Fills the tree with the hits of state and names them in the title; false when the contacts
+    // could not be read, which is told unless quiet.
+    bool showHits(const SearchState &state, bool quiet);
     std::optional<int> showLiveHits(const SearchState &typed);
     // Opens the current card's page where query finds it and selects the text it found.
     void showMatchOnCard(const SearchQuery &query);

@@ -47,7 +47,7 @@ void Phone::BtnCerca_Click()
     }
     // The tree already shows these hits when they were typed and nothing was written since.
     if (!m_treeSearch || !sameSearch(*m_treeSearch, state) || m_treeSearchGeneration != m_store.generation())
-        showHits(state);
+        showHits(state, false);
     m_treeSearch.reset();
     OutlineCollapseAll();
     show();
@@ -67,19 +67,19 @@ void Phone::BtnCerca_Click()
         showMatchOnCard(searchQuery(state));
 }
 
-int Phone::showHits(const SearchState &state)
+bool Phone::showHits(const SearchState &state, bool quiet)
 {
     setWindowTitle(searchCaption(searchArgument(state)));
     IndexRs = ui.Data1->Clone();
     RememberedID = 0;
     const SearchResult result = m_search.search(*IndexRs, state);
-    if (!result.failure.isEmpty())
+    if (!result.failure.isEmpty() && !quiet)
         m_platform.showMessage(result.failure);
     ui.Outline1->setLines(result.lines);
     RememberedID = result.firstHitId;
     m_searchHits = result.hitIds;
     m_firstLineHit = result.firstLineId;
-    return static_cast<int>(result.hitIds.size());
+    return result.failure.isEmpty();
 }
 
 std::optional<int> Phone::showLiveHits(const SearchState &typed)
@@ -93,7 +93,12 @@ std::optional<int> Phone::showLiveHits(const SearchState &typed)
         }
         return std::nullopt;
     }
-    const int hits = showHits(typed);
+    // A failure is told once the argument is given, not at every key.
+    if (!showHits(typed, true)) {
+        m_treeSearch.reset();
+        return std::nullopt;
+    }
+    const int hits = static_cast<int>(m_searchHits.size());
     // A few hits show their names at once; many stay under their closed letters.
     constexpr int FewHits = 200;
     for (int line = 0; line < ui.Outline1->ListCount(); ++line) {
