@@ -218,7 +218,8 @@ void matchForgiving(qint64 id, QByteArrayView texts, const SearchQuery &query, O
         return;
     std::string digits;
     for (qsizetype from = 0; from < texts.size();) {
-        const qsizetype end = texts.indexOf('\n', from) < 0 ? texts.size() : texts.indexOf('\n', from);
+        const qsizetype newline = texts.indexOf('\n', from);
+        const qsizetype end = newline < 0 ? texts.size() : newline;
         comparableDigits(texts.sliced(from, end - from), digits);
         if (digits.find(query.digits) != std::string::npos) {
             matches.whole.insert(id);

@@ -17,11 +17,6 @@
 
 namespace {
 
-bool isNumberSlot(int slot)
-{
-    return std::find(NumberFieldSlots.begin(), NumberFieldSlots.end(), slot) != NumberFieldSlots.end();
-}
-
 // Whether a field of record, searched under query's scope, holds text by test.
 bool anySearchedField(
     const ContactRecord &record, int scope, const std::function<bool(int, const QString &)> &test)

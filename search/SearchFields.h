@@ -71,3 +71,12 @@ inline constexpr std::array<int, NumberFieldCount> NumberFieldSlots = {2, 5, 6, 
 static_assert(SearchFields[2].field == Field::Cellulare && SearchFields[5].field == Field::WorkFax
     && SearchFields[6].field == Field::WorkPhone && SearchFields[13].field == Field::HomeFax
     && SearchFields[14].field == Field::HomePhone);
+
+constexpr bool isNumberSlot(int slot)
+{
+    for (const int number : NumberFieldSlots) {
+        if (number == slot)
+            return true;
+    }
+    return false;
+}

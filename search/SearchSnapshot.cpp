@@ -146,7 +146,7 @@ void SearchSnapshot::appendRow(qint64 id, std::span<const std::optional<QByteArr
                 m_folded->closeField();
             }
         }
-        if (std::find(NumberFieldSlots.begin(), NumberFieldSlots.end(), i) != NumberFieldSlots.end()) {
+        if (isNumberSlot(i)) {
             comparableDigits(value, digits);
             m_forgiving.digits.text += digits;
             m_forgiving.digits.closeField();
@@ -278,10 +278,8 @@ bool SearchSnapshot::readAgain(
     ++m_version;
     for (const qint64 id : ids)
         m_rowOfId.remove(id);
-    return scan([this](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
-        m_rowOfId.remove(id);
-        appendRow(id, values);
-    });
+    return scan(
+        [this](qint64 id, std::span<const std::optional<QByteArrayView>> values) { appendRow(id, values); });
 }
 
 std::span<const Field> SearchSnapshot::fields()
@@ -312,8 +310,9 @@ QByteArrayView SearchSnapshot::Texts::field(std::size_t slot) const
     return fieldText(*this, slot);
 }
 
-void SearchSnapshot::Texts::markRowsIn(std::string_view needle, const bool *searched, std::vector<bool> &rows,
-    std::size_t firstRow, std::size_t endRow, std::size_t flagOfFirst) const
+template<typename Hit>
+void SearchSnapshot::Texts::forRowsHolding(
+    std::string_view needle, const bool *searched, std::size_t firstRow, std::size_t endRow, Hit &&hit) const
 {
     // One scan over the rows at once. Each occurrence found is kept only when it lies wholly inside
     // one field that is searched; a Null field holds no text, so it never matches. The first match
@@ -333,7 +332,7 @@ void SearchSnapshot::Texts::markRowsIn(std::string_view needle, const bool *sear
         if (!searched[slot % fields]) {
             from = start[slot + 1];
         } else if (found + needle.size() <= start[slot + 1]) {
-            rows[row - firstRow + flagOfFirst] = true;
+            hit(row);
             slot = (row + 1) * fields;
             from = start[slot];
         } else {
@@ -344,26 +343,29 @@ void SearchSnapshot::Texts::markRowsIn(std::string_view needle, const bool *sear
 
 bool SearchSnapshot::Texts::rowHolds(int row, std::string_view needle, const bool *searched) const
 {
-    std::vector<bool> hit(1, false);
-    markRowsIn(needle, searched, hit, std::size_t(row), std::size_t(row) + 1, 0);
-    return hit.front();
+    bool holds = false;
+    forRowsHolding(
+        needle, searched, std::size_t(row), std::size_t(row) + 1, [&](std::size_t) { holds = true; });
+    return holds;
 }
 
 void SearchSnapshot::Texts::markRowsHolding(
     std::string_view needle, const bool *searched, std::vector<bool> &rows) const
 {
     const std::size_t count = rows.size();
+    const auto mark = [&](std::size_t firstRow, std::size_t endRow) {
+        forRowsHolding(needle, searched, firstRow, endRow, [&](std::size_t row) { rows[row] = true; });
+    };
     // A large agenda is scanned in two halves at once. The halves part at a multiple of 64 rows, so
     // no word of the flags is written by both.
     constexpr std::size_t WorthASecondThread = 4 << 20;
     if (text.size() < WorthASecondThread || count < 128) {
-        markRowsIn(needle, searched, rows, 0, count, 0);
+        mark(0, count);
         return;
     }
     const std::size_t half = count / 2 / 64 * 64;
-    auto second
-        = std::async(std::launch::async, [&] { markRowsIn(needle, searched, rows, half, count, half); });
-    markRowsIn(needle, searched, rows, 0, half, 0);
+    auto second = std::async(std::launch::async, [&] { mark(half, count); });
+    mark(0, half);
     second.wait();
 }
 
@@ -406,10 +408,6 @@ std::vector<bool> SearchSnapshot::forgivingMatches(const SearchQuery &query, con
             numbers[i] = searched[NumberFieldSlots[i]];
         texts.digits.markRowsHolding(query.digits, numbers.data(), hits);
     }
-    for (int row = 0; row < rows; ++row) {
-        if (others.whole.contains(m_ids[row]))
-            hits[row] = true;
-    }
     return hits;
 }
 
@@ -418,18 +416,21 @@ std::vector<bool> SearchSnapshot::matchingRows(const SearchQuery &query, const O
     const int rows = rowCount();
     if (query.rule == SearchRule::WholeAgenda)
         return std::vector<bool>(rows, true);
-    if (query.rule == SearchRule::Forgiving)
-        return forgivingMatches(query, others);
 
-    std::vector<bool> matches(rows, false);
-    const QByteArray needle = query.text.toUtf8();
-    const std::array<bool, SearchFieldCount> searched = searchedFields(query.scope);
-    // A snapshot without the stored fields cannot answer these rules: its owner keeps them first.
-    if (!m_keepsStored)
-        return matches;
-    const Texts &texts = query.rule == SearchRule::Folded ? folded() : m_plain;
-    texts.markRowsHolding(
-        std::string_view(needle.constData(), std::size_t(needle.size())), searched.data(), matches);
+    std::vector<bool> matches;
+    if (query.rule == SearchRule::Forgiving) {
+        matches = forgivingMatches(query, others);
+    } else {
+        matches.assign(rows, false);
+        // A snapshot without the stored fields cannot answer these rules: its owner keeps them first.
+        if (m_keepsStored) {
+            const QByteArray needle = query.text.toUtf8();
+            const std::array<bool, SearchFieldCount> searched = searchedFields(query.scope);
+            const Texts &texts = query.rule == SearchRule::Folded ? folded() : m_plain;
+            texts.markRowsHolding(
+                std::string_view(needle.constData(), std::size_t(needle.size())), searched.data(), matches);
+        }
+    }
     for (int row = 0; row < rows; ++row) {
         if (others.whole.contains(m_ids[row]))
             matches[row] = true;

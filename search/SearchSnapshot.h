@@ -122,9 +122,10 @@ private:
         bool rowHolds(int row, std::string_view needle, const bool *searched) const;
         // Marks every row that holds needle inside one of the fields that searched marks.
         void markRowsHolding(std::string_view needle, const bool *searched, std::vector<bool> &rows) const;
-        // The same over the rows from firstRow up to endRow, the flag of firstRow at flagOfFirst.
-        void markRowsIn(std::string_view needle, const bool *searched, std::vector<bool> &rows,
-            std::size_t firstRow, std::size_t endRow, std::size_t flagOfFirst) const;
+        // Calls hit(row) for each row from firstRow up to endRow that holds needle so.
+        template<typename Hit>
+        void forRowsHolding(std::string_view needle, const bool *searched, std::size_t firstRow,
+            std::size_t endRow, Hit &&hit) const;
     };
     // The texts the forgiving rule compares: every field in the forgiving form, and the digits of the
     // numbers (NumberFieldSlots).

@@ -63,39 +63,12 @@ void appendBlank(std::string &out, std::size_t start)
         out.push_back(' ');
 }
 
-} // namespace
-
-std::string forgivingReference(QStringView text)
-{
-    std::string out;
-    const QString decomposed = text.toString().normalized(QString::NormalizationForm_KD);
-    for (const char32_t c : decomposed.toUcs4()) {
-        if (isBlank(c)) {
-            appendBlank(out, 0);
-            continue;
-        }
-        if (const QStringView plain = plainLetters(c); !plain.isEmpty()) {
-            out += plain.toUtf8().toStdString();
-            continue;
-        }
-        // Letters and digits stay; marks, punctuation, symbols and anything else go.
-        if (!QChar::isLetterOrNumber(c))
-            continue;
-        out += QString::fromUcs4(&c, 1).toUpper().toUtf8().toStdString();
-    }
-    return out;
-}
-
-namespace {
-
-// The forgiving form of one character with its blanks kept as ' ': the decomposition of a text is
-// that of its characters one after the other (only the marks it drops are reordered), so the form
-// of a text is its characters' forms with the blanks run together.
-std::string characterForm(char32_t c)
+// The form of text already decomposed, its blanks kept as ' ' one each: letters and digits stay,
+// upper-cased or as their plain letters; marks, punctuation, symbols and anything else go.
+std::string decomposedForm(QStringView decomposed)
 {
     std::string form;
-    const QString decomposed = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_KD);
-    for (const char32_t part : decomposed.toUcs4()) {
+    for (const char32_t part : decomposed.toString().toUcs4()) {
         if (isBlank(part))
             form.push_back(' ');
         else if (const QStringView plain = plainLetters(part); !plain.isEmpty())
@@ -104,6 +77,24 @@ std::string characterForm(char32_t c)
             form += QString::fromUcs4(&part, 1).toUpper().toUtf8().toStdString();
     }
     return form;
+}
+
+void appendForm(std::string &out, std::string_view form, std::size_t start)
+{
+    for (const char byte : form) {
+        if (byte == ' ')
+            appendBlank(out, start);
+        else
+            out.push_back(byte);
+    }
+}
+
+// The forgiving form of one character with its blanks kept as ' ': the decomposition of a text is
+// that of its characters one after the other (only the marks it drops are reordered), so the form
+// of a text is its characters' forms with the blanks run together.
+std::string characterForm(char32_t c)
+{
+    return decomposedForm(QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_KD));
 }
 
 // The forms of the characters most text is written in (Latin, Greek, Cyrillic and the other
@@ -121,17 +112,14 @@ const std::vector<std::string> &characterForms()
     return forms;
 }
 
-void appendForm(std::string &out, std::string_view form, std::size_t start)
-{
-    for (const char byte : form) {
-        if (byte == ' ')
-            appendBlank(out, start);
-        else
-            out.push_back(byte);
-    }
-}
-
 } // namespace
+
+std::string forgivingReference(QStringView text)
+{
+    std::string out;
+    appendForm(out, decomposedForm(text.toString().normalized(QString::NormalizationForm_KD)), 0);
+    return out;
+}
 
 void appendForgiving(std::string &out, QByteArrayView utf8)
 {

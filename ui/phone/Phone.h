@@ -79,6 +79,7 @@ private:
     // Index tree and record positioning
     void RefreshAgenda();
     void OutlineCollapseAll();
+    void setLettersOpen(bool open);
     void Outline1_Click();
     void Outline1_DblClick();
     void Outline1_KeyPress(int keyAscii);

@@ -85,9 +85,14 @@ void Phone::reloadAgendaShowing(qint64 id)
 
 void Phone::OutlineCollapseAll()
 {
+    setLettersOpen(false);
+}
+
+void Phone::setLettersOpen(bool open)
+{
     for (int i = 0; i < ui.Outline1->ListCount(); ++i) {
         if (ui.Outline1->HasSubItems(i))
-            ui.Outline1->setExpand(i, false);
+            ui.Outline1->setExpand(i, open);
     }
 }
 

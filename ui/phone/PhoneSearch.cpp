@@ -101,10 +101,7 @@ std::optional<int> Phone::showLiveHits(const SearchState &typed)
     const int hits = static_cast<int>(m_searchHits.size());
     // A few hits show their names at once; many stay under their closed letters.
     constexpr int FewHits = 200;
-    for (int line = 0; line < ui.Outline1->ListCount(); ++line) {
-        if (ui.Outline1->HasSubItems(line))
-            ui.Outline1->setExpand(line, hits <= FewHits);
-    }
+    setLettersOpen(hits <= FewHits);
     m_treeSearch = typed;
     m_treeSearchGeneration = m_store.generation();
     return hits;
@@ -114,24 +111,22 @@ void Phone::showMatchOnCard(const SearchQuery &query)
 {
     // The first field, in the search's order, that shows the match; one on a page of its own (an
     // address, the notes) before the names and boxes every page shows.
-    const CardField *found = nullptr;
+    BoundBox *found = nullptr;
     Field foundField = Field::LastName;
-    std::optional<TextSpan> span;
+    TextSpan span;
     for (const SearchField &info : SearchFields) {
         if (!isGroupSearched(info.group, query.scope))
             continue;
         const CardField &entry = cardField(info.field);
         BoundBox *box = ui.box(entry, entry.homeField == info.field ? 1 : 0);
-        if (!box)
-            continue;
-        const std::optional<TextSpan> here = findInText(box->shownText(), query);
+        const std::optional<TextSpan> here = box ? findInText(box->shownText(), query) : std::nullopt;
         if (!here)
             continue;
         const bool onPage = entry.isPageBox() || info.field == Field::Note;
         if (!found || onPage) {
-            found = &entry;
+            found = box;
             foundField = info.field;
-            span = here;
+            span = *here;
         }
         if (onPage)
             break;
@@ -140,13 +135,14 @@ void Phone::showMatchOnCard(const SearchQuery &query)
         showOtherDataMatch(query);
         return;
     }
+    const CardField &entry = cardField(foundField);
     if (foundField == Field::Note)
         Command3d3_Click();
-    else if (found->homeField == foundField)
+    else if (entry.homeField == foundField)
         Command3d1_Click();
-    else if (found->isPageBox() || !ui.tNotes->isHidden() || !ui.lstAltriDati->isHidden())
+    else if (entry.isPageBox() || !ui.tNotes->isHidden() || !ui.lstAltriDati->isHidden())
         Command3d2_Click();
-    ui.box(*found, found->homeField == foundField ? 1 : 0)->selectShown(span->start, span->length);
+    found->selectShown(span.start, span.length);
 }
 
 void Phone::showOtherDataMatch(const SearchQuery &query)
