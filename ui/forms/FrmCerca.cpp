@@ -2,6 +2,7 @@
 
 #include "ui/controls/WindowPlacement.h"
 
+#include "contacts/StoreMigration.h"
 #include "platform/Platform.h"
 #include "search/SearchState.h"
 
@@ -14,8 +15,6 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QToolButton>
-
-#include <QLocale>
 
 #include <limits>
 
@@ -248,7 +247,5 @@ QString hitCountText(int hits)
 {
     if (hits == 0)
         return QStringLiteral("Nessun contatto trovato");
-    if (hits == 1)
-        return QStringLiteral("1 contatto trovato");
-    return QStringLiteral("%1 contatti trovati").arg(QLocale(QLocale::Italian).toString(hits));
+    return contactCount(hits) + (hits == 1 ? QStringLiteral(" trovato") : QStringLiteral(" trovati"));
 }
