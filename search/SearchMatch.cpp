@@ -39,7 +39,9 @@ MappedText mapped(const QString &text, Piece piece)
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype length
             = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
-        out.append(piece(QStringView(text).sliced(i, length)), {i, length});
+        const char32_t c
+            = length == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
+        out.append(piece(c), {i, length});
         i += length;
     }
     return out;
@@ -68,18 +70,12 @@ std::optional<TextSpan> findInText(const QString &text, const SearchQuery &query
         break;
     }
     std::optional<TextSpan> best;
-    const MappedText words = mapped(text, [](QStringView c) {
-        const std::string form = forgivingReference(c);
-        return form.empty() && c.front().isSpace() ? std::string(" ") : form;
-    });
+    const MappedText words = mapped(text, forgivingForm);
     for (const std::string &word : query.words)
         takeEarliest(best, words.find(word));
     if (!query.digits.empty()) {
-        const MappedText digits = mapped(text, [](QStringView c) {
-            return c.size() == 1 && c.front() >= u'0' && c.front() <= u'9'
-                ? std::string(1, char(c.front().unicode()))
-                : std::string();
-        });
+        const MappedText digits = mapped(text,
+            [](char32_t c) { return c >= U'0' && c <= U'9' ? std::string(1, char(c)) : std::string(); });
         takeEarliest(best, digits.find(query.digits));
     }
     return best;

@@ -114,6 +114,11 @@ const std::vector<std::string> &characterForms()
 
 } // namespace
 
+std::string forgivingForm(char32_t c)
+{
+    return c >= 0x80 && c < TabledCharacters ? characterForms()[c] : characterForm(c);
+}
+
 std::string forgivingReference(QStringView text)
 {
     std::string out;

@@ -15,6 +15,10 @@
 void appendForgiving(std::string &out, QByteArrayView utf8);
 std::string forgivingText(QStringView text);
 
+// The forgiving form of one character, a blank kept as ' ': what it contributes to its text's form
+// (the form of a text is its characters' forms with each run of blanks made one).
+std::string forgivingForm(char32_t c);
+
 // The same rule written plainly, character by character, for the tests and the fuzzer to hold the
 // fast way to.
 std::string forgivingReference(QStringView text);
