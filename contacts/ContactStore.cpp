@@ -820,6 +820,7 @@ ContactStore::IndexRows ContactStore::readIndexInOrder(bool *ok) const
 
     m_orderedGeneration.reset();
     m_ordered.reset();
+    ++m_orderedReads;
     const quint64 generation = m_generation;
     auto rows = std::make_shared<std::vector<IndexEntry>>(readIndex());
     if (rows->empty() && count() != 0) {

@@ -119,6 +119,9 @@ public:
     // kept and, after a few writes, brought up to date row by row instead of read and sorted again.
     // Never null; empty with ok set false on failure.
     IndexRows readIndexInOrder(bool *ok = nullptr) const;
+    // Counts the whole reads behind readIndexInOrder: two of its answers given under the same count
+    // differ only in the rows changedSince names between their generations.
+    quint64 orderedReads() const { return m_orderedReads; }
     // Null when the row is missing; ok tells a failure from a missing row.
     std::optional<ContactRecord> read(qint64 id, bool *ok = nullptr) const;
     // Every row in no particular order; ok is set false on failure.
@@ -239,4 +242,5 @@ private:
     mutable std::shared_ptr<std::vector<IndexEntry>> m_ordered;
     mutable std::optional<quint64> m_orderedGeneration;
     mutable qint64 m_orderedDataVersion = -1;
+    mutable quint64 m_orderedReads = 0;
 };

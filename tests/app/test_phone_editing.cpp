@@ -258,6 +258,66 @@ private slots:
         QCOMPARE(f->platform.modalForms.size(), forms);
         QVERIFY(!f->phone->findChild<QWidget *>(u"Form1"_s));
     }
+    // A save, a delete and their undo move only the lines they change; the tree, its open letters
+    // and its selection are what a tree filled afresh shows. Equal names, a letter's first line, an
+    // edit that keeps the name, with a contact under "#" (put there by another program) below them all.
+    void savesShowWhatAFreshTreeShows()
+    {
+        for (const auto &[last, first] : {std::pair{"Rossi", "Mario"}, {"Rossi", "Mario"}, {"Rossi", "Mario"},
+                 {"Rossi", "Maria"}, {"Bianchi", "Anna"}, {"Èrcole", "Luca"}, {"de Gasperi", "Alcide"},
+                 {"Verdi", "Luca"}, {"Zeta", "Anna"}, {"3Rossi", "Anna"}})
+            f->test.add(QString::fromUtf8(last), QString::fromUtf8(first));
+        f->load();
+        auto retype = [&](const QString &box, const QString &text) {
+            f->find<QLineEdit>(box)->selectAll();
+            typeInto(f->find(box), text);
+        };
+        auto edit = [&](const QString &line, const QString &last, const QString &first) {
+            f->clickLine(line);
+            retype(u"tLName"_s, last);
+            retype(u"tFName"_s, first);
+            f->save();
+        };
+        auto state = [&] {
+            QStringList lines;
+            for (int i = 0; i < f->tree().ListCount(); ++i)
+                lines.append(QString::number(f->tree().Indent(i)) + (f->tree().Expand(i) ? u'+' : u' ')
+                    + f->tree().List(i));
+            return lines << QString::number(f->tree().ListIndex()) << f->phone->windowTitle() << f->caption();
+        };
+        auto fresh = [&] {
+            const qint64 shown = f->data().currentId();
+            f->phone->FillOutline();
+            for (int line : f->tree().linesWithSubItems())
+                f->tree().setExpand(line, false);
+            f->data().FindFirst(ById{shown});
+            return state();
+        };
+        auto check = [&](const char *step) {
+            const QStringList kept = state();
+            QVERIFY2(kept == fresh(), step);
+        };
+
+        edit(u"Rossi, Mario"_s, u"Bianchi"_s, u"Anna"_s);
+        check("renamed into another letter, after an equal name");
+        edit(u"Verdi, Luca"_s, u"Verdi"_s, u"Lucia"_s);
+        edit(u"Rossi, Maria"_s, u"Abate"_s, u"Zoe"_s);
+        check("two saves in a row, one to the first line of its letter");
+        f->newContact(u"Rossi"_s, u"Mirko"_s);
+        f->save();
+        check("new contact after equal names");
+        f->clickLine(u"Zeta, Anna"_s);
+        f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
+        f->act(u"cDelete"_s);
+        edit(u"Bianchi, Anna"_s, u"Zucca"_s, u"Anna"_s);
+        check("a save after a delete");
+        f->act(u"FileAnnulla"_s);
+        check("undo of a save");
+        f->act(u"FileRipeti"_s);
+        check("redo");
+        for (const MessageRequest &message : f->platform.messages)
+            QVERIFY2(!message.text.startsWith(u"Impossibile"_s), qPrintable(message.text));
+    }
 };
 
 QTEST_MAIN(TestPhoneEditing)

@@ -82,6 +82,11 @@ bool Outline::HasSubItems(int line) const
     return m_model->hasSubLines(line);
 }
 
+std::vector<int> Outline::linesWithSubItems() const
+{
+    return m_model->topLinesWithSubLines();
+}
+
 bool Outline::IsItemVisible(int line) const
 {
     return m_model->isLineVisible(line);
@@ -151,6 +156,21 @@ void Outline::AddItem(const QString &text)
 {
     ++m_revision;
     m_model->appendLine(text);
+}
+
+void Outline::InsertItem(int line, const QString &text, int level)
+{
+    if (line < 0 || line > m_model->lineCount())
+        return;
+    ++m_revision;
+    m_model->insertLine(line, text, level);
+    if (m_pendingLine >= line)
+        ++m_pendingLine;
+    if (m_model->inBatch())
+        return;
+    const int owner = m_model->ownerLine(line);
+    if (owner >= 0)
+        showOpenFlag(owner);
 }
 
 void Outline::RemoveItem(int line)

@@ -26,6 +26,9 @@ public:
     // Opens or closes a line; a change raises lineExpanded() or lineCollapsed(), as the user's would.
     void setExpand(int line, bool open);
     bool HasSubItems(int line) const;
+    // The lines that have lines under them, in order: the letters of a long tree without a walk
+    // over every contact.
+    std::vector<int> linesWithSubItems() const;
     // False when a line above it, of a lower level, is closed.
     bool IsItemVisible(int line) const;
     // The texts of the line's ancestors and of the line, joined by PathSeparator.
@@ -48,6 +51,8 @@ public:
     void setLines(std::vector<OutlineLine> lines);
     // Adds a line of level 1 at the end.
     void AddItem(const QString &text);
+    // Puts a line of that level before the line now at that place, or at the end.
+    void InsertItem(int line, const QString &text, int level);
     void RemoveItem(int line);
 
     // The first line whose text equals text exactly, -1 when none. Kept as lines come and go,

@@ -68,12 +68,17 @@ void OutlineModel::knowTextLines() const
     if (m_textLinesKnown)
         return;
     m_textLines.reserve(qsizetype(m_lines.size()));
-    for (const Line &line : m_lines) {
-        TextLines &entry = m_textLines[line.text];
-        if (entry.count++ == 0)
-            entry.firstSerial = line.serial;
-    }
+    for (const Line &line : m_lines)
+        knowTextOf(line);
     m_textLinesKnown = true;
+}
+
+void OutlineModel::knowTextOf(const Line &line) const
+{
+    // The tree keeps one line per contact even for equal names: the lookup must find the first.
+    TextLines &entry = m_textLines[line.text];
+    if (entry.count++ == 0 || line.serial < entry.firstSerial)
+        entry.firstSerial = line.serial;
 }
 
 int OutlineModel::firstLineWithText(const QString &text) const
@@ -174,7 +179,7 @@ void OutlineModel::setLines(std::vector<OutlineLine> lines)
     m_lines.clear();
     m_lines.reserve(lines.size());
     for (OutlineLine &line : lines)
-        m_lines.push_back({std::move(line.text), line.level, false, m_nextSerial++});
+        m_lines.push_back({std::move(line.text), line.level, false, m_lastSerial += SerialGap});
     m_top.clear();
     m_structureDirty = true;
     m_textLines.clear();
@@ -188,13 +193,9 @@ void OutlineModel::setLines(std::vector<OutlineLine> lines)
 void OutlineModel::appendLine(const QString &text)
 {
     const int line = lineCount();
-    const quint64 serial = m_nextSerial++;
-    // The tree keeps one line per contact even for equal names: the lookup must find the first.
-    if (m_textLinesKnown) {
-        TextLines &entry = m_textLines[text];
-        if (entry.count++ == 0)
-            entry.firstSerial = serial;
-    }
+    const quint64 serial = m_lastSerial += SerialGap;
+    if (m_textLinesKnown)
+        knowTextOf({text, 1, false, serial});
     if (inBatch()) {
         m_lines.push_back({text, 1, false, serial});
         if (!m_structureDirty)
@@ -205,6 +206,58 @@ void OutlineModel::appendLine(const QString &text)
     beginInsertRows(QModelIndex(), row, row);
     m_lines.push_back({text, 1, false, serial});
     m_top.push_back({m_nextId++, line, 0});
+    endInsertRows();
+}
+
+quint64 OutlineModel::serialBefore(int line)
+{
+    const quint64 before = line > 0 ? m_lines[size_t(line - 1)].serial : 0;
+    const quint64 after = line < lineCount() ? m_lines[size_t(line)].serial : m_lastSerial + SerialGap;
+    if (after - before >= 2)
+        return before + (after - before) / 2;
+    // Many lines were put in the same place: every line is numbered afresh, and the look-up by text,
+    // which names lines by number, is made again when next needed.
+    for (size_t i = 0; i < m_lines.size(); ++i)
+        m_lines[i].serial = (i + 1) * SerialGap;
+    m_lastSerial = m_lines.size() * SerialGap;
+    m_textLines.clear();
+    m_textLinesKnown = false;
+    return serialBefore(line);
+}
+
+void OutlineModel::insertLine(int line, const QString &text, int level)
+{
+    if (line < 0 || line > lineCount())
+        return;
+    const Line inserted{text, level, false, serialBefore(line)};
+    if (line == lineCount())
+        m_lastSerial = inserted.serial;
+    if (m_textLinesKnown)
+        knowTextOf(inserted);
+    ensureStructure();
+    // A line of level 2 after a level-1 line's group or inside it joins that group: one row more
+    // there. Anything else changes the rows above it, and the view learns of it as a reset.
+    const int row = line > 0 ? topRowOfLine(line - 1) : -1;
+    const bool joinsGroup
+        = !isTopLevel(level) && row >= 0 && isTopLevel(m_lines[size_t(m_top[size_t(row)].line)].level);
+    if (!joinsGroup || inBatch()) {
+        if (!inBatch())
+            beginResetModel();
+        m_lines.insert(m_lines.begin() + line, inserted);
+        m_structureDirty = true;
+        if (!inBatch()) {
+            ensureStructure();
+            endResetModel();
+        }
+        return;
+    }
+    TopRow &owner = m_top[size_t(row)];
+    const int childRow = line - owner.line - 1;
+    beginInsertRows(createIndex(row, 0, topRowMarker), childRow, childRow);
+    m_lines.insert(m_lines.begin() + line, inserted);
+    ++owner.childCount;
+    for (size_t later = size_t(row) + 1; later < m_top.size(); ++later)
+        ++m_top[later].line;
     endInsertRows();
 }
 

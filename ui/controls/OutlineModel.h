@@ -34,6 +34,8 @@ public:
     void appendLine(const QString &text);
     // All the lines at once, in place of those there were: a reset of the model.
     void setLines(std::vector<OutlineLine> lines);
+    // Puts a line before the line now at that place (at the end when line is lineCount()).
+    void insertLine(int line, const QString &text, int level);
     // Removes the line together with the lines that belong to it.
     void removeLine(int line);
 
@@ -62,6 +64,8 @@ private:
         int level = 1;
         bool open = false;
         // Grows from line to line and never changes: it names a line however many go above it.
+        // Lines are numbered SerialGap apart, so a line put between two takes a number between
+        // theirs; only when none is left are they all numbered again.
         quint64 serial = 0;
     };
     struct TextLines
@@ -85,6 +89,8 @@ private:
     void ensureStructure() const;
     void rebuildStructure() const;
     int lineOfSerial(quint64 serial) const;
+    quint64 serialBefore(int line);
+    void knowTextOf(const Line &line) const;
     void forgetTextsOfLines(int first, int end);
 
     std::vector<Line> m_lines;
@@ -92,7 +98,8 @@ private:
     mutable std::vector<TopRow> m_top;
     mutable quintptr m_nextId = 1;
     mutable bool m_structureDirty = false;
-    quint64 m_nextSerial = 1;
+    static constexpr quint64 SerialGap = quint64(1) << 32;
+    quint64 m_lastSerial = 0;
     // By serial rather than line number, so removing a line leaves the other entries as they are.
     // Made on the first look-up after the tree was filled, which then costs nothing more.
     mutable QHash<QString, TextLines> m_textLines;

@@ -167,6 +167,13 @@ private:
     // Reads the table again, rebuilds the tree with the whole agenda and shows the contact with
     // this id (the first contact when it is 0 or gone).
     void reloadAgendaShowing(qint64 id);
+    // Whether the tree shows the whole agenda exactly as last filled or brought up to date.
+    bool treeShowsWholeAgenda() const;
+    // Brings the tree from the rows it shows to the rows the data control now holds, a line per
+    // changed contact; false when it must be filled again instead.
+    bool updateOutlineLines(const std::vector<ContactStore::IndexEntry> &shown);
+    // The tree now shows the data control's rows as the whole agenda.
+    void rememberOutlineRows();
     // Every contact in table order, read from the store; false (after telling the user) on a failure.
     bool readAgenda(std::vector<ContactRecord> &contacts);
     // Remembers the window and ends the program.
@@ -203,7 +210,10 @@ private:
     quint64 m_treeSearchGeneration = 0;
     // The client area's controls with their places at the design's size.
     std::vector<std::pair<QWidget *, QRect>> m_designGeometry;
-    // The rows the tree was last filled from as the whole agenda, and the tree's revision then.
+    // The rows the tree shows as the whole agenda, with the tree's revision, the store's generation
+    // and its count of whole reads then: what changed since is all a save has to show.
     ContactStore::IndexRows m_outlineRows;
     quint64 m_outlineRevision = 0;
+    quint64 m_outlineGeneration = 0;
+    quint64 m_outlineReads = 0;
 };

@@ -180,6 +180,9 @@ void Phone::cDelete_Click()
     if (!contactLineSelected && selected >= 0 && ui.Outline1->Indent(selected) == 1)
         ui.Outline1->setExpand(selected, true);
 
+    // The tree keeps showing the whole agenda when it did: a later save moves lines from there.
+    const bool treeWasWholeAgenda
+        = treeShowsWholeAgenda() && ui.Data1->recordset()->sharedRows() == m_outlineRows;
     // The record goes first: when the store refuses, the tree still shows it. It goes to the trash,
     // as a step the Edit menu can undo.
     {
@@ -195,6 +198,10 @@ void Phone::cDelete_Click()
         ui.Outline1->RemoveItem(selected);
     } else if (const int line = ui.Outline1->findLine(name); line >= 0) {
         ui.Outline1->RemoveItem(line);
+    }
+    if (treeWasWholeAgenda) {
+        IndexRs = ui.Data1->Clone();
+        rememberOutlineRows();
     }
     ui.Data1->MoveNext();
     if (ui.Data1->isEOF())

@@ -21,8 +21,7 @@ void Phone::RefreshAgenda()
     }
     // Showing the whole agenda again when neither the table nor the tree changed since it was
     // filled (the start-up search left empty does so at once) keeps the tree's lines as they are.
-    const bool treeIsCurrent = m_outlineRows && ui.Data1->recordset()->sharedRows() == m_outlineRows
-        && ui.Outline1->revision() == m_outlineRevision;
+    const bool treeIsCurrent = treeShowsWholeAgenda() && ui.Data1->recordset()->sharedRows() == m_outlineRows;
     if (treeIsCurrent) {
         IndexRs = ui.Data1->Clone();
         ui.Outline1->deselect();
@@ -68,19 +67,117 @@ void Phone::FillOutline()
             }
         }
     }
+    rememberOutlineRows();
+}
+
+void Phone::rememberOutlineRows()
+{
     m_outlineRows = IndexRs->sharedRows();
     m_outlineRevision = ui.Outline1->revision();
+    m_outlineGeneration = m_store.generation();
+    m_outlineReads = m_store.orderedReads();
     // The title names what the tree shows: from here on, the whole agenda.
     setWindowTitle(wholeAgendaCaption());
 }
 
+bool Phone::treeShowsWholeAgenda() const
+{
+    return m_outlineRows && ui.Outline1->revision() == m_outlineRevision;
+}
+
 void Phone::reloadAgendaShowing(qint64 id)
 {
+    // A save or an undo changes a contact or a few: their lines move, the others stay. What the
+    // user sees is what a tree filled afresh would show, at a cost that does not grow with the agenda.
+    const ContactStore::IndexRows shown = treeShowsWholeAgenda() ? m_outlineRows : nullptr;
+    m_outlineRows.reset();
+    IndexRs.reset();
     ui.Data1->Refresh();
-    FillOutline();
+    if (!shown || !updateOutlineLines(*shown))
+        FillOutline();
     OutlineCollapseAll();
     if (id != 0)
         ui.Data1->FindFirst(ById{id});
+}
+
+namespace {
+
+// Where row lies among the rows with the same line, all of which stand in the tree: equal lines are
+// equal names, next to each other in the record source's order.
+qsizetype firstOfSameLine(
+    const std::vector<ContactStore::IndexEntry> &rows, qsizetype row, const QString &line)
+{
+    while (row > 0 && rows[size_t(row - 1)].line() == line)
+        --row;
+    return row;
+}
+
+// The positions of the rows whose id is among ids (sorted).
+std::vector<qsizetype> rowsWithIds(
+    const std::vector<ContactStore::IndexEntry> &rows, const std::vector<qint64> &ids)
+{
+    std::vector<qsizetype> found;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (std::binary_search(ids.begin(), ids.end(), rows[i].id))
+            found.push_back(qsizetype(i));
+    }
+    return found;
+}
+
+} // namespace
+
+bool Phone::updateOutlineLines(const std::vector<ContactStore::IndexEntry> &shown)
+{
+    constexpr size_t MostChanged = 500;
+    std::vector<qint64> changed;
+    if (m_store.orderedReads() != m_outlineReads || !m_store.changedSince(m_outlineGeneration, &changed)
+        || changed.size() > MostChanged)
+        return false;
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    const std::vector<ContactStore::IndexEntry> &rows = ui.Data1->recordset()->rows();
+    const std::vector<qsizetype> gone = rowsWithIds(shown, changed);
+    const std::vector<qsizetype> come = rowsWithIds(rows, changed);
+    // "#" shows only while a contact is filed under it: a change there is left to a fresh fill.
+    auto underOther
+        = [](const ContactStore::IndexEntry &row) { return indexLetterOf(row.lastName) == OtherInitials; };
+    if (std::any_of(gone.begin(), gone.end(), [&](qsizetype i) { return underOther(shown[size_t(i)]); })
+        || std::any_of(come.begin(), come.end(), [&](qsizetype i) { return underOther(rows[size_t(i)]); }))
+        return false;
+
+    Outline &tree = *ui.Outline1;
+    // From the last up, so the lines above a removed one keep their place.
+    for (auto i = gone.rbegin(); i != gone.rend(); ++i) {
+        const QString line = shown[size_t(*i)].line();
+        const int first = tree.findLine(line);
+        if (first < 0)
+            return false;
+        tree.RemoveItem(first + int(*i - firstOfSameLine(shown, *i, line)));
+    }
+    // From the first down: every row above the one placed stands in the tree already.
+    for (qsizetype i : come) {
+        const ContactStore::IndexEntry &row = rows[size_t(i)];
+        const size_t letter = indexLetterOf(row.lastName);
+        qsizetype above = i - 1;
+        while (above >= 0 && indexLetterOf(rows[size_t(above)].lastName) != letter)
+            --above;
+        int at = -1;
+        if (above >= 0) {
+            const QString aboveLine = rows[size_t(above)].line();
+            const int first = tree.findLine(aboveLine);
+            at = first < 0 ? -1 : first + int(above - firstOfSameLine(rows, above, aboveLine)) + 1;
+        } else {
+            const int letterLine = tree.findLine(QString(QChar(IndexLetters[letter])));
+            at = letterLine < 0 ? -1 : letterLine + 1;
+        }
+        if (at < 0)
+            return false;
+        tree.InsertItem(at, row.line(), 2);
+    }
+    IndexRs = ui.Data1->Clone();
+    m_searchHits.clear();
+    rememberOutlineRows();
+    return true;
 }
 
 void Phone::OutlineCollapseAll()
@@ -90,10 +187,8 @@ void Phone::OutlineCollapseAll()
 
 void Phone::setLettersOpen(bool open)
 {
-    for (int i = 0; i < ui.Outline1->ListCount(); ++i) {
-        if (ui.Outline1->HasSubItems(i))
-            ui.Outline1->setExpand(i, open);
-    }
+    for (int line : ui.Outline1->linesWithSubItems())
+        ui.Outline1->setExpand(line, open);
 }
 
 void Phone::Outline1_Click()
