@@ -169,9 +169,15 @@ private:
     void reloadAgendaShowing(qint64 id);
     // Whether the tree shows the whole agenda exactly as last filled or brought up to date.
     bool treeShowsWholeAgenda() const;
-    // Brings the tree from the rows it shows to the rows the data control now holds, a line per
-    // changed contact; false when it must be filled again instead.
-    bool updateOutlineLines(const std::vector<ContactStore::IndexEntry> &shown);
+    // The contacts written since the tree showed the whole agenda; false when the store cannot say
+    // or they are too many to move one by one.
+    bool changedSinceTheTree(std::vector<qint64> *changed) const;
+    // Takes the lines of the changed contacts out of the tree that shows rows, and puts them back
+    // where the data control's rows, read again, place them; false when the tree must be filled
+    // again instead.
+    bool removeLinesOf(
+        const std::vector<ContactStore::IndexEntry> &shown, const std::vector<qint64> &changed);
+    bool insertLinesOf(const std::vector<qint64> &changed);
     // The tree now shows the data control's rows as the whole agenda.
     void rememberOutlineRows();
     // Every contact in table order, read from the store; false (after telling the user) on a failure.

@@ -89,11 +89,19 @@ void Phone::reloadAgendaShowing(qint64 id)
 {
     // A save or an undo changes a contact or a few: their lines move, the others stay. What the
     // user sees is what a tree filled afresh would show, at a cost that does not grow with the agenda.
-    const ContactStore::IndexRows shown = treeShowsWholeAgenda() ? m_outlineRows : nullptr;
+    // The lines go before the table is read again: with no one else holding the rows the tree
+    // showed, the store brings its own up to date in place.
+    std::vector<qint64> changed;
+    bool linesGone = false;
+    if (treeShowsWholeAgenda()) {
+        const ContactStore::IndexRows shown = std::exchange(m_outlineRows, nullptr);
+        IndexRs.reset();
+        linesGone = changedSinceTheTree(&changed) && removeLinesOf(*shown, changed);
+    }
     m_outlineRows.reset();
     IndexRs.reset();
     ui.Data1->Refresh();
-    if (!shown || !updateOutlineLines(*shown))
+    if (!linesGone || m_store.orderedReads() != m_outlineReads || !insertLinesOf(changed))
         FillOutline();
     OutlineCollapseAll();
     if (id != 0)
@@ -117,43 +125,61 @@ std::vector<qsizetype> rowsWithIds(
     const std::vector<ContactStore::IndexEntry> &rows, const std::vector<qint64> &ids)
 {
     std::vector<qsizetype> found;
+    // A save changes one contact: a plain comparison beats a search of the list on every row.
+    const auto holds = [&ids](qint64 id) {
+        return ids.size() == 1 ? ids.front() == id : std::binary_search(ids.begin(), ids.end(), id);
+    };
     for (size_t i = 0; i < rows.size(); ++i) {
-        if (std::binary_search(ids.begin(), ids.end(), rows[i].id))
+        if (holds(rows[i].id))
             found.push_back(qsizetype(i));
     }
     return found;
 }
 
+// "#" shows only while a contact is filed under it: a change there is left to a fresh fill.
+bool anyUnderOther(const std::vector<ContactStore::IndexEntry> &rows, const std::vector<qsizetype> &at)
+{
+    return std::any_of(at.begin(), at.end(),
+        [&rows](qsizetype i) { return indexLetterOf(rows[size_t(i)].lastName) == OtherInitials; });
+}
+
 } // namespace
 
-bool Phone::updateOutlineLines(const std::vector<ContactStore::IndexEntry> &shown)
+bool Phone::changedSinceTheTree(std::vector<qint64> *changed) const
 {
     constexpr size_t MostChanged = 500;
-    std::vector<qint64> changed;
-    if (m_store.orderedReads() != m_outlineReads || !m_store.changedSince(m_outlineGeneration, &changed)
-        || changed.size() > MostChanged)
+    if (m_store.orderedReads() != m_outlineReads || !m_store.changedSince(m_outlineGeneration, changed)
+        || changed->size() > MostChanged)
         return false;
-    std::sort(changed.begin(), changed.end());
-    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
-    const std::vector<ContactStore::IndexEntry> &rows = ui.Data1->recordset()->rows();
-    const std::vector<qsizetype> gone = rowsWithIds(shown, changed);
-    const std::vector<qsizetype> come = rowsWithIds(rows, changed);
-    // "#" shows only while a contact is filed under it: a change there is left to a fresh fill.
-    auto underOther
-        = [](const ContactStore::IndexEntry &row) { return indexLetterOf(row.lastName) == OtherInitials; };
-    if (std::any_of(gone.begin(), gone.end(), [&](qsizetype i) { return underOther(shown[size_t(i)]); })
-        || std::any_of(come.begin(), come.end(), [&](qsizetype i) { return underOther(rows[size_t(i)]); }))
-        return false;
+    std::sort(changed->begin(), changed->end());
+    changed->erase(std::unique(changed->begin(), changed->end()), changed->end());
+    return true;
+}
 
-    Outline &tree = *ui.Outline1;
+bool Phone::removeLinesOf(
+    const std::vector<ContactStore::IndexEntry> &shown, const std::vector<qint64> &changed)
+{
+    const std::vector<qsizetype> gone = rowsWithIds(shown, changed);
+    if (anyUnderOther(shown, gone))
+        return false;
     // From the last up, so the lines above a removed one keep their place.
     for (auto i = gone.rbegin(); i != gone.rend(); ++i) {
         const QString line = shown[size_t(*i)].line();
-        const int first = tree.findLine(line);
+        const int first = ui.Outline1->findLine(line);
         if (first < 0)
             return false;
-        tree.RemoveItem(first + int(*i - firstOfSameLine(shown, *i, line)));
+        ui.Outline1->RemoveItem(first + int(*i - firstOfSameLine(shown, *i, line)));
     }
+    return true;
+}
+
+bool Phone::insertLinesOf(const std::vector<qint64> &changed)
+{
+    const std::vector<ContactStore::IndexEntry> &rows = ui.Data1->recordset()->rows();
+    const std::vector<qsizetype> come = rowsWithIds(rows, changed);
+    if (anyUnderOther(rows, come))
+        return false;
+    Outline &tree = *ui.Outline1;
     // From the first down: every row above the one placed stands in the tree already.
     for (qsizetype i : come) {
         const ContactStore::IndexEntry &row = rows[size_t(i)];
