@@ -372,7 +372,7 @@ int runSafety(const QString &storePath, int reps)
         fail(QStringLiteral("cannot copy %1").arg(storePath));
     std::unique_ptr<ContactStore> store = openStore(copy);
     Samples samples;
-    const std::vector<ContactStore::IndexEntry> index = store->readIndex();
+    const IndexTable index = store->readIndex();
     QString error;
     for (int rep = 0; rep < reps; ++rep) {
         const qint64 id = index[index.size() * (rep + 1) / (reps + 1)].id;

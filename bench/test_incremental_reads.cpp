@@ -46,9 +46,9 @@ ContactRecord randomRecord(QRandomGenerator &random)
     return record;
 }
 
-std::vector<ContactStore::IndexEntry> freshOrder(ContactStore &store)
+IndexTable freshOrder(ContactStore &store)
 {
-    std::vector<ContactStore::IndexEntry> rows = store.readIndex();
+    IndexTable rows = store.readIndex();
     sortByName(rows);
     return rows;
 }
@@ -57,7 +57,7 @@ bool sameEntries(
     const std::vector<ContactStore::IndexEntry> &a, const std::vector<ContactStore::IndexEntry> &b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto &x, const auto &y) {
-        return x.id == y.id && x.lastName == y.lastName && x.firstName == y.firstName;
+        return x.id == y.id && x.lastName() == y.lastName() && x.firstName() == y.firstName();
     });
 }
 
@@ -134,7 +134,7 @@ void TestIncrementalReads::orderedIndexSeesOtherConnections()
         {QStringLiteral("INSERT INTO PhoneList (LastName, FirstName) VALUES ('Bianchi', 'Anna')")});
     const auto rows = test.store().readIndexInOrder();
     QCOMPARE(rows->size(), size_t(2));
-    QCOMPARE(rows->front().lastName, FieldValue(QStringLiteral("Bianchi")));
+    QCOMPARE(rows->front().lastName(), FieldValue(QStringLiteral("Bianchi")));
 }
 
 void TestIncrementalReads::snapshotFollowsWrites()

@@ -5,54 +5,80 @@
 
 namespace {
 
-// Writes the sort key of name at out, one unit per unit of name, and returns the end.
-QChar *writeNameSortKey(QChar *out, QStringView name)
+// The key unit of one unit of a name: the base letter of an accented one (the decomposition puts
+// it first), case-folded.
+char16_t slowKeyUnit(QChar c)
 {
-    for (const QChar c : name) {
-        const char16_t unit = c.unicode();
-        if (unit < 128) {
-            *out++ = QChar(unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit);
-            continue;
-        }
-        // Keep the base letter of an accented one; the decomposition puts it first.
-        const QString decomposed = c.decomposition();
-        const QChar base = decomposed.isEmpty() ? c : decomposed.at(0);
-        *out++ = base.toCaseFolded();
-    }
-    return out;
+    const QString decomposed = c.decomposition();
+    const QChar base = decomposed.isEmpty() ? c : decomposed.at(0);
+    return base.toCaseFolded().unicode();
 }
 
-// Where one text lies in the shared buffer, with its first code units packed into integers (first
-// unit highest, missing units 0). Most names differ within those units, so most comparisons are
-// settled without reading the buffer: at a hundred thousand names, reading scattered strings is
-// what a sort spends its time on.
-struct TextRef
-{
-    static constexpr quint32 HeadUnits = 8;
-    std::array<quint64, 2> head{};
-    quint32 at = 0;
-    quint32 length = 0;
+// The key units of the Latin, Greek and Cyrillic letters and the signs up to U+2FFF, made once: a
+// name's key is then a look-up per unit.
+constexpr char16_t TableEnd = 0x3000;
 
-    void fill(const QString &buffer, qsizetype start, qsizetype end)
-    {
-        at = quint32(start);
-        length = quint32(end - start);
-        for (quint32 i = 0; i < std::min(length, HeadUnits); ++i)
-            head[i / 4] |= quint64(buffer.at(start + i).unicode()) << (16 * (3 - i % 4));
-    }
-};
-
-// Compares as QString::compare does on the texts themselves.
-int compareTexts(const TextRef &a, const TextRef &b, const QString &buffer)
+const std::array<char16_t, TableEnd> &keyUnits()
 {
-    if (a.head != b.head)
-        return a.head < b.head ? -1 : 1;
-    if (a.length <= TextRef::HeadUnits && b.length <= TextRef::HeadUnits) {
-        // Equal heads: the longer text only adds units of value 0, which sort after nothing.
-        return a.length == b.length ? 0 : (a.length < b.length ? -1 : 1);
+    static const std::array<char16_t, TableEnd> table = [] {
+        std::array<char16_t, TableEnd> units{};
+        for (char16_t c = 0; c < TableEnd; ++c)
+            units[c]
+                = c < 128 ? char16_t(c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c) : slowKeyUnit(QChar(c));
+        return units;
+    }();
+    return table;
+}
+
+char16_t keyUnit(char16_t unit, const std::array<char16_t, TableEnd> &table)
+{
+    return unit < TableEnd ? table[unit] : slowKeyUnit(QChar(unit));
+}
+
+int compareKeys(QStringView a, QStringView b, const std::array<char16_t, TableEnd> &table)
+{
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char16_t x = keyUnit(a[i].unicode(), table);
+        const char16_t y = keyUnit(b[i].unicode(), table);
+        if (x != y)
+            return x < y ? -1 : 1;
     }
-    return QtPrivate::compareStrings(QStringView(buffer).sliced(a.at, a.length),
-        QStringView(buffer).sliced(b.at, b.length), Qt::CaseSensitive);
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+int compareExact(bool aNull, QStringView a, bool bNull, QStringView b)
+{
+    if (aNull != bNull)
+        return aNull ? -1 : 1;
+    return QtPrivate::compareStrings(a, b, Qt::CaseSensitive);
+}
+
+int compareEntries(const IndexEntry &a, const IndexEntry &b, const std::array<char16_t, TableEnd> &table)
+{
+    if (int c = compareKeys(a.lastNameView(), b.lastNameView(), table); c != 0)
+        return c;
+    if (int c = compareKeys(a.firstNameView(), b.firstNameView(), table); c != 0)
+        return c;
+    if (int c = compareExact(!a.hasLastName(), a.lastNameView(), !b.hasLastName(), b.lastNameView()); c != 0)
+        return c;
+    if (int c = compareExact(!a.hasFirstName(), a.firstNameView(), !b.hasFirstName(), b.firstNameView());
+        c != 0)
+        return c;
+    return a.id < b.id ? -1 : (a.id > b.id ? 1 : 0);
+}
+
+// The first key units of a name packed into integers (first unit highest, missing units 0): most
+// names differ there, so most comparisons of a sort are settled without reading the names.
+constexpr qsizetype HeadUnits = 8;
+using Head = std::array<quint64, 2>;
+
+Head headOf(QStringView name, const std::array<char16_t, TableEnd> &table)
+{
+    Head head{};
+    for (qsizetype i = 0; i < std::min(name.size(), HeadUnits); ++i)
+        head[size_t(i / 4)] |= quint64(keyUnit(name[i].unicode(), table)) << (16 * (3 - i % 4));
+    return head;
 }
 
 } // namespace
@@ -61,79 +87,48 @@ QString nameSortKey(const FieldValue &name)
 {
     if (!name)
         return {};
+    const std::array<char16_t, TableEnd> &table = keyUnits();
     QString key(name->size(), Qt::Uninitialized);
-    writeNameSortKey(key.data(), *name);
+    for (qsizetype i = 0; i < name->size(); ++i)
+        key[i] = QChar(keyUnit(name->at(i).unicode(), table));
     return key;
 }
 
-void sortByName(std::vector<ContactStore::IndexEntry> &entries)
+bool namePrecedes(const IndexEntry &a, const IndexEntry &b)
 {
-    // Keys, then the exact spellings, each entry's own texts gathered in one buffer.
-    struct Keyed
+    return compareEntries(a, b, keyUnits()) < 0;
+}
+
+void sortByName(std::vector<IndexEntry> &entries)
+{
+    // The sort moves small records with the heads of both keys, which settle most comparisons; the
+    // entries themselves are looked at only on a tie.
+    struct Sortable
     {
-        TextRef lastKey;
-        TextRef firstKey;
-        TextRef last;
-        TextRef first;
-        qint64 id;
-        bool lastNull;
-        bool firstNull;
+        Head last;
+        Head first;
+        quint32 at;
     };
-    qsizetype total = 0;
-    for (const ContactStore::IndexEntry &entry : entries)
-        total += 2 * (entry.lastName.value_or(QString()).size() + entry.firstName.value_or(QString()).size());
-    QString buffer(total, Qt::Uninitialized);
-    QChar *const begin = buffer.data();
-    QChar *out = begin;
-    auto place = [&](TextRef &ref, QChar *end) {
-        const qsizetype start = out - begin;
-        out = end;
-        ref.fill(buffer, start, out - begin);
-    };
-    std::vector<Keyed> keyed(entries.size());
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const ContactStore::IndexEntry &entry = entries[i];
-        Keyed &k = keyed[i];
-        k.id = entry.id;
-        k.lastNull = !entry.lastName;
-        k.firstNull = !entry.firstName;
-        const QStringView last = entry.lastName ? QStringView(*entry.lastName) : QStringView();
-        const QStringView first = entry.firstName ? QStringView(*entry.firstName) : QStringView();
-        place(k.lastKey, writeNameSortKey(out, last));
-        place(k.firstKey, writeNameSortKey(out, first));
-        place(k.last, std::copy(last.begin(), last.end(), out));
-        place(k.first, std::copy(first.begin(), first.end(), out));
-    }
-
-    auto exact = [&](bool aNull, const TextRef &a, bool bNull, const TextRef &b) {
-        if (aNull != bNull)
-            return aNull ? -1 : 1;
-        return compareTexts(a, b, buffer);
-    };
-    auto precedes = [&](const Keyed &a, const Keyed &b) {
-        if (int c = compareTexts(a.lastKey, b.lastKey, buffer); c != 0)
-            return c < 0;
-        if (int c = compareTexts(a.firstKey, b.firstKey, buffer); c != 0)
-            return c < 0;
-        if (int c = exact(a.lastNull, a.last, b.lastNull, b.last); c != 0)
-            return c < 0;
-        if (int c = exact(a.firstNull, a.first, b.firstNull, b.first); c != 0)
-            return c < 0;
-        return a.id < b.id;
-    };
-    std::sort(keyed.begin(), keyed.end(), precedes);
-
-    // The names are made again from the buffer in the sorted order, so they lie in memory as the
-    // tree, the search and the printout walk them: at a hundred thousand contacts that makes those
-    // walks several times faster than hopping between strings allocated in the table's order.
-    auto copy = [&](bool null, const TextRef &text) -> FieldValue {
-        if (null)
-            return std::nullopt;
-        return QString(buffer.constData() + text.at, text.length);
-    };
-    std::vector<ContactStore::IndexEntry> sorted;
+    const std::array<char16_t, TableEnd> &table = keyUnits();
+    std::vector<Sortable> sortable(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+        sortable[i] = {
+            headOf(entries[i].lastNameView(), table), headOf(entries[i].firstNameView(), table), quint32(i)};
+    auto whole = [](QStringView name) { return name.size() <= HeadUnits; };
+    std::sort(sortable.begin(), sortable.end(), [&](const Sortable &x, const Sortable &y) {
+        if (x.last != y.last)
+            return x.last < y.last;
+        const IndexEntry &a = entries[x.at];
+        const IndexEntry &b = entries[y.at];
+        // Equal heads of last names held whole are equal keys: the first names' heads decide next.
+        if (whole(a.lastNameView()) && whole(b.lastNameView())
+            && a.lastNameView().size() == b.lastNameView().size() && x.first != y.first)
+            return x.first < y.first;
+        return compareEntries(a, b, table) < 0;
+    });
+    std::vector<IndexEntry> sorted;
     sorted.reserve(entries.size());
-    for (const Keyed &k : keyed)
-        sorted.push_back({k.id, copy(k.lastNull, k.last), copy(k.firstNull, k.first)});
+    for (const Sortable &s : sortable)
+        sorted.push_back(entries[s.at]);
     entries = std::move(sorted);
 }

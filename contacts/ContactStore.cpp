@@ -703,16 +703,19 @@ bool ContactStore::write(Write &&doWrite)
     return commit();
 }
 
-std::vector<ContactStore::IndexEntry> ContactStore::readIndex() const
+IndexTable ContactStore::readIndex() const
 {
-    std::vector<IndexEntry> entries;
+    IndexTable entries;
     SqliteRows rows(
         QSqlDatabase::database(m_connection, false), "SELECT ID, LastName, FirstName FROM PhoneList");
-    while (rows.next())
-        entries.push_back({rows.integer(0), rows.text(1), rows.text(2)});
+    {
+        IndexTable::Filler filler(entries);
+        while (rows.next())
+            filler.add(rows.integer(0), rows.utf8(1), rows.utf8(2));
+    }
     if (rows.failed()) {
         m_lastError = rows.error();
-        entries.clear();
+        entries = IndexTable();
     }
     return entries;
 }
@@ -749,20 +752,6 @@ std::optional<ContactRecord> ContactStore::read(qint64 id, bool *ok) const
     return record;
 }
 
-namespace {
-
-// Whether a comes before b in the record source's order. The order is total (the id settles equal
-// names), so a sorted list stays exactly what a fresh sort would give when a row is put where this
-// says; asking sortByName itself keeps one definition of the order.
-bool precedes(const ContactStore::IndexEntry &a, const ContactStore::IndexEntry &b)
-{
-    std::vector<ContactStore::IndexEntry> pair{a, b};
-    sortByName(pair);
-    return pair.front().id == a.id;
-}
-
-} // namespace
-
 qint64 ContactStore::dataVersion() const
 {
     if (!runCached(m_dataVersion, QStringLiteral("PRAGMA data_version"), {}))
@@ -788,8 +777,7 @@ ContactStore::IndexRows ContactStore::readIndexInOrder(bool *ok) const
         std::sort(changed.begin(), changed.end());
         changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
         // Cursors still hold the rows as they were: those are left alone.
-        auto rows
-            = m_ordered.use_count() == 1 ? m_ordered : std::make_shared<std::vector<IndexEntry>>(*m_ordered);
+        auto rows = m_ordered.use_count() == 1 ? m_ordered : std::make_shared<IndexTable>(*m_ordered);
         bool good = true;
         for (qint64 id : changed) {
             const auto old = std::find_if(
@@ -802,14 +790,17 @@ ContactStore::IndexRows ContactStore::readIndexInOrder(bool *ok) const
                 break;
             }
             std::optional<IndexEntry> entry;
-            if (m_readNames->next())
-                entry = IndexEntry{id, fieldValue(m_readNames->value(1)), fieldValue(m_readNames->value(2))};
+            if (m_readNames->next()) {
+                rows->append(id, fieldValue(m_readNames->value(1)), fieldValue(m_readNames->value(2)));
+                entry = rows->back();
+                rows->pop_back();
+            }
             good = !m_readNames->lastError().isValid();
             m_readNames->finish();
             if (!good)
                 break;
             if (entry)
-                rows->insert(std::lower_bound(rows->begin(), rows->end(), *entry, precedes), *entry);
+                rows->insert(std::lower_bound(rows->begin(), rows->end(), *entry, namePrecedes), *entry);
         }
         if (good) {
             m_ordered = std::move(rows);
@@ -822,11 +813,11 @@ ContactStore::IndexRows ContactStore::readIndexInOrder(bool *ok) const
     m_ordered.reset();
     ++m_orderedReads;
     const quint64 generation = m_generation;
-    auto rows = std::make_shared<std::vector<IndexEntry>>(readIndex());
+    auto rows = std::make_shared<IndexTable>(readIndex());
     if (rows->empty() && count() != 0) {
         if (ok)
             *ok = false;
-        return std::make_shared<std::vector<IndexEntry>>();
+        return std::make_shared<IndexTable>();
     }
     sortByName(*rows);
     m_ordered = rows;

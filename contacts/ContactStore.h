@@ -3,6 +3,7 @@
 #pragma once
 
 #include "contacts/ContactRecord.h"
+#include "contacts/IndexTable.h"
 #include "text/NameLine.h"
 
 #include <QString>
@@ -31,22 +32,8 @@ struct sqlite3;
 class ContactStore
 {
 public:
-    struct IndexEntry
-    {
-        qint64 id = 0;
-        FieldValue lastName;
-        FieldValue firstName;
-
-        // "LastName, FirstName", the contact's line in the index tree (a Null name left empty).
-        QString line() const
-        {
-            return nameLine(lastName ? QStringView(*lastName) : QStringView(),
-                firstName ? QStringView(*firstName) : QStringView());
-        }
-    };
-    // The ordered index is shared by the store and its cursors rather than copied: at a hundred
-    // thousand contacts a copy alone costs more than showing the agenda.
-    using IndexRows = std::shared_ptr<const std::vector<IndexEntry>>;
+    using IndexEntry = ::IndexEntry;
+    using IndexRows = std::shared_ptr<const IndexTable>;
 
     ~ContactStore();
     ContactStore(const ContactStore &) = delete;
@@ -114,7 +101,7 @@ public:
     bool changedSince(quint64 since, std::vector<qint64> *ids) const;
 
     // Id and names of every row, in no particular order; empty with lastError() set on failure.
-    std::vector<IndexEntry> readIndex() const;
+    IndexTable readIndex() const;
     // The ids and names of every row in the record source's order (sortByName). The last answer is
     // kept and, after a few writes, brought up to date row by row instead of read and sorted again.
     // Never null; empty with ok set false on failure.
@@ -239,7 +226,7 @@ private:
     mutable std::unique_ptr<QSqlQuery> m_dataVersion;
     // The ordered index as last read, with the generation and the file's data version it was read
     // at: another connection's commit changes the data version, and the copy is then read again.
-    mutable std::shared_ptr<std::vector<IndexEntry>> m_ordered;
+    mutable std::shared_ptr<IndexTable> m_ordered;
     mutable std::optional<quint64> m_orderedGeneration;
     mutable qint64 m_orderedDataVersion = -1;
     mutable quint64 m_orderedReads = 0;

@@ -29,12 +29,12 @@ Recordset Recordset::clone() const
     return copy;
 }
 
-std::vector<ContactStore::IndexEntry> &Recordset::ownRows()
+IndexTable &Recordset::ownRows()
 {
     if (m_rows.use_count() > 1)
-        m_rows = std::make_shared<std::vector<ContactStore::IndexEntry>>(*m_rows);
-    // Only this cursor holds the rows now, and they were made as a plain (non-const) vector.
-    return const_cast<std::vector<ContactStore::IndexEntry> &>(*m_rows);
+        m_rows = std::make_shared<IndexTable>(*m_rows);
+    // Only this cursor holds the rows now, and they were made as a plain (non-const) table.
+    return const_cast<IndexTable &>(*m_rows);
 }
 
 void Recordset::setPosition(int position)
@@ -81,7 +81,8 @@ bool Recordset::findFirst(const Criterion &criterion)
                 if constexpr (std::is_same_v<C, ById>)
                     return row.id == c.id;
                 else
-                    return row.lastName == c.lastName && row.firstName == c.firstName;
+                    return row.hasLastName() && row.lastNameView() == c.lastName && row.hasFirstName()
+                        && row.firstNameView() == c.firstName;
             },
             criterion);
         if (match) {
@@ -139,7 +140,7 @@ bool Recordset::update(const ContactRecord &values)
             m_lastError = m_store->lastError();
             return false;
         }
-        ownRows().push_back({*id, values.value(Field::LastName), values.value(Field::FirstName)});
+        ownRows().append(*id, values.value(Field::LastName), values.value(Field::FirstName));
         m_editMode = EditMode::None;
         setPosition(m_positionBeforeAdd);
         return true;
@@ -151,9 +152,7 @@ bool Recordset::update(const ContactRecord &values)
             m_lastError = m_store->lastError();
             return false;
         }
-        ContactStore::IndexEntry &row = ownRows()[m_position];
-        row.lastName = written.value(Field::LastName);
-        row.firstName = written.value(Field::FirstName);
+        ownRows().rename(size_t(m_position), written.value(Field::LastName), written.value(Field::FirstName));
         m_current = written;
         m_editMode = EditMode::None;
         return true;
@@ -172,7 +171,7 @@ bool Recordset::remove()
         m_lastError = m_store->lastError();
         return false;
     }
-    std::vector<ContactStore::IndexEntry> &rows = ownRows();
+    IndexTable &rows = ownRows();
     rows.erase(rows.begin() + m_position);
     m_editMode = EditMode::None;
     m_current.reset();

@@ -72,10 +72,10 @@ public:
 private:
     void setPosition(int position);
     // The rows to change: a copy of its own once the rows are shared with the store or a clone.
-    std::vector<ContactStore::IndexEntry> &ownRows();
+    IndexTable &ownRows();
 
     ContactStore *m_store;
-    ContactStore::IndexRows m_rows = std::make_shared<std::vector<ContactStore::IndexEntry>>();
+    ContactStore::IndexRows m_rows = std::make_shared<IndexTable>();
     int m_position = 0;
     bool m_currentDeleted = false;
     EditMode m_editMode = EditMode::None;

@@ -33,12 +33,12 @@ inline char32_t firstCodePoint(QStringView text)
 // The position in IndexLetters of the line a surname is filed under: the letter it begins with, in
 // either case and without its accents ("Ørsted", "ébano", "Łoś" under O, E, L); "#" when it begins
 // with a digit, a quote or other sign, a letter of another script, or is empty or Null.
-inline std::size_t indexLetterOf(const std::optional<QString> &lastName)
+inline std::size_t indexLetterOf(QStringView lastName)
 {
     using namespace IndexLetterRules;
-    if (!lastName || lastName->isEmpty())
+    if (lastName.isEmpty())
         return OtherInitials;
-    char32_t initial = firstCodePoint(*lastName);
+    char32_t initial = firstCodePoint(lastName);
     // A decomposition begins with the base letter, which may decompose again (Ǻ is Å and an acute, Å
     // an A and a ring). Compatibility ones count too: the ligature "ﬀ" and the wide "Ｆ" give F.
     while (initial >= 0x80) {
@@ -54,4 +54,14 @@ inline std::size_t indexLetterOf(const std::optional<QString> &lastName)
     if (initial >= U'a' && initial <= U'z')
         initial -= U'a' - U'A';
     return initial >= U'A' && initial <= U'Z' ? initial - U'A' : OtherInitials;
+}
+
+inline std::size_t indexLetterOf(const std::optional<QString> &lastName)
+{
+    return indexLetterOf(lastName ? QStringView(*lastName) : QStringView());
+}
+
+inline std::size_t indexLetterOf(const QString &lastName)
+{
+    return indexLetterOf(QStringView(lastName));
 }

@@ -51,16 +51,19 @@ bool readEveryContact(const ContactStore &store, std::span<const Field> fields,
 
 // Puts items in the agenda's order, the order sortByName gives their names.
 template<typename Item>
-void inAgendaOrder(std::vector<Item> &items, ContactStore::IndexEntry Item::*names)
+void inAgendaOrder(std::vector<Item> &items, ContactName Item::*names)
 {
     // By id first: contacts of one name then follow their ids, and the numbers of one contact
     // keep the order they were found in.
     std::stable_sort(items.begin(), items.end(),
         [names](const Item &a, const Item &b) { return (a.*names).id < (b.*names).id; });
-    std::vector<ContactStore::IndexEntry> entries;
+    IndexTable entries;
     entries.reserve(items.size());
-    for (size_t i = 0; i < items.size(); ++i)
-        entries.push_back({qint64(i), (items[i].*names).lastName, (items[i].*names).firstName});
+    {
+        IndexTable::Filler filler(entries);
+        for (size_t i = 0; i < items.size(); ++i)
+            filler.add(qint64(i), (items[i].*names).lastName, (items[i].*names).firstName);
+    }
     sortByName(entries);
     std::vector<Item> ordered;
     ordered.reserve(items.size());
@@ -137,7 +140,7 @@ TextAnswer findByText(const ContactStore &store, const QString &text, bool ignor
     const std::vector<bool> matches = answer.rows.matchingRows(query, *others);
     struct Hit
     {
-        ContactStore::IndexEntry names;
+        ContactName names;
         int row;
     };
     std::vector<Hit> hits;

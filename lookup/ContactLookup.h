@@ -15,7 +15,7 @@
 
 struct NumberMatch
 {
-    ContactStore::IndexEntry names;
+    ContactName names;
     const char *label; // which number it is ("Cellulare")
 };
 

@@ -76,7 +76,7 @@ std::vector<OutlineLine> hitOutline(
     // letter (digits before A, "Łoś" after Z): the hits are gathered under their letters.
     std::array<std::vector<const ContactStore::IndexEntry *>, IndexLetters.size()> byLetter;
     for (const ContactStore::IndexEntry *hit : hits)
-        byLetter[indexLetterOf(hit->lastName)].push_back(hit);
+        byLetter[indexLetterOf(hit->lastNameView())].push_back(hit);
 
     std::vector<OutlineLine> lines;
     lines.reserve(hits.size() + IndexLetters.size());

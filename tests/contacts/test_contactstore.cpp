@@ -294,7 +294,7 @@ private slots:
         QVERIFY2(store->replaceWith(good.path(), &error), qPrintable(error));
         QVERIFY(store->insert(makeRecord({{Field::LastName, "Nuovo"}})));
         QCOMPARE(store->count(), 2);
-        QCOMPARE(store->readIndex().front().lastName, QStringLiteral("Copia"));
+        QCOMPARE(store->readIndex().front().lastName(), QStringLiteral("Copia"));
     }
 
     // Other programs leave notes that are not UTF-8, so do not read back as the same text. A save of other
@@ -338,30 +338,38 @@ private slots:
                 : x                               ? QString::compare(*x, *y)
                                                   : 0;
         };
-        const auto precedes = [&](const ContactStore::IndexEntry *a, const ContactStore::IndexEntry *b) {
-            for (const int c : {QString::compare(nameSortKey(a->lastName), nameSortKey(b->lastName)),
-                     QString::compare(nameSortKey(a->firstName), nameSortKey(b->firstName)),
-                     exact(a->lastName, b->lastName), exact(a->firstName, b->firstName)}) {
+        const auto precedes = [&](const ContactName *x, const ContactName *y) {
+            const ContactName &a = *x;
+            const ContactName &b = *y;
+            for (const int c : {QString::compare(nameSortKey(a.lastName), nameSortKey(b.lastName)),
+                     QString::compare(nameSortKey(a.firstName), nameSortKey(b.firstName)),
+                     exact(a.lastName, b.lastName), exact(a.firstName, b.firstName)}) {
                 if (c != 0)
                     return c < 0;
             }
-            return a->id < b->id;
+            return a.id < b.id;
         };
         QRandomGenerator random(7);
         for (int round = 0; round < 20; ++round) {
-            std::vector<ContactStore::IndexEntry> entries;
-            for (int i = 0; i < 500; ++i)
-                entries.push_back({qint64(random.bounded(1000)), randomName(random), randomName(random)});
-            std::vector<ContactStore::IndexEntry> sorted = entries;
+            std::vector<ContactName> names;
+            IndexTable sorted;
+            for (int i = 0; i < 500; ++i) {
+                names.push_back({qint64(random.bounded(1000)), randomName(random), randomName(random)});
+                sorted.append(names.back().id, names.back().lastName, names.back().firstName);
+            }
             sortByName(sorted);
-            std::vector<const ContactStore::IndexEntry *> expected;
-            for (const ContactStore::IndexEntry &entry : entries)
-                expected.push_back(&entry);
+            std::vector<const ContactName *> expected;
+            for (const ContactName &name : names)
+                expected.push_back(&name);
             std::sort(expected.begin(), expected.end(), precedes);
             for (size_t i = 0; i < sorted.size(); ++i) {
                 QCOMPARE(sorted[i].id, expected[i]->id);
-                QCOMPARE(sorted[i].lastName, expected[i]->lastName);
-                QCOMPARE(sorted[i].firstName, expected[i]->firstName);
+                QCOMPARE(sorted[i].lastName(), expected[i]->lastName);
+                QCOMPARE(sorted[i].firstName(), expected[i]->firstName);
+                // A row put in its place in the sorted rows lands where the sort puts it.
+                QCOMPARE(
+                    std::lower_bound(sorted.begin(), sorted.end(), sorted[i], namePrecedes) - sorted.begin(),
+                    qsizetype(i));
             }
         }
     }

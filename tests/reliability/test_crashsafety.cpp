@@ -186,7 +186,7 @@ void TestCrashSafety::killDuringRestore()
         QString error;
         if (const auto store = ContactStore::open(path, &error)) {
             for (const ContactStore::IndexEntry &entry : store->readIndex())
-                found.names.insert(entry.lastName.value_or(QString()));
+                found.names.insert(entry.lastName().value_or(QString()));
             found.count = store->count();
         }
         found.integrity = integrityCheck(path);

@@ -49,7 +49,7 @@ void Phone::FillOutline()
     // some apart from their letter's other contacts (digits before A, "Łoś" after Z).
     std::array<std::vector<size_t>, IndexLetters.size()> byLetter;
     for (size_t i = 0; i < rows.size(); ++i)
-        byLetter[indexLetterOf(rows[i].lastName)].push_back(i);
+        byLetter[indexLetterOf(rows[i].lastNameView())].push_back(i);
 
     {
         Outline::Batch batch(*ui.Outline1);
@@ -140,7 +140,7 @@ std::vector<qsizetype> rowsWithIds(
 bool anyUnderOther(const std::vector<ContactStore::IndexEntry> &rows, const std::vector<qsizetype> &at)
 {
     return std::any_of(at.begin(), at.end(),
-        [&rows](qsizetype i) { return indexLetterOf(rows[size_t(i)].lastName) == OtherInitials; });
+        [&rows](qsizetype i) { return indexLetterOf(rows[size_t(i)].lastNameView()) == OtherInitials; });
 }
 
 } // namespace
@@ -183,9 +183,9 @@ bool Phone::insertLinesOf(const std::vector<qint64> &changed)
     // From the first down: every row above the one placed stands in the tree already.
     for (qsizetype i : come) {
         const ContactStore::IndexEntry &row = rows[size_t(i)];
-        const size_t letter = indexLetterOf(row.lastName);
+        const size_t letter = indexLetterOf(row.lastNameView());
         qsizetype above = i - 1;
-        while (above >= 0 && indexLetterOf(rows[size_t(above)].lastName) != letter)
+        while (above >= 0 && indexLetterOf(rows[size_t(above)].lastNameView()) != letter)
             --above;
         int at = -1;
         if (above >= 0) {

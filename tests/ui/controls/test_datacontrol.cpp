@@ -127,9 +127,9 @@ private slots:
                 runSqlElsewhere(test.path(), {QStringLiteral("ALTER TABLE PhoneList RENAME TO Gone")});
             } else if (verb == QLatin1String("clone")) {
                 Recordset clone = data.Clone();
-                log << QStringLiteral("clone ") + clone.currentEntry().lastName.value_or(QString());
+                log << QStringLiteral("clone ") + clone.currentEntry().lastName().value_or(QString());
                 clone.moveNext();
-                log << QStringLiteral("clone ") + clone.currentEntry().lastName.value_or(QString());
+                log << QStringLiteral("clone ") + clone.currentEntry().lastName().value_or(QString());
             }
         }
         // What the store holds now and did not at the start ("+"), or no longer holds ("-").
