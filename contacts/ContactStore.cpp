@@ -350,6 +350,7 @@ std::unique_ptr<ContactStore> ContactStore::open(
         db.setConnectOptions(busyTimeout);
         if (!db.open())
             return fail(errorText(db.lastError()));
+        store->m_handle = sqliteConnection(db);
         if (!createTable())
             return fail(store->lastError());
         return store;
@@ -399,6 +400,9 @@ std::unique_ptr<ContactStore> ContactStore::open(
     db.setConnectOptions(readOnly.isEmpty() ? busyTimeout : readOnlyOptions);
     if (!db.open())
         return fail(errorText(db.lastError()));
+    // Asked for at every write: Qt Sql finds a connection by name under a lock, which an import
+    // of a million contacts would do a million times.
+    store->m_handle = sqliteConnection(db);
     if (undoFirst) {
         problem = checkTable(db, shown, &code, &noTables, true);
         if (!problem.isEmpty()) {
@@ -536,7 +540,7 @@ bool ContactStore::isWritable() const
 
 sqlite3 *ContactStore::connection() const
 {
-    return sqliteConnection(QSqlDatabase::database(m_connection, false));
+    return m_handle;
 }
 
 bool ContactStore::readyToWrite()

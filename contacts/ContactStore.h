@@ -202,6 +202,7 @@ private:
     // A log with frames was beside the file when it was opened.
     bool m_logAtOpen = false;
     std::shared_ptr<Check> m_check;
+    sqlite3 *m_handle = nullptr;
     std::thread m_checker;
     std::unique_ptr<QObject> m_context;
     std::function<void(const QString &)> m_onDamage;
