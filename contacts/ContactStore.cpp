@@ -672,6 +672,13 @@ bool ContactStore::commit()
     if (m_beforeCommit)
         m_beforeCommit();
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (m_watcherCommit) {
+        if (const QString reason = m_watcherCommit(); !reason.isEmpty()) {
+            m_lastError = reason;
+            db.rollback();
+            return false;
+        }
+    }
     if (!db.commit()) {
         m_lastError = errorText(db.lastError());
         db.rollback();

@@ -80,7 +80,14 @@ public:
     // after an insert, once the row has its id. A reason it returns fails the write with it.
     enum class RowChange { Added, Changing, Removing };
     using WriteWatcher = std::function<QString(qint64 id, RowChange change)>;
-    void setWriteWatcher(WriteWatcher watcher) { m_watcher = std::move(watcher); }
+    // What the watcher still holds of a transaction goes in just before it commits; a reason given
+    // back rolls the transaction back, as a failed write would.
+    using CommitWatcher = std::function<QString()>;
+    void setWriteWatcher(WriteWatcher watcher, CommitWatcher beforeCommit = {})
+    {
+        m_watcher = std::move(watcher);
+        m_watcherCommit = std::move(beforeCommit);
+    }
     // Counts the store's transactions: a watcher tells by it whether two changes share one.
     quint64 transactionNumber() const { return m_transactions; }
     // A row written by a statement of the caller's own on connection() (an undo putting a contact
@@ -209,6 +216,7 @@ private:
     std::function<void()> m_onSound;
     std::function<void()> m_beforeCommit;
     WriteWatcher m_watcher;
+    CommitWatcher m_watcherCommit;
     bool m_damageReported = false;
     mutable std::vector<StoredRow> m_storedRows;
     mutable QString m_lastError;

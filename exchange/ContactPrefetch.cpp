@@ -2,54 +2,6 @@
 
 #include "exchange/ContactSource.h"
 
-namespace {
-
-constexpr qsizetype BatchSize = 256;
-constexpr size_t MostBatchesAhead = 4;
-
-} // namespace
-
-template<typename Item>
-bool BatchQueue<Item>::push(QList<Item> batch)
-{
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_stopped || m_batches.size() < MostBatchesAhead; });
-    if (m_stopped)
-        return false;
-    m_batches.push_back(std::move(batch));
-    m_changed.notify_all();
-    return true;
-}
-
-template<typename Item>
-bool BatchQueue<Item>::pop(QList<Item> *batch)
-{
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_stopped || m_finished || !m_batches.empty(); });
-    if (m_stopped || m_batches.empty())
-        return false;
-    *batch = std::move(m_batches.front());
-    m_batches.pop_front();
-    m_changed.notify_all();
-    return true;
-}
-
-template<typename Item>
-void BatchQueue<Item>::finish()
-{
-    std::lock_guard lock(m_mutex);
-    m_finished = true;
-    m_changed.notify_all();
-}
-
-template<typename Item>
-void BatchQueue<Item>::stop()
-{
-    std::lock_guard lock(m_mutex);
-    m_stopped = true;
-    m_changed.notify_all();
-}
-
 ContactPrefetch::ContactPrefetch(ContactSource &source)
     : m_source(source)
     , m_reader([this] { read(); })
@@ -73,7 +25,7 @@ void ContactPrefetch::read()
         more = m_source.next(&card);
         if (more)
             batch.append(std::move(card));
-        if ((batch.size() == BatchSize || (!more && !batch.isEmpty()))
+        if ((batch.size() == BatchQueue<VCard>::BatchSize || (!more && !batch.isEmpty()))
             && !m_cards.push(std::exchange(batch, {})))
             return;
     }

@@ -5,36 +5,13 @@
 
 #include "exchange/CardMapping.h"
 #include "exchange/CardProperties.h"
+#include "platform/BatchQueue.h"
 
 #include <QList>
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <thread>
 
 class ContactSource;
-
-// Batches handed from one thread to the next; at most a few wait, so that the reading runs a
-// couple of thousand contacts ahead at most, whatever the size of the file.
-template<typename Item>
-class BatchQueue
-{
-public:
-    // False when the queue was stopped meanwhile.
-    bool push(QList<Item> batch);
-    // False at the end (finish()) or when stopped.
-    bool pop(QList<Item> *batch);
-    void finish();
-    void stop();
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<QList<Item>> m_batches;
-    bool m_finished = false;
-    bool m_stopped = false;
-};
 
 class ContactPrefetch
 {

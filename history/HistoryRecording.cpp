@@ -7,7 +7,8 @@ HistoryRecording::HistoryRecording(ContactStore &store, QString label, Removal r
     , m_label(std::move(label))
     , m_removal(removal)
 {
-    m_store.setWriteWatcher([this](qint64 id, ContactStore::RowChange change) { return record(id, change); });
+    m_store.setWriteWatcher([this](qint64 id, ContactStore::RowChange change) { return record(id, change); },
+        [this] { return writeAdded(); });
 }
 
 HistoryRecording::~HistoryRecording()
@@ -27,8 +28,18 @@ QString HistoryRecording::record(qint64 id, ContactStore::RowChange change)
         m_step = *step;
         m_rows = std::make_unique<HistoryRowWriter>(db);
     }
+    // What was held back for a transaction that did not commit went with it.
+    if (m_transaction != m_store.transactionNumber())
+        m_added.clear();
     m_transaction = m_store.transactionNumber();
 
+    if (change == ContactStore::RowChange::Added) {
+        constexpr size_t MostHeldBack = 4096;
+        m_added.push_back(id);
+        return m_added.size() < MostHeldBack ? QString() : writeAdded();
+    }
+    if (error = writeAdded(); !error.isEmpty())
+        return error;
     QByteArray before;
     if (change != ContactStore::RowChange::Added) {
         before = takeSnapshot(db, id, &error);
@@ -43,6 +54,15 @@ QString HistoryRecording::record(qint64 id, ContactStore::RowChange change)
             return error;
     }
     m_rows->write(m_step, id, before, removed, trashId, &error);
+    return error;
+}
+
+QString HistoryRecording::writeAdded()
+{
+    QString error;
+    if (!m_added.empty() && m_transaction == m_store.transactionNumber())
+        m_rows->writeAdded(m_step, m_added, &error);
+    m_added.clear();
     return error;
 }
 

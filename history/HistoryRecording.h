@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class HistoryRecording
 {
@@ -24,6 +25,8 @@ public:
 private:
     // Keeps the contact as it was; the reason when it cannot.
     QString record(qint64 id, ContactStore::RowChange change);
+    // Writes the added contacts held back so far.
+    QString writeAdded();
 
     ContactStore &m_store;
     QString m_label;
@@ -31,6 +34,9 @@ private:
     qint64 m_step = 0;
     quint64 m_transaction = 0;
     std::unique_ptr<HistoryRowWriter> m_rows;
+    // Added contacts are written many at a time: before the transaction commits, and before any
+    // other change, so the step keeps its changes in the order they were made.
+    std::vector<qint64> m_added;
 };
 
 // The labels of the steps, as the Edit menu completes "Annulla" and "Ripeti" with them.

@@ -66,7 +66,20 @@ bool historyStepExists(sqlite3 *db, qint64 step)
 HistoryRowWriter::HistoryRowWriter(sqlite3 *db)
     : m_insert(
         db, "INSERT INTO RubrelloHistoryRows (Step, ID, Before, Removed, TrashID) VALUES (?, ?, ?, ?, ?)")
+    , m_insertAdded(db,
+          "INSERT INTO RubrelloHistoryRows (Step, ID, Before, Removed, TrashID) "
+          "SELECT ?1, value, NULL, 0, NULL FROM json_each(?2) ORDER BY key")
 {
+}
+
+bool HistoryRowWriter::writeAdded(qint64 step, std::span<const qint64> ids, QString *error)
+{
+    m_insertAdded.bind(1, step);
+    m_insertAdded.bind(2, idListJson(ids));
+    if (m_insertAdded.run())
+        return true;
+    *error = m_insertAdded.error();
+    return false;
 }
 
 bool HistoryRowWriter::write(qint64 step, qint64 id, const QByteArray &before, bool removed,

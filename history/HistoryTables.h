@@ -15,6 +15,7 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 
 struct sqlite3;
 
@@ -41,9 +42,12 @@ public:
     // the contact's entry in the trash when the step puts it there or takes it out.
     bool write(qint64 step, qint64 id, const QByteArray &before, bool removed, std::optional<qint64> trashId,
         QString *error);
+    // Contacts the step adds, many in one statement: an import adds a million.
+    bool writeAdded(qint64 step, std::span<const qint64> ids, QString *error);
 
 private:
     SqliteRows m_insert;
+    SqliteRows m_insertAdded;
 };
 
 // Puts a contact in the trash, as it was; the entry's number, or nullopt with error.

@@ -5,6 +5,7 @@
 #include "contacts/ContactStore.h"
 #include "import/FirstVersionLine.h"
 #include "import/FirstVersionReader.h"
+#include "platform/BatchQueue.h"
 #include "platform/RegularFile.h"
 
 #include <QFile>
@@ -12,6 +13,8 @@
 #include <QLocale>
 
 #include <optional>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -46,6 +49,77 @@ ImportOutcome failed(ImportOutcome::Failure failure, int added, qint64 line, con
 
 } // namespace
 
+namespace {
+
+// A contact of the file with the number of its line.
+struct NumberedRecord
+{
+    qint64 line;
+    ContactRecord record;
+};
+
+// The file's lines read and taken apart on a thread of their own while the store writes the
+// contacts before them: the two take about as long, so the import takes half the time.
+class FirstVersionPrefetch
+{
+public:
+    explicit FirstVersionPrefetch(FirstVersionReader &reader)
+        : m_reader(reader)
+        , m_thread([this] { read(); })
+    {
+    }
+    ~FirstVersionPrefetch()
+    {
+        m_records.stop();
+        m_thread.join();
+    }
+    FirstVersionPrefetch(const FirstVersionPrefetch &) = delete;
+    FirstVersionPrefetch &operator=(const FirstVersionPrefetch &) = delete;
+
+    // The next contact; false at the end of the file, and when it could not be read.
+    bool next(NumberedRecord *record)
+    {
+        if (m_taken == m_taking.size()) {
+            if (!m_records.pop(&m_taking))
+                return false;
+            m_taken = 0;
+        }
+        *record = std::move(m_taking[m_taken++]);
+        return true;
+    }
+    // Once next() said false: the number of the last line read.
+    qint64 lastLine() const { return m_lastLine; }
+
+private:
+    void read()
+    {
+        QList<NumberedRecord> batch;
+        QString line;
+        qint64 number = 0;
+        while (m_reader.nextLine(line)) {
+            ++number;
+            if (const std::optional<FirstVersionContact> contact = parseFirstVersionLine(line))
+                batch.append({number, recordFor(*contact)});
+            if (batch.size() == BatchQueue<NumberedRecord>::BatchSize
+                && !m_records.push(std::exchange(batch, {})))
+                return;
+        }
+        m_lastLine = number;
+        if (!batch.isEmpty() && !m_records.push(std::move(batch)))
+            return;
+        m_records.finish();
+    }
+
+    FirstVersionReader &m_reader;
+    BatchQueue<NumberedRecord> m_records;
+    QList<NumberedRecord> m_taking;
+    qsizetype m_taken = 0;
+    qint64 m_lastLine = 0;
+    std::thread m_thread;
+};
+
+} // namespace
+
 ImportOutcome importFirstVersionText(
     QIODevice &device, ContactStore &store, const BeforeFirstRecord &beforeFirstRecord)
 {
@@ -69,22 +143,23 @@ ImportOutcome importFirstVersionText(
         return failed(failure, added, lineNumber, reason);
     };
 
-    QString line;
-    while (reader.nextLine(line)) {
-        ++lineNumber;
-        const std::optional<FirstVersionContact> contact = parseFirstVersionLine(line);
-        if (!contact)
-            continue;
-        if (!batch) {
-            if (beforeFirstRecord && !beforeFirstRecord())
-                return failed(ImportOutcome::Failure::Stopped, 0, lineNumber, {});
-            batch.emplace(store);
-            if (!batch->ok())
-                return failed(ImportOutcome::Failure::Write, 0, lineNumber, store.lastError());
+    {
+        FirstVersionPrefetch lines(reader);
+        NumberedRecord next;
+        while (lines.next(&next)) {
+            lineNumber = next.line;
+            if (!batch) {
+                if (beforeFirstRecord && !beforeFirstRecord())
+                    return failed(ImportOutcome::Failure::Stopped, 0, lineNumber, {});
+                batch.emplace(store);
+                if (!batch->ok())
+                    return failed(ImportOutcome::Failure::Write, 0, lineNumber, store.lastError());
+            }
+            if (!store.insert(next.record))
+                return keepAddedAndFail(ImportOutcome::Failure::Write, store.lastError());
+            ++added;
         }
-        if (!store.insert(recordFor(*contact)))
-            return keepAddedAndFail(ImportOutcome::Failure::Write, store.lastError());
-        ++added;
+        lineNumber = lines.lastLine();
     }
     if (reader.failed()) {
         ++lineNumber; // the line that could not be read

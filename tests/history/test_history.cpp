@@ -94,6 +94,37 @@ private slots:
         QVERIFY(!stepToRedo(store));
     }
 
+    // A step that adds many contacts (more than are held back at once) and changes one of them after
+    // adding it goes back whole; a transaction rolled back leaves nothing of itself in the step.
+    void addedContactsKeepTheirOrderInTheStep()
+    {
+        TestStore files;
+        ContactStore &store = files.store();
+        qint64 first = 0;
+        {
+            const HistoryRecording recording(store, importLabel(u"tanti.txt"_s));
+            {
+                ContactStore::Batch batch(store);
+                first = files.add(u"Primo"_s, u"Anna"_s);
+                setNote(store, first, u"cambiata"_s);
+                for (int i = 0; i < 5000; ++i)
+                    files.add(u"Altro"_s, QString::number(i));
+                QVERIFY(batch.commit());
+            }
+            {
+                // Left without a commit: the batch rolls back.
+                const ContactStore::Batch batch(store);
+                files.add(u"Annullato"_s, u"Mai"_s);
+            }
+        }
+        QCOMPARE(store.count(), 5001);
+        QVERIFY(undoStep(store).ok());
+        QCOMPARE(store.count(), 0);
+        QVERIFY(redoStep(store).ok());
+        QCOMPARE(store.count(), 5001);
+        QCOMPARE(note(store, first), u"cambiata"_s);
+    }
+
     // The history lives in the store: a restart finds it. A contact changed by another program
     // after a step is not lost by undoing it: the redo gives the change back.
     void historyOutlivesTheProgramAndKeepsOthersChanges()
