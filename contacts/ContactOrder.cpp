@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
+#include <thread>
 #include <tuple>
 
 namespace {
@@ -144,18 +145,36 @@ void sortByName(std::vector<IndexEntry> &entries)
             spread[next[s.last[0] >> 48]++] = s;
         sortable = std::move(spread);
     }
-    for (size_t unit = 0; unit < 0x10000; ++unit) {
-        if (starts[unit + 1] - starts[unit] > 1)
-            std::sort(sortable.begin() + starts[unit], sortable.begin() + starts[unit + 1],
-                [](const Sortable &a, const Sortable &b) { return a.rank() < b.rank(); });
-    }
-    for (auto run = sortable.begin(); run != sortable.end();) {
-        const auto end = std::find_if(run, sortable.end(), [&](const Sortable &s) { return s.rank() != run->rank(); });
-        if (end - run > 1) {
-            std::sort(run, end,
-                [&](const Sortable &a, const Sortable &b) { return compareEntries(entries[a.at], entries[b.at], table) < 0; });
+    auto sortParts = [&](size_t firstUnit, size_t endUnit) {
+        const auto begin = sortable.begin() + starts[firstUnit];
+        const auto end = sortable.begin() + starts[endUnit];
+        for (size_t unit = firstUnit; unit < endUnit; ++unit) {
+            if (starts[unit + 1] - starts[unit] > 1)
+                std::sort(sortable.begin() + starts[unit], sortable.begin() + starts[unit + 1],
+                    [](const Sortable &a, const Sortable &b) { return a.rank() < b.rank(); });
         }
-        run = end;
+        for (auto run = begin; run != end;) {
+            const auto runEnd
+                = std::find_if(run, end, [&](const Sortable &s) { return s.rank() != run->rank(); });
+            if (runEnd - run > 1) {
+                std::sort(run, runEnd, [&](const Sortable &a, const Sortable &b) {
+                    return compareEntries(entries[a.at], entries[b.at], table) < 0;
+                });
+            }
+            run = runEnd;
+        }
+    };
+    // A long index is sorted by two threads, each taking the parts of about half the records.
+    constexpr size_t OnOneThread = 50000;
+    if (sortable.size() < OnOneThread) {
+        sortParts(0, 0x10000);
+    } else {
+        const size_t middle
+            = size_t(std::upper_bound(starts.begin(), starts.end(), quint32(sortable.size() / 2))
+                - starts.begin() - 1);
+        std::thread second([&] { sortParts(middle, 0x10000); });
+        sortParts(0, middle);
+        second.join();
     }
     std::vector<IndexEntry> sorted;
     sorted.reserve(entries.size());
