@@ -60,6 +60,18 @@ int letterOf(const QString &lastName)
     return c >= QLatin1Char('A') && c <= QLatin1Char('Z') ? c.unicode() - u'A' : -1;
 }
 
+// Shows the tree and reports the time since the start, the rows shown and the peak memory.
+int showAndReport(QWidget &shown, const QElapsedTimer &timer, int rows)
+{
+    shown.show();
+    QCoreApplication::processEvents();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("{\"in_process_ms\":%.3f,\"rows\":%d,\"maxrss_kib\":%ld}\n",
+        static_cast<double>(timer.nsecsElapsed()) / 1e6, rows, usage.ru_maxrss);
+    return 0;
+}
+
 // The lines "LastName, FirstName" of every contact, read with SQLite's C interface.
 std::vector<QString> readLines(const char *path)
 {
@@ -87,7 +99,7 @@ std::vector<QString> readLines(const char *path)
     return lines;
 }
 
-int peer(const char *path, QElapsedTimer &timer)
+int peer(const char *path, const QElapsedTimer &timer)
 {
     std::vector<QString> lines = readLines(path);
     std::sort(lines.begin(), lines.end(),
@@ -104,13 +116,7 @@ int peer(const char *path, QElapsedTimer &timer)
     QTreeView view;
     view.setUniformRowHeights(true);
     view.setModel(&model);
-    view.show();
-    QCoreApplication::processEvents();
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("{\"in_process_ms\":%.3f,\"rows\":%d,\"maxrss_kib\":%ld}\n",
-        static_cast<double>(timer.nsecsElapsed()) / 1e6, rows, usage.ru_maxrss);
-    return 0;
+    return showAndReport(view, timer, rows);
 }
 
 } // namespace
@@ -167,11 +173,5 @@ int main(int argc, char *argv[])
         view.setModel(&model);
         shown = &view;
     }
-    shown->show();
-    QCoreApplication::processEvents();
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("{\"in_process_ms\":%.3f,\"rows\":%d,\"maxrss_kib\":%ld}\n",
-        static_cast<double>(timer.nsecsElapsed()) / 1e6, rows, usage.ru_maxrss);
-    return 0;
+    return showAndReport(*shown, timer, rows);
 }
