@@ -70,6 +70,8 @@ public:
     void append(qint64 id, const FieldValue &lastName, const FieldValue &firstName);
     // Gives a row other names.
     void rename(size_t row, const FieldValue &lastName, const FieldValue &firstName);
+    // The blocks the rows' texts lie in: whoever keeps a copy of them may keep views of the texts.
+    const std::vector<QString> &blocks() const { return m_blocks; }
 
     // Adds many rows, their names gathered in one block: the whole table read at once.
     class Filler

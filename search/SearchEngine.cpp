@@ -69,6 +69,12 @@ QString outlineLetter(const FieldValue &lastName)
     return QString(QChar(IndexLetters[indexLetterOf(lastName)]));
 }
 
+const QString &indexLetterBlock()
+{
+    static const QString letters = QString::fromStdU16String(std::u16string(IndexLetters));
+    return letters;
+}
+
 std::vector<OutlineLine> hitOutline(
     const std::vector<const ContactStore::IndexEntry *> &hits, qint64 *firstLine)
 {
@@ -85,9 +91,9 @@ std::vector<OutlineLine> hitOutline(
             continue;
         if (firstLine && lines.empty())
             *firstLine = byLetter[letter].front()->id;
-        lines.push_back({QString(QChar(IndexLetters[letter])), 1});
+        lines.push_back({QStringView(indexLetterBlock()).sliced(qsizetype(letter), 1), 1});
         for (const ContactStore::IndexEntry *hit : byLetter[letter])
-            lines.push_back({hit->line(), 2});
+            lines.push_back({hit->lineView(), 2});
     }
     return lines;
 }
@@ -218,5 +224,7 @@ SearchResult SearchEngine::search(const Recordset &walk, const SearchQuery &quer
             result.firstHitId = entry.id;
     }
     result.lines = hitOutline(hits, &result.firstLineId);
+    result.blocks = walk.sharedRows()->blocks();
+    result.blocks.push_back(indexLetterBlock());
     return result;
 }

@@ -23,7 +23,9 @@ struct SearchState;
 struct SearchResult
 {
     std::vector<qint64> hitIds; // in the walk's order
+    // The tree of hits, its texts in blocks kept here (the index's own names).
     std::vector<OutlineLine> lines;
+    std::vector<QString> blocks;
     // The first hit whose id is not 0, or 0 without hits: what RememberedID becomes.
     qint64 firstHitId = 0;
     // The hit on the tree's first contact line, 0 without hits.
@@ -41,9 +43,12 @@ QString outlineLetter(const FieldValue &lastName);
 
 // The tree of hits: the letter lines that have hits, in the whole tree's order (index/IndexLetter.h),
 // each followed by its hits' lines, with their names as stored, in the order the hits came.
-// firstLine, when given, becomes the id of the hit on the first contact line.
+// firstLine, when given, becomes the id of the hit on the first contact line. The texts are the
+// entries' own, and the letters lie in the block indexLetterBlock() gives.
 std::vector<OutlineLine> hitOutline(
     const std::vector<const ContactStore::IndexEntry *> &hits, qint64 *firstLine = nullptr);
+// "ABC…Z#": the letter lines' texts, for a tree that shows views of text.
+const QString &indexLetterBlock();
 
 // The contacts holding a query's texts in data kept beside the contact table, which the snapshot
 // does not hold; nullopt, with error, when it could not be read.

@@ -106,7 +106,7 @@ private slots:
             = SearchEngine().search(walkOf(test.store()), searchQuery(u"client"_s, true, 0));
         QString texts;
         for (const OutlineLine &line : result.lines)
-            texts += QString::number(line.level) + QLatin1Char(' ') + line.text + QLatin1Char('|');
+            texts += QString::number(line.level) + QLatin1Char(' ') + line.text.toString() + QLatin1Char('|');
         QCOMPARE(texts, utf8(lines));
         QCOMPARE(qsizetype(result.hitIds.size()), texts.count(u"2 "_s));
     }

@@ -144,12 +144,12 @@ void Outline::Clear()
     m_model->clear();
 }
 
-void Outline::setLines(std::vector<OutlineLine> lines)
+void Outline::setLines(const std::vector<OutlineLine> &lines, std::vector<QString> blocks)
 {
     Batch batch(*this);
     ++m_revision;
     m_pendingLine = -1;
-    m_model->setLines(std::move(lines));
+    m_model->setLines(lines, std::move(blocks));
 }
 
 void Outline::AddItem(const QString &text)

@@ -47,8 +47,8 @@ public:
 
     void Clear();
     // Every line at once, in place of those there were, and none selected: the quick way to fill
-    // a long tree.
-    void setLines(std::vector<OutlineLine> lines);
+    // a long tree. The lines' texts lie in blocks, which the tree keeps for as long as it shows them.
+    void setLines(const std::vector<OutlineLine> &lines, std::vector<QString> blocks);
     // Adds a line of level 1 at the end.
     void AddItem(const QString &text);
     // Puts a line of that level before the line now at that place, or at the end.

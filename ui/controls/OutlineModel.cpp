@@ -16,7 +16,7 @@ OutlineModel::OutlineModel(QObject *parent)
 
 QString OutlineModel::text(int line) const
 {
-    return isLine(line) ? m_lines[size_t(line)].text : QString();
+    return isLine(line) ? m_lines[size_t(line)].text.toString() : QString();
 }
 
 int OutlineModel::level(int line) const
@@ -164,6 +164,8 @@ void OutlineModel::clear()
     const size_t previous = m_lines.size();
     m_lines.clear();
     m_lines.reserve(previous);
+    m_texts.clear();
+    m_lastSerial = 0;
     m_top.clear();
     m_textLines.clear();
     m_textLinesKnown = false;
@@ -172,14 +174,17 @@ void OutlineModel::clear()
         endResetModel();
 }
 
-void OutlineModel::setLines(std::vector<OutlineLine> lines)
+void OutlineModel::setLines(const std::vector<OutlineLine> &lines, std::vector<QString> blocks)
 {
     if (!inBatch())
         beginResetModel();
     m_lines.clear();
     m_lines.reserve(lines.size());
-    for (OutlineLine &line : lines)
-        m_lines.push_back({std::move(line.text), line.level, false, m_lastSerial += SerialGap});
+    m_texts = std::move(blocks);
+    // Numbers name lines only while they are there: a new set of lines starts again from the first.
+    m_lastSerial = 0;
+    for (const OutlineLine &line : lines)
+        m_lines.push_back({line.text, line.level, false, m_lastSerial += SerialGap});
     m_top.clear();
     m_structureDirty = true;
     m_textLines.clear();
@@ -190,21 +195,29 @@ void OutlineModel::setLines(std::vector<OutlineLine> lines)
     }
 }
 
+QStringView OutlineModel::keep(const QString &text)
+{
+    // A QString's text stays where it is while the string lives, also when the list of them grows.
+    m_texts.push_back(text);
+    return m_texts.back();
+}
+
 void OutlineModel::appendLine(const QString &text)
 {
     const int line = lineCount();
     const quint64 serial = m_lastSerial += SerialGap;
+    const QStringView kept = keep(text);
     if (m_textLinesKnown)
-        knowTextOf({text, 1, false, serial});
+        knowTextOf({kept, 1, false, serial});
     if (inBatch()) {
-        m_lines.push_back({text, 1, false, serial});
+        m_lines.push_back({kept, 1, false, serial});
         if (!m_structureDirty)
             m_top.push_back({m_nextId++, line, 0});
         return;
     }
     const int row = int(m_top.size());
     beginInsertRows(QModelIndex(), row, row);
-    m_lines.push_back({text, 1, false, serial});
+    m_lines.push_back({kept, 1, false, serial});
     m_top.push_back({m_nextId++, line, 0});
     endInsertRows();
 }
@@ -229,7 +242,7 @@ void OutlineModel::insertLine(int line, const QString &text, int level)
 {
     if (line < 0 || line > lineCount())
         return;
-    const Line inserted{text, level, false, serialBefore(line)};
+    const Line inserted{keep(text), level, false, serialBefore(line)};
     if (line == lineCount())
         m_lastSerial = inserted.serial;
     if (m_textLinesKnown)
@@ -295,7 +308,7 @@ void OutlineModel::forgetTextsOfLines(int first, int end)
 {
     // A text whose first line goes away is now first found further down, exactly where a scan
     // from the top would stop; the lines are still in place.
-    QSet<QString> movedDown;
+    QSet<QStringView> movedDown;
     for (int i = first; i < end; ++i) {
         const Line &gone = m_lines[size_t(i)];
         const auto entry = m_textLines.find(gone.text);
@@ -418,7 +431,7 @@ QVariant OutlineModel::data(const QModelIndex &index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     const int line = lineOfIndex(index);
-    return line < 0 ? QVariant() : QVariant(m_lines[size_t(line)].text);
+    return line < 0 ? QVariant() : QVariant(m_lines[size_t(line)].text.toString());
 }
 
 Qt::ItemFlags OutlineModel::flags(const QModelIndex &index) const

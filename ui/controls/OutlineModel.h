@@ -33,7 +33,8 @@ public:
     void clear();
     void appendLine(const QString &text);
     // All the lines at once, in place of those there were: a reset of the model.
-    void setLines(std::vector<OutlineLine> lines);
+    // The lines' texts lie in blocks, which the model keeps for as long as it shows them.
+    void setLines(const std::vector<OutlineLine> &lines, std::vector<QString> blocks);
     // Puts a line before the line now at that place (at the end when line is lineCount()).
     void insertLine(int line, const QString &text, int level);
     // Removes the line together with the lines that belong to it.
@@ -60,7 +61,8 @@ public:
 private:
     struct Line
     {
-        QString text;
+        // Into one of m_texts.
+        QStringView text;
         int level = 1;
         bool open = false;
         // Grows from line to line and never changes: it names a line however many go above it.
@@ -102,7 +104,11 @@ private:
     quint64 m_lastSerial = 0;
     // By serial rather than line number, so removing a line leaves the other entries as they are.
     // Made on the first look-up after the tree was filled, which then costs nothing more.
-    mutable QHash<QString, TextLines> m_textLines;
+    mutable QHash<QStringView, TextLines> m_textLines;
+    // What the lines' texts lie in: a block shared with whoever filled the tree, or a text of its own
+    // for a line added by itself.
+    std::vector<QString> m_texts;
+    QStringView keep(const QString &text);
     mutable bool m_textLinesKnown = false;
     void knowTextLines() const;
     int m_batchDepth = 0;

@@ -5,6 +5,7 @@
 #include "index/IndexLetter.h"
 #include "index/SplitField.h"
 #include "platform/Platform.h"
+#include "search/SearchEngine.h"
 #include "search/SearchText.h"
 #include "ui/controls/Outline.h"
 
@@ -51,22 +52,21 @@ void Phone::FillOutline()
     for (size_t i = 0; i < rows.size(); ++i)
         byLetter[indexLetterOf(rows[i].lastNameView())].push_back(i);
 
-    {
-        Outline::Batch batch(*ui.Outline1);
-        ui.Outline1->Clear();
-        for (size_t letter = 0; letter < IndexLetters.size(); ++letter) {
-            // A to Z are always there to choose from; "#" only when a contact is filed under it: the
-            // card takes no surname that would be, so most agendas never need it.
-            if (letter == OtherInitials && byLetter[letter].empty())
-                continue;
-            ui.Outline1->AddItem(QString(QChar(IndexLetters[letter])));
-            ui.Outline1->setIndent(ui.Outline1->ListCount() - 1, 1);
-            for (size_t row : byLetter[letter]) {
-                ui.Outline1->AddItem(rows[row].line());
-                ui.Outline1->setIndent(ui.Outline1->ListCount() - 1, 2);
-            }
-        }
+    // The tree shows the index's own texts: no copy of a million names.
+    std::vector<QString> blocks = IndexRs->sharedRows()->blocks();
+    blocks.push_back(indexLetterBlock());
+    std::vector<OutlineLine> lines;
+    lines.reserve(rows.size() + IndexLetters.size());
+    for (size_t letter = 0; letter < IndexLetters.size(); ++letter) {
+        // A to Z are always there to choose from; "#" only when a contact is filed under it: the
+        // card takes no surname that would be, so most agendas never need it.
+        if (letter == OtherInitials && byLetter[letter].empty())
+            continue;
+        lines.push_back({QStringView(indexLetterBlock()).sliced(qsizetype(letter), 1), 1});
+        for (size_t row : byLetter[letter])
+            lines.push_back({rows[row].lineView(), 2});
     }
+    ui.Outline1->setLines(lines, std::move(blocks));
     rememberOutlineRows();
 }
 
@@ -115,7 +115,7 @@ namespace {
 qsizetype firstOfSameLine(
     const std::vector<ContactStore::IndexEntry> &rows, qsizetype row, const QString &line)
 {
-    while (row > 0 && rows[size_t(row - 1)].line() == line)
+    while (row > 0 && rows[size_t(row - 1)].lineView() == line)
         --row;
     return row;
 }
@@ -242,7 +242,7 @@ void Phone::Outline1_Click()
     // Cutting the line gives back no stored name where the surname is Null, holds a comma or begins
     // or ends with a quote or a blank: such a contact is found by its whole line.
     for (const ContactStore::IndexEntry &row : ui.Data1->recordset()->rows()) {
-        if (row.line() == text) {
+        if (row.lineView() == text) {
             ui.Data1->FindFirst(ById{row.id});
             return;
         }

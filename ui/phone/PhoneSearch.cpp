@@ -75,7 +75,7 @@ bool Phone::showHits(const SearchState &state, bool quiet)
     const SearchResult result = m_search.search(*IndexRs, state);
     if (!result.failure.isEmpty() && !quiet)
         m_platform.showMessage(result.failure);
-    ui.Outline1->setLines(result.lines);
+    ui.Outline1->setLines(result.lines, result.blocks);
     RememberedID = result.firstHitId;
     m_searchHits = result.hitIds;
     m_firstLineHit = result.firstLineId;
