@@ -831,6 +831,7 @@ ContactStore::IndexRows ContactStore::readIndexInOrder(bool *ok) const
         return std::make_shared<IndexTable>();
     }
     sortByName(*rows);
+    rows->compact();
     m_ordered = rows;
     m_orderedGeneration = generation;
     m_orderedDataVersion = version;

@@ -29,6 +29,22 @@ void IndexTable::rename(size_t row, const FieldValue &lastName, const FieldValue
     (*this)[row] = entryOf((*this)[row].id, lastName, firstName);
 }
 
+void IndexTable::compact()
+{
+    qsizetype total = 0;
+    for (const IndexEntry &entry : *this)
+        total += entry.lineView().size();
+    QString block(total, Qt::Uninitialized);
+    QChar *out = block.data();
+    for (IndexEntry &entry : *this) {
+        const QStringView line = entry.lineView();
+        out = std::copy(line.begin(), line.end(), out);
+        entry.text = out - line.size();
+    }
+    m_blocks.clear();
+    m_blocks.push_back(std::move(block));
+}
+
 IndexTable::Filler::Filler(IndexTable &table)
     : m_table(table)
     , m_first(table.size())

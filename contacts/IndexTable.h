@@ -70,6 +70,10 @@ public:
     void append(qint64 id, const FieldValue &lastName, const FieldValue &firstName);
     // Gives a row other names.
     void rename(size_t row, const FieldValue &lastName, const FieldValue &firstName);
+    // Writes the rows' texts again into one block, in the rows' order: the tree, the search and the
+    // printout walk the rows in that order, and texts lying one after the other in memory are read
+    // several times faster than texts scattered in the order the table was read.
+    void compact();
     // The blocks the rows' texts lie in: whoever keeps a copy of them may keep views of the texts.
     const std::vector<QString> &blocks() const { return m_blocks; }
 

@@ -358,6 +358,14 @@ private slots:
                 sorted.append(names.back().id, names.back().lastName, names.back().firstName);
             }
             sortByName(sorted);
+            // Written again into one block in this order, the rows keep their names.
+            IndexTable compacted = sorted;
+            compacted.compact();
+            QCOMPARE(compacted.blocks().size(), size_t(1));
+            for (size_t i = 0; i < sorted.size(); ++i) {
+                QCOMPARE(compacted[i].lastName(), sorted[i].lastName());
+                QCOMPARE(compacted[i].firstName(), sorted[i].firstName());
+            }
             std::vector<const ContactName *> expected;
             for (const ContactName &name : names)
                 expected.push_back(&name);
