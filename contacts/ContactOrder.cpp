@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <numeric>
 #include <thread>
 #include <tuple>
@@ -12,33 +13,43 @@ namespace {
 // it first), case-folded.
 char16_t slowKeyUnit(QChar c)
 {
-    const QString decomposed = c.decomposition();
-    const QChar base = decomposed.isEmpty() ? c : decomposed.at(0);
+    QChar base = c;
+    // Asked first, as it costs nothing: most characters have no decomposition to make.
+    if (c.decompositionTag() != QChar::NoDecomposition) {
+        const QString decomposed = c.decomposition();
+        if (!decomposed.isEmpty())
+            base = decomposed.at(0);
+    }
     return base.toCaseFolded().unicode();
 }
 
-// The key units of the Latin, Greek and Cyrillic letters and the signs up to U+2FFF, made once: a
-// name's key is then a look-up per unit.
+// The key units of the Latin, Greek and Cyrillic letters and the signs up to U+2FFF, each made
+// the first time a name holds it (0: not yet): a name's key is then a look-up per unit. Two threads
+// of a sort may make the same one at once, and write the same value.
 constexpr char16_t TableEnd = 0x3000;
+using KeyTable = std::array<std::atomic<char16_t>, TableEnd>;
 
-const std::array<char16_t, TableEnd> &keyUnits()
+KeyTable &keyUnits()
 {
-    static const std::array<char16_t, TableEnd> table = [] {
-        std::array<char16_t, TableEnd> units{};
-        for (char16_t c = 0; c < TableEnd; ++c)
-            units[c]
-                = c < 128 ? char16_t(c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c) : slowKeyUnit(QChar(c));
-        return units;
-    }();
+    static KeyTable table{};
     return table;
 }
 
-char16_t keyUnit(char16_t unit, const std::array<char16_t, TableEnd> &table)
+char16_t keyUnit(char16_t unit, KeyTable &table)
 {
-    return unit < TableEnd ? table[unit] : slowKeyUnit(QChar(unit));
+    if (unit < 128)
+        return unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+    if (unit >= TableEnd)
+        return slowKeyUnit(QChar(unit));
+    char16_t known = table[unit].load(std::memory_order_relaxed);
+    if (known == 0) {
+        known = slowKeyUnit(QChar(unit));
+        table[unit].store(known, std::memory_order_relaxed);
+    }
+    return known;
 }
 
-int compareKeys(QStringView a, QStringView b, const std::array<char16_t, TableEnd> &table)
+int compareKeys(QStringView a, QStringView b, KeyTable &table)
 {
     const qsizetype common = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < common; ++i) {
@@ -57,7 +68,7 @@ int compareExact(bool aNull, QStringView a, bool bNull, QStringView b)
     return QtPrivate::compareStrings(a, b, Qt::CaseSensitive);
 }
 
-int compareEntries(const IndexEntry &a, const IndexEntry &b, const std::array<char16_t, TableEnd> &table)
+int compareEntries(const IndexEntry &a, const IndexEntry &b, KeyTable &table)
 {
     if (int c = compareKeys(a.lastNameView(), b.lastNameView(), table); c != 0)
         return c;
@@ -76,7 +87,7 @@ int compareEntries(const IndexEntry &a, const IndexEntry &b, const std::array<ch
 constexpr qsizetype HeadUnits = 8;
 using Head = std::array<quint64, 2>;
 
-Head headOf(QStringView name, const std::array<char16_t, TableEnd> &table)
+Head headOf(QStringView name, KeyTable &table)
 {
     Head head{};
     for (qsizetype i = 0; i < std::min(name.size(), HeadUnits); ++i)
@@ -90,7 +101,7 @@ QString nameSortKey(const FieldValue &name)
 {
     if (!name)
         return {};
-    const std::array<char16_t, TableEnd> &table = keyUnits();
+    KeyTable &table = keyUnits();
     QString key(name->size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < name->size(); ++i)
         key[i] = QChar(keyUnit(name->at(i).unicode(), table));
@@ -120,7 +131,7 @@ void sortByName(std::vector<IndexEntry> &entries)
 
         auto rank() const { return std::tie(last, lastLength, first, firstLength); }
     };
-    const std::array<char16_t, TableEnd> &table = keyUnits();
+    KeyTable &table = keyUnits();
     auto length = [](QStringView name) { return quint8(std::min(name.size(), HeadUnits + 1)); };
     std::vector<Sortable> sortable(entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
