@@ -717,8 +717,7 @@ bool ContactStore::write(Write &&doWrite)
 IndexTable ContactStore::readIndex() const
 {
     IndexTable entries;
-    SqliteRows rows(
-        QSqlDatabase::database(m_connection, false), "SELECT ID, LastName, FirstName FROM PhoneList");
+    SqliteRows rows(connection(), "SELECT ID, LastName, FirstName FROM PhoneList");
     {
         IndexTable::Filler filler(entries);
         while (rows.next())
@@ -801,11 +800,9 @@ ContactStore::IndexRows ContactStore::readIndexInOrder(bool *ok) const
                 break;
             }
             std::optional<IndexEntry> entry;
-            if (m_readNames->next()) {
-                rows->append(id, fieldValue(m_readNames->value(1)), fieldValue(m_readNames->value(2)));
-                entry = rows->back();
-                rows->pop_back();
-            }
+            if (m_readNames->next())
+                entry
+                    = rows->entryOf(id, fieldValue(m_readNames->value(1)), fieldValue(m_readNames->value(2)));
             good = !m_readNames->lastError().isValid();
             m_readNames->finish();
             if (!good)

@@ -19,11 +19,6 @@ IndexEntry IndexTable::entryOf(qint64 id, const FieldValue &lastName, const Fiel
     return {id, m_blocks.back().constData(), sizeOf(lastName), sizeOf(firstName)};
 }
 
-void IndexTable::append(qint64 id, const FieldValue &lastName, const FieldValue &firstName)
-{
-    push_back(entryOf(id, lastName, firstName));
-}
-
 void IndexTable::rename(size_t row, const FieldValue &lastName, const FieldValue &firstName)
 {
     (*this)[row] = entryOf((*this)[row].id, lastName, firstName);

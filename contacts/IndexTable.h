@@ -25,11 +25,10 @@ struct IndexEntry
 
     bool hasLastName() const { return !(lastSize & NullName); }
     bool hasFirstName() const { return !(firstSize & NullName); }
-    QStringView lastNameView() const { return {text, qsizetype(lastSize & ~NullName)}; }
-    QStringView firstNameView() const
-    {
-        return {text + (lastSize & ~NullName) + 2, qsizetype(firstSize & ~NullName)};
-    }
+    qsizetype lastLength() const { return qsizetype(lastSize & ~NullName); }
+    qsizetype firstLength() const { return qsizetype(firstSize & ~NullName); }
+    QStringView lastNameView() const { return {text, lastLength()}; }
+    QStringView firstNameView() const { return {text + lastLength() + 2, firstLength()}; }
     FieldValue lastName() const
     {
         return hasLastName() ? FieldValue(lastNameView().toString()) : std::nullopt;
@@ -39,10 +38,7 @@ struct IndexEntry
         return hasFirstName() ? FieldValue(firstNameView().toString()) : std::nullopt;
     }
     // The contact's line in the index tree.
-    QStringView lineView() const
-    {
-        return {text, qsizetype((lastSize & ~NullName) + 2 + (firstSize & ~NullName))};
-    }
+    QStringView lineView() const { return {text, lastLength() + 2 + firstLength()}; }
     QString line() const { return lineView().toString(); }
 };
 
@@ -66,8 +62,13 @@ struct ContactName
 class IndexTable : public std::vector<IndexEntry>
 {
 public:
-    // Adds a row with its names in a block of its own (a contact saved or read again).
-    void append(qint64 id, const FieldValue &lastName, const FieldValue &firstName);
+    // A row whose names lie in a block of their own that the table keeps, to be put anywhere among
+    // its rows (a contact saved or read again).
+    IndexEntry entryOf(qint64 id, const FieldValue &lastName, const FieldValue &firstName);
+    void append(qint64 id, const FieldValue &lastName, const FieldValue &firstName)
+    {
+        push_back(entryOf(id, lastName, firstName));
+    }
     // Gives a row other names.
     void rename(size_t row, const FieldValue &lastName, const FieldValue &firstName);
     // Writes the rows' texts again into one block, in the rows' order: the tree, the search and the
@@ -102,7 +103,5 @@ public:
     };
 
 private:
-    IndexEntry entryOf(qint64 id, const FieldValue &lastName, const FieldValue &firstName);
-
     std::vector<QString> m_blocks;
 };

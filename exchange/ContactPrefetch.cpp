@@ -19,14 +19,9 @@ ContactPrefetch::~ContactPrefetch()
 
 void ContactPrefetch::read()
 {
-    QList<VCard> batch;
     VCard card;
-    for (bool more = true; more;) {
-        more = m_source.next(&card);
-        if (more)
-            batch.append(std::move(card));
-        if ((batch.size() == BatchQueue<VCard>::BatchSize || (!more && !batch.isEmpty()))
-            && !m_cards.push(std::exchange(batch, {})))
+    while (m_source.next(&card)) {
+        if (!m_cards.give(std::move(card)))
             return;
     }
     m_cards.finish();
@@ -48,11 +43,5 @@ void ContactPrefetch::prepare()
 
 bool ContactPrefetch::next(PreparedContact *contact)
 {
-    if (m_taken == m_taking.size()) {
-        if (!m_prepared.pop(&m_taking))
-            return false;
-        m_taken = 0;
-    }
-    *contact = std::move(m_taking[m_taken++]);
-    return true;
+    return m_prepared.take(contact);
 }

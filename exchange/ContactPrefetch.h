@@ -34,8 +34,6 @@ private:
     ContactSource &m_source;
     BatchQueue<VCard> m_cards;
     BatchQueue<PreparedContact> m_prepared;
-    QList<PreparedContact> m_taking;
-    qsizetype m_taken = 0;
     std::thread m_reader;
     std::thread m_preparer;
 };

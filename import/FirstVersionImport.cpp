@@ -47,10 +47,6 @@ ImportOutcome failed(ImportOutcome::Failure failure, int added, qint64 line, con
     return outcome;
 }
 
-} // namespace
-
-namespace {
-
 // A contact of the file with the number of its line.
 struct NumberedRecord
 {
@@ -77,43 +73,27 @@ public:
     FirstVersionPrefetch &operator=(const FirstVersionPrefetch &) = delete;
 
     // The next contact; false at the end of the file, and when it could not be read.
-    bool next(NumberedRecord *record)
-    {
-        if (m_taken == m_taking.size()) {
-            if (!m_records.pop(&m_taking))
-                return false;
-            m_taken = 0;
-        }
-        *record = std::move(m_taking[m_taken++]);
-        return true;
-    }
+    bool next(NumberedRecord *record) { return m_records.take(record); }
     // Once next() said false: the number of the last line read.
     qint64 lastLine() const { return m_lastLine; }
 
 private:
     void read()
     {
-        QList<NumberedRecord> batch;
         QString line;
         qint64 number = 0;
         while (m_reader.nextLine(line)) {
             ++number;
-            if (const std::optional<FirstVersionContact> contact = parseFirstVersionLine(line))
-                batch.append({number, recordFor(*contact)});
-            if (batch.size() == BatchQueue<NumberedRecord>::BatchSize
-                && !m_records.push(std::exchange(batch, {})))
+            const std::optional<FirstVersionContact> contact = parseFirstVersionLine(line);
+            if (contact && !m_records.give({number, recordFor(*contact)}))
                 return;
         }
         m_lastLine = number;
-        if (!batch.isEmpty() && !m_records.push(std::move(batch)))
-            return;
         m_records.finish();
     }
 
     FirstVersionReader &m_reader;
     BatchQueue<NumberedRecord> m_records;
-    QList<NumberedRecord> m_taking;
-    qsizetype m_taken = 0;
     qint64 m_lastLine = 0;
     std::thread m_thread;
 };

@@ -7,13 +7,12 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <utility>
 
 template<typename Item>
 class BatchQueue
 {
 public:
-    static constexpr qsizetype BatchSize = 256;
-
     // Waits while the queue is full; false when it was stopped meanwhile.
     bool push(QList<Item> batch)
     {
@@ -37,9 +36,29 @@ public:
         m_changed.notify_all();
         return true;
     }
-    // No batch comes after those pushed.
+    // The giving thread's side an item at a time: items are gathered and pushed a batch at a time.
+    // False when the queue was stopped meanwhile.
+    bool give(Item item)
+    {
+        m_giving.append(std::move(item));
+        return m_giving.size() < BatchSize || push(std::exchange(m_giving, {}));
+    }
+    // The taking thread's side an item at a time; false at the end or when stopped.
+    bool take(Item *item)
+    {
+        if (m_taken == m_taking.size()) {
+            if (!pop(&m_taking))
+                return false;
+            m_taken = 0;
+        }
+        *item = std::move(m_taking[m_taken++]);
+        return true;
+    }
+    // No batch comes after those pushed (and the items given so far).
     void finish()
     {
+        if (!m_giving.isEmpty())
+            push(std::exchange(m_giving, {}));
         std::lock_guard lock(m_mutex);
         m_finished = true;
         m_changed.notify_all();
@@ -53,6 +72,7 @@ public:
     }
 
 private:
+    static constexpr qsizetype BatchSize = 256;
     static constexpr size_t MostBatchesAhead = 4;
 
     std::mutex m_mutex;
@@ -60,4 +80,8 @@ private:
     std::deque<QList<Item>> m_batches;
     bool m_finished = false;
     bool m_stopped = false;
+    // Touched by the giving thread alone, and by the taking thread alone.
+    QList<Item> m_giving;
+    QList<Item> m_taking;
+    qsizetype m_taken = 0;
 };

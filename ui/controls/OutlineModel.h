@@ -65,9 +65,9 @@ private:
         QStringView text;
         int level = 1;
         bool open = false;
-        // Grows from line to line and never changes: it names a line however many go above it.
-        // Lines are numbered SerialGap apart, so a line put between two takes a number between
-        // theirs; only when none is left are they all numbered again.
+        // Grows from line to line: it names a line however many go above it. Lines are numbered
+        // SerialGap apart, so a line put between two takes a number between theirs; only when
+        // none is left are they all numbered again.
         quint64 serial = 0;
     };
     struct TextLines
@@ -93,6 +93,8 @@ private:
     int lineOfSerial(quint64 serial) const;
     quint64 serialBefore(int line);
     void knowTextOf(const Line &line) const;
+    // Keeps a text of the model's own for a line it adds.
+    QStringView keep(const QString &text);
     void forgetTextsOfLines(int first, int end);
 
     std::vector<Line> m_lines;
@@ -108,7 +110,6 @@ private:
     // What the lines' texts lie in: a block shared with whoever filled the tree, or a text of its own
     // for a line added by itself.
     std::vector<QString> m_texts;
-    QStringView keep(const QString &text);
     mutable bool m_textLinesKnown = false;
     void knowTextLines() const;
     int m_batchDepth = 0;
