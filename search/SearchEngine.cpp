@@ -69,35 +69,6 @@ QString outlineLetter(const FieldValue &lastName)
     return QString(QChar(IndexLetters[indexLetterOf(lastName)]));
 }
 
-const QString &indexLetterBlock()
-{
-    static const QString letters = QString::fromStdU16String(std::u16string(IndexLetters));
-    return letters;
-}
-
-std::vector<OutlineLine> hitOutline(
-    const std::vector<const ContactStore::IndexEntry *> &hits, qint64 *firstLine)
-{
-    // The record order keeps a surname apart from its letter where its sort key differs from the
-    // letter (digits before A, "Łoś" after Z): the hits are gathered under their letters.
-    std::array<std::vector<const ContactStore::IndexEntry *>, IndexLetters.size()> byLetter;
-    for (const ContactStore::IndexEntry *hit : hits)
-        byLetter[indexLetterOf(hit->lastNameView())].push_back(hit);
-
-    std::vector<OutlineLine> lines;
-    lines.reserve(hits.size() + IndexLetters.size());
-    for (std::size_t letter = 0; letter < IndexLetters.size(); ++letter) {
-        if (byLetter[letter].empty())
-            continue;
-        if (firstLine && lines.empty())
-            *firstLine = byLetter[letter].front()->id;
-        lines.push_back({QStringView(indexLetterBlock()).sliced(qsizetype(letter), 1), 1});
-        for (const ContactStore::IndexEntry *hit : byLetter[letter])
-            lines.push_back({hit->lineView(), 2});
-    }
-    return lines;
-}
-
 SearchEngine::~SearchEngine()
 {
     if (m_prepared.valid()) {
@@ -224,7 +195,6 @@ SearchResult SearchEngine::search(const Recordset &walk, const SearchQuery &quer
             result.firstHitId = entry.id;
     }
     result.lines = hitOutline(hits, &result.firstLineId);
-    result.blocks = walk.sharedRows()->blocks();
-    result.blocks.push_back(indexLetterBlock());
+    result.blocks = outlineBlocks(*walk.sharedRows());
     return result;
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "contacts/ContactStore.h"
-#include "index/OutlineLine.h"
+#include "index/IndexOutline.h"
 #include "search/KeptSnapshot.h"
 #include "search/SearchSnapshot.h"
 
@@ -40,15 +40,6 @@ bool recordMatches(const ContactRecord &record, const SearchQuery &query, const 
 
 // The text of the letter line a contact is filed under (index/IndexLetter.h): "A" to "Z" or "#".
 QString outlineLetter(const FieldValue &lastName);
-
-// The tree of hits: the letter lines that have hits, in the whole tree's order (index/IndexLetter.h),
-// each followed by its hits' lines, with their names as stored, in the order the hits came.
-// firstLine, when given, becomes the id of the hit on the first contact line. The texts are the
-// entries' own, and the letters lie in the block indexLetterBlock() gives.
-std::vector<OutlineLine> hitOutline(
-    const std::vector<const ContactStore::IndexEntry *> &hits, qint64 *firstLine = nullptr);
-// "ABC…Z#": the letter lines' texts, for a tree that shows views of text.
-const QString &indexLetterBlock();
 
 // The contacts holding a query's texts in data kept beside the contact table, which the snapshot
 // does not hold; nullopt, with error, when it could not be read.

@@ -169,6 +169,8 @@ private:
     void reloadAgendaShowing(qint64 id);
     // Whether the tree shows the whole agenda exactly as last filled or brought up to date.
     bool treeShowsWholeAgenda() const;
+    // The same, and from the very rows the data control holds.
+    bool treeShowsDataRows() const;
     // The contacts written since the tree showed the whole agenda; false when the store cannot say
     // or they are too many to move one by one.
     bool changedSinceTheTree(std::vector<qint64> *changed) const;
@@ -178,7 +180,8 @@ private:
     bool removeLinesOf(
         const std::vector<ContactStore::IndexEntry> &shown, const std::vector<qint64> &changed);
     bool insertLinesOf(const std::vector<qint64> &changed);
-    // The tree now shows the data control's rows as the whole agenda.
+    // The tree now shows the data control's rows as the whole agenda: the tree's cursor, the
+    // rows, the store's generation and count of whole reads are kept, and the title says so.
     void rememberOutlineRows();
     // Every contact in table order, read from the store; false (after telling the user) on a failure.
     bool readAgenda(std::vector<ContactRecord> &contacts);

@@ -181,8 +181,7 @@ void Phone::cDelete_Click()
         ui.Outline1->setExpand(selected, true);
 
     // The tree keeps showing the whole agenda when it did: a later save moves lines from there.
-    const bool treeWasWholeAgenda
-        = treeShowsWholeAgenda() && ui.Data1->recordset()->sharedRows() == m_outlineRows;
+    const bool treeWasWholeAgenda = treeShowsDataRows();
     // The record goes first: when the store refuses, the tree still shows it. It goes to the trash,
     // as a step the Edit menu can undo.
     {
@@ -199,10 +198,8 @@ void Phone::cDelete_Click()
     } else if (const int line = ui.Outline1->findLine(name); line >= 0) {
         ui.Outline1->RemoveItem(line);
     }
-    if (treeWasWholeAgenda) {
-        IndexRs = ui.Data1->Clone();
+    if (treeWasWholeAgenda)
         rememberOutlineRows();
-    }
     ui.Data1->MoveNext();
     if (ui.Data1->isEOF())
         ui.Data1->MovePrevious();

@@ -3,9 +3,9 @@
 #include "ui/phone/Phone.h"
 
 #include "index/IndexLetter.h"
+#include "index/IndexOutline.h"
 #include "index/SplitField.h"
 #include "platform/Platform.h"
-#include "search/SearchEngine.h"
 #include "search/SearchText.h"
 #include "ui/controls/Outline.h"
 
@@ -22,8 +22,7 @@ void Phone::RefreshAgenda()
     }
     // Showing the whole agenda again when neither the table nor the tree changed since it was
     // filled (the start-up search left empty does so at once) keeps the tree's lines as they are.
-    const bool treeIsCurrent = treeShowsWholeAgenda() && ui.Data1->recordset()->sharedRows() == m_outlineRows;
-    if (treeIsCurrent) {
+    if (treeShowsDataRows()) {
         IndexRs = ui.Data1->Clone();
         ui.Outline1->deselect();
         ui.Outline1->scrollToTop();
@@ -42,36 +41,16 @@ void Phone::RefreshAgenda()
 
 void Phone::FillOutline()
 {
-    IndexRs = ui.Data1->Clone();
-    m_searchHits.clear();
-    const std::vector<ContactStore::IndexEntry> &rows = IndexRs->rows();
-
-    // One pass in the record source's order, each contact filed under its letter: the order puts
-    // some apart from their letter's other contacts (digits before A, "Łoś" after Z).
-    std::array<std::vector<size_t>, IndexLetters.size()> byLetter;
-    for (size_t i = 0; i < rows.size(); ++i)
-        byLetter[indexLetterOf(rows[i].lastNameView())].push_back(i);
-
     // The tree shows the index's own texts: no copy of a million names.
-    std::vector<QString> blocks = IndexRs->sharedRows()->blocks();
-    blocks.push_back(indexLetterBlock());
-    std::vector<OutlineLine> lines;
-    lines.reserve(rows.size() + IndexLetters.size());
-    for (size_t letter = 0; letter < IndexLetters.size(); ++letter) {
-        // A to Z are always there to choose from; "#" only when a contact is filed under it: the
-        // card takes no surname that would be, so most agendas never need it.
-        if (letter == OtherInitials && byLetter[letter].empty())
-            continue;
-        lines.push_back({QStringView(indexLetterBlock()).sliced(qsizetype(letter), 1), 1});
-        for (size_t row : byLetter[letter])
-            lines.push_back({rows[row].lineView(), 2});
-    }
-    ui.Outline1->setLines(lines, std::move(blocks));
+    const Recordset &rows = *ui.Data1->recordset();
+    ui.Outline1->setLines(agendaOutline(rows.rows()), outlineBlocks(*rows.sharedRows()));
     rememberOutlineRows();
 }
 
 void Phone::rememberOutlineRows()
 {
+    IndexRs = ui.Data1->Clone();
+    m_searchHits.clear();
     m_outlineRows = IndexRs->sharedRows();
     m_outlineRevision = ui.Outline1->revision();
     m_outlineGeneration = m_store.generation();
@@ -85,6 +64,11 @@ bool Phone::treeShowsWholeAgenda() const
     return m_outlineRows && ui.Outline1->revision() == m_outlineRevision;
 }
 
+bool Phone::treeShowsDataRows() const
+{
+    return treeShowsWholeAgenda() && ui.Data1->recordset()->sharedRows() == m_outlineRows;
+}
+
 void Phone::reloadAgendaShowing(qint64 id)
 {
     // A save or an undo changes a contact or a few: their lines move, the others stay. What the
@@ -95,7 +79,6 @@ void Phone::reloadAgendaShowing(qint64 id)
     bool linesGone = false;
     if (treeShowsWholeAgenda()) {
         const ContactStore::IndexRows shown = std::exchange(m_outlineRows, nullptr);
-        IndexRs.reset();
         linesGone = changedSinceTheTree(&changed) && removeLinesOf(*shown, changed);
     }
     m_outlineRows.reset();
@@ -200,8 +183,6 @@ bool Phone::insertLinesOf(const std::vector<qint64> &changed)
             return false;
         tree.InsertItem(at, row.line(), 2);
     }
-    IndexRs = ui.Data1->Clone();
-    m_searchHits.clear();
     rememberOutlineRows();
     return true;
 }
