@@ -1,9 +1,10 @@
 #include "cli/CliCommands.h"
 
+#include "cli/DuplicateCommands.h"
 #include "cli/ExchangeCommands.h"
 #include "cli/SafetyCommands.h"
 #include "contacts/ContactStore.h"
-#include "dial/NumberRules.h"
+#include "dial/NumberKey.h"
 #include "exchange/CardProperties.h"
 #include "exchange/FileSources.h"
 #include "import/FirstVersionImport.h"
@@ -104,15 +105,16 @@ QString parse(const QStringList &arguments, Invocation &call)
         return {};
     if (call.command.isEmpty())
         return QStringLiteral("manca il comando");
-    static const QStringList commands = {QStringLiteral("who"), QStringLiteral("search"),
-        QStringLiteral("show"), QStringLiteral("import"), QStringLiteral("import-first-version"),
-        QStringLiteral("export"), QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("trash"),
-        QStringLiteral("backup"), QStringLiteral("backups"), QStringLiteral("restore")};
+    static const QStringList commands
+        = {QStringLiteral("who"), QStringLiteral("search"), QStringLiteral("show"), QStringLiteral("import"),
+            QStringLiteral("import-first-version"), QStringLiteral("export"), QStringLiteral("undo"),
+            QStringLiteral("redo"), QStringLiteral("trash"), QStringLiteral("backup"),
+            QStringLiteral("backups"), QStringLiteral("restore"), QStringLiteral("duplicates")};
     if (!commands.contains(call.command))
         return QStringLiteral("comando sconosciuto: %1").arg(call.command);
     const bool exporting = call.command == u"export";
-    static const QStringList alone = {
-        QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("trash"), QStringLiteral("backups")};
+    static const QStringList alone = {QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("trash"),
+        QStringLiteral("backups"), QStringLiteral("duplicates")};
     if (alone.contains(call.command)) {
         if (!call.operands.isEmpty())
             return QStringLiteral("%1 non vuole argomenti").arg(call.command);
@@ -177,8 +179,7 @@ std::unique_ptr<ContactStore> openAgenda(
 
 int who(const ContactStore &store, const QString &number, CliStreams io)
 {
-    std::string wanted;
-    comparableDigits(number.toUtf8(), wanted);
+    const std::string wanted = numberKey(number.toUtf8());
     if (wanted.empty()) {
         io.err << QStringLiteral("\"%1\" non contiene cifre.").arg(number) << Qt::endl;
         return Misused;
@@ -312,6 +313,9 @@ QString cliHelp()
         "  backups                     le copie automatiche, numerate dalla più recente\n"
         "  restore N                   rimette al posto dell'agenda la copia numero N, dopo averne\n"
         "                              salvato una dell'agenda com'è\n"
+        "  duplicates                  i gruppi di contatti che potrebbero essere la stessa persona\n"
+        "                              (stesso numero o e-mail, nome uguale o simile), uno per\n"
+        "                              paragrafo: il motivo, poi ID e nome di ciascuno\n"
         "\n"
         "Opzioni:\n"
         "  --store FILE                usa questa agenda invece di quella del programma\n"
@@ -374,5 +378,7 @@ int runCli(const QStringList &arguments, const QString &programDir, CliStreams i
         return backupsCommand(*store, io);
     if (call.command == u"restore")
         return restoreCommand(*store, operand, io);
+    if (call.command == u"duplicates")
+        return duplicatesCommand(*store, io);
     return importFile(*store, operand, io, false);
 }

@@ -1,10 +1,10 @@
 #include "exchange/AgendaMatcher.h"
 
-#include "contacts/ContactOrder.h"
 #include "contacts/ContactStore.h"
 #include "contacts/SqliteRows.h"
-#include "dial/NumberRules.h"
+#include "dial/NumberKey.h"
 #include "exchange/CardProperties.h"
+#include "text/MatchKeys.h"
 
 #include <algorithm>
 #include <array>
@@ -14,18 +14,15 @@ namespace {
 constexpr std::array<Field, 5> NumberFields
     = {Field::Cellulare, Field::WorkPhone, Field::HomePhone, Field::WorkFax, Field::HomeFax};
 
-std::vector<std::string> numbersOf(const ContactRecord &record)
+std::vector<std::string> numberKeys(const std::vector<std::string> &numbers)
 {
-    std::vector<std::string> numbers;
-    std::string digits;
-    for (const Field field : NumberFields) {
-        if (const FieldValue &value = record.value(field)) {
-            comparableDigits(value->toUtf8(), digits);
-            if (!digits.empty())
-                numbers.push_back(digits);
-        }
+    std::vector<std::string> keys;
+    for (const std::string &number : numbers) {
+        std::string key = numberKey(QByteArrayView(number.data(), qsizetype(number.size())));
+        if (!key.empty())
+            keys.push_back(std::move(key));
     }
-    return numbers;
+    return keys;
 }
 
 } // namespace
@@ -39,48 +36,29 @@ QString contactUid(const CardContact &contact)
     return {};
 }
 
-QString AgendaMatcher::nameKey(const FieldValue &lastName, const FieldValue &firstName)
-{
-    return nameSortKey(lastName) + u'\x1f' + nameSortKey(firstName);
-}
-
-void AgendaMatcher::remember(qint64 id, const FieldValue &lastName, const FieldValue &firstName,
-    std::vector<std::string> numbers, QString email)
-{
-    m_byName[nameKey(lastName, firstName)].push_back({id, std::move(numbers), std::move(email)});
-}
-
 bool AgendaMatcher::load(const ContactStore &store, QString *error)
 {
-    constexpr std::array<Field, 8> Read = {Field::LastName, Field::FirstName, Field::Cellulare,
-        Field::WorkPhone, Field::HomePhone, Field::WorkFax, Field::HomeFax, Field::Internet};
-    std::string digits;
-    const bool read
-        = store.scanTexts(Read, [&](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
-              const auto text = [&](size_t i) {
-                  return values[i] ? FieldValue(QString::fromUtf8(*values[i])) : FieldValue();
-              };
-              std::vector<std::string> numbers;
-              for (size_t i = 2; i < 7; ++i) {
-                  if (!values[i])
-                      continue;
-                  comparableDigits(*values[i], digits);
-                  if (!digits.empty())
-                      numbers.push_back(digits);
-              }
-              remember(id, text(0), text(1), std::move(numbers), text(7).value_or(QString()).toCaseFolded());
-          });
+    constexpr std::array<Field, 8> Read = {Field::LastName, Field::FirstName, Field::Internet,
+        Field::Cellulare, Field::WorkPhone, Field::HomePhone, Field::WorkFax, Field::HomeFax};
+    const bool read = store.scanTexts(
+        Read, [&](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
+            const auto text = [&](size_t i) { return values[i] ? QString::fromUtf8(*values[i]) : QString(); };
+            Known known{id, {}, emailKey(text(2)), std::nullopt};
+            for (size_t i = 3; i < Read.size(); ++i) {
+                if (values[i] && !values[i]->isEmpty())
+                    known.numbers.emplace_back(values[i]->data(), size_t(values[i]->size()));
+            }
+            m_byName[nameKey(text(0), text(1))].push_back(std::move(known));
+        });
     if (!read) {
         *error = store.lastError();
         return false;
     }
     if (sqlite3 *db = store.connection()) {
-        {
-            for (const auto &[id, properties] : readAllCardProperties(db, error, "UID").asKeyValueRange()) {
-                for (const KeptProperty &kept : properties) {
-                    if (kept.property.name == u"UID" && !kept.property.text().isEmpty())
-                        m_byUid.insert(kept.property.text(), id);
-                }
+        for (const auto &[id, properties] : readAllCardProperties(db, error, "UID").asKeyValueRange()) {
+            for (const KeptProperty &kept : properties) {
+                if (kept.property.name == u"UID" && !kept.property.text().isEmpty())
+                    m_byUid.insert(kept.property.text(), id);
             }
         }
     }
@@ -90,25 +68,36 @@ bool AgendaMatcher::load(const ContactStore &store, QString *error)
 std::optional<qint64> AgendaMatcher::find(const CardContact &contact) const
 {
     // An empty agenda, the one an agenda's own export is brought back into, knows nobody.
-    if (m_byName.isEmpty() && m_byUid.isEmpty())
+    if (m_byName.empty() && m_byUid.isEmpty())
         return std::nullopt;
     const QString uid = contactUid(contact);
     if (!uid.isEmpty()) {
         if (const auto known = m_byUid.constFind(uid); known != m_byUid.cend())
             return *known;
     }
-    const auto sameName = m_byName.constFind(
-        nameKey(contact.record.value(Field::LastName), contact.record.value(Field::FirstName)));
-    if (sameName == m_byName.cend())
+    const auto sameName
+        = m_byName.find(nameKey(contact.record.text(Field::LastName), contact.record.text(Field::FirstName)));
+    if (sameName == m_byName.end())
         return std::nullopt;
-    const std::vector<std::string> numbers = numbersOf(contact.record);
-    const QString email = contact.record.value(Field::Internet).value_or(QString()).toCaseFolded();
-    for (const Known &known : *sameName) {
-        const bool sameEmail = !email.isEmpty() && email == known.email;
-        const bool sameNumber = std::any_of(numbers.begin(), numbers.end(), [&](const std::string &number) {
-            return std::find(known.numbers.begin(), known.numbers.end(), number) != known.numbers.end();
+    std::vector<std::string> numbers;
+    for (const Field field : NumberFields) {
+        if (const FieldValue &value = contact.record.value(field))
+            numbers.push_back(value->toStdString());
+    }
+    const std::vector<std::string> keys = numberKeys(numbers);
+    const std::string email = emailKey(contact.record.text(Field::Internet));
+    for (const Known &known : sameName->second) {
+        if (!email.empty() && email == known.email)
+            return known.id;
+        if (keys.empty())
+            continue;
+        if (!known.numberKeys)
+            known.numberKeys = numberKeys(known.numbers);
+        const bool sameNumber = std::any_of(keys.begin(), keys.end(), [&](const std::string &key) {
+            return std::find(known.numberKeys->begin(), known.numberKeys->end(), key)
+                != known.numberKeys->end();
         });
-        if (sameEmail || sameNumber)
+        if (sameNumber)
             return known.id;
     }
     return std::nullopt;

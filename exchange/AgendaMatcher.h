@@ -1,5 +1,6 @@
 // Tells whether a contact coming in is one the agenda already holds: the same UID, or the same
-// names (without regard to case and accents) and at least one same number or e-mail address.
+// names (folded and in any order, as the duplicates compare them) and at least one same number (in
+// E.164) or e-mail address.
 #pragma once
 
 #include "exchange/CardMapping.h"
@@ -9,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class ContactStore;
@@ -27,14 +29,14 @@ private:
     struct Known
     {
         qint64 id;
-        std::vector<std::string> numbers; // comparable digits
-        QString email; // case folded
+        std::vector<std::string> numbers; // as the boxes hold them, in UTF-8
+        std::string email; // emailKey()
+        // The numbers' keys, made the first time a contact of the same name comes in: parsing
+        // every number of the agenda would cost more than the import.
+        mutable std::optional<std::vector<std::string>> numberKeys;
     };
-    static QString nameKey(const FieldValue &lastName, const FieldValue &firstName);
-    void remember(qint64 id, const FieldValue &lastName, const FieldValue &firstName,
-        std::vector<std::string> numbers, QString email);
 
-    QHash<QString, std::vector<Known>> m_byName;
+    std::unordered_map<std::string, std::vector<Known>> m_byName;
     QHash<QString, qint64> m_byUid;
 };
 

@@ -2,6 +2,7 @@
 
 #include "contacts/ContactOrder.h"
 #include "contacts/SqliteRows.h"
+#include "dial/NumberKey.h"
 #include "dial/NumberRules.h"
 #include "lookup/LookupEntry.h"
 #include "lookup/LookupTables.h"
@@ -74,19 +75,23 @@ void inAgendaOrder(std::vector<Item> &items, ContactName Item::*names)
 
 } // namespace
 
-NumberAnswer findByNumber(const ContactStore &store, const std::string &digits)
+NumberAnswer findByNumber(const ContactStore &store, const std::string &key)
 {
     NumberAnswer answer;
     std::array<Field, 2 + std::size(NumberFields)> fields{Field::LastName, Field::FirstName};
     for (size_t i = 0; i < std::size(NumberFields); ++i)
         fields[i + 2] = NumberFields[i].field;
-    std::string found;
+    // The last digits of a number stand in every way of writing it: only a number that holds them is
+    // worth libphonenumber's parse, when every contact is read.
+    const std::string keyDigits = key.substr(0, key.find(';'));
+    const std::string tail = keyDigits.substr(keyDigits.size() - std::min<size_t>(4, keyDigits.size()));
+    std::string digits;
     const auto visit = [&](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
         for (size_t i = 2; i < fields.size(); ++i) {
             if (!values[i])
                 continue;
-            comparableDigits(*values[i], found);
-            if (found != digits)
+            comparableDigits(*values[i], digits);
+            if (digits.find(tail) == std::string::npos || numberKey(*values[i]) != key)
                 continue;
             const auto text = [&](size_t at) {
                 return values[at] ? FieldValue(QString::fromUtf8(*values[at])) : FieldValue();
@@ -94,8 +99,8 @@ NumberAnswer findByNumber(const ContactStore &store, const std::string &digits)
             answer.matches.push_back({{id, text(0), text(1)}, NumberFields[i - 2].label});
         }
     };
-    if (!readCandidates(store, fields, "SELECT ID FROM RubrelloNumbers WHERE Digits = ?",
-            QByteArrayView(digits.data(), qsizetype(digits.size())), visit)) {
+    if (!readCandidates(store, fields, "SELECT ID FROM RubrelloNumbers WHERE NumberKey = ?",
+            QByteArrayView(key.data(), qsizetype(key.size())), visit)) {
         answer.matches.clear();
         if (!readEveryContact(store, fields, visit, &answer.failure))
             return answer;

@@ -27,8 +27,8 @@ struct NumberAnswer
     QString failure;
 };
 
-// The contacts with a number whose comparable digits (comparableDigits()) are digits.
-NumberAnswer findByNumber(const ContactStore &store, const std::string &digits);
+// The contacts with a number whose key (numberKey()) is key.
+NumberAnswer findByNumber(const ContactStore &store, const std::string &key);
 
 struct TextAnswer
 {

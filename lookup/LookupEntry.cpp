@@ -1,5 +1,6 @@
 #include "lookup/LookupEntry.h"
 
+#include "dial/NumberKey.h"
 #include "dial/NumberRules.h"
 #include "search/SearchFields.h"
 #include "text/ForgivingText.h"
@@ -29,9 +30,9 @@ LookupEntry lookupEntry(std::span<const std::optional<QByteArrayView>> searchedV
             continue;
         comparableDigits(*value, digits);
         if (!digits.empty()
-            && std::find(entry.numberDigits.begin(), entry.numberDigits.end(), digits)
-                == entry.numberDigits.end())
-            entry.numberDigits.push_back(digits);
+            && std::none_of(entry.numbers.begin(), entry.numbers.end(),
+                [&](const LookupEntry::Number &number) { return number.digits == digits; }))
+            entry.numbers.push_back({digits, numberKey(*value)});
     }
     return entry;
 }

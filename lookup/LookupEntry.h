@@ -1,5 +1,5 @@
 // What one contact puts into the tables beside PhoneList: its searched fields folded into one text
-// and the digits of its numbers.
+// and the digits and key of each of its numbers.
 #pragma once
 
 #include "contacts/ContactFields.h"
@@ -31,8 +31,13 @@ struct LookupEntry
     // The searched fields in the forgiving form, one after the other: any word a field holds, in
     // that form, is found inside it.
     std::string forgivingText;
-    // The comparable digits of each number, each once.
-    std::vector<std::string> numberDigits;
+    struct Number
+    {
+        std::string digits; // comparableDigits()
+        std::string key; // numberKey()
+    };
+    // Each number once.
+    std::vector<Number> numbers;
 };
 
 // The entry of a contact from its searched fields as the table holds them, in SearchFields' order.

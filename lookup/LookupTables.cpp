@@ -10,7 +10,7 @@
 namespace {
 
 // Grows when what the tables hold for a contact changes, so older tables are made again.
-constexpr qint64 Format = 2;
+constexpr qint64 Format = 3;
 
 // The folding follows Qt's Unicode tables: a Qt with newer ones makes the tables again.
 QByteArray folding()
@@ -26,8 +26,9 @@ const char *const Create[] = {
     // Only which contacts hold a trigram, not where: a candidate is always tested on its fields.
     "CREATE VIRTUAL TABLE RubrelloSearchIndex USING fts5(Folded, content='RubrelloSearchText', "
     "content_rowid='ID', tokenize='trigram case_sensitive 1', detail='none')",
-    "CREATE TABLE RubrelloNumbers (Digits TEXT NOT NULL, ID INTEGER NOT NULL)",
-    "CREATE INDEX RubrelloNumbersByDigits ON RubrelloNumbers (Digits)",
+    // Digits for the search by part of a number, NumberKey for who has a number and for duplicates.
+    "CREATE TABLE RubrelloNumbers (Digits TEXT NOT NULL, NumberKey TEXT NOT NULL, ID INTEGER NOT NULL)",
+    "CREATE INDEX RubrelloNumbersByKey ON RubrelloNumbers (NumberKey)",
     "CREATE INDEX RubrelloNumbersByID ON RubrelloNumbers (ID)",
     "CREATE TRIGGER RubrelloPhoneListInsert AFTER INSERT ON PhoneList BEGIN "
     "INSERT OR IGNORE INTO RubrelloChanged (ID) VALUES (NEW.ID); END",
@@ -58,7 +59,7 @@ bool lookupTablesIntact(sqlite3 *db)
 {
     SqliteRows objects(db,
         "SELECT count(*) FROM sqlite_master WHERE name IN ('RubrelloLookupState', 'RubrelloChanged', "
-        "'RubrelloSearchText', 'RubrelloSearchIndex', 'RubrelloNumbers', 'RubrelloNumbersByDigits', "
+        "'RubrelloSearchText', 'RubrelloSearchIndex', 'RubrelloNumbers', 'RubrelloNumbersByKey', "
         "'RubrelloNumbersByID', 'RubrelloPhoneListInsert', 'RubrelloPhoneListUpdate', "
         "'RubrelloPhoneListDelete')");
     if (!objects.next() || objects.integer(0) != ObjectCount)

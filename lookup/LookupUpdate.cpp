@@ -37,7 +37,7 @@ LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error)
     SqliteRows contact(db, selectSql.constData());
     SqliteRows addText(db, "INSERT INTO RubrelloSearchText (ID, Folded) VALUES (?, ?)");
     SqliteRows index(db, "INSERT INTO RubrelloSearchIndex (rowid, Folded) VALUES (?, ?)");
-    SqliteRows addNumber(db, "INSERT INTO RubrelloNumbers (Digits, ID) VALUES (?, ?)");
+    SqliteRows addNumber(db, "INSERT INTO RubrelloNumbers (Digits, NumberKey, ID) VALUES (?, ?, ?)");
     SqliteRows unlog(db, "DELETE FROM RubrelloChanged WHERE ID = ?");
     std::vector<std::optional<QByteArrayView>> values(SearchSnapshot::fields().size());
 
@@ -64,9 +64,10 @@ LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error)
             index.bind(2, text);
             addText.run();
             index.run();
-            for (const std::string &digits : entry.numberDigits) {
-                addNumber.bind(1, QByteArrayView(digits.data(), qsizetype(digits.size())));
-                addNumber.bind(2, id);
+            for (const LookupEntry::Number &number : entry.numbers) {
+                addNumber.bind(1, QByteArrayView(number.digits.data(), qsizetype(number.digits.size())));
+                addNumber.bind(2, QByteArrayView(number.key.data(), qsizetype(number.key.size())));
+                addNumber.bind(3, id);
                 addNumber.run();
             }
         }

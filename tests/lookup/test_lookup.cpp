@@ -1,7 +1,7 @@
 // The tables beside PhoneList: answers read through them are the answers of a whole read, whoever
 // wrote the contacts last, and the window keeps them up to date without failing a save.
 #include "contacts/SqliteRows.h"
-#include "dial/NumberRules.h"
+#include "dial/NumberKey.h"
 #include "lookup/ContactLookup.h"
 #include "lookup/LookupBuilder.h"
 #include "lookup/LookupKeeping.h"
@@ -21,9 +21,7 @@ QString answers(const ContactStore &store)
 {
     QString all;
     for (const char *number : {"02 1234567", "+39 347 1234567", "06-7654321", "0", "333 1111111"}) {
-        std::string digits;
-        comparableDigits(QByteArrayView(number), digits);
-        const NumberAnswer answer = findByNumber(store, digits);
+        const NumberAnswer answer = findByNumber(store, numberKey(QByteArrayView(number)));
         all += QString::fromLatin1(number) + u':' + answer.failure;
         for (const NumberMatch &match : answer.matches)
             all += u' ' + match.names.line() + u'/' + QLatin1String(match.label);

@@ -96,6 +96,7 @@ void Phone::connectHandlers()
     connect(ui.FileAnnulla, &QAction::triggered, this, &Phone::FileAnnulla_Click);
     connect(ui.FileRipeti, &QAction::triggered, this, &Phone::FileRipeti_Click);
     connect(ui.FileCestino, &QAction::triggered, this, &Phone::FileCestino_Click);
+    connect(ui.FileDuplicati, &QAction::triggered, this, &Phone::FileDuplicati_Click);
     connect(ui.FileSalvaCopia, &QAction::triggered, this, &Phone::FileSalvaCopia_Click);
     connect(ui.FileRipristina, &QAction::triggered, this, &Phone::FileRipristina_Click);
     // Another program may have written meanwhile: the menu tells what an undo would take back now.

@@ -120,6 +120,7 @@ private:
     void FileAnnulla_Click();
     void FileRipeti_Click();
     void FileCestino_Click();
+    void FileDuplicati_Click();
     void FileSalvaCopia_Click();
     // Takes back the last step, or with redo does again the last one taken back.
     void runHistoryStep(bool redo);

@@ -1,4 +1,5 @@
-// Undo and redo of the agenda's last steps, and the trash: the Edit menu's items after the design's.
+// Undo and redo of the agenda's last steps, the trash and the duplicates: the Edit menu's items
+// after the design's.
 #include "ui/phone/Phone.h"
 
 #include "history/Trash.h"
@@ -7,6 +8,7 @@
 #include "ui/controls/BusyCursor.h"
 #include "ui/controls/DataControl.h"
 #include "ui/controls/Outline.h"
+#include "ui/forms/DuplicatesDialog.h"
 #include "ui/forms/TrashDialog.h"
 
 #include <QAction>
@@ -67,4 +69,15 @@ void Phone::FileCestino_Click()
     m_platform.runModal(trash);
     if (!trash.restored().empty() || trash.changed())
         showHistoryOutcome(HistoryOutcome{{}, {}, trash.restored()}, false);
+}
+
+void Phone::FileDuplicati_Click()
+{
+    if (!saveBeforeLeaving())
+        return;
+    DuplicatesDialog duplicates(m_store, m_platform, this);
+    m_platform.runModal(duplicates);
+    // The card shows the contact the last merge kept; the Edit menu offers to undo it.
+    if (!duplicates.mergedInto().empty())
+        showHistoryOutcome(HistoryOutcome{{}, {}, duplicates.mergedInto()}, false);
 }

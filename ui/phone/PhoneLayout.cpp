@@ -371,6 +371,7 @@ void Phone::buildMenus()
     ui.FileRipeti = action(
         ui.FileEdit, "FileRipeti", QStringLiteral("&Ripeti"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     ui.FileCestino = action(ui.FileEdit, "FileCestino", QStringLiteral("Ces&tino…"));
+    ui.FileDuplicati = action(ui.FileEdit, "FileDuplicati", QStringLiteral("Trova &duplicati…"));
 
     ui.FileHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     ui.FileHelp->setObjectName(QStringLiteral("FileHelp"));

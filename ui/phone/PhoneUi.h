@@ -71,6 +71,7 @@ struct PhoneUi
     QAction *FileAnnulla = nullptr;
     QAction *FileRipeti = nullptr;
     QAction *FileCestino = nullptr;
+    QAction *FileDuplicati = nullptr;
     QMenu *FileHelp = nullptr;
     QAction *FileAiuto = nullptr;
     QAction *MenuHomeAutore = nullptr;

@@ -1,0 +1,303 @@
+#include "ui/forms/DuplicatesDialog.h"
+
+#include "contacts/ContactStore.h"
+#include "duplicates/NotDuplicatesTable.h"
+#include "platform/Platform.h"
+#include "ui/controls/BusyCursor.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace {
+
+struct ComparedField
+{
+    Field field;
+    const char *label;
+};
+
+// In the card's order: the names, the company, the work page, the home page, then the rest.
+constexpr std::array<ComparedField, 19> ComparedFields = {{
+    {Field::LastName, "Cognome"},
+    {Field::FirstName, "Nome"},
+    {Field::Azienda, "Azienda"},
+    {Field::WorkAddress, "Indirizzo (Lavoro)"},
+    {Field::WorkCity, "Città (Lavoro)"},
+    {Field::WorkProv, "Provincia (Lavoro)"},
+    {Field::WorkPostalCode, "CAP (Lavoro)"},
+    {Field::WorkPhone, "Telefono (Lavoro)"},
+    {Field::WorkFax, "Fax (Lavoro)"},
+    {Field::HomeAddress, "Indirizzo (Casa)"},
+    {Field::HomeCity, "Città (Casa)"},
+    {Field::HomeProv, "Provincia (Casa)"},
+    {Field::HomePostalCode, "CAP (Casa)"},
+    {Field::HomePhone, "Telefono (Casa)"},
+    {Field::HomeFax, "Fax (Casa)"},
+    {Field::Cellulare, "Cellulare"},
+    {Field::Internet, "E-mail"},
+    {Field::www, "Home Page"},
+    {Field::Note, "Note"},
+}};
+
+QString groupCountText(size_t count)
+{
+    if (count == 0)
+        return QStringLiteral("Nessun possibile doppione nell'agenda.");
+    return count == 1 ? QStringLiteral("1 gruppo di possibili doppioni.")
+                      : QStringLiteral("%1 gruppi di possibili doppioni.").arg(count);
+}
+
+// A value on one line of the table: the line breaks of a note shown as such.
+QString cellText(const FieldValue &value)
+{
+    return value.value_or(QString()).replace(u'\n', QStringLiteral(" ⏎ "));
+}
+
+} // namespace
+
+DuplicatesDialog::DuplicatesDialog(ContactStore &store, Platform &platform, QWidget *parent)
+    : QDialog(parent)
+    , m_store(store)
+    , m_platform(platform)
+{
+    setObjectName(QStringLiteral("DuplicatesDialog"));
+    setWindowTitle(QStringLiteral("Trova duplicati"));
+
+    lblGruppi = new QLabel(this);
+    lblGruppi->setObjectName(QStringLiteral("lblGruppi"));
+    lstGruppi = new QTreeWidget(this);
+    lstGruppi->setObjectName(QStringLiteral("lstGruppi"));
+    lstGruppi->setHeaderLabels({QStringLiteral("Contatti"), QStringLiteral("Motivo")});
+    lstGruppi->setRootIsDecorated(false);
+    lstGruppi->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+
+    tblConfronto = new QTableWidget(this);
+    tblConfronto->setObjectName(QStringLiteral("tblConfronto"));
+    tblConfronto->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblConfronto->setSelectionMode(QAbstractItemView::NoSelection);
+    tblConfronto->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    auto *hint = new QLabel(QStringLiteral("Fare clic sul valore da tenere per ciascun campo. Il contatto "
+                                           "unito tiene anche gli altri dati di tutti; gli altri contatti "
+                                           "vanno nel cestino."),
+        this);
+    hint->setWordWrap(true);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("&Chiudi"));
+    cmdUnisci = buttons->addButton(QStringLiteral("&Unisci"), QDialogButtonBox::ActionRole);
+    cmdNonDoppioni = buttons->addButton(QStringLiteral("&Non sono doppioni"), QDialogButtonBox::ActionRole);
+    cmdUnisci->setObjectName(QStringLiteral("cmdUnisci"));
+    cmdNonDoppioni->setObjectName(QStringLiteral("cmdNonDoppioni"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(cmdUnisci, &QPushButton::clicked, this, &DuplicatesDialog::mergeGroup);
+    connect(cmdNonDoppioni, &QPushButton::clicked, this, &DuplicatesDialog::setGroupAside);
+    connect(lstGruppi, &QTreeWidget::currentItemChanged, this, &DuplicatesDialog::showGroup);
+    connect(tblConfronto, &QTableWidget::itemClicked, this, &DuplicatesDialog::chooseCell);
+
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(lstGruppi);
+    auto *compared = new QWidget(split);
+    auto *comparedLayout = new QVBoxLayout(compared);
+    comparedLayout->setContentsMargins(0, 0, 0, 0);
+    comparedLayout->addWidget(hint);
+    comparedLayout->addWidget(tblConfronto);
+    split->addWidget(compared);
+    split->setStretchFactor(1, 2);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblGruppi);
+    layout->addWidget(split);
+    layout->addWidget(buttons);
+    resize(820, 620);
+    findGroups();
+}
+
+void DuplicatesDialog::findGroups()
+{
+    QString error;
+    std::optional<std::vector<AgendaGroup>> groups;
+    {
+        const BusyCursor busy;
+        groups = agendaDuplicates(m_store, &error);
+    }
+    if (!groups)
+        m_platform.showMessage(QStringLiteral("Impossibile cercare i doppioni: %1").arg(error));
+    m_groups = groups ? std::move(*groups) : std::vector<AgendaGroup>();
+    lstGruppi->clear();
+    for (size_t i = 0; i < m_groups.size(); ++i) {
+        QStringList names;
+        for (const ContactName &contact : m_groups[i].contacts)
+            names.append(contact.line());
+        auto *item = new QTreeWidgetItem(
+            lstGruppi, {names.join(QStringLiteral(" · ")), evidenceText(m_groups[i].evidence)});
+        item->setData(0, Qt::UserRole, qulonglong(i));
+        item->setToolTip(0, names.join(u'\n'));
+    }
+    lblGruppi->setText(groupCountText(m_groups.size()));
+    if (lstGruppi->topLevelItemCount() > 0)
+        lstGruppi->setCurrentItem(lstGruppi->topLevelItem(0));
+    else
+        showGroup();
+}
+
+void DuplicatesDialog::showGroup()
+{
+    m_contacts.clear();
+    tblConfronto->clear();
+    tblConfronto->setRowCount(0);
+    tblConfronto->setColumnCount(0);
+    const QTreeWidgetItem *item = lstGruppi->currentItem();
+    cmdUnisci->setEnabled(item);
+    cmdNonDoppioni->setEnabled(item);
+    if (!item)
+        return;
+    const AgendaGroup &group = m_groups[item->data(0, Qt::UserRole).toULongLong()];
+    std::vector<qint64> ids;
+    for (const ContactName &contact : group.contacts)
+        ids.push_back(contact.id);
+    bool ok = false;
+    m_contacts = m_store.readMany(ids, &ok);
+    if (!ok || m_contacts.size() < 2) {
+        if (!ok)
+            m_platform.showMessage(
+                QStringLiteral("Impossibile leggere i contatti: %1").arg(m_store.lastError()));
+        m_contacts.clear();
+        cmdUnisci->setEnabled(false);
+        return;
+    }
+    orderForMerge(m_contacts);
+    m_choice = defaultMergeChoice(m_contacts);
+
+    const int columns = int(m_contacts.size()) + 1;
+    tblConfronto->setColumnCount(columns);
+    tblConfronto->setRowCount(int(ComparedFields.size()));
+    QStringList headers;
+    for (size_t i = 0; i < m_contacts.size(); ++i)
+        headers.append(i == 0 ? QStringLiteral("Resta (ID %1)").arg(m_contacts[i].id)
+                              : QStringLiteral("ID %1").arg(m_contacts[i].id));
+    headers.append(QStringLiteral("Risultato"));
+    tblConfronto->setHorizontalHeaderLabels(headers);
+    QStringList rows;
+    for (int row = 0; row < int(ComparedFields.size()); ++row) {
+        rows.append(QString::fromUtf8(ComparedFields[size_t(row)].label));
+        const Field field = ComparedFields[size_t(row)].field;
+        for (int column = 0; column < columns; ++column) {
+            auto *cell = new QTableWidgetItem(
+                column + 1 < columns ? cellText(m_contacts[size_t(column)].value(field)) : QString());
+            cell->setFlags(Qt::ItemIsEnabled);
+            cell->setToolTip(column + 1 < columns ? m_contacts[size_t(column)].text(field) : QString());
+            tblConfronto->setItem(row, column, cell);
+        }
+    }
+    tblConfronto->setVerticalHeaderLabels(rows);
+    showChoice();
+}
+
+void DuplicatesDialog::chooseCell(QTableWidgetItem *item)
+{
+    if (!item || m_contacts.empty())
+        return;
+    const Field field = ComparedFields[size_t(item->row())].field;
+    const int lastContact = int(m_contacts.size()) - 1;
+    if (item->column() <= lastContact)
+        m_choice.from[fieldIndex(field)] = item->column();
+    else if (field == Field::Note)
+        // The result's cell of the notes takes the notes of all.
+        m_choice.from[fieldIndex(field)] = MergeChoice::JoinedNotes;
+    showChoice();
+}
+
+void DuplicatesDialog::showChoice()
+{
+    const ContactRecord merged = mergedRecord(m_contacts, m_choice);
+    const int resultColumn = int(m_contacts.size());
+    for (int row = 0; row < tblConfronto->rowCount(); ++row) {
+        const Field field = ComparedFields[size_t(row)].field;
+        const int from = m_choice.from[fieldIndex(field)];
+        const bool differ = std::any_of(m_contacts.begin(), m_contacts.end(),
+            [&](const ContactRecord &c) { return c.text(field) != m_contacts.front().text(field); });
+        for (int column = 0; column < resultColumn; ++column) {
+            QTableWidgetItem *cell = tblConfronto->item(row, column);
+            const bool chosen = differ && column == from;
+            QFont font = cell->font();
+            font.setBold(chosen);
+            cell->setFont(font);
+            cell->setData(
+                Qt::CheckStateRole, differ ? QVariant(chosen ? Qt::Checked : Qt::Unchecked) : QVariant());
+        }
+        QTableWidgetItem *result = tblConfronto->item(row, resultColumn);
+        result->setText(cellText(merged.value(field)));
+        result->setToolTip(field == Field::Note && from != MergeChoice::JoinedNotes
+                ? QStringLiteral("Fare clic qui per unire le note di tutti")
+                : merged.text(field));
+    }
+}
+
+void DuplicatesDialog::mergeGroup()
+{
+    if (m_contacts.size() < 2)
+        return;
+    const ContactRecord merged = mergedRecord(m_contacts, m_choice);
+    const qsizetype others = qsizetype(m_contacts.size()) - 1;
+    if (!m_platform.askOkCancel(others == 1
+                ? QStringLiteral("Unire i due contatti in \"%1\"? L'altro andrà nel cestino.")
+                      .arg(merged.displayName())
+                : QStringLiteral("Unire i %1 contatti in \"%2\"? Gli altri andranno nel cestino.")
+                      .arg(others + 1)
+                      .arg(merged.displayName())))
+        return;
+    QString error;
+    bool done = false;
+    {
+        const BusyCursor busy;
+        done = mergeContacts(m_store, m_contacts, merged, &error);
+    }
+    if (!done) {
+        m_platform.showMessage(QStringLiteral("Impossibile unire i contatti: %1").arg(error));
+        return;
+    }
+    m_mergedInto.insert(m_mergedInto.begin(), m_contacts.front().id);
+    dropShownGroup();
+}
+
+void DuplicatesDialog::setGroupAside()
+{
+    if (m_contacts.size() < 2)
+        return;
+    std::vector<qint64> ids;
+    for (const ContactRecord &contact : m_contacts)
+        ids.push_back(contact.id);
+    QString error;
+    if (!m_store.isWritable() || !m_store.connection()) {
+        m_platform.showMessage(
+            QStringLiteral("Impossibile ricordare la scelta: %1")
+                .arg(m_store.readOnlyReason().isEmpty() ? m_store.lastError() : m_store.readOnlyReason()));
+        return;
+    }
+    if (!rememberNotDuplicates(m_store.connection(), ids, &error)) {
+        m_platform.showMessage(QStringLiteral("Impossibile ricordare la scelta: %1").arg(error));
+        return;
+    }
+    dropShownGroup();
+}
+
+void DuplicatesDialog::dropShownGroup()
+{
+    // A group is every contact linked to another of it: merged, or its pairs set aside, it is gone
+    // whole and no other group changes.
+    const int at = lstGruppi->indexOfTopLevelItem(lstGruppi->currentItem());
+    delete lstGruppi->currentItem();
+    const int left = lstGruppi->topLevelItemCount();
+    lblGruppi->setText(groupCountText(size_t(left)));
+    if (left > 0)
+        lstGruppi->setCurrentItem(lstGruppi->topLevelItem(std::min(at, left - 1)));
+    showGroup();
+}
