@@ -57,6 +57,9 @@ private slots:
         row("another country's number is another number", {"who", "+44 347 1234567"}, 1, "",
             "Nessun contatto");
         row("no digits", {"who", "Rossi"}, 2, "", "cifre");
+        row("a shared number makes a group", {"duplicates"}, 0,
+            "Stesso numero +39 02 123 4567\n  2  Bianchi, Anna\n  1  Rossi, Mario\n");
+        row("duplicates with an argument", {"duplicates", "x"}, 2, "", "argomenti");
         row("search in all fields, in the tree's order", {"search", "anna"}, 0,
             "Bianchi, Anna\nRossi, Mario\n");
         row("search without the notes", {"search", "--scope", "1", "anna"}, 0, "Bianchi, Anna\n");

@@ -166,6 +166,29 @@ private slots:
         QCOMPARE(exported(files.store(), ExportFormat::VCard4), imported);
     }
 
+    // A contact is known by its names however spelt or ordered, with a number however written or
+    // an address however cased; a mobile is no landline of the same digits.
+    void knownByOtherSpellings()
+    {
+        TestStore files;
+        files.add(u"Dell'Acqua"_s, u"Nicolò"_s, {{Field::WorkPhone, u"02 1234567"_s}});
+        files.add(u"Rossi"_s, u"Anna"_s, {{Field::Internet, u"Anna.Rossi@Example.it"_s}});
+        files.add(u"Verdi"_s, u"Luca"_s, {{Field::HomePhone, u"0345 1234567"_s}});
+        const QString file = files.directory() + u"/rubrica.vcf"_s;
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Dellacqua;Nicolo;;;\r\nTEL:0039 02/1234567\r\nEND:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Anna;Rossi;;;\r\nEMAIL:anna.rossi@example.IT\r\nEND:VCARD\r\n"
+            "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Verdi;Luca;;;\r\nTEL;TYPE=CELL:+39 345 "
+            "1234567\r\nEND:VCARD\r\n");
+        out.close();
+        VCardFileSource source(file);
+        const ImportPreview preview = previewImport(files.store(), source);
+        QCOMPARE(preview.present, 2);
+        QCOMPARE(preview.fresh, 1);
+    }
+
     // Files read in parts (an import reads ahead on a thread, an export reads the agenda a thousand
     // contacts at a time) behave as one: a failure near the end stores nothing and names its line,
     // the export keeps the agenda's order, and a cancelled export leaves its file as it was.

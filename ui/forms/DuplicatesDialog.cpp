@@ -84,6 +84,7 @@ DuplicatesDialog::DuplicatesDialog(ContactStore &store, Platform &platform, QWid
     tblConfronto->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblConfronto->setSelectionMode(QAbstractItemView::NoSelection);
     tblConfronto->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    tblConfronto->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     auto *hint = new QLabel(QStringLiteral("Fare clic sul valore da tenere per ciascun campo. Il contatto "
                                            "unito tiene anche gli altri dati di tutti; gli altri contatti "
                                            "vanno nel cestino."),
@@ -198,6 +199,13 @@ void DuplicatesDialog::showGroup()
         }
     }
     tblConfronto->setVerticalHeaderLabels(rows);
+    // A field none of them has would only push the others out of sight.
+    for (int row = 0; row < int(ComparedFields.size()); ++row) {
+        const Field field = ComparedFields[size_t(row)].field;
+        tblConfronto->setRowHidden(row,
+            std::all_of(m_contacts.begin(), m_contacts.end(),
+                [field](const ContactRecord &c) { return c.text(field).isEmpty(); }));
+    }
     showChoice();
 }
 
