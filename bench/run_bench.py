@@ -41,9 +41,10 @@ TARGETS = {
     "100k": {"startup": 250, "keystroke": 30, "search_first": 60, "save_edit": 20, "save_new": 20, "delete": 20,
              "fill_outline": 30, "import": 500, "print_agenda": 3000, "memory": 70, "cli": 50,
              "vcard_import": 3000, "vcard_export": 2000, "csv_import": 2000, "undo_delete": 50,
-             "undo_delete_core": 50, "backup": 1000},
+             "undo_delete_core": 50, "backup": 1000, "duplicates": 2000},
     "1M": {"startup": 1500, "keystroke": 150, "search_first": 300, "search_memory": 150, "cli": 300,
-           "save_edit": 50, "save_new": 50, "delete": 20, "import": 5000, "memory": 250, "ops_memory": 600},
+           "save_edit": 50, "save_new": 50, "delete": 20, "import": 5000, "memory": 250, "ops_memory": 600,
+           "duplicates": 20000},
 }
 
 
@@ -190,6 +191,10 @@ def measure(size, store, text, build, reps, have_sqlite):
     result["cli_search_untabled"] = stats(timed_command([cli, "--store", store, "search", TYPICAL_SEARCH[0]], reps))
     result["cli_search_many"] = stats(
         timed_command([cli, "--store", tabled, "search", SEARCHES["many_s0_nocase"][0]], reps))
+    # The duplicates of the whole agenda, with the numbers' keys the lookup table keeps, and without.
+    result["cli_duplicates"] = stats(timed_command([cli, "--store", tabled, "duplicates"], max(1, reps // 2)))
+    if size != "1M":
+        result["cli_duplicates_untabled"] = stats(timed_command([cli, "--store", store, "duplicates"], 1))
     tabled.unlink()
 
     # vCard and CSV out of the agenda and into an empty one, in one process.
@@ -227,7 +232,12 @@ def measure(size, store, text, build, reps, have_sqlite):
     if have_sqlite:
         queries = {"floor_sqlite_ordered": "SELECT ID, LastName, FirstName FROM PhoneList ORDER BY LastName, FirstName;",
                    "floor_sqlite_scan_numbers": "SELECT ID FROM PhoneList WHERE " + " OR ".join(
-                       f"{field} LIKE '%3932131%'" for field in NUMBER_FIELDS) + ";"}
+                       f"{field} LIKE '%3932131%'" for field in NUMBER_FIELDS) + ";",
+                   # What the duplicates compare: every contact's names, address and numbers, read
+                   # and grouped by the names as they stand.
+                   "floor_sqlite_key_fields": "SELECT count(*) FROM (SELECT lower(LastName), lower(FirstName), "
+                   "count(*) FROM (SELECT LastName, FirstName, Internet, " + ", ".join(NUMBER_FIELDS)
+                   + " FROM PhoneList) GROUP BY 1, 2 HAVING count(*) > 1);"}
         for name, (text_, scope, ignore_case) in SEARCHES.items():
             queries["floor_sqlite_scan_" + name] = scan_sql(text_, scope, ignore_case)
         queries["floor_sqlite_scan_typical"] = scan_sql(*TYPICAL_SEARCH)
@@ -290,6 +300,10 @@ def rows_for(size, r):
          "floor_sqlite_scan_typical", None),
         ("rubrello-cli search \"ar\" (most contacts), whole process", "cli_search_many", "sqlite3 scan",
          "floor_sqlite_scan_many_s0_nocase", None),
+        ("rubrello-cli duplicates, whole process", "cli_duplicates", "sqlite3 read of the key fields, grouped by name",
+         "floor_sqlite_key_fields", t.get("duplicates")),
+        ("  … same, before the lookup tables are made", "cli_duplicates_untabled", "sqlite3 read of the key fields",
+         "floor_sqlite_key_fields", None),
         ("vCard 3.0 export of the agenda", "vcard_export", "sqlite3 ordered read", "floor_sqlite_ordered",
          t.get("vcard_export")),
         ("CSV export of the agenda", "csv_export", "sqlite3 ordered read", "floor_sqlite_ordered", None),

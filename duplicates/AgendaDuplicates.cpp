@@ -113,38 +113,34 @@ std::optional<std::vector<AgendaGroup>> agendaDuplicates(const ContactStore &sto
     }
     const std::vector<DuplicateGroup> groups = findDuplicateGroups(*contacts, notDuplicates);
 
-    // The names of the contacts in groups, in the agenda's order.
-    std::vector<qint64> ids;
-    for (const DuplicateGroup &group : groups)
-        ids.insert(ids.end(), group.ids.begin(), group.ids.end());
+    // The names of the contacts in groups, and their rows in the agenda's order, from the index the
+    // store keeps.
     bool ok = false;
-    const std::vector<ContactRecord> records = store.readMany(ids, &ok);
+    const ContactStore::IndexRows order = store.readIndexInOrder(&ok);
     if (!ok) {
         *error = store.lastError();
         return std::nullopt;
     }
-    IndexTable order;
-    {
-        IndexTable::Filler filler(order);
-        for (const ContactRecord &record : records)
-            filler.add(record.id, record.value(Field::LastName), record.value(Field::FirstName));
-    }
-    sortByName(order);
     std::unordered_map<qint64, size_t> place;
-    for (size_t i = 0; i < order.size(); ++i)
-        place[order[i].id] = i;
-
+    for (const DuplicateGroup &group : groups) {
+        for (const qint64 id : group.ids)
+            place.emplace(id, size_t(-1));
+    }
+    for (size_t row = 0; row < order->size(); ++row) {
+        if (const auto at = place.find((*order)[row].id); at != place.end())
+            at->second = row;
+    }
     std::vector<AgendaGroup> agenda;
     for (const DuplicateGroup &group : groups) {
         std::vector<size_t> rows;
         for (const qint64 id : group.ids) {
-            if (const auto at = place.find(id); at != place.end())
-                rows.push_back(at->second);
+            if (const size_t row = place[id]; row != size_t(-1))
+                rows.push_back(row);
         }
         std::sort(rows.begin(), rows.end());
         AgendaGroup shown{{}, group.evidence};
         for (const size_t row : rows)
-            shown.contacts.push_back({order[row].id, order[row].lastName(), order[row].firstName()});
+            shown.contacts.push_back({(*order)[row].id, (*order)[row].lastName(), (*order)[row].firstName()});
         if (shown.contacts.size() > 1)
             agenda.push_back(std::move(shown));
     }

@@ -379,11 +379,15 @@ std::vector<DuplicateGroup> Finder::groups()
         }
         groups[groupOfRoot[root]].ids.push_back(m_contacts[at].id);
     }
-    for (const auto &[at, evidence] : m_noted) {
-        std::vector<DuplicateEvidence> &found = groups[groupOfRoot[m_links.root(at)]].evidence;
-        if (std::find(found.begin(), found.end(), m_evidence[evidence]) == found.end())
-            found.push_back(m_evidence[evidence]);
-    }
+    // Each piece of evidence once per group: a large group has many.
+    std::vector<std::pair<quint32, quint32>> evidenceOfGroup;
+    evidenceOfGroup.reserve(m_noted.size());
+    for (const auto &[at, evidence] : m_noted)
+        evidenceOfGroup.emplace_back(groupOfRoot[m_links.root(at)], evidence);
+    std::sort(evidenceOfGroup.begin(), evidenceOfGroup.end());
+    evidenceOfGroup.erase(std::unique(evidenceOfGroup.begin(), evidenceOfGroup.end()), evidenceOfGroup.end());
+    for (const auto &[group, evidence] : evidenceOfGroup)
+        groups[group].evidence.push_back(m_evidence[evidence]);
     for (DuplicateGroup &group : groups) {
         std::sort(group.evidence.begin(), group.evidence.end(), [](const auto &a, const auto &b) {
             return a.reason != b.reason ? a.reason < b.reason : a.key < b.key;
@@ -434,14 +438,22 @@ bool oneEditApart(std::u32string_view a, std::u32string_view b)
 
 QString evidenceText(const std::vector<DuplicateEvidence> &evidence)
 {
+    // A few numbers and addresses say why; a group of many would list them all.
+    constexpr qsizetype MostShown = 3;
     QStringList parts;
+    QStringList numbers;
+    QStringList addresses;
+    qsizetype numberCount = 0;
+    qsizetype addressCount = 0;
     for (const DuplicateEvidence &item : evidence) {
         switch (item.reason) {
         case DuplicateReason::SameNumber:
-            parts.append(QStringLiteral("stesso numero %1").arg(readableNumberKey(item.key)));
+            if (++numberCount <= MostShown)
+                numbers.append(readableNumberKey(item.key));
             break;
         case DuplicateReason::SameEmail:
-            parts.append(QStringLiteral("stessa e-mail %1").arg(QString::fromStdString(item.key)));
+            if (++addressCount <= MostShown)
+                addresses.append(QString::fromStdString(item.key));
             break;
         case DuplicateReason::SameName:
             parts.append(QStringLiteral("stesso nome"));
@@ -451,6 +463,19 @@ QString evidenceText(const std::vector<DuplicateEvidence> &evidence)
             break;
         }
     }
+    const auto listed = [](QStringList items, qsizetype count) {
+        if (count > items.size())
+            items.append(QStringLiteral("altri %1").arg(count - items.size()));
+        return items.join(QStringLiteral(", "));
+    };
+    if (addressCount > 0)
+        parts.prepend(
+            (addressCount == 1 ? QStringLiteral("stessa e-mail %1") : QStringLiteral("stesse e-mail %1"))
+                .arg(listed(addresses, addressCount)));
+    if (numberCount > 0)
+        parts.prepend(
+            (numberCount == 1 ? QStringLiteral("stesso numero %1") : QStringLiteral("stessi numeri %1"))
+                .arg(listed(numbers, numberCount)));
     QString text = parts.join(QStringLiteral("; "));
     if (!text.isEmpty())
         text[0] = text[0].toUpper();

@@ -321,12 +321,14 @@ private slots:
     }
 
     // Trova duplicati: a pair set aside is not proposed again; a group merged with values chosen
-    // by clicking them is one step the Edit menu undoes, and the card shows the contact kept.
+    // by clicking them and one contact left out is one step the Edit menu undoes, and the card shows
+    // the contact kept.
     void duplicatesMergedAndUndone()
     {
         f->test.add(u"Rossi"_s, u"Mario"_s, {{Field::Cellulare, u"333 1234567"_s}});
         const qint64 kept = f->test.add(
             u"Mario"_s, u"Rossi"_s, {{Field::Cellulare, u"+39 333 1234567"_s}, {Field::Note, u"collega"_s}});
+        f->test.add(u"Rossi"_s, u"Maria"_s);
         f->test.add(u"Bianchi"_s, u"Paola"_s, {{Field::HomePhone, u"06 7654321"_s}});
         f->test.add(u"Bianchi"_s, u"Paolo"_s, {{Field::HomePhone, u"0039 06 7654321"_s}});
         f->test.add(u"Verdi"_s, u"Luca"_s);
@@ -339,17 +341,22 @@ private slots:
             QCOMPARE(groups->topLevelItemCount(), 1);
             auto *table = dialog.findChild<QTableWidget *>(u"tblConfronto"_s);
             QCOMPARE(table->horizontalHeaderItem(0)->text(), u"Resta (ID %1)"_s.arg(kept));
-            for (const int row : {0, 1}) {
+            const auto click = [table](int row, int column) {
                 QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
-                    table->visualItemRect(table->item(row, 1)).center());
-            }
-            QCOMPARE(table->item(0, 2)->text() + u", "_s + table->item(1, 2)->text(), u"Rossi, Mario"_s);
+                    table->visualItemRect(table->item(row, column)).center());
+            };
+            click(0, 2); // Rossi, Maria left out
+            click(1, 1); // the surname and the name as the second contact has them
+            click(2, 1);
+            QCOMPARE(table->item(1, 3)->text() + u", "_s + table->item(2, 3)->text(), u"Rossi, Mario"_s);
             f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
             dialog.findChild<QPushButton *>(u"cmdUnisci"_s)->click();
-            QCOMPARE(groups->topLevelItemCount(), 0);
+            // The one left out is still like the merged contact.
+            QCOMPARE(groups->topLevelItemCount(), 1);
+            QCOMPARE(groups->topLevelItem(0)->text(0), u"Rossi, Maria · Rossi, Mario"_s);
         });
         f->act(u"FileDuplicati"_s);
-        QCOMPARE(f->test.store().count(), 4);
+        QCOMPARE(f->test.store().count(), 5);
         QCOMPARE(f->caption(), u"Rossi, Mario"_s);
         QCOMPARE(f->data().currentId(), kept);
         QCOMPARE(f->test.store().read(kept)->text(Field::Note), u"collega"_s);
@@ -357,7 +364,7 @@ private slots:
             f->phone->findChild<QAction *>(u"FileAnnulla"_s)->text(), u"Ann&ulla l'unione di Rossi, Mario"_s);
 
         f->act(u"FileAnnulla"_s);
-        QCOMPARE(f->test.store().count(), 5);
+        QCOMPARE(f->test.store().count(), 6);
         QVERIFY(f->tree().findLine(u"Mario, Rossi"_s) >= 0);
         f->platform.dialogScripts.enqueue([](QDialog &dialog) {
             QCOMPARE(dialog.findChild<QTreeWidget *>(u"lstGruppi"_s)->topLevelItemCount(), 1);

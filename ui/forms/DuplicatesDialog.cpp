@@ -18,6 +18,9 @@
 
 namespace {
 
+constexpr int IncludeRow = 0;
+constexpr int FirstFieldRow = 1;
+
 struct ComparedField
 {
     Field field;
@@ -85,10 +88,11 @@ DuplicatesDialog::DuplicatesDialog(ContactStore &store, Platform &platform, QWid
     tblConfronto->setSelectionMode(QAbstractItemView::NoSelection);
     tblConfronto->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     tblConfronto->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
-    auto *hint = new QLabel(QStringLiteral("Fare clic sul valore da tenere per ciascun campo. Il contatto "
-                                           "unito tiene anche gli altri dati di tutti; gli altri contatti "
-                                           "vanno nel cestino."),
-        this);
+    auto *hint
+        = new QLabel(QStringLiteral("Fare clic sul valore da tenere per ciascun campo, e su "
+                                    "\"Includi\" per lasciar fuori un contatto. Il contatto unito "
+                                    "tiene anche gli altri dati di tutti; gli altri vanno nel cestino."),
+            this);
     hint->setWordWrap(true);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -152,60 +156,85 @@ void DuplicatesDialog::findGroups()
 void DuplicatesDialog::showGroup()
 {
     m_contacts.clear();
+    m_included.clear();
     tblConfronto->clear();
     tblConfronto->setRowCount(0);
     tblConfronto->setColumnCount(0);
     const QTreeWidgetItem *item = lstGruppi->currentItem();
-    cmdUnisci->setEnabled(item);
-    cmdNonDoppioni->setEnabled(item);
-    if (!item)
-        return;
-    const AgendaGroup &group = m_groups[item->data(0, Qt::UserRole).toULongLong()];
-    std::vector<qint64> ids;
-    for (const ContactName &contact : group.contacts)
-        ids.push_back(contact.id);
-    bool ok = false;
-    m_contacts = m_store.readMany(ids, &ok);
-    if (!ok || m_contacts.size() < 2) {
-        if (!ok)
+    if (item) {
+        const AgendaGroup &group = m_groups[item->data(0, Qt::UserRole).toULongLong()];
+        std::vector<qint64> ids;
+        for (const ContactName &contact : group.contacts)
+            ids.push_back(contact.id);
+        bool ok = false;
+        m_contacts = m_store.readMany(ids, &ok);
+        if (!ok) {
             m_platform.showMessage(
                 QStringLiteral("Impossibile leggere i contatti: %1").arg(m_store.lastError()));
+            m_contacts.clear();
+        }
+    }
+    if (m_contacts.size() < 2) {
         m_contacts.clear();
-        cmdUnisci->setEnabled(false);
+        includeChanged();
         return;
     }
     orderForMerge(m_contacts);
-    m_choice = defaultMergeChoice(m_contacts);
+    m_included.assign(m_contacts.size(), true);
 
     const int columns = int(m_contacts.size()) + 1;
     tblConfronto->setColumnCount(columns);
-    tblConfronto->setRowCount(int(ComparedFields.size()));
-    QStringList headers;
-    for (size_t i = 0; i < m_contacts.size(); ++i)
-        headers.append(i == 0 ? QStringLiteral("Resta (ID %1)").arg(m_contacts[i].id)
-                              : QStringLiteral("ID %1").arg(m_contacts[i].id));
-    headers.append(QStringLiteral("Risultato"));
-    tblConfronto->setHorizontalHeaderLabels(headers);
-    QStringList rows;
-    for (int row = 0; row < int(ComparedFields.size()); ++row) {
-        rows.append(QString::fromUtf8(ComparedFields[size_t(row)].label));
-        const Field field = ComparedFields[size_t(row)].field;
+    tblConfronto->setRowCount(FirstFieldRow + int(ComparedFields.size()));
+    QStringList rows = {QStringLiteral("Unisci")};
+    for (int column = 0; column < columns; ++column) {
+        auto *cell = new QTableWidgetItem(column + 1 < columns ? QStringLiteral("Includi") : QString());
+        cell->setFlags(Qt::ItemIsEnabled);
+        tblConfronto->setItem(IncludeRow, column, cell);
+    }
+    for (int at = 0; at < int(ComparedFields.size()); ++at) {
+        const Field field = ComparedFields[size_t(at)].field;
+        rows.append(QString::fromUtf8(ComparedFields[size_t(at)].label));
         for (int column = 0; column < columns; ++column) {
             auto *cell = new QTableWidgetItem(
                 column + 1 < columns ? cellText(m_contacts[size_t(column)].value(field)) : QString());
             cell->setFlags(Qt::ItemIsEnabled);
             cell->setToolTip(column + 1 < columns ? m_contacts[size_t(column)].text(field) : QString());
-            tblConfronto->setItem(row, column, cell);
+            tblConfronto->setItem(FirstFieldRow + at, column, cell);
         }
-    }
-    tblConfronto->setVerticalHeaderLabels(rows);
-    // A field none of them has would only push the others out of sight.
-    for (int row = 0; row < int(ComparedFields.size()); ++row) {
-        const Field field = ComparedFields[size_t(row)].field;
-        tblConfronto->setRowHidden(row,
+        // A field none of them has would only push the others out of sight.
+        tblConfronto->setRowHidden(FirstFieldRow + at,
             std::all_of(m_contacts.begin(), m_contacts.end(),
                 [field](const ContactRecord &c) { return c.text(field).isEmpty(); }));
     }
+    tblConfronto->setVerticalHeaderLabels(rows);
+    includeChanged();
+}
+
+void DuplicatesDialog::includeChanged()
+{
+    // The values chosen start again from the contacts now included, the first of them staying.
+    m_merging.clear();
+    m_columnOfMerging.clear();
+    for (size_t i = 0; i < m_contacts.size(); ++i) {
+        if (m_included[i]) {
+            m_merging.push_back(m_contacts[i]);
+            m_columnOfMerging.push_back(int(i));
+        }
+    }
+    cmdUnisci->setEnabled(m_merging.size() > 1);
+    cmdNonDoppioni->setEnabled(m_merging.size() > 1);
+    if (m_contacts.empty())
+        return;
+    if (!m_merging.empty())
+        m_choice = defaultMergeChoice(m_merging);
+    QStringList headers;
+    for (size_t i = 0; i < m_contacts.size(); ++i) {
+        const bool stays = !m_columnOfMerging.empty() && m_columnOfMerging.front() == int(i);
+        headers.append(stays ? QStringLiteral("Resta (ID %1)").arg(m_contacts[i].id)
+                             : QStringLiteral("ID %1").arg(m_contacts[i].id));
+    }
+    headers.append(QStringLiteral("Risultato"));
+    tblConfronto->setHorizontalHeaderLabels(headers);
     showChoice();
 }
 
@@ -213,11 +242,20 @@ void DuplicatesDialog::chooseCell(QTableWidgetItem *item)
 {
     if (!item || m_contacts.empty())
         return;
-    const Field field = ComparedFields[size_t(item->row())].field;
-    const int lastContact = int(m_contacts.size()) - 1;
-    if (item->column() <= lastContact)
-        m_choice.from[fieldIndex(field)] = item->column();
-    else if (field == Field::Note)
+    const int column = item->column();
+    const bool contactColumn = column < int(m_contacts.size());
+    if (item->row() == IncludeRow) {
+        if (contactColumn) {
+            m_included[size_t(column)] = !m_included[size_t(column)];
+            includeChanged();
+        }
+        return;
+    }
+    const Field field = ComparedFields[size_t(item->row() - FirstFieldRow)].field;
+    const auto merging = std::find(m_columnOfMerging.begin(), m_columnOfMerging.end(), column);
+    if (contactColumn && merging != m_columnOfMerging.end())
+        m_choice.from[fieldIndex(field)] = int(merging - m_columnOfMerging.begin());
+    else if (!contactColumn && field == Field::Note && m_merging.size() > 1)
         // The result's cell of the notes takes the notes of all.
         m_choice.from[fieldIndex(field)] = MergeChoice::JoinedNotes;
     showChoice();
@@ -225,21 +263,34 @@ void DuplicatesDialog::chooseCell(QTableWidgetItem *item)
 
 void DuplicatesDialog::showChoice()
 {
-    const ContactRecord merged = mergedRecord(m_contacts, m_choice);
     const int resultColumn = int(m_contacts.size());
-    for (int row = 0; row < tblConfronto->rowCount(); ++row) {
-        const Field field = ComparedFields[size_t(row)].field;
+    const QColor excluded = palette().color(QPalette::Disabled, QPalette::Text);
+    for (int column = 0; column < resultColumn; ++column) {
+        tblConfronto->item(IncludeRow, column)
+            ->setCheckState(m_included[size_t(column)] ? Qt::Checked : Qt::Unchecked);
+    }
+    tblConfronto->item(IncludeRow, resultColumn)
+        ->setText(m_merging.size() == 1 ? QStringLiteral("1 contatto")
+                                        : QStringLiteral("%1 contatti").arg(m_merging.size()));
+    const ContactRecord merged = m_merging.empty() ? ContactRecord() : mergedRecord(m_merging, m_choice);
+    for (int at = 0; at < int(ComparedFields.size()); ++at) {
+        const int row = FirstFieldRow + at;
+        const Field field = ComparedFields[size_t(at)].field;
         const int from = m_choice.from[fieldIndex(field)];
-        const bool differ = std::any_of(m_contacts.begin(), m_contacts.end(),
-            [&](const ContactRecord &c) { return c.text(field) != m_contacts.front().text(field); });
+        const int chosenColumn
+            = from >= 0 && size_t(from) < m_columnOfMerging.size() ? m_columnOfMerging[size_t(from)] : -1;
+        const bool differ = std::any_of(m_merging.begin(), m_merging.end(),
+            [&](const ContactRecord &c) { return c.text(field) != m_merging.front().text(field); });
         for (int column = 0; column < resultColumn; ++column) {
             QTableWidgetItem *cell = tblConfronto->item(row, column);
-            const bool chosen = differ && column == from;
+            const bool included = m_included[size_t(column)];
+            const bool chosen = differ && column == chosenColumn;
             QFont font = cell->font();
             font.setBold(chosen);
             cell->setFont(font);
-            cell->setData(
-                Qt::CheckStateRole, differ ? QVariant(chosen ? Qt::Checked : Qt::Unchecked) : QVariant());
+            cell->setData(Qt::ForegroundRole, included ? QVariant() : QVariant(excluded));
+            cell->setData(Qt::CheckStateRole,
+                differ && included ? QVariant(chosen ? Qt::Checked : Qt::Unchecked) : QVariant());
         }
         QTableWidgetItem *result = tblConfronto->item(row, resultColumn);
         result->setText(cellText(merged.value(field)));
@@ -251,10 +302,10 @@ void DuplicatesDialog::showChoice()
 
 void DuplicatesDialog::mergeGroup()
 {
-    if (m_contacts.size() < 2)
+    if (m_merging.size() < 2)
         return;
-    const ContactRecord merged = mergedRecord(m_contacts, m_choice);
-    const qsizetype others = qsizetype(m_contacts.size()) - 1;
+    const ContactRecord merged = mergedRecord(m_merging, m_choice);
+    const qsizetype others = qsizetype(m_merging.size()) - 1;
     if (!m_platform.askOkCancel(others == 1
                 ? QStringLiteral("Unire i due contatti in \"%1\"? L'altro andrà nel cestino.")
                       .arg(merged.displayName())
@@ -266,22 +317,22 @@ void DuplicatesDialog::mergeGroup()
     bool done = false;
     {
         const BusyCursor busy;
-        done = mergeContacts(m_store, m_contacts, merged, &error);
+        done = mergeContacts(m_store, m_merging, merged, &error);
     }
     if (!done) {
         m_platform.showMessage(QStringLiteral("Impossibile unire i contatti: %1").arg(error));
         return;
     }
-    m_mergedInto.insert(m_mergedInto.begin(), m_contacts.front().id);
-    dropShownGroup();
+    m_mergedInto.insert(m_mergedInto.begin(), m_merging.front().id);
+    groupSettled();
 }
 
 void DuplicatesDialog::setGroupAside()
 {
-    if (m_contacts.size() < 2)
+    if (m_merging.size() < 2)
         return;
     std::vector<qint64> ids;
-    for (const ContactRecord &contact : m_contacts)
+    for (const ContactRecord &contact : m_merging)
         ids.push_back(contact.id);
     QString error;
     if (!m_store.isWritable() || !m_store.connection()) {
@@ -294,18 +345,23 @@ void DuplicatesDialog::setGroupAside()
         m_platform.showMessage(QStringLiteral("Impossibile ricordare la scelta: %1").arg(error));
         return;
     }
-    dropShownGroup();
+    groupSettled();
 }
 
-void DuplicatesDialog::dropShownGroup()
+void DuplicatesDialog::groupSettled()
 {
-    // A group is every contact linked to another of it: merged, or its pairs set aside, it is gone
-    // whole and no other group changes.
     const int at = lstGruppi->indexOfTopLevelItem(lstGruppi->currentItem());
-    delete lstGruppi->currentItem();
+    if (m_merging.size() == m_contacts.size()) {
+        // A group is every contact linked to another of it: merged whole, or every pair of it set
+        // aside, it is gone and no other group changes.
+        delete lstGruppi->currentItem();
+    } else {
+        // What is left of it may still be a group, or more than one.
+        findGroups();
+    }
     const int left = lstGruppi->topLevelItemCount();
     lblGruppi->setText(groupCountText(size_t(left)));
     if (left > 0)
-        lstGruppi->setCurrentItem(lstGruppi->topLevelItem(std::min(at, left - 1)));
+        lstGruppi->setCurrentItem(lstGruppi->topLevelItem(std::min(std::max(at, 0), left - 1)));
     showGroup();
 }

@@ -30,11 +30,13 @@ public:
 private:
     void findGroups();
     void showGroup();
+    void includeChanged();
     void chooseCell(QTableWidgetItem *item);
     void showChoice();
     void mergeGroup();
     void setGroupAside();
-    void dropShownGroup();
+    // After a merge or a set-aside: the group leaves the list, or the groups are found again.
+    void groupSettled();
 
     ContactStore &m_store;
     Platform &m_platform;
@@ -44,8 +46,12 @@ private:
     QPushButton *cmdUnisci;
     QPushButton *cmdNonDoppioni;
     std::vector<AgendaGroup> m_groups;
-    // The shown group's contacts as read, the one that stays first, and the value chosen per field.
+    // The shown group's contacts as read, the one that would stay first, and which are included.
     std::vector<ContactRecord> m_contacts;
+    std::vector<bool> m_included;
+    // The included ones, their columns, and the value chosen for each field among them.
+    std::vector<ContactRecord> m_merging;
+    std::vector<int> m_columnOfMerging;
     MergeChoice m_choice;
     std::vector<qint64> m_mergedInto;
 };
