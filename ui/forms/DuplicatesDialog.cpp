@@ -19,6 +19,8 @@
 namespace {
 
 constexpr int IncludeRow = 0;
+constexpr size_t MostNamed = 6;
+constexpr size_t MostSideBySide = 12;
 constexpr int FirstFieldRow = 1;
 
 struct ComparedField
@@ -138,9 +140,12 @@ void DuplicatesDialog::findGroups()
     m_groups = groups ? std::move(*groups) : std::vector<AgendaGroup>();
     lstGruppi->clear();
     for (size_t i = 0; i < m_groups.size(); ++i) {
+        const std::vector<ContactName> &contacts = m_groups[i].contacts;
         QStringList names;
-        for (const ContactName &contact : m_groups[i].contacts)
-            names.append(contact.line());
+        for (size_t at = 0; at < std::min(contacts.size(), MostNamed); ++at)
+            names.append(contacts[at].line());
+        if (contacts.size() > MostNamed)
+            names.append(QStringLiteral("e altri %1").arg(contacts.size() - MostNamed));
         auto *item = new QTreeWidgetItem(
             lstGruppi, {names.join(QStringLiteral(" · ")), evidenceText(m_groups[i].evidence)});
         item->setData(0, Qt::UserRole, qulonglong(i));
@@ -163,9 +168,11 @@ void DuplicatesDialog::showGroup()
     const QTreeWidgetItem *item = lstGruppi->currentItem();
     if (item) {
         const AgendaGroup &group = m_groups[item->data(0, Qt::UserRole).toULongLong()];
+        // A group of very many (names alike through long chains) is shown a part at a time: what is
+        // merged or set aside leaves it, and the rest comes next.
         std::vector<qint64> ids;
-        for (const ContactName &contact : group.contacts)
-            ids.push_back(contact.id);
+        for (size_t at = 0; at < std::min(group.contacts.size(), MostSideBySide); ++at)
+            ids.push_back(group.contacts[at].id);
         bool ok = false;
         m_contacts = m_store.readMany(ids, &ok);
         if (!ok) {
@@ -207,6 +214,13 @@ void DuplicatesDialog::showGroup()
                 [field](const ContactRecord &c) { return c.text(field).isEmpty(); }));
     }
     tblConfronto->setVerticalHeaderLabels(rows);
+    // Side by side while they fit, else each as wide as it reads well, the table scrolling.
+    constexpr int ReadableWidth = 190;
+    const bool fit = columns * ReadableWidth <= tblConfronto->viewport()->width();
+    tblConfronto->horizontalHeader()->setSectionResizeMode(
+        fit ? QHeaderView::Stretch : QHeaderView::Interactive);
+    if (!fit)
+        tblConfronto->horizontalHeader()->setDefaultSectionSize(ReadableWidth);
     includeChanged();
 }
 
@@ -351,7 +365,9 @@ void DuplicatesDialog::setGroupAside()
 void DuplicatesDialog::groupSettled()
 {
     const int at = lstGruppi->indexOfTopLevelItem(lstGruppi->currentItem());
-    if (m_merging.size() == m_contacts.size()) {
+    const size_t groupSize
+        = m_groups[lstGruppi->currentItem()->data(0, Qt::UserRole).toULongLong()].contacts.size();
+    if (m_merging.size() == groupSize) {
         // A group is every contact linked to another of it: merged whole, or every pair of it set
         // aside, it is gone and no other group changes.
         delete lstGruppi->currentItem();
