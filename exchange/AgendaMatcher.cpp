@@ -81,16 +81,24 @@ std::optional<qint64> AgendaMatcher::find(const CardContact &contact) const
         return std::nullopt;
     std::vector<std::string> numbers;
     for (const Field field : NumberFields) {
-        if (const FieldValue &value = contact.record.value(field))
+        const FieldValue &value = contact.record.value(field);
+        if (value && std::any_of(value->begin(), value->end(), [](QChar c) { return c.isDigit(); }))
             numbers.push_back(value->toStdString());
     }
-    const std::vector<std::string> keys = numberKeys(numbers);
+    // A number written alike is the same without asking libphonenumber: a file brought in again
+    // is known at once.
     const std::string email = emailKey(contact.record.text(Field::Internet));
     for (const Known &known : sameName->second) {
-        if (!email.empty() && email == known.email)
+        const bool writtenAlike = std::any_of(numbers.begin(), numbers.end(), [&](const std::string &number) {
+            return std::find(known.numbers.begin(), known.numbers.end(), number) != known.numbers.end();
+        });
+        if (writtenAlike || (!email.empty() && email == known.email))
             return known.id;
-        if (keys.empty())
-            continue;
+    }
+    const std::vector<std::string> keys = numberKeys(numbers);
+    if (keys.empty())
+        return std::nullopt;
+    for (const Known &known : sameName->second) {
         if (!known.numberKeys)
             known.numberKeys = numberKeys(known.numbers);
         const bool sameNumber = std::any_of(keys.begin(), keys.end(), [&](const std::string &key) {
