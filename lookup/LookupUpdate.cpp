@@ -5,45 +5,9 @@
 #include "lookup/LookupTables.h"
 #include "search/SearchSnapshot.h"
 
-#include <QByteArray>
 #include <QString>
 
-#include <optional>
-#include <thread>
 #include <vector>
-
-namespace {
-
-// A contact's searched fields as read, kept past the statement; nullopt for a contact gone.
-using StoredFields = std::optional<std::vector<std::optional<QByteArray>>>;
-
-// The entries of contacts, made on two threads when there are many: the parse of their numbers is
-// most of the work.
-std::vector<std::optional<LookupEntry>> entriesOf(const std::vector<StoredFields> &contacts)
-{
-    constexpr size_t ManyContacts = 256;
-    std::vector<std::optional<LookupEntry>> entries(contacts.size());
-    const auto make = [&](size_t from, size_t to) {
-        std::vector<std::optional<QByteArrayView>> values;
-        for (size_t at = from; at < to; ++at) {
-            if (!contacts[at])
-                continue;
-            values.assign(contacts[at]->begin(), contacts[at]->end());
-            entries[at] = lookupEntry(values);
-        }
-    };
-    if (contacts.size() < ManyContacts) {
-        make(0, contacts.size());
-    } else {
-        const size_t half = contacts.size() / 2;
-        std::thread other(make, half, contacts.size());
-        make(0, half);
-        other.join();
-    }
-    return entries;
-}
-
-} // namespace
 
 LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error)
 {
@@ -75,27 +39,9 @@ LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error)
     SqliteRows index(db, "INSERT INTO RubrelloSearchIndex (rowid, Folded) VALUES (?, ?)");
     SqliteRows addNumber(db, "INSERT INTO RubrelloNumbers (Digits, NumberKey, ID) VALUES (?, ?, ?)");
     SqliteRows unlog(db, "DELETE FROM RubrelloChanged WHERE ID = ?");
-    std::vector<StoredFields> contacts;
-    contacts.reserve(ids.size());
-    for (const qint64 id : ids) {
-        contact.bind(1, id);
-        StoredFields &fields = contacts.emplace_back();
-        if (contact.next()) {
-            fields.emplace(SearchSnapshot::fields().size());
-            for (size_t i = 0; i < fields->size(); ++i) {
-                if (const std::optional<QByteArrayView> value = contact.utf8(int(i) + 1))
-                    (*fields)[i] = value->toByteArray();
-            }
-        }
-    }
-    if (contact.failed()) {
-        *error = contact.error();
-        return LookupProgress::Failed;
-    }
-    const std::vector<std::optional<LookupEntry>> entries = entriesOf(contacts);
+    std::vector<std::optional<QByteArrayView>> values(SearchSnapshot::fields().size());
 
-    for (size_t at = 0; at < ids.size(); ++at) {
-        const qint64 id = ids[at];
+    for (const qint64 id : ids) {
         oldText.bind(1, id);
         if (oldText.next()) {
             unindex.bind(1, id);
@@ -106,15 +52,19 @@ LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error)
         dropNumbers.bind(1, id);
         dropText.run();
         dropNumbers.run();
-        if (const std::optional<LookupEntry> &entry = entries[at]) {
-            const QByteArrayView text(entry->forgivingText.data(), qsizetype(entry->forgivingText.size()));
+        contact.bind(1, id);
+        if (contact.next()) {
+            for (size_t i = 0; i < values.size(); ++i)
+                values[i] = contact.utf8(int(i) + 1);
+            const LookupEntry entry = lookupEntry(values);
+            const QByteArrayView text(entry.forgivingText.data(), qsizetype(entry.forgivingText.size()));
             addText.bind(1, id);
             addText.bind(2, text);
             index.bind(1, id);
             index.bind(2, text);
             addText.run();
             index.run();
-            for (const LookupEntry::Number &number : entry->numbers) {
+            for (const LookupEntry::Number &number : entry.numbers) {
                 addNumber.bind(1, QByteArrayView(number.digits.data(), qsizetype(number.digits.size())));
                 addNumber.bind(2, QByteArrayView(number.key.data(), qsizetype(number.key.size())));
                 addNumber.bind(3, id);
