@@ -214,9 +214,11 @@ void DuplicatesDialog::showGroup()
                 [field](const ContactRecord &c) { return c.text(field).isEmpty(); }));
     }
     tblConfronto->setVerticalHeaderLabels(rows);
-    // Side by side while they fit, else each as wide as it reads well, the table scrolling.
+    // Three contacts and the result share the table's width; more are each as wide as they read
+    // well, the table scrolling.
     constexpr int ReadableWidth = 190;
-    const bool fit = columns * ReadableWidth <= tblConfronto->viewport()->width();
+    constexpr int ColumnsSharingTheWidth = 4;
+    const bool fit = columns <= ColumnsSharingTheWidth;
     tblConfronto->horizontalHeader()->setSectionResizeMode(
         fit ? QHeaderView::Stretch : QHeaderView::Interactive);
     if (!fit)
