@@ -35,14 +35,16 @@ sqlite3 *openForWriting(const QString &path, QString *error)
     return db;
 }
 
-// One step of the work: the tables made if need be, then one transaction's worth of the log.
+// One step of the work: the tables made if need be, then one transaction's worth of the log, its
+// entries made before the transaction begins.
 LookupProgress step(sqlite3 *db, QString *error)
 {
     if (!lookupTablesIntact(db) && !createLookupTables(db, error))
         return LookupProgress::Failed;
+    const PreparedEntries prepared = prepareLoggedChanges(db, RowsPerTransaction);
     if (!runStatement(db, "BEGIN IMMEDIATE", error))
         return LookupProgress::Failed;
-    const LookupProgress progress = applyLoggedChanges(db, RowsPerTransaction, error);
+    const LookupProgress progress = applyLoggedChanges(db, RowsPerTransaction, error, prepared);
     if (progress == LookupProgress::Failed || !runStatement(db, "COMMIT", error)) {
         runStatement(db, "ROLLBACK", nullptr);
         return LookupProgress::Failed;

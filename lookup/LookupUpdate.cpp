@@ -7,21 +7,69 @@
 
 #include <QString>
 
+#include <algorithm>
+#include <span>
 #include <vector>
 
-LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error)
+namespace {
+
+// The first ids of the log, one more than maxRows when more are waiting; nullopt when it cannot be read.
+std::optional<std::vector<qint64>> loggedIds(sqlite3 *db, int maxRows, QString *error)
 {
     std::vector<qint64> ids;
-    {
-        SqliteRows logged(db, "SELECT ID FROM RubrelloChanged ORDER BY ID LIMIT ?");
-        logged.bind(1, qint64(maxRows) + 1);
-        while (logged.next())
-            ids.push_back(logged.integer(0));
-        if (logged.failed()) {
+    SqliteRows logged(db, "SELECT ID FROM RubrelloChanged ORDER BY ID LIMIT ?");
+    logged.bind(1, qint64(maxRows) + 1);
+    while (logged.next())
+        ids.push_back(logged.integer(0));
+    if (logged.failed()) {
+        if (error)
             *error = logged.error();
-            return LookupProgress::Failed;
-        }
+        return std::nullopt;
     }
+    return ids;
+}
+
+bool sameFields(
+    std::span<const std::optional<QByteArrayView>> now, const std::vector<std::optional<QByteArray>> &then)
+{
+    return now.size() == then.size()
+        && std::equal(now.begin(), now.end(), then.begin(), [](const auto &a, const auto &b) {
+               return a.has_value() == b.has_value() && (!a || *a == QByteArrayView(*b));
+           });
+}
+
+} // namespace
+
+PreparedEntries prepareLoggedChanges(sqlite3 *db, int maxRows)
+{
+    PreparedEntries prepared;
+    const std::optional<std::vector<qint64>> ids = loggedIds(db, maxRows, nullptr);
+    if (!ids)
+        return prepared;
+    const QByteArray selectSql = selectFields(SearchSnapshot::fields()) + " WHERE ID = ?";
+    SqliteRows contact(db, selectSql.constData());
+    std::vector<std::optional<QByteArrayView>> values(SearchSnapshot::fields().size());
+    for (const qint64 id : *ids) {
+        contact.bind(1, id);
+        if (!contact.next())
+            continue;
+        PreparedEntry &entry = prepared[id];
+        for (size_t i = 0; i < values.size(); ++i) {
+            values[i] = contact.utf8(int(i) + 1);
+            entry.fields.push_back(
+                values[i] ? std::optional<QByteArray>(values[i]->toByteArray()) : std::nullopt);
+        }
+        entry.entry = lookupEntry(values);
+    }
+    return prepared;
+}
+
+LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error, const PreparedEntries &prepared)
+{
+    std::optional<std::vector<qint64>> logged = loggedIds(db, maxRows, error);
+    if (!logged)
+        return LookupProgress::Failed;
+    std::vector<qint64> ids = std::move(*logged);
     const bool moreLeft = ids.size() > static_cast<size_t>(maxRows);
     if (moreLeft)
         ids.pop_back();
@@ -56,7 +104,10 @@ LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error)
         if (contact.next()) {
             for (size_t i = 0; i < values.size(); ++i)
                 values[i] = contact.utf8(int(i) + 1);
-            const LookupEntry entry = lookupEntry(values);
+            const auto ready = prepared.find(id);
+            const LookupEntry entry = ready != prepared.end() && sameFields(values, ready->second.fields)
+                ? ready->second.entry
+                : lookupEntry(values);
             const QByteArrayView text(entry.forgivingText.data(), qsizetype(entry.forgivingText.size()));
             addText.bind(1, id);
             addText.bind(2, text);
