@@ -347,7 +347,8 @@ private slots:
             };
             click(0, 2); // Rossi, Maria left out
             click(1, 1); // the surname and the name as the second contact has them
-            click(2, 1);
+            table->setCurrentCell(2, 1); // the name from the keyboard
+            QTest::keyClick(table, Qt::Key_Space);
             QCOMPARE(table->item(1, 3)->text() + u", "_s + table->item(2, 3)->text(), u"Rossi, Mario"_s);
             f->platform.messageAnswers.enqueue(MessageAnswer::Ok);
             dialog.findChild<QPushButton *>(u"cmdUnisci"_s)->click();

@@ -7,6 +7,7 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
@@ -90,11 +91,11 @@ DuplicatesDialog::DuplicatesDialog(ContactStore &store, Platform &platform, QWid
     tblConfronto->setSelectionMode(QAbstractItemView::NoSelection);
     tblConfronto->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     tblConfronto->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
-    auto *hint
-        = new QLabel(QStringLiteral("Fare clic sul valore da tenere per ciascun campo, e su "
-                                    "\"Includi\" per lasciar fuori un contatto. Il contatto unito "
-                                    "tiene anche gli altri dati di tutti; gli altri vanno nel cestino."),
-            this);
+    auto *hint = new QLabel(
+        QStringLiteral("Fare clic (o premere lo spazio) sul valore da tenere per ciascun campo, e "
+                       "su \"Includi\" per lasciar fuori un contatto. Il contatto unito "
+                       "tiene anche gli altri dati di tutti; gli altri vanno nel cestino."),
+        this);
     hint->setWordWrap(true);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
@@ -108,6 +109,8 @@ DuplicatesDialog::DuplicatesDialog(ContactStore &store, Platform &platform, QWid
     connect(cmdNonDoppioni, &QPushButton::clicked, this, &DuplicatesDialog::setGroupAside);
     connect(lstGruppi, &QTreeWidget::currentItemChanged, this, &DuplicatesDialog::showGroup);
     connect(tblConfronto, &QTableWidget::itemClicked, this, &DuplicatesDialog::chooseCell);
+    // From the keyboard: the arrows go to a value, the space bar chooses it.
+    tblConfronto->installEventFilter(this);
 
     auto *split = new QSplitter(Qt::Vertical, this);
     split->addWidget(lstGruppi);
@@ -125,6 +128,16 @@ DuplicatesDialog::DuplicatesDialog(ContactStore &store, Platform &platform, QWid
     layout->addWidget(buttons);
     resize(820, 620);
     findGroups();
+}
+
+bool DuplicatesDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == tblConfronto && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space) {
+        chooseCell(tblConfronto->currentItem());
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void DuplicatesDialog::findGroups()

@@ -27,6 +27,9 @@ public:
     // The contacts that others were merged into while the dialog was open, the last first.
     const std::vector<qint64> &mergedInto() const { return m_mergedInto; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void findGroups();
     void showGroup();
