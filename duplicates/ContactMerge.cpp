@@ -62,10 +62,16 @@ QList<KeptProperty> mergedProperties(ContactStore &store, std::span<const Contac
     QSet<QString> said;
     for (const KeptProperty &property : exportedProperties(CardContact{merged, properties}))
         said.insert(sayingOf(property.property));
+    // A note the merged notes hold whole is said already, joined with the others.
+    const QString mergedNote = merged.text(Field::Note).simplified().toCaseFolded();
+    const auto inMergedNote = [&](const VCardProperty &property) {
+        return property.name == u"NOTE" && mergedNote.contains(property.text().simplified().toCaseFolded());
+    };
     bool added = false;
     for (size_t i = 0; i < contacts.size(); ++i) {
         for (KeptProperty property : exportedProperties(CardContact{contacts[i], kept[i]})) {
-            if (identifiesTheCard(property.property) || said.contains(sayingOf(property.property)))
+            if (identifiesTheCard(property.property) || said.contains(sayingOf(property.property))
+                || inMergedNote(property.property))
                 continue;
             said.insert(sayingOf(property.property));
             // A group ties a label to its property ("item1.X-ABLabel"): each contact's stay apart.

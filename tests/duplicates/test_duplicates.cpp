@@ -317,6 +317,7 @@ private slots:
         const QStringList properties = propertyLines(files.store(), imported);
         QVERIFY(properties.contains(u"EMAIL:m.rossi@ditta.it"_s));
         QVERIFY(properties.contains(u"BDAY:1970-01-01"_s));
+        QVERIFY(!properties.contains(u"NOTE:Cliente dal 2010"_s)); // in the joined notes already
         QCOMPARE(properties.count(u"N:Rossi;Mario;;;"_s) + properties.count(u"FN:Mario Rossi"_s), 2);
         QCOMPARE(trashEntries(files.store(), &error).size(), size_t(2));
         QVERIFY(agendaDuplicates(files.store(), &error)->empty());
