@@ -1,0 +1,115 @@
+// A real CardDAV server for the tests: Radicale on 127.0.0.1, on a free port, with its data and its
+// users in a temporary folder of its own, stopped when the object goes. Each user has an empty
+// address book "contatti". Nothing else on the network is contacted.
+#pragma once
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+
+#include <utility>
+
+class RadicaleServer
+{
+public:
+    explicit RadicaleServer(const QList<std::pair<QString, QString>> &users
+        = {{QStringLiteral("mario"), QStringLiteral("segreto")}})
+    {
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("radicale"));
+        if (program.isEmpty()) {
+            m_error = QStringLiteral("radicale is not installed");
+            return;
+        }
+        QFile passwords(m_dir.filePath(QStringLiteral("users")));
+        if (!passwords.open(QIODevice::WriteOnly)) {
+            m_error = passwords.errorString();
+            return;
+        }
+        for (const auto &[user, password] : users) {
+            passwords.write((user + u':' + password + u'\n').toUtf8());
+            const QString book
+                = m_dir.filePath(QStringLiteral("collections/collection-root/%1/contatti").arg(user));
+            QDir().mkpath(book);
+            QFile props(book + QStringLiteral("/.Radicale.props"));
+            if (!props.open(QIODevice::WriteOnly)
+                || props.write(R"({"tag": "VADDRESSBOOK", "D:displayname": "Contatti"})") < 0) {
+                m_error = props.errorString();
+                return;
+            }
+        }
+        passwords.close();
+        m_port = freePort();
+        QFile config(m_dir.filePath(QStringLiteral("config")));
+        if (!config.open(QIODevice::WriteOnly)) {
+            m_error = config.errorString();
+            return;
+        }
+        config.write(
+            QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
+                           "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\nhtpasswd_encryption = plain\n"
+                           "[storage]\nfilesystem_folder = %3\n"
+                           "[rights]\ntype = owner_only\n"
+                           "[logging]\nlevel = warning\n")
+                .arg(m_port)
+                .arg(m_dir.filePath(QStringLiteral("users")), m_dir.filePath(QStringLiteral("collections")))
+                .toUtf8());
+        config.close();
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(program, {QStringLiteral("--config"), m_dir.filePath(QStringLiteral("config"))});
+        if (!waitUntilListening())
+            m_error
+                = QStringLiteral("radicale did not start: %1").arg(QString::fromUtf8(m_process.readAll()));
+    }
+    ~RadicaleServer() { stop(); }
+    RadicaleServer(const RadicaleServer &) = delete;
+    RadicaleServer &operator=(const RadicaleServer &) = delete;
+
+    // Empty when the server runs.
+    QString error() const { return m_error; }
+    QUrl baseUrl() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port)); }
+    QUrl addressBook(const QString &user) const
+    {
+        return baseUrl().resolved(QUrl(user + QStringLiteral("/contatti/")));
+    }
+    // Gone at once, as a server that goes away in the middle of a sync.
+    void stop()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+private:
+    static int freePort()
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        return probe.serverPort();
+    }
+    bool waitUntilListening()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 15000 && m_process.state() != QProcess::NotRunning) {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, quint16(m_port));
+            if (socket.waitForConnected(200))
+                return true;
+            QThread::msleep(50);
+        }
+        return false;
+    }
+
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    int m_port = 0;
+    QString m_error;
+};
