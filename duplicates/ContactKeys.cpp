@@ -25,15 +25,17 @@ ContactKeys contactKeys(qint64 id, QStringView lastName, QStringView firstName, 
 {
     ContactKeys keys;
     keys.id = id;
-    std::vector<std::string> words = nameWords(lastName, firstName);
-    const size_t surnameWords = nameWords(lastName, {}).size();
-    keys.surnameFirst = joined(words, 0, words.size());
-    keys.givenFirst = joined(words, surnameWords, words.size());
-    if (surnameWords > 0) {
-        if (!keys.givenFirst.empty())
-            keys.givenFirst += ' ';
-        keys.givenFirst += joined(words, 0, surnameWords);
-    }
+    const std::vector<std::string> surname = nameWords(lastName, {});
+    const std::vector<std::string> given = nameWords({}, firstName);
+    const std::string surnameText = joined(surname, 0, surname.size());
+    const std::string givenText = joined(given, 0, given.size());
+    const auto both = [](const std::string &first, const std::string &second) {
+        return first.empty() || second.empty() ? first + second : first + ' ' + second;
+    };
+    keys.surnameFirst = both(surnameText, givenText);
+    keys.givenFirst = both(givenText, surnameText);
+    std::vector<std::string> words = surname;
+    words.insert(words.end(), given.begin(), given.end());
     keys.nameKey = nameKey(std::move(words));
     keys.email = emailKey(email);
     return keys;
