@@ -1,5 +1,6 @@
 // What a CardDAV server answers, read: Radicale's own answers to discovery, a sync report and a
 // multiget, and bodies a broken or hostile server could send.
+#include "carddav/DavHref.h"
 #include "carddav/DavResponse.h"
 
 #include <QFile>
@@ -106,6 +107,43 @@ private slots:
         QCOMPARE(answer.resources[0].etag, u"\"1\""_s);
         QVERIFY(answer.resources[0].displayName.isEmpty());
         QVERIFY(answer.resources[0].addressData.isEmpty());
+    }
+
+    void hrefs_data()
+    {
+        QTest::addColumn<QString>("href");
+        QTest::addColumn<QString>("same"); // another writing of the same resource, or empty
+        QTest::addColumn<QString>("other"); // a writing of another resource, or empty
+        QTest::newRow("escaped or not") << "/mario/contatti/a%26b%20c.vcf"
+                                        << "/mario/contatti/a&b c.vcf"
+                                        << "/mario/contatti/a&bc.vcf";
+        QTest::newRow("whole URL or path") << "http://Server.example:80/mario/x.vcf"
+                                           << "/mario/x.vcf"
+                                           << "http://server.example:8080/mario/x.vcf";
+        QTest::newRow("dot segments") << "/mario/contatti/../contatti/./x.vcf"
+                                      << "/mario/contatti/x.vcf"
+                                      << "";
+        QTest::newRow("escaped letters") << "/mario/%63ontatti/x.vcf"
+                                         << "/mario/contatti/x.vcf"
+                                         << "/Mario/contatti/x.vcf";
+        QTest::newRow("letters beyond ASCII")
+            << "/mario/Nicol%C3%B2.vcf" << u"/mario/Nicolò.vcf"_s << "/mario/Nicolo.vcf";
+        QTest::newRow("an escaped slash is no slash") << "/mario/a%2Fb.vcf"
+                                                      << ""
+                                                      << "/mario/a/b.vcf";
+    }
+    // The sync finds a card again however the server writes its place.
+    void hrefs()
+    {
+        QFETCH(QString, href);
+        QFETCH(QString, same);
+        QFETCH(QString, other);
+        const QUrl base(u"http://server.example/mario/contatti/"_s);
+        const QString key = hrefKey(resolvedHref(base, href));
+        if (!same.isEmpty())
+            QCOMPARE(hrefKey(resolvedHref(base, same)), key);
+        if (!other.isEmpty())
+            QVERIFY(hrefKey(resolvedHref(base, other)) != key);
     }
 };
 
