@@ -19,13 +19,19 @@ bool parseValid(const std::string &text, PhoneNumber *number)
 
 } // namespace
 
-std::string numberKey(QByteArrayView utf8)
+std::string digitsOf(QByteArrayView utf8)
 {
     std::string digits;
     for (const char c : utf8) {
         if (c >= '0' && c <= '9')
             digits += c;
     }
+    return digits;
+}
+
+std::string numberKey(QByteArrayView utf8)
+{
+    std::string digits = digitsOf(utf8);
     if (digits.empty())
         return {};
     PhoneNumber number;

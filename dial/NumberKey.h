@@ -9,6 +9,10 @@
 
 #include <string>
 
+// Every digit of a number as a box holds it, in order: where any way of writing a number keeps the
+// digits its key is made of.
+std::string digitsOf(QByteArrayView utf8);
+
 // The key of a number as a box holds it, in UTF-8: E.164, with ";ext=23" for an extension; the
 // digits alone for an invalid number; empty without a digit.
 std::string numberKey(QByteArrayView utf8);

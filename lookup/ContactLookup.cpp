@@ -3,7 +3,6 @@
 #include "contacts/ContactOrder.h"
 #include "contacts/SqliteRows.h"
 #include "dial/NumberKey.h"
-#include "dial/NumberRules.h"
 #include "lookup/LookupEntry.h"
 #include "lookup/LookupTables.h"
 #include "search/SearchText.h"
@@ -81,17 +80,16 @@ NumberAnswer findByNumber(const ContactStore &store, const std::string &key)
     std::array<Field, 2 + std::size(NumberFields)> fields{Field::LastName, Field::FirstName};
     for (size_t i = 0; i < std::size(NumberFields); ++i)
         fields[i + 2] = NumberFields[i].field;
-    // The last digits of a number stand in every way of writing it: only a number that holds them is
-    // worth libphonenumber's parse, when every contact is read.
-    const std::string keyDigits = key.substr(0, key.find(';'));
+    // The last digits of a key stand among a number's digits in every way of writing it: only a
+    // number that holds them is worth libphonenumber's parse, when every contact is read.
+    const std::string keyNumber = key.substr(0, key.find(';'));
+    const std::string keyDigits = digitsOf(QByteArrayView(keyNumber.data(), qsizetype(keyNumber.size())));
     const std::string tail = keyDigits.substr(keyDigits.size() - std::min<size_t>(4, keyDigits.size()));
-    std::string digits;
     const auto visit = [&](qint64 id, std::span<const std::optional<QByteArrayView>> values) {
         for (size_t i = 2; i < fields.size(); ++i) {
             if (!values[i])
                 continue;
-            comparableDigits(*values[i], digits);
-            if (digits.find(tail) == std::string::npos || numberKey(*values[i]) != key)
+            if (digitsOf(*values[i]).find(tail) == std::string::npos || numberKey(*values[i]) != key)
                 continue;
             const auto text = [&](size_t at) {
                 return values[at] ? FieldValue(QString::fromUtf8(*values[at])) : FieldValue();

@@ -21,7 +21,8 @@ namespace {
 QString answers(const ContactStore &store)
 {
     QString all;
-    for (const char *number : {"02 1234567", "+39 347 1234567", "06-7654321", "0", "333 1111111"}) {
+    for (const char *number :
+        {"02 1234567", "+39 347 1234567", "06-7654321", "0", "333 1111111", "+39 112"}) {
         const NumberAnswer answer = findByNumber(store, numberKey(QByteArrayView(number)));
         all += QString::fromLatin1(number) + u':' + answer.failure;
         for (const NumberMatch &match : answer.matches)
@@ -64,7 +65,8 @@ private slots:
             "Bianchi", "Anna", {{Field::Cellulare, "+39 347-1234567"}, {Field::HomeFax, "0039 02/1234567"}});
         files->add("Straße", "Nicolò", {{Field::HomeAddress, "Via Roma 1"}, {Field::WorkCity, "Dıyarbakır"}});
         files->add("rossi", "", {{Field::Azienda, "\" OR \"x"}, {Field::WorkFax, ""}});
-        files->add("", "Anna", {{Field::HomePhone, "06 7654321"}, {Field::Internet, "NEAR(a b)"}});
+        files->add("", "Anna",
+            {{Field::HomePhone, "06 7654321"}, {Field::Internet, "NEAR(a b)"}, {Field::WorkFax, "+39 112"}});
         files->store().insertKeepingId(
             makeRecord({{Field::ID, "900"}, {Field::LastName, "Rossi"}, {Field::FirstName, "Mario"}}));
     }
@@ -75,6 +77,8 @@ private slots:
     {
         const QString whole = answers(files->store());
         QVERIFY(!whole.contains(u"codice"_s));
+        // A number no country holds valid is found by its digits as written, "+39" among them.
+        QVERIFY2(whole.contains(u"+39 112: , Anna/Fax Lavoro"_s), qPrintable(whole));
         QString error;
         QVERIFY2(LookupBuilder::catchUp(files->path(), &error), qPrintable(error));
         QVERIFY(lookupTablesIntact(files->store().connection()));
