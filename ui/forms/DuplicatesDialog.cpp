@@ -242,29 +242,40 @@ void DuplicatesDialog::showGroup()
 void DuplicatesDialog::includeChanged()
 {
     // The values chosen start again from the contacts now included, the first of them staying.
-    m_merging.clear();
-    m_columnOfMerging.clear();
-    for (size_t i = 0; i < m_contacts.size(); ++i) {
-        if (m_included[i]) {
-            m_merging.push_back(m_contacts[i]);
-            m_columnOfMerging.push_back(int(i));
-        }
-    }
-    cmdUnisci->setEnabled(m_merging.size() > 1);
-    cmdNonDoppioni->setEnabled(m_merging.size() > 1);
+    const std::vector<int> columns = includedColumns();
+    cmdUnisci->setEnabled(columns.size() > 1);
+    cmdNonDoppioni->setEnabled(columns.size() > 1);
     if (m_contacts.empty())
         return;
-    if (!m_merging.empty())
-        m_choice = defaultMergeChoice(m_merging);
+    if (!columns.empty())
+        m_choice = defaultMergeChoice(merging());
     QStringList headers;
     for (size_t i = 0; i < m_contacts.size(); ++i) {
-        const bool stays = !m_columnOfMerging.empty() && m_columnOfMerging.front() == int(i);
+        const bool stays = !columns.empty() && columns.front() == int(i);
         headers.append(stays ? QStringLiteral("Resta (ID %1)").arg(m_contacts[i].id)
                              : QStringLiteral("ID %1").arg(m_contacts[i].id));
     }
     headers.append(QStringLiteral("Risultato"));
     tblConfronto->setHorizontalHeaderLabels(headers);
     showChoice();
+}
+
+std::vector<int> DuplicatesDialog::includedColumns() const
+{
+    std::vector<int> columns;
+    for (size_t i = 0; i < m_included.size(); ++i) {
+        if (m_included[i])
+            columns.push_back(int(i));
+    }
+    return columns;
+}
+
+std::vector<ContactRecord> DuplicatesDialog::merging() const
+{
+    std::vector<ContactRecord> contacts;
+    for (const int column : includedColumns())
+        contacts.push_back(m_contacts[size_t(column)]);
+    return contacts;
 }
 
 void DuplicatesDialog::chooseCell(QTableWidgetItem *item)
@@ -281,10 +292,11 @@ void DuplicatesDialog::chooseCell(QTableWidgetItem *item)
         return;
     }
     const Field field = ComparedFields[size_t(item->row() - FirstFieldRow)].field;
-    const auto merging = std::find(m_columnOfMerging.begin(), m_columnOfMerging.end(), column);
-    if (contactColumn && merging != m_columnOfMerging.end())
-        m_choice.from[fieldIndex(field)] = int(merging - m_columnOfMerging.begin());
-    else if (!contactColumn && field == Field::Note && m_merging.size() > 1)
+    const std::vector<int> columns = includedColumns();
+    const auto included = std::find(columns.begin(), columns.end(), column);
+    if (contactColumn && included != columns.end())
+        m_choice.from[fieldIndex(field)] = int(included - columns.begin());
+    else if (!contactColumn && field == Field::Note && columns.size() > 1)
         // The result's cell of the notes takes the notes of all.
         m_choice.from[fieldIndex(field)] = MergeChoice::JoinedNotes;
     showChoice();
@@ -293,23 +305,24 @@ void DuplicatesDialog::chooseCell(QTableWidgetItem *item)
 void DuplicatesDialog::showChoice()
 {
     const int resultColumn = int(m_contacts.size());
+    const std::vector<int> columns = includedColumns();
+    const std::vector<ContactRecord> merging = this->merging();
     const QColor excluded = palette().color(QPalette::Disabled, QPalette::Text);
     for (int column = 0; column < resultColumn; ++column) {
         tblConfronto->item(IncludeRow, column)
             ->setCheckState(m_included[size_t(column)] ? Qt::Checked : Qt::Unchecked);
     }
     tblConfronto->item(IncludeRow, resultColumn)
-        ->setText(m_merging.size() == 1 ? QStringLiteral("1 contatto")
-                                        : QStringLiteral("%1 contatti").arg(m_merging.size()));
-    const ContactRecord merged = m_merging.empty() ? ContactRecord() : mergedRecord(m_merging, m_choice);
+        ->setText(merging.size() == 1 ? QStringLiteral("1 contatto")
+                                      : QStringLiteral("%1 contatti").arg(merging.size()));
+    const ContactRecord merged = merging.empty() ? ContactRecord() : mergedRecord(merging, m_choice);
     for (int at = 0; at < int(ComparedFields.size()); ++at) {
         const int row = FirstFieldRow + at;
         const Field field = ComparedFields[size_t(at)].field;
         const int from = m_choice.from[fieldIndex(field)];
-        const int chosenColumn
-            = from >= 0 && size_t(from) < m_columnOfMerging.size() ? m_columnOfMerging[size_t(from)] : -1;
-        const bool differ = std::any_of(m_merging.begin(), m_merging.end(),
-            [&](const ContactRecord &c) { return c.text(field) != m_merging.front().text(field); });
+        const int chosenColumn = from >= 0 && size_t(from) < columns.size() ? columns[size_t(from)] : -1;
+        const bool differ = std::any_of(merging.begin(), merging.end(),
+            [&](const ContactRecord &c) { return c.text(field) != merging.front().text(field); });
         for (int column = 0; column < resultColumn; ++column) {
             QTableWidgetItem *cell = tblConfronto->item(row, column);
             const bool included = m_included[size_t(column)];
@@ -331,10 +344,11 @@ void DuplicatesDialog::showChoice()
 
 void DuplicatesDialog::mergeGroup()
 {
-    if (m_merging.size() < 2)
+    const std::vector<ContactRecord> merging = this->merging();
+    if (merging.size() < 2)
         return;
-    const ContactRecord merged = mergedRecord(m_merging, m_choice);
-    const qsizetype others = qsizetype(m_merging.size()) - 1;
+    const ContactRecord merged = mergedRecord(merging, m_choice);
+    const qsizetype others = qsizetype(merging.size()) - 1;
     if (!m_platform.askOkCancel(others == 1
                 ? QStringLiteral("Unire i due contatti in \"%1\"? L'altro andrà nel cestino.")
                       .arg(merged.displayName())
@@ -346,22 +360,23 @@ void DuplicatesDialog::mergeGroup()
     bool done = false;
     {
         const BusyCursor busy;
-        done = mergeContacts(m_store, m_merging, merged, &error);
+        done = mergeContacts(m_store, merging, merged, &error);
     }
     if (!done) {
         m_platform.showMessage(QStringLiteral("Impossibile unire i contatti: %1").arg(error));
         return;
     }
-    m_mergedInto.insert(m_mergedInto.begin(), m_merging.front().id);
+    m_mergedInto.insert(m_mergedInto.begin(), merging.front().id);
     groupSettled();
 }
 
 void DuplicatesDialog::setGroupAside()
 {
-    if (m_merging.size() < 2)
+    const std::vector<ContactRecord> merging = this->merging();
+    if (merging.size() < 2)
         return;
     std::vector<qint64> ids;
-    for (const ContactRecord &contact : m_merging)
+    for (const ContactRecord &contact : merging)
         ids.push_back(contact.id);
     QString error;
     if (!m_store.isWritable() || !m_store.connection()) {
@@ -382,7 +397,7 @@ void DuplicatesDialog::groupSettled()
     const int at = lstGruppi->indexOfTopLevelItem(lstGruppi->currentItem());
     const size_t groupSize
         = m_groups[lstGruppi->currentItem()->data(0, Qt::UserRole).toULongLong()].contacts.size();
-    if (m_merging.size() == groupSize) {
+    if (includedColumns().size() == groupSize) {
         // A group is every contact linked to another of it: merged whole, or every pair of it set
         // aside, it is gone and no other group changes.
         delete lstGruppi->currentItem();

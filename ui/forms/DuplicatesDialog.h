@@ -34,6 +34,9 @@ private:
     void findGroups();
     void showGroup();
     void includeChanged();
+    // The columns of the contacts included, and those contacts: the first stays.
+    std::vector<int> includedColumns() const;
+    std::vector<ContactRecord> merging() const;
     void chooseCell(QTableWidgetItem *item);
     void showChoice();
     void mergeGroup();
@@ -52,9 +55,7 @@ private:
     // The shown group's contacts as read, the one that would stay first, and which are included.
     std::vector<ContactRecord> m_contacts;
     std::vector<bool> m_included;
-    // The included ones, their columns, and the value chosen for each field among them.
-    std::vector<ContactRecord> m_merging;
-    std::vector<int> m_columnOfMerging;
+    // The value chosen for each field among the included ones (merging()).
     MergeChoice m_choice;
     std::vector<qint64> m_mergedInto;
 };
