@@ -29,6 +29,35 @@ std::optional<std::vector<qint64>> loggedIds(sqlite3 *db, int maxRows, QString *
     return ids;
 }
 
+// The searched fields of one contact at a time, read by its id; the views hold until the next read.
+class SearchedFields
+{
+public:
+    explicit SearchedFields(sqlite3 *db)
+        : m_sql(selectFields(SearchSnapshot::fields()) + " WHERE ID = ?")
+        , m_contact(db, m_sql.constData())
+        , m_values(SearchSnapshot::fields().size())
+    {
+    }
+    // False for a contact no longer there.
+    bool read(qint64 id)
+    {
+        m_contact.bind(1, id);
+        if (!m_contact.next())
+            return false;
+        for (size_t i = 0; i < m_values.size(); ++i)
+            m_values[i] = m_contact.utf8(int(i) + 1);
+        return true;
+    }
+    std::span<const std::optional<QByteArrayView>> values() const { return m_values; }
+    const SqliteRows &statement() const { return m_contact; }
+
+private:
+    QByteArray m_sql;
+    SqliteRows m_contact;
+    std::vector<std::optional<QByteArrayView>> m_values;
+};
+
 bool sameFields(
     std::span<const std::optional<QByteArrayView>> now, const std::vector<std::optional<QByteArray>> &then)
 {
@@ -46,20 +75,14 @@ PreparedEntries prepareLoggedChanges(sqlite3 *db, int maxRows)
     const std::optional<std::vector<qint64>> ids = loggedIds(db, maxRows, nullptr);
     if (!ids)
         return prepared;
-    const QByteArray selectSql = selectFields(SearchSnapshot::fields()) + " WHERE ID = ?";
-    SqliteRows contact(db, selectSql.constData());
-    std::vector<std::optional<QByteArrayView>> values(SearchSnapshot::fields().size());
+    SearchedFields contact(db);
     for (const qint64 id : *ids) {
-        contact.bind(1, id);
-        if (!contact.next())
+        if (!contact.read(id))
             continue;
         PreparedEntry &entry = prepared[id];
-        for (size_t i = 0; i < values.size(); ++i) {
-            values[i] = contact.utf8(int(i) + 1);
-            entry.fields.push_back(
-                values[i] ? std::optional<QByteArray>(values[i]->toByteArray()) : std::nullopt);
-        }
-        entry.entry = lookupEntry(values);
+        for (const std::optional<QByteArrayView> &value : contact.values())
+            entry.fields.push_back(value ? std::optional<QByteArray>(value->toByteArray()) : std::nullopt);
+        entry.entry = lookupEntry(contact.values());
     }
     return prepared;
 }
@@ -81,13 +104,11 @@ LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error, cons
         "VALUES ('delete', ?, ?)");
     SqliteRows dropText(db, "DELETE FROM RubrelloSearchText WHERE ID = ?");
     SqliteRows dropNumbers(db, "DELETE FROM RubrelloNumbers WHERE ID = ?");
-    const QByteArray selectSql = selectFields(SearchSnapshot::fields()) + " WHERE ID = ?";
-    SqliteRows contact(db, selectSql.constData());
+    SearchedFields contact(db);
     SqliteRows addText(db, "INSERT INTO RubrelloSearchText (ID, Folded) VALUES (?, ?)");
     SqliteRows index(db, "INSERT INTO RubrelloSearchIndex (rowid, Folded) VALUES (?, ?)");
     SqliteRows addNumber(db, "INSERT INTO RubrelloNumbers (Digits, NumberKey, ID) VALUES (?, ?, ?)");
     SqliteRows unlog(db, "DELETE FROM RubrelloChanged WHERE ID = ?");
-    std::vector<std::optional<QByteArrayView>> values(SearchSnapshot::fields().size());
 
     for (const qint64 id : ids) {
         oldText.bind(1, id);
@@ -100,14 +121,12 @@ LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error, cons
         dropNumbers.bind(1, id);
         dropText.run();
         dropNumbers.run();
-        contact.bind(1, id);
-        if (contact.next()) {
-            for (size_t i = 0; i < values.size(); ++i)
-                values[i] = contact.utf8(int(i) + 1);
+        if (contact.read(id)) {
             const auto ready = prepared.find(id);
-            const LookupEntry entry = ready != prepared.end() && sameFields(values, ready->second.fields)
+            const LookupEntry entry
+                = ready != prepared.end() && sameFields(contact.values(), ready->second.fields)
                 ? ready->second.entry
-                : lookupEntry(values);
+                : lookupEntry(contact.values());
             const QByteArrayView text(entry.forgivingText.data(), qsizetype(entry.forgivingText.size()));
             addText.bind(1, id);
             addText.bind(2, text);
@@ -124,8 +143,8 @@ LookupProgress applyLoggedChanges(sqlite3 *db, int maxRows, QString *error, cons
         }
         unlog.bind(1, id);
         unlog.run();
-        for (const SqliteRows *statement :
-            {&oldText, &unindex, &dropText, &dropNumbers, &contact, &addText, &index, &addNumber, &unlog}) {
+        for (const SqliteRows *statement : std::initializer_list<const SqliteRows *>{&oldText, &unindex,
+                 &dropText, &dropNumbers, &contact.statement(), &addText, &index, &addNumber, &unlog}) {
             if (statement->failed()) {
                 *error = statement->error();
                 return LookupProgress::Failed;
