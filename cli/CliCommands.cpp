@@ -3,6 +3,7 @@
 #include "cli/DuplicateCommands.h"
 #include "cli/ExchangeCommands.h"
 #include "cli/SafetyCommands.h"
+#include "cli/SyncCommands.h"
 #include "contacts/ContactStore.h"
 #include "dial/NumberKey.h"
 #include "exchange/CardProperties.h"
@@ -40,6 +41,7 @@ struct Invocation
     std::optional<QString> version;
     std::optional<qint64> restoreId;
     bool emptyTrash = false;
+    AccountRequest account;
 };
 
 // Splits the command line; an empty string, or the reason it cannot be understood.
@@ -93,6 +95,25 @@ QString parse(const QStringList &arguments, Invocation &call)
                 return QStringLiteral("--restore vuole l'ID del contatto da ripristinare");
         } else if (word == u"--empty") {
             call.emptyTrash = true;
+        } else if (word == u"--url") {
+            if (!value(&call.account.url))
+                return QStringLiteral("--url vuole l'indirizzo del server o della rubrica");
+        } else if (word == u"--user") {
+            if (!value(&call.account.user))
+                return QStringLiteral("--user vuole il nome utente");
+        } else if (word == u"--interval") {
+            bool number = false;
+            const int minutes = value(&text) ? text.toInt(&number) : -1;
+            if (!number || minutes < 0 || minutes > 24 * 60)
+                return QStringLiteral("--interval vuole i minuti, da 0 (solo a richiesta) a 1440");
+            call.account.interval = minutes;
+        } else if (word == u"--trust") {
+            if (!value(&call.account.trust))
+                return QStringLiteral("--trust vuole l'impronta SHA-256 del certificato");
+        } else if (word == u"--password-stdin") {
+            call.account.passwordFromInput = true;
+        } else if (word == u"--remove") {
+            call.account.remove = true;
         } else if (word.startsWith(u"--") && word.size() > 2) {
             return QStringLiteral("opzione sconosciuta: %1").arg(word);
         } else if (call.command.isEmpty()) {
@@ -105,16 +126,17 @@ QString parse(const QStringList &arguments, Invocation &call)
         return {};
     if (call.command.isEmpty())
         return QStringLiteral("manca il comando");
-    static const QStringList commands
-        = {QStringLiteral("who"), QStringLiteral("search"), QStringLiteral("show"), QStringLiteral("import"),
-            QStringLiteral("import-first-version"), QStringLiteral("export"), QStringLiteral("undo"),
-            QStringLiteral("redo"), QStringLiteral("trash"), QStringLiteral("backup"),
-            QStringLiteral("backups"), QStringLiteral("restore"), QStringLiteral("duplicates")};
+    static const QStringList commands = {QStringLiteral("who"), QStringLiteral("search"),
+        QStringLiteral("show"), QStringLiteral("import"), QStringLiteral("import-first-version"),
+        QStringLiteral("export"), QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("trash"),
+        QStringLiteral("backup"), QStringLiteral("backups"), QStringLiteral("restore"),
+        QStringLiteral("duplicates"), QStringLiteral("account"), QStringLiteral("sync")};
     if (!commands.contains(call.command))
         return QStringLiteral("comando sconosciuto: %1").arg(call.command);
     const bool exporting = call.command == u"export";
-    static const QStringList alone = {QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("trash"),
-        QStringLiteral("backups"), QStringLiteral("duplicates")};
+    static const QStringList alone
+        = {QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("trash"), QStringLiteral("backups"),
+            QStringLiteral("duplicates"), QStringLiteral("account"), QStringLiteral("sync")};
     if (alone.contains(call.command)) {
         if (!call.operands.isEmpty())
             return QStringLiteral("%1 non vuole argomenti").arg(call.command);
@@ -138,6 +160,13 @@ QString parse(const QStringList &arguments, Invocation &call)
         return QStringLiteral("--vcard, --csv, --version e --search valgono solo per export");
     if (exporting && call.vcard == call.exportRequest.csv)
         return QStringLiteral("export vuole --vcard oppure --csv");
+    const AccountRequest &account = call.account;
+    if ((!account.url.isEmpty() || !account.user.isEmpty() || account.interval || !account.trust.isEmpty()
+            || account.remove)
+        && call.command != u"account")
+        return QStringLiteral("--url, --user, --interval, --trust e --remove valgono solo per account");
+    if (account.passwordFromInput && call.command != u"account" && call.command != u"sync")
+        return QStringLiteral("--password-stdin vale solo per account e sync");
     if (call.version && !call.vcard)
         return QStringLiteral("--version vale solo con --vcard");
     call.exportRequest.version4 = call.version == u"4.0";
@@ -316,6 +345,17 @@ QString cliHelp()
         "  duplicates                  i gruppi di contatti che potrebbero essere la stessa persona\n"
         "                              (stesso numero o e-mail, nome uguale o simile), uno per\n"
         "                              paragrafo: il motivo, poi ID e nome di ciascuno\n"
+        "  account                     l'account CardDAV dell'agenda (rubrica, utente)\n"
+        "    --url INDIRIZZO --user NOME\n"
+        "                              imposta l'account: l'indirizzo del server o della rubrica\n"
+        "    --password-stdin          legge la password dallo standard input e la tiene nel\n"
+        "                              portachiavi del desktop\n"
+        "    --interval MINUTI         sincronizza ogni tanti minuti mentre il programma è aperto\n"
+        "    --trust IMPRONTA          accetta il certificato con questa impronta SHA-256\n"
+        "    --remove                  toglie l'account (i contatti restano)\n"
+        "  sync                        sincronizza l'agenda con la rubrica dell'account, nei due\n"
+        "                              sensi; stato 0 solo se tutto è passato\n"
+        "    --password-stdin          la password dallo standard input invece che dal portachiavi\n"
         "\n"
         "Opzioni:\n"
         "  --store FILE                usa questa agenda invece di quella del programma\n"
@@ -353,7 +393,8 @@ int runCli(const QStringList &arguments, const QString &programDir, CliStreams i
         return importFile(*trial, operand, io, true);
     }
     const bool writes = call.command.startsWith(u"import") || call.command == u"undo"
-        || call.command == u"redo" || call.command == u"restore" || call.restoreId || call.emptyTrash;
+        || call.command == u"redo" || call.command == u"restore" || call.restoreId || call.emptyTrash
+        || call.command == u"account" || call.command == u"sync";
     std::unique_ptr<ContactStore> store = openAgenda(call, programDir, writes, io.err);
     if (!store)
         return Failed;
@@ -380,5 +421,9 @@ int runCli(const QStringList &arguments, const QString &programDir, CliStreams i
         return restoreCommand(*store, operand, io);
     if (call.command == u"duplicates")
         return duplicatesCommand(*store, io);
+    if (call.command == u"account")
+        return accountCommand(*store, call.account, io);
+    if (call.command == u"sync")
+        return syncCommand(*store, call.account.passwordFromInput, io);
     return importFile(*store, operand, io, false);
 }

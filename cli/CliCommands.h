@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QTextStream;
 
 enum ExitStatus { Done = 0, NotFound = 1, Failed = 1, Misused = 2 };
@@ -13,6 +15,7 @@ struct CliStreams
 {
     QTextStream &out;
     QTextStream &err;
+    QTextStream *in = nullptr; // where a password is read from, when asked to
 };
 
 // Runs the command line (without the program's name). programDir is where the program lies: the

@@ -17,5 +17,7 @@ int main(int argc, char *argv[])
 
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runCli(QCoreApplication::arguments().mid(1), QCoreApplication::applicationDirPath(), {out, err});
+    QTextStream in(stdin);
+    return runCli(
+        QCoreApplication::arguments().mid(1), QCoreApplication::applicationDirPath(), {out, err, &in});
 }

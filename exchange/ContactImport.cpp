@@ -10,10 +10,7 @@
 #include <QFileInfo>
 #include <QLocale>
 
-namespace {
-
-// The agenda's contact with what came in written over it: a box the file leaves empty keeps its text.
-ContactRecord merged(ContactRecord record, const ContactRecord &incoming)
+ContactRecord mergedIncoming(ContactRecord record, const ContactRecord &incoming)
 {
     for (const FieldInfo &info : Fields) {
         if (info.field != Field::ID && !incoming.value(info.field).value_or(QString()).isEmpty())
@@ -21,6 +18,8 @@ ContactRecord merged(ContactRecord record, const ContactRecord &incoming)
     }
     return record;
 }
+
+namespace {
 
 QString readFailure(const ContactSource &source)
 {
@@ -100,7 +99,7 @@ ImportResult importContacts(ContactStore &store, ContactSource &source, KnownCon
                 const ContactRecord old = store.read(*id, &ok).value_or(ContactRecord());
                 if (!ok)
                     return fail(store.lastError());
-                ContactRecord record = merged(old, contact.record);
+                ContactRecord record = mergedIncoming(old, contact.record);
                 record.id = *id;
                 if (!store.update(record))
                     return fail(store.lastError());

@@ -2,6 +2,7 @@
 // transaction, with a contact the agenda already holds updated or skipped, never doubled.
 #pragma once
 
+#include "contacts/ContactRecord.h"
 #include "exchange/ContactSource.h"
 
 #include <QString>
@@ -36,6 +37,10 @@ ImportPreview previewImport(const ContactStore &store, ContactSource &source);
 // undo needs is recorded with the import (the contacts added, and those updated as they were).
 ImportResult importContacts(ContactStore &store, ContactSource &source, KnownContacts known,
     const QString &origin, const std::function<bool(int done)> &progress = {});
+
+// The agenda's contact with what came in written over it: a box the incoming one leaves empty keeps
+// its text.
+ContactRecord mergedIncoming(ContactRecord record, const ContactRecord &incoming);
 
 // n things, counted in the Italian way: one for 1, many (with %1) otherwise ("1.200 contatti").
 QString countText(int n, const char *one, const char *many);
