@@ -53,6 +53,14 @@ QString newUid()
     return QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
+// The book's address ends with a slash, so its cards' names resolve inside it.
+CardDavAccount withCollectionSlash(CardDavAccount account)
+{
+    if (!account.book.path().endsWith(u'/'))
+        account.book.setPath(account.book.path() + u'/');
+    return account;
+}
+
 // One change the server lists: a card there (with its ETag) or gone.
 struct ListedCard
 {
@@ -77,8 +85,8 @@ public:
         : m_store(store)
         , m_db(store.connection())
         , m_client(client)
-        , m_account(account)
-        , m_bookKey(hrefKey(account.book))
+        , m_account(withCollectionSlash(account))
+        , m_bookKey(hrefKey(m_account.book))
         , m_progress(progress)
     {
     }
@@ -86,8 +94,14 @@ public:
     SyncSummary run()
     {
         QString error;
-        if (!ensureCardPropertiesTable(m_db, &error) || !writeAccount(m_db, m_account, &error))
+        if (!ensureSyncTables(m_db, &error))
             return failed(error);
+        // Where the last sync left the book, as the store has it now.
+        if (const std::optional<CardDavAccount> stored = readAccount(m_db, &error);
+            stored && withCollectionSlash(*stored).book == m_account.book)
+            m_account.syncToken = stored->syncToken;
+        else
+            m_account.syncToken.clear();
         const HistoryRecording recording(m_store,
             QStringLiteral("la sincronizzazione con %1").arg(m_account.book.host()),
             HistoryRecording::Removal::ToTrash);

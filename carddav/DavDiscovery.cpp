@@ -63,7 +63,7 @@ DiscoveryResult discoverAddressBooks(DavClient &client, const QUrl &start)
         return failed(here.reply, none);
     const DavResource *resource = itself(here);
     if (resource && resource->addressBook)
-        return {{placeOf(here.url, *resource)}, {}, {}};
+        return {{placeOf(resolvedHref(here.url, resource->href), *resource)}, {}, {}};
 
     // The principal, from the address given or else from the one every server answers at.
     QString principal = resource ? resource->principal : QString();

@@ -162,6 +162,11 @@ bool writeAccount(sqlite3 *db, const CardDavAccount &account, QString *error)
     return runStatement(db, "RELEASE RubrelloCardDavAccount", error);
 }
 
+bool ensureSyncTables(sqlite3 *db, QString *error)
+{
+    return ensureCardPropertiesTable(db, error) && runStatements(db, CreateTables, error);
+}
+
 bool saveSyncToken(sqlite3 *db, const QString &token, QString *error)
 {
     SqliteRows write(db, "UPDATE RubrelloCardDavAccount SET SyncToken = ?");

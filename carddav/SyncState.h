@@ -27,6 +27,8 @@ std::optional<CardDavAccount> readAccount(sqlite3 *db, QString *error);
 // Stores the account, making the tables and triggers first. Another book than the one synced so far
 // starts the sync afresh: what was known of the old book's resources is forgotten.
 bool writeAccount(sqlite3 *db, const CardDavAccount &account, QString *error);
+// Makes the tables and triggers of the sync when missing.
+bool ensureSyncTables(sqlite3 *db, QString *error);
 bool saveSyncToken(sqlite3 *db, const QString &token, QString *error);
 // Takes the account and every trace of the sync out of the store; contacts stay as they are.
 bool removeAccount(sqlite3 *db, QString *error);

@@ -61,11 +61,8 @@ public:
                 .arg(m_dir.filePath(QStringLiteral("users")), m_dir.filePath(QStringLiteral("collections")))
                 .toUtf8());
         config.close();
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(program, {QStringLiteral("--config"), m_dir.filePath(QStringLiteral("config"))});
-        if (!waitUntilListening())
-            m_error
-                = QStringLiteral("radicale did not start: %1").arg(QString::fromUtf8(m_process.readAll()));
+        m_program = program;
+        start();
     }
     ~RadicaleServer() { stop(); }
     RadicaleServer(const RadicaleServer &) = delete;
@@ -77,6 +74,20 @@ public:
     QUrl addressBook(const QString &user) const
     {
         return baseUrl().resolved(QUrl(user + QStringLiteral("/contatti/")));
+    }
+    // The folder Radicale keeps a user's address book in, one file a card.
+    QString bookFolder(const QString &user) const
+    {
+        return m_dir.filePath(QStringLiteral("collections/collection-root/%1/contatti").arg(user));
+    }
+    // Starts the server again after stop(), on the same port with the same data.
+    void start()
+    {
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(m_program, {QStringLiteral("--config"), m_dir.filePath(QStringLiteral("config"))});
+        if (!waitUntilListening())
+            m_error
+                = QStringLiteral("radicale did not start: %1").arg(QString::fromUtf8(m_process.readAll()));
     }
     // Gone at once, as a server that goes away in the middle of a sync.
     void stop()
@@ -110,6 +121,7 @@ private:
 
     QTemporaryDir m_dir;
     QProcess m_process;
+    QString m_program;
     int m_port = 0;
     QString m_error;
 };
