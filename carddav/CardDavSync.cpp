@@ -80,7 +80,7 @@ struct Listing
 class Sync
 {
 public:
-    Sync(ContactStore &store, DavClient &client, const CardDavAccount &account,
+    Sync(ContactStore &store, DavTransport &client, const CardDavAccount &account,
         const std::function<void(const SyncProgress &)> &progress)
         : m_store(store)
         , m_db(store.connection())
@@ -746,7 +746,7 @@ private:
 
     ContactStore &m_store;
     sqlite3 *m_db;
-    DavClient &m_client;
+    DavTransport &m_client;
     CardDavAccount m_account;
     QString m_bookKey;
     const std::function<void(const SyncProgress &)> &m_progress;
@@ -758,7 +758,7 @@ private:
 
 } // namespace
 
-SyncSummary syncAddressBook(ContactStore &store, DavClient &client, const CardDavAccount &account,
+SyncSummary syncAddressBook(ContactStore &store, DavTransport &client, const CardDavAccount &account,
     const std::function<void(const SyncProgress &)> &progress)
 {
     return Sync(store, client, account, progress).run();

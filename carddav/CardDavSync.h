@@ -44,7 +44,7 @@ struct SyncSummary
 };
 
 // Syncs store with the account's address book through client; progress hears how far it is.
-SyncSummary syncAddressBook(ContactStore &store, DavClient &client, const CardDavAccount &account,
+SyncSummary syncAddressBook(ContactStore &store, DavTransport &client, const CardDavAccount &account,
     const std::function<void(const SyncProgress &)> &progress = {});
 
 // "12 ricevuti, 3 inviati, 1 conflitto", with deletions and refusals when there are any.

@@ -57,11 +57,6 @@ DavClient::DavClient(DavCredentials credentials, const std::atomic<bool> *cancel
 
 DavClient::~DavClient() = default;
 
-DavReply DavClient::send(const DavRequest &request)
-{
-    return sendAll(std::span(&request, 1), 1).front();
-}
-
 std::vector<DavReply> DavClient::sendAll(std::span<const DavRequest> requests, int parallel)
 {
     std::vector<DavReply> replies(requests.size());

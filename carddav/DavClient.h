@@ -47,20 +47,28 @@ struct DavCredentials
     QString trustedCertificate;
 };
 
-class DavClient
+// Where the sync's requests go: the network, or answers made up by a test or a fuzzer.
+class DavTransport
+{
+public:
+    virtual ~DavTransport() = default;
+    // The answers in the order of the requests; at most parallel are under way at once.
+    virtual std::vector<DavReply> sendAll(std::span<const DavRequest> requests, int parallel = 4) = 0;
+    virtual bool cancelled() const { return false; }
+    DavReply send(const DavRequest &request) { return sendAll(std::span(&request, 1), 1).front(); }
+};
+
+class DavClient : public DavTransport
 {
 public:
     // cancel, when given, stops every call once it is set: the answers then say cancelled.
     explicit DavClient(DavCredentials credentials, const std::atomic<bool> *cancel = nullptr);
-    ~DavClient();
+    ~DavClient() override;
     DavClient(const DavClient &) = delete;
     DavClient &operator=(const DavClient &) = delete;
 
-    DavReply send(const DavRequest &request);
-    // The answers in the order of the requests; at most parallel are under way at once.
-    std::vector<DavReply> sendAll(std::span<const DavRequest> requests, int parallel = 4);
-
-    bool cancelled() const { return m_cancel && m_cancel->load(); }
+    std::vector<DavReply> sendAll(std::span<const DavRequest> requests, int parallel = 4) override;
+    bool cancelled() const override { return m_cancel && m_cancel->load(); }
 
 private:
     std::unique_ptr<QNetworkAccessManager> m_network;

@@ -13,7 +13,7 @@ struct Found
     DavReply reply;
 };
 
-Found propfind(DavClient &client, const QUrl &url, const char *depth)
+Found propfind(DavTransport &client, const QUrl &url, const char *depth)
 {
     Found found;
     found.reply = client.send({"PROPFIND", url, discoveryBody(), {{"Depth", depth}}});
@@ -55,7 +55,7 @@ DiscoveryResult failed(const DavReply &reply, const QString &otherwise)
 
 } // namespace
 
-DiscoveryResult discoverAddressBooks(DavClient &client, const QUrl &start)
+DiscoveryResult discoverAddressBooks(DavTransport &client, const QUrl &start)
 {
     const QString none = QStringLiteral("A questo indirizzo non si trova una rubrica CardDAV.");
     Found here = propfind(client, start, "0");

@@ -23,7 +23,7 @@ struct DiscoveryResult
     QString refusedCertificate; // the fingerprint of a certificate that stopped the search
 };
 
-DiscoveryResult discoverAddressBooks(DavClient &client, const QUrl &start);
+DiscoveryResult discoverAddressBooks(DavTransport &client, const QUrl &start);
 
 // The address as the user wrote it, made whole: "dav.example.org" is https://dav.example.org/.
 QUrl serverUrlFromText(const QString &text);

@@ -39,7 +39,8 @@ bool SyncWorker::start(const QString &storePath, const CardDavAccount &account, 
                     self, [self, progress] { emit self->progressed(progress); }, Qt::QueuedConnection);
             });
         }
-        QMetaObject::invokeMethod(self, [self, summary] { self->end(summary); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            self, [self, summary] { self->end(summary); }, Qt::QueuedConnection);
     });
     m_thread->start();
     return true;

@@ -32,8 +32,8 @@ public:
     }
     ContactStore &store() { return m_file.store(); }
     TestStore &file() { return m_file; }
-    SyncSummary sync(const QString &password = Password,
-        const std::function<void(const SyncProgress &)> &progress = {})
+    SyncSummary sync(
+        const QString &password = Password, const std::function<void(const SyncProgress &)> &progress = {})
     {
         QString error;
         const CardDavAccount account = *readAccount(store().connection(), &error);
@@ -98,8 +98,14 @@ public:
     {
         return m_client.send({"PUT", m_book.resolved(QUrl(file)), card, {}}).status;
     }
-    QByteArray get(const QString &file) { return m_client.send({"GET", m_book.resolved(QUrl(file)), {}, {}}).body; }
-    int remove(const QString &file) { return m_client.send({"DELETE", m_book.resolved(QUrl(file)), {}, {}}).status; }
+    QByteArray get(const QString &file)
+    {
+        return m_client.send({"GET", m_book.resolved(QUrl(file)), {}, {}}).body;
+    }
+    int remove(const QString &file)
+    {
+        return m_client.send({"DELETE", m_book.resolved(QUrl(file)), {}, {}}).status;
+    }
 
 private:
     QUrl m_book;
@@ -166,7 +172,8 @@ private slots:
         QVERIFY(card.contains("333 7654321"));
         QVERIFY(card.contains("ANNIVERSARY:20090808T1430-0500"));
         QCOMPARE(home.sync().received, 1);
-        QCOMPARE(home.store().read(home.idOf(u"Perreault, Simon"_s))->text(Field::Cellulare), u"333 7654321"_s);
+        QCOMPARE(
+            home.store().read(home.idOf(u"Perreault, Simon"_s))->text(Field::Cellulare), u"333 7654321"_s);
 
         // Deleted here, deleted there: to the trash of the other agenda.
         home.remove(u"Bianchi, Anna"_s);
