@@ -155,12 +155,17 @@ private slots:
         home.file().add(u"Bianchi"_s, u"Anna"_s);
         QCOMPARE(home.sync().sent, 2);
         QCOMPARE(phone.put(u"rfc6350-example.vcf"_s, u"perreault.vcf"_s), 201);
+        // Already here before the first sync: one contact, the box only this side has kept and sent.
+        office.file().add(
+            u"Rossi"_s, u"Mario"_s, {{Field::Cellulare, u"+39 345 1234567"_s}, {Field::Azienda, u"ACME"_s}});
 
         SyncSummary summary = office.sync();
         QVERIFY2(summary.complete(), qPrintable(syncReportText(summary)));
         QCOMPARE(summary.received, 3);
+        QCOMPARE(summary.sent, 1);
         QCOMPARE(office.names(), QStringList({u"Bianchi, Anna"_s, u"Perreault, Simon"_s, u"Rossi, Mario"_s}));
-        QCOMPARE(home.sync().received, 1);
+        QCOMPARE(home.sync().received, 2);
+        QCOMPARE(home.store().read(home.idOf(u"Rossi, Mario"_s))->text(Field::Azienda), u"ACME"_s);
         // Nothing changed: nothing goes either way.
         summary = home.sync();
         QCOMPARE(summary.received + summary.sent + summary.conflicts, 0);

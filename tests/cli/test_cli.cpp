@@ -81,6 +81,10 @@ private slots:
         row("export in no format", {"export"}, 2, "", "--vcard oppure --csv");
         row("export in an unknown version", {"export", "--vcard", "--version", "2.1"}, 2, "", "--version");
         row("update for another command", {"search", "--update", "x"}, 2, "", "--update");
+        row("a sync without an account", {"sync"}, 1, "", "rubrello-cli account");
+        row("an account without its user", {"account", "--url", "dav.example.org"}, 2, "", "--user");
+        row("an account option for another command", {"sync", "--url", "x"}, 2, "", "account");
+        row("an interval out of range", {"account", "--interval", "-5"}, 2, "", "--interval");
         row("the search's hits as vCard", {"export", "--vcard", "--search", "bianchi"}, 0,
             "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Bianchi\r\nN:Bianchi;Anna;;;\r\nORG:ACME\r\n"
             "TEL;TYPE=cell:+39 347-1234567\r\nTEL;TYPE=home,fax:0039 02/1234567\r\nEMAIL:anna@example.org\r\n"
