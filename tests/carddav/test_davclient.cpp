@@ -4,6 +4,8 @@
 #include "carddav/DavDiscovery.h"
 #include "tests/support/RadicaleServer.h"
 
+#include <QCryptographicHash>
+#include <QSslCertificate>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -41,6 +43,32 @@ private slots:
         QCOMPARE(serverUrlFromText(u"http://127.0.0.1:5232"_s), QUrl(u"http://127.0.0.1:5232/"_s));
         QCOMPARE(serverUrlFromText(u"dav.example.org/remote.php/dav"_s),
             QUrl(u"https://dav.example.org/remote.php/dav"_s));
+    }
+
+    // A certificate the system does not know stops everything, told by its fingerprint; once the
+    // user trusts that fingerprint, and only that one, the server is reached.
+    void unknownCertificateIsShownNotIgnored()
+    {
+        RadicaleServer server(RadicaleServer::Transport::Tls);
+        QVERIFY2(server.error().isEmpty(), qPrintable(server.error()));
+        const QList<QSslCertificate> made = QSslCertificate::fromPath(server.certificatePath());
+        QCOMPARE(made.size(), 1);
+        const QString fingerprint
+            = QString::fromLatin1(made[0].digest(QCryptographicHash::Sha256).toHex(':').toUpper());
+
+        DavClient wary({u"mario"_s, u"segreto"_s, {}});
+        const DiscoveryResult refused = discoverAddressBooks(wary, server.baseUrl());
+        QVERIFY(refused.books.empty());
+        QCOMPARE(refused.refusedCertificate, fingerprint);
+        QVERIFY2(refused.failure.contains(fingerprint), qPrintable(refused.failure));
+
+        DavClient other({u"mario"_s, u"segreto"_s, QString(fingerprint).replace(0, 2, u"00"_s)});
+        QCOMPARE(discoverAddressBooks(other, server.baseUrl()).refusedCertificate, fingerprint);
+
+        DavClient trusting({u"mario"_s, u"segreto"_s, fingerprint});
+        const DiscoveryResult found = discoverAddressBooks(trusting, server.baseUrl());
+        QVERIFY2(found.failure.isEmpty(), qPrintable(found.failure));
+        QCOMPARE(found.books.size(), size_t(1));
     }
 
     // A wrong password, a server gone and a cancel each say so, in words for the user.

@@ -19,8 +19,12 @@
 class RadicaleServer
 {
 public:
-    explicit RadicaleServer(const QList<std::pair<QString, QString>> &users
+    // Tls serves HTTPS with a self-signed certificate made for the test (certificatePath()).
+    enum class Transport { Http, Tls };
+    explicit RadicaleServer(Transport transport = Transport::Http,
+        const QList<std::pair<QString, QString>> &users
         = {{QStringLiteral("mario"), QStringLiteral("segreto")}})
+        : m_tls(transport == Transport::Tls)
     {
         const QString program = QStandardPaths::findExecutable(QStringLiteral("radicale"));
         if (program.isEmpty()) {
@@ -46,19 +50,36 @@ public:
         }
         passwords.close();
         m_port = freePort();
+        QString tls;
+        if (m_tls) {
+            QProcess openssl;
+            openssl.start(QStringLiteral("openssl"),
+                {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                    QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                    QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                    QStringLiteral("-keyout"), m_dir.filePath(QStringLiteral("key.pem")),
+                    QStringLiteral("-out"), certificatePath()});
+            if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
+                m_error = QStringLiteral("openssl could not make a certificate");
+                return;
+            }
+            tls = QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n")
+                      .arg(certificatePath(), m_dir.filePath(QStringLiteral("key.pem")));
+        }
         QFile config(m_dir.filePath(QStringLiteral("config")));
         if (!config.open(QIODevice::WriteOnly)) {
             m_error = config.errorString();
             return;
         }
         config.write(
-            QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
+            QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n%4"
                            "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\nhtpasswd_encryption = plain\n"
                            "[storage]\nfilesystem_folder = %3\n"
                            "[rights]\ntype = owner_only\n"
                            "[logging]\nlevel = warning\n")
                 .arg(m_port)
-                .arg(m_dir.filePath(QStringLiteral("users")), m_dir.filePath(QStringLiteral("collections")))
+                .arg(m_dir.filePath(QStringLiteral("users")), m_dir.filePath(QStringLiteral("collections")),
+                    tls)
                 .toUtf8());
         config.close();
         m_program = program;
@@ -70,7 +91,11 @@ public:
 
     // Empty when the server runs.
     QString error() const { return m_error; }
-    QUrl baseUrl() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port)); }
+    QUrl baseUrl() const
+    {
+        return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(m_tls ? "https" : "http").arg(m_port));
+    }
+    QString certificatePath() const { return m_dir.filePath(QStringLiteral("certificate.pem")); }
     QUrl addressBook(const QString &user) const
     {
         return baseUrl().resolved(QUrl(user + QStringLiteral("/contatti/")));
@@ -122,6 +147,7 @@ private:
     QTemporaryDir m_dir;
     QProcess m_process;
     QString m_program;
+    bool m_tls = false;
     int m_port = 0;
     QString m_error;
 };
