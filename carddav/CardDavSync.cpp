@@ -153,10 +153,16 @@ private:
     {
         QString error;
         for (SyncedResource &resource : readResources(m_db, &error))
-            m_byHref.emplace(resource.href, std::move(resource));
+            remember(resource);
         for (SyncedResource &deleted : readDeleted(m_db, &error))
             m_deletedByHref.emplace(deleted.href, std::move(deleted));
         return error.isEmpty() || fail(error);
+    }
+
+    void remember(const SyncedResource &resource)
+    {
+        m_byHref[resource.href] = resource;
+        m_linked.insert(resource.id);
     }
 
     std::optional<CardContact> readContact(qint64 id)
@@ -190,7 +196,7 @@ private:
                 SyncedResource resource = deleted;
                 if (!saveResource(m_db, resource, &error))
                     return fail(error);
-                m_byHref.emplace(resource.href, resource);
+                remember(resource);
             }
             if (!forgetDeleted(m_db, deleted.id, &error))
                 return fail(error);
@@ -394,7 +400,7 @@ private:
         synced.uid = contactUid(incoming);
         if (!saveResource(m_db, synced, &error))
             return fail(error);
-        m_byHref[key] = synced;
+        remember(synced);
         ++m_summary.received;
         return true;
     }
@@ -422,9 +428,8 @@ private:
         const std::optional<qint64> id = m_matcher->find(incoming);
         if (!id)
             return std::nullopt;
-        for (const auto &[key, resource] : m_byHref)
-            if (resource.id == *id)
-                return std::nullopt;
+        if (m_linked.contains(*id))
+            return std::nullopt;
         return id;
     }
 
@@ -489,6 +494,7 @@ private:
             if (known == m_byHref.end() || known->second.pending())
                 continue;
             const SyncedResource resource = known->second;
+            m_linked.erase(resource.id);
             m_byHref.erase(known);
             // Forgotten first, so the deletion below leaves nothing to delete on the server.
             if (!forgetResource(m_db, resource.id, &error))
@@ -638,7 +644,7 @@ private:
                 resource = SyncedResource{touched.id, hrefKey(url), QString(), uid, {}};
                 if (!saveResource(m_db, *resource, &error))
                     return fail(error);
-                m_byHref[resource->href] = *resource;
+                remember(*resource);
             }
             if (uid.isEmpty())
                 uid = resource->uid.isEmpty() ? newUid() : resource->uid;
@@ -703,7 +709,7 @@ private:
                 }
                 if (!saveResource(m_db, resource, &error))
                     return fail(error);
-                m_byHref[resource.href] = resource;
+                remember(resource);
             }
             if (!batch.commit())
                 return fail(m_store.lastError());
@@ -739,7 +745,7 @@ private:
             resource.etag = answer.resources.front().etag;
             if (!saveResource(m_db, resource, &error))
                 return fail(error);
-            m_byHref[resource.href] = resource;
+            remember(resource);
         }
         return batch.commit() || fail(m_store.lastError());
     }
@@ -752,6 +758,7 @@ private:
     const std::function<void(const SyncProgress &)> &m_progress;
     SyncSummary m_summary;
     std::unordered_map<QString, SyncedResource> m_byHref;
+    std::unordered_set<qint64> m_linked; // the contacts m_byHref holds
     std::unordered_map<QString, SyncedResource> m_deletedByHref;
     std::optional<AgendaMatcher> m_matcher;
 };
