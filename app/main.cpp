@@ -47,6 +47,7 @@ int main(int argc, char *argv[])
     LookupKeeping lookup(*store);
 
     Phone phone(platform, *store, programDir);
+    QObject::connect(&phone, &Phone::agendaSynced, [&lookup] { lookup.poke(); });
     QSettings memory;
     phone.rememberIn(&memory);
     instance.setWindow(&phone);

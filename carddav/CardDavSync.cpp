@@ -140,6 +140,7 @@ private:
         }
         if (!reply.refusedCertificate.isEmpty())
             m_summary.refusedCertificate = reply.refusedCertificate;
+        m_summary.passwordRefused = reply.status == 401;
         return fail(davFailureText(reply));
     }
     void tell(const QString &stage, int done, int total)

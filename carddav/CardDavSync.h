@@ -35,6 +35,7 @@ struct SyncSummary
     QString failure; // why the sync stopped, in Italian
     QString refusedCertificate; // the fingerprint of a certificate that stopped it
     bool cancelled = false;
+    bool passwordRefused = false; // the server refused the user's name and password
 
     // Whether every change went through: nothing stopped the sync, refused or unread.
     bool complete() const

@@ -15,6 +15,10 @@ public:
     LookupKeeping(const LookupKeeping &) = delete;
     LookupKeeping &operator=(const LookupKeeping &) = delete;
 
+    // Another connection has written contacts (a sync): their entries are made now rather than at
+    // the builder's next look.
+    void poke() { m_builder.poke(); }
+
 private:
     ContactStore &m_store;
     LookupBuilder m_builder;

@@ -289,6 +289,7 @@ private slots:
         SyncSummary summary = home.sync(u"sbagliata"_s);
         QVERIFY(!summary.complete());
         QCOMPARE(summary.failure, u"Nome utente o password non accettati dal server."_s);
+        QVERIFY(summary.passwordRefused);
         QCOMPARE(summary.sent, 0);
 
         // The server goes away while the contacts are on their way.

@@ -2,6 +2,7 @@
 
 #include "ui/controls/WindowPlacement.h"
 
+#include "carddav/SyncWorker.h"
 #include "contacts/ContactStore.h"
 #include "platform/Platform.h"
 #include "search/SearchState.h"
@@ -99,6 +100,8 @@ void Phone::connectHandlers()
     connect(ui.FileDuplicati, &QAction::triggered, this, &Phone::FileDuplicati_Click);
     connect(ui.FileSalvaCopia, &QAction::triggered, this, &Phone::FileSalvaCopia_Click);
     connect(ui.FileRipristina, &QAction::triggered, this, &Phone::FileRipristina_Click);
+    connect(ui.FileSincronizza, &QAction::triggered, this, &Phone::FileSincronizza_Click);
+    connect(ui.FileAccount, &QAction::triggered, this, &Phone::FileAccount_Click);
     // Another program may have written meanwhile: the menu tells what an undo would take back now.
     connect(ui.FileEdit, &QMenu::aboutToShow, this, &Phone::updateUndoActions);
     connect(ui.FileAiuto, &QAction::triggered, this, &Phone::FileAiuto_Click);
@@ -171,6 +174,7 @@ void Phone::Form_Load()
         FormLoaded = true;
         BtnCerca_Click();
         showRememberedContact();
+        scheduleSync();
     }
 }
 
@@ -185,6 +189,7 @@ void Phone::BtnFine_Click()
 void Phone::endRun()
 {
     m_ending = true;
+    stopSync();
     rememberWindow();
     m_platform.endProgram();
 }

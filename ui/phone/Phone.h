@@ -12,14 +12,20 @@
 #include <QMainWindow>
 #include <QRect>
 
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 class Platform;
 struct BackupEntry;
+struct CardDavAccount;
 struct HistoryOutcome;
 class QSettings;
+class QTimer;
+class SyncWorker;
+struct SyncProgress;
+struct SyncSummary;
 
 // The client area as designed: the window opens at this size and is never made smaller.
 inline constexpr QSize DesignClientSize(591, 446);
@@ -47,6 +53,11 @@ public:
     bool saveBeforeLeaving();
     // The store's check found it damaged: the user is told, and offered the newest good backup.
     void storeDamaged(const QString &message);
+
+signals:
+    // A sync wrote contacts on a connection of its own: the tables kept beside PhoneList have them
+    // to catch up with.
+    void agendaSynced();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -133,6 +144,25 @@ private:
     void showHistoryOutcome(const HistoryOutcome &outcome, bool redo);
     // Asks (after why, when given), then puts the backup in the place of the agenda.
     void restoreFromBackup(const BackupEntry &entry, const QString &why);
+
+    // Sync with the CardDAV account
+    void FileSincronizza_Click();
+    void FileAccount_Click();
+    // Opens the account dialog; true when it saved an account.
+    bool editSyncAccount();
+    // Starts a sync in the background: asked for by the user, who is asked what is missing, or by
+    // the timer, which asks nothing and waits while the user is busy with the card or a dialog.
+    void startSync(bool onDemand);
+    // The timer follows the stored account's interval.
+    void scheduleSync();
+    // The account's password without asking: the run's, else the keyring's; empty when unknown.
+    QString knownSyncPassword(const CardDavAccount &account);
+    void rememberSyncPassword(const CardDavAccount &account, const QString &password);
+    void showSyncRunning();
+    void showSyncProgress(const SyncProgress &progress);
+    void syncFinished(const SyncSummary &summary);
+    // Stops a sync under way and waits for its thread.
+    void stopSync();
 
     // Dialing
     void BtnChiama_Click();
@@ -226,4 +256,16 @@ private:
     quint64 m_outlineRevision = 0;
     quint64 m_outlineGeneration = 0;
     quint64 m_outlineReads = 0;
+
+    std::unique_ptr<SyncWorker> m_sync;
+    QTimer *m_syncTimer = nullptr;
+    bool m_syncOnDemand = false;
+    // A sync wrote while the card held changes: the agenda is read again once they are saved or
+    // dropped, not under the user's typing.
+    bool m_syncedMeanwhile = false;
+    // The account's password for this run only, never written, with the keyring key it belongs to:
+    // it goes before the keyring's, and is empty once the server refused it, so that the user is
+    // asked instead of the keyring's copy being tried again.
+    QString m_syncPassword;
+    QString m_syncPasswordKey;
 };

@@ -27,6 +27,8 @@ void Phone::setBrowsingState()
     ui.FileCancella->setEnabled(true);
     ui.FileAggiorna->setEnabled(false);
     m_editPending = false;
+    if (std::exchange(m_syncedMeanwhile, false))
+        reloadAgendaShowing(ui.Data1->currentId());
     updateUndoActions();
 }
 

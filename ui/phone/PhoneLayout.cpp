@@ -372,6 +372,8 @@ void Phone::buildMenus()
         ui.FileEdit, "FileRipeti", QStringLiteral("&Ripeti"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     ui.FileCestino = action(ui.FileEdit, "FileCestino", QStringLiteral("Ces&tino…"));
     ui.FileDuplicati = action(ui.FileEdit, "FileDuplicati", QStringLiteral("Trova &duplicati…"));
+    ui.FileSincronizza = action(ui.FileEdit, "FileSincronizza", QStringLiteral("&Sincronizza"));
+    ui.FileAccount = action(ui.FileEdit, "FileAccount", QStringLiteral("Account di s&incronizzazione…"));
 
     ui.FileHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     ui.FileHelp->setObjectName(QStringLiteral("FileHelp"));

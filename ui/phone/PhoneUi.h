@@ -13,6 +13,8 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QProgressBar;
+class QPushButton;
 class QToolButton;
 class QTreeWidget;
 
@@ -72,11 +74,18 @@ struct PhoneUi
     QAction *FileRipeti = nullptr;
     QAction *FileCestino = nullptr;
     QAction *FileDuplicati = nullptr;
+    QAction *FileSincronizza = nullptr;
+    QAction *FileAccount = nullptr;
     QMenu *FileHelp = nullptr;
     QAction *FileAiuto = nullptr;
     QAction *MenuHomeAutore = nullptr;
     QAction *MenuMail = nullptr;
     QAction *FileAbout = nullptr;
+
+    // In the status bar while a sync runs, made with the first sync: where it is, and its stop.
+    QLabel *lblSincronizza = nullptr;
+    QProgressBar *prgSincronizza = nullptr;
+    QPushButton *cmdAnnullaSync = nullptr;
 
     // The box that shows a field of the table: instance 1 is a page box's Casa copy, null until
     // the first load creates it.
