@@ -5,8 +5,8 @@
 
 - pull: N cards on the server, an empty agenda syncs them in (rubrello-cli sync, whole process).
   Floor: the same requests (sync-collection, then multigets of 100) from a bare HTTP client.
-- push: an agenda of N contacts syncs to an empty book. Floor: the same N PUTs from a bare client,
-  one after the other. Radicale reads every card of the book before it stores a new one (its UID
+- push: an agenda of N contacts syncs to an empty book. Floor: the same cards (the agenda's export)
+  PUT by a bare client, one after the other. Radicale reads every card of the book before it stores a new one (its UID
   check), so a PUT costs more as the book grows: the floor shows the server's share.
 - nothing changed and one contact changed, on the pulled agenda. Floors: the sync-collection REPORT
   alone, and that REPORT with one PUT.
@@ -191,10 +191,15 @@ def main():
             store = new_agenda(cli, folder, server, size, gen)
             elapsed, summary = cli_sync(cli, store)
             server.stop()
+            # The floor sends the same cards: the agenda's own export, each with the UID a sync adds.
+            exported = os.path.join(folder, "export.vcf")
+            subprocess.run([cli, "--store", store, "export", "--vcard", exported], check=True, capture_output=True)
+            cards = open(exported, "rb").read().split(b"END:VCARD\r\n")[:-1]
             floor_server = Radicale(os.path.join(work, f"push-floor-{size}"))
             started = time.perf_counter()
-            for i in range(size):
-                floor_server.request("PUT", f"{BOOK}b{i:07d}.vcf", card(i),
+            for i, one in enumerate(cards):
+                one = one.replace(b"VERSION:3.0\r\n", f"VERSION:3.0\r\nUID:f{i:07d}\r\n".encode(), 1)
+                floor_server.request("PUT", f"{BOOK}f{i:07d}.vcf", one + b"END:VCARD\r\n",
                                      {"Content-Type": "text/vcard", "If-None-Match": "*"})
             floor = (time.perf_counter() - started) * 1000
             floor_server.stop()

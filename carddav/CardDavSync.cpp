@@ -416,16 +416,18 @@ private:
     // The contact of here that a card new to the sync already is: only on a contact no card holds.
     std::optional<qint64> sameContactHere(const CardContact &incoming)
     {
-        if (!m_matcher) {
+        // Only contacts here before this sync can be one: looked for once, at the first new card.
+        if (!m_matcherLooked) {
+            m_matcherLooked = true;
             QString error;
-            if (unsyncedContacts(m_db, &error).empty())
-                return std::nullopt;
-            m_matcher.emplace();
-            if (!m_matcher->load(m_store, &error)) {
-                m_matcher.reset();
-                return std::nullopt;
+            if (!unsyncedContacts(m_db, &error).empty()) {
+                m_matcher.emplace();
+                if (!m_matcher->load(m_store, &error))
+                    m_matcher.reset();
             }
         }
+        if (!m_matcher)
+            return std::nullopt;
         const std::optional<qint64> id = m_matcher->find(incoming);
         if (!id)
             return std::nullopt;
@@ -762,6 +764,7 @@ private:
     std::unordered_set<qint64> m_linked; // the contacts m_byHref holds
     std::unordered_map<QString, SyncedResource> m_deletedByHref;
     std::optional<AgendaMatcher> m_matcher;
+    bool m_matcherLooked = false;
 };
 
 } // namespace
