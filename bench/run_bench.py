@@ -38,6 +38,7 @@ NUMBER_FIELDS = ("Cellulare", "WorkPhone", "HomePhone", "WorkFax", "HomeFax")
 TYPICAL_SEARCH = ("rossi", 0, True)
 # Figures to reach, in ms (memory in MiB), per size.
 TARGETS = {
+    "10k": {"cli_labels": 5000},
     "100k": {"startup": 250, "keystroke": 30, "search_first": 60, "save_edit": 20, "save_new": 20, "delete": 20,
              "fill_outline": 30, "import": 500, "print_agenda": 3000, "memory": 70, "cli": 50,
              "vcard_import": 3000, "vcard_export": 2000, "csv_import": 2000, "undo_delete": 50,
@@ -195,6 +196,14 @@ def measure(size, store, text, build, reps, have_sqlite):
     result["cli_duplicates"] = stats(timed_command([cli, "--store", tabled, "duplicates"], max(1, reps // 2)))
     if size != "1M":
         result["cli_duplicates_untabled"] = stats(timed_command([cli, "--store", store, "duplicates"], 1))
+    # Address labels of the whole agenda to a PDF file, beside the CSV export of the same contacts by
+    # the same program: every contact read in the agenda's order and a file written, in the same run.
+    with tempfile.TemporaryDirectory() as printed:
+        labels_reps = max(1, reps // 2)
+        result["cli_labels"] = stats(
+            timed_command([cli, "--store", tabled, "labels", Path(printed) / "etichette.pdf"], labels_reps))
+        result["floor_cli_csv_export"] = stats(
+            timed_command([cli, "--store", tabled, "export", "--csv", Path(printed) / "agenda.csv"], labels_reps))
     tabled.unlink()
 
     # vCard and CSV out of the agenda and into an empty one, in one process.
@@ -304,6 +313,8 @@ def rows_for(size, r):
          "floor_sqlite_key_fields", t.get("duplicates")),
         ("  … same, before the lookup tables are made", "cli_duplicates_untabled", "sqlite3 read of the key fields",
          "floor_sqlite_key_fields", None),
+        ("rubrello-cli labels of the whole agenda to PDF, whole process", "cli_labels",
+         "rubrello-cli export --csv of the same contacts", "floor_cli_csv_export", t.get("cli_labels")),
         ("vCard 3.0 export of the agenda", "vcard_export", "sqlite3 ordered read", "floor_sqlite_ordered",
          t.get("vcard_export")),
         ("CSV export of the agenda", "csv_export", "sqlite3 ordered read", "floor_sqlite_ordered", None),

@@ -2,6 +2,7 @@
 
 #include "cli/DuplicateCommands.h"
 #include "cli/ExchangeCommands.h"
+#include "cli/PrintCommands.h"
 #include "cli/SafetyCommands.h"
 #include "cli/SyncCommands.h"
 #include "contacts/ContactStore.h"
@@ -42,6 +43,8 @@ struct Invocation
     std::optional<qint64> restoreId;
     bool emptyTrash = false;
     AccountRequest account;
+    PrintRequest print;
+    bool sheetGiven = false;
 };
 
 // Splits the command line; an empty string, or the reason it cannot be understood.
@@ -114,6 +117,25 @@ QString parse(const QStringList &arguments, Invocation &call)
             call.account.passwordFromInput = true;
         } else if (word == u"--remove") {
             call.account.remove = true;
+        } else if (word == u"--sheet") {
+            if (!value(&call.print.sheet))
+                return QStringLiteral("--sheet vuole il foglio di etichette (3x8, 3x7... o custom:...)");
+            call.sheetGiven = true;
+        } else if (word == u"--start") {
+            bool number = false;
+            const int start = value(&text) ? text.toInt(&number) : 0;
+            if (!number || start < 1)
+                return QStringLiteral("--start vuole la posizione della prima etichetta libera, da 1");
+            call.print.start = start;
+        } else if (word == u"--home") {
+            call.print.home = true;
+        } else if (word == u"--c5") {
+            call.print.c5 = true;
+        } else if (word == u"--sender") {
+            QString sender;
+            if (!value(&sender))
+                return QStringLiteral("--sender vuole le righe del mittente, separate da \"|\"");
+            call.print.sender = sender;
         } else if (word.startsWith(u"--") && word.size() > 2) {
             return QStringLiteral("opzione sconosciuta: %1").arg(word);
         } else if (call.command.isEmpty()) {
@@ -130,7 +152,8 @@ QString parse(const QStringList &arguments, Invocation &call)
         QStringLiteral("show"), QStringLiteral("import"), QStringLiteral("import-first-version"),
         QStringLiteral("export"), QStringLiteral("undo"), QStringLiteral("redo"), QStringLiteral("trash"),
         QStringLiteral("backup"), QStringLiteral("backups"), QStringLiteral("restore"),
-        QStringLiteral("duplicates"), QStringLiteral("account"), QStringLiteral("sync")};
+        QStringLiteral("duplicates"), QStringLiteral("account"), QStringLiteral("sync"),
+        QStringLiteral("labels"), QStringLiteral("envelope")};
     if (!commands.contains(call.command))
         return QStringLiteral("comando sconosciuto: %1").arg(call.command);
     const bool exporting = call.command == u"export";
@@ -143,6 +166,12 @@ QString parse(const QStringList &arguments, Invocation &call)
     } else if (exporting || call.command == u"backup") {
         if (call.operands.size() > 1)
             return QStringLiteral("%1 vuole al più il file in cui scrivere").arg(call.command);
+    } else if (call.command == u"labels") {
+        if (call.operands.size() != 1)
+            return QStringLiteral("labels vuole il file PDF da scrivere");
+    } else if (call.command == u"envelope") {
+        if (call.operands.size() != 2)
+            return QStringLiteral("envelope vuole l'ID del contatto e il file PDF da scrivere");
     } else if (call.operands.size() != 1) {
         return QStringLiteral("%1 vuole un solo argomento").arg(call.command);
     }
@@ -156,8 +185,19 @@ QString parse(const QStringList &arguments, Invocation &call)
         return QStringLiteral("--dry-run vale solo per i comandi che scrivono");
     if (call.update && call.command != u"import")
         return QStringLiteral("--update vale solo per import");
-    if ((call.vcard || call.exportRequest.csv || call.version || call.exportRequest.search) && !exporting)
-        return QStringLiteral("--vcard, --csv, --version e --search valgono solo per export");
+    const bool labels = call.command == u"labels";
+    if ((call.vcard || call.exportRequest.csv || call.version) && !exporting)
+        return QStringLiteral("--vcard, --csv e --version valgono solo per export");
+    if (call.exportRequest.search && !exporting && !labels)
+        return QStringLiteral("--search vale solo per export e labels");
+    if ((call.sheetGiven || call.print.start) && !labels)
+        return QStringLiteral("--sheet e --start valgono solo per labels");
+    if ((call.print.c5 || call.print.sender) && call.command != u"envelope")
+        return QStringLiteral("--c5 e --sender valgono solo per envelope");
+    if (call.print.home && !labels && call.command != u"envelope")
+        return QStringLiteral("--home vale solo per labels ed envelope");
+    if (const QString misuse = printMisuse(call.command, call.print); !misuse.isEmpty())
+        return misuse;
     if (exporting && call.vcard == call.exportRequest.csv)
         return QStringLiteral("export vuole --vcard oppure --csv");
     const AccountRequest &account = call.account;
@@ -171,6 +211,7 @@ QString parse(const QStringList &arguments, Invocation &call)
         return QStringLiteral("--version vale solo con --vcard");
     call.exportRequest.version4 = call.version == u"4.0";
     call.exportRequest.file = call.operands.value(0);
+    call.print.search = call.exportRequest.search;
     return {};
 }
 
@@ -356,6 +397,20 @@ QString cliHelp()
         "  sync                        sincronizza l'agenda con la rubrica dell'account, nei due\n"
         "                              sensi; stato 0 solo se tutto è passato\n"
         "    --password-stdin          la password dallo standard input invece che dal portachiavi\n"
+        "  labels FILE.pdf             le etichette degli indirizzi di lavoro di tutta l'agenda, in\n"
+        "                              ordine, su fogli A4; i contatti senza via né città sono saltati\n"
+        "    --sheet FOGLIO            il foglio di etichette: 3x8 (70 × 37 mm, se non detto),\n"
+        "                              3x8-36, 3x7, 3x8-63, 3x6, 2x7, 2x8, 4x10, oppure\n"
+        "                              custom:COLONNExRIGHE:LARGHEZZAxALTEZZA:SUPERIORE:SINISTRO:\n"
+        "                              PASSO_ORIZZONTALE:PASSO_VERTICALE in mm\n"
+        "    --start N                 comincia dall'etichetta N del primo foglio (già in parte usato)\n"
+        "    --search TESTO            solo i contatti che la ricerca trova\n"
+        "    --home                    gli indirizzi di casa invece di quelli di lavoro\n"
+        "  envelope ID FILE.pdf        la busta DL (220 × 110 mm) per il contatto, l'indirizzo dove\n"
+        "                              lo vuole la finestra delle buste\n"
+        "    --c5                      una busta C5 (229 × 162 mm)\n"
+        "    --home                    l'indirizzo di casa invece di quello di lavoro\n"
+        "    --sender \"RIGA1|RIGA2\"    il mittente, in alto a sinistra\n"
         "\n"
         "Opzioni:\n"
         "  --store FILE                usa questa agenda invece di quella del programma\n"
@@ -425,5 +480,9 @@ int runCli(const QStringList &arguments, const QString &programDir, CliStreams i
         return accountCommand(*store, call.account, io);
     if (call.command == u"sync")
         return syncCommand(*store, call.account.passwordFromInput, io);
+    if (call.command == u"labels")
+        return labelsCommand(*store, call.print, operand, io);
+    if (call.command == u"envelope")
+        return envelopeCommand(*store, call.print, operand, call.operands.value(1), io);
     return importFile(*store, operand, io, false);
 }

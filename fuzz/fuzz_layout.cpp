@@ -1,7 +1,10 @@
-// The printed card's notes wrapping and the agenda's rows and letters from any values.
+// The printed card's notes wrapping, the agenda's rows and letters, the postal address and its label
+// on a sheet read from any text, from any values.
 #include "FuzzInput.h"
 #include "output/AgendaLayout.h"
 #include "output/CardLayout.h"
+#include "output/LabelLayout.h"
+#include "output/PostalAddress.h"
 
 static ContactRecord recordFrom(const FuzzInput &input)
 {
@@ -32,5 +35,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString selection = letterSelection(input.part(2));
     isLetterSelected(letter, selection);
     agendaHeading(letter);
+
+    const QStringList address = postalAddress(record, input.control & 1);
+    for (const QString &line : address)
+        FUZZ_CHECK(!line.isEmpty());
+    QString reason;
+    if (const std::optional<LabelSheet> sheet = labelSheet(input.part(3), &reason)) {
+        // An accepted sheet is written back as a custom one that is accepted again.
+        const std::optional<LabelSheet> again = labelSheet(customSheetText(*sheet));
+        FUZZ_CHECK(again && again->perSheet() == sheet->perSheet());
+        const LabelPrintout printout = layoutLabels({address, address}, *sheet, input.control);
+        FUZZ_CHECK(!printout.pages.empty() && printout.pages.size() <= 2);
+        FUZZ_CHECK(printout.notFitting.size() <= 2);
+    } else {
+        FUZZ_CHECK(!reason.isEmpty());
+    }
     return 0;
 }

@@ -85,6 +85,17 @@ private slots:
         row("an account without its user", {"account", "--url", "dav.example.org"}, 2, "", "--user");
         row("an account option for another command", {"sync", "--url", "x"}, 2, "", "account");
         row("an interval out of range", {"account", "--interval", "-5"}, 2, "", "--interval");
+        row("labels without their file", {"labels"}, 2, "", "labels vuole il file PDF");
+        row("an unknown label sheet", {"labels", "--sheet", "9x9", "x.pdf"}, 2, "", "sconosciuto");
+        row("a sheet measured off the paper", {"labels", "--sheet", "custom:3x8:70x37:0:10:70:37", "x.pdf"},
+            2, "", "escono dal foglio");
+        row("a start past the sheet's last label", {"labels", "--start", "25", "x.pdf"}, 2, "", "da 1 a 24");
+        row("an envelope's option for labels", {"labels", "--c5", "x.pdf"}, 2, "", "envelope");
+        row("a label sheet for another command", {"search", "--sheet", "3x8", "x"}, 2, "", "labels");
+        row("an envelope without its file", {"envelope", "1"}, 2, "", "l'ID del contatto e il file");
+        row("an envelope for no one", {"envelope", "99", "x.pdf"}, 1, "", "99");
+        row("labels for an agenda without addresses", {"labels", "x.pdf"}, 1, "",
+            "Saltati 2 contatti senza indirizzo di lavoro");
         row("the search's hits as vCard", {"export", "--vcard", "--search", "bianchi"}, 0,
             "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Bianchi\r\nN:Bianchi;Anna;;;\r\nORG:ACME\r\n"
             "TEL;TYPE=cell:+39 347-1234567\r\nTEL;TYPE=home,fax:0039 02/1234567\r\nEMAIL:anna@example.org\r\n"
@@ -198,7 +209,57 @@ private slots:
             u"Bianchi, Anna\nRossi, Mario\n"_s);
     }
 
+    // Labels and an envelope as PDF files: what they print, read back by pdftotext, and what the
+    // command says of the contacts left out and of an address too long for its label.
+    void printouts()
+    {
+        const qint64 verdi = files->add("Verdi", "Luca",
+            {{Field::Azienda, "Verdi & C."}, {Field::WorkAddress, "Via Nicolò Tommaseo 3\r\nScala B"},
+                {Field::WorkPostalCode, "35131"}, {Field::WorkCity, "Padova"}, {Field::WorkProv, "pd"}});
+        files->add("Gialli", "Eva",
+            {{Field::WorkAddress, "Strada Provinciale della Valle del Fiume Chiampo, 1234"}});
+        const QString labels = files->directory() + u"/etichette.pdf"_s;
+        const Run run = cli({"--store", files->path(), "labels", "--sheet", "4x10", "--start", "4", labels});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out,
+            u"2 etichette su 1 foglio (4 × 10 (45,7 × 25,4 mm) Avery L7654) in \"%1\".\n"_s.arg(labels));
+        QVERIFY2(run.err.contains(u"Saltati 2 contatti senza indirizzo di lavoro"_s), qPrintable(run.err));
+        QVERIFY2(run.err.contains(u"1 indirizzo non sta nell'etichetta nemmeno a 6 punti ed esce dai bordi:\n"
+                                  "  Gialli, Eva\n"_s),
+            qPrintable(run.err));
+        QVERIFY2(pdfText(labels).contains(
+                     u"Verdi & C.\nLuca Verdi\nVia Nicolò Tommaseo 3\nScala B\n35131 Padova (PD)"_s),
+            qPrintable(pdfText(labels)));
+
+        const Run found = cli({"--store", files->path(), "labels", "--search", "padova", labels});
+        QCOMPARE(found.status, 0);
+        QVERIFY(found.out.startsWith(u"1 etichetta su 1 foglio (3 × 8 (70 × 37 mm)"_s));
+        QCOMPARE(found.err, QString());
+
+        const QString envelope = files->directory() + u"/busta.pdf"_s;
+        const Run c5 = cli({"--store", files->path(), "envelope", QString::number(verdi), envelope, "--c5",
+            "--sender", "Anna Bianchi | Via Po 1"});
+        QCOMPARE(c5.status, 0);
+        QCOMPARE(c5.out, u"Busta C5 per Verdi, Luca in \"%1\".\n"_s.arg(envelope));
+        const QString text = pdfText(envelope);
+        QVERIFY2(text.contains(u"Anna Bianchi\nVia Po 1"_s)
+                && text.contains(u"Luca Verdi\nVia Nicolò Tommaseo 3"_s),
+            qPrintable(text));
+        const Run nowhere = cli({"--store", files->path(), "envelope", "1", envelope, "--home"});
+        QCOMPARE(nowhere.status, 1);
+        QVERIFY2(
+            nowhere.err.contains(u"Rossi, Mario non ha un indirizzo di casa"_s), qPrintable(nowhere.err));
+    }
+
 private:
+    static QString pdfText(const QString &pdf)
+    {
+        QProcess reader;
+        reader.start(u"pdftotext"_s, {pdf, u"-"_s});
+        reader.waitForFinished(20000);
+        return QString::fromUtf8(reader.readAllStandardOutput());
+    }
+
     std::unique_ptr<TestStore> files;
 };
 
