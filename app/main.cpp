@@ -50,6 +50,7 @@ int main(int argc, char *argv[])
     QObject::connect(&phone, &Phone::agendaSynced, [&lookup] { lookup.poke(); });
     QSettings memory;
     phone.rememberIn(&memory);
+    platform.rememberIn(&memory);
     instance.setWindow(&phone);
     // The check of every page ends once the window shows; damage is told then, with the newest good
     // backup offered.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QSize>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -37,7 +38,7 @@ struct InputRequest
     bool fileToWrite = false;
 };
 
-// One print command: line-by-line text on the chosen printer, in one or more documents.
+// One print command: line-by-line text laid out on the printer's pages, in one or more documents.
 class PrintJob
 {
 public:
@@ -47,7 +48,24 @@ public:
     virtual int linesLeft() const = 0;
     // Ends the current document; the next printed line begins a new one.
     virtual void endDocument() = 0;
-    // Sends what was printed; returns an empty string or the system's reason for a failure.
+    // Every page then carries its number, counted across all the documents, and the day it was
+    // printed, in its bottom margin, which the lines never use. A job that cannot prints without.
+    virtual void numberPages() { }
+    // Shows what was printed, to be printed or saved; returns an empty string or the system's
+    // reason for a failure.
+    virtual QString finish() = 0;
+};
+
+// One printout laid out in whole pages by the program: labels, envelopes, the pocket agenda.
+class PageJob
+{
+public:
+    virtual ~PageJob() = default;
+    // A new page on paper of this size in mm, as it is printed (an envelope is wider than tall).
+    virtual void beginPage(const QSizeF &paper) = 0;
+    // One line in the fixed-pitch font, x and baseline in mm from the paper's top-left corner.
+    virtual void placeText(qreal x, qreal baseline, qreal pointSize, const QString &text) = 0;
+    // As PrintJob::finish.
     virtual QString finish() = 0;
 };
 
@@ -68,8 +86,11 @@ public:
     virtual bool openUrl(const QUrl &url) = 0;
     virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
 
-    // Lets the user choose a printer; null when the user gave up (nothing is to be printed).
+    // A printout laid out for the printer chosen last; its finish() shows the pages in a preview,
+    // from which the user prints them or saves them as a PDF. Null when nothing can be printed.
     virtual std::unique_ptr<PrintJob> beginPrinting(const QString &documentName) = 0;
+    // The same for pages the program lays out itself; the note is shown with the preview.
+    virtual std::unique_ptr<PageJob> beginPagePrinting(const QString &documentName, const QString &note) = 0;
 
     virtual QSize screenSize() const = 0;
 

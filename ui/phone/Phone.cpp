@@ -84,6 +84,9 @@ void Phone::connectHandlers()
 
     connect(ui.FileStampaMaschera, &QAction::triggered, this, &Phone::FileStampaMaschera_Click);
     connect(ui.FileStampaAgenda, &QAction::triggered, this, &Phone::FileStampaAgenda_Click);
+    connect(ui.FileEtichette, &QAction::triggered, this, &Phone::FileEtichette_Click);
+    connect(ui.FileBusta, &QAction::triggered, this, &Phone::FileBusta_Click);
+    connect(ui.FileAgendaTascabile, &QAction::triggered, this, &Phone::FileAgendaTascabile_Click);
     connect(ui.FileImporta, &QAction::triggered, this, &Phone::FileImporta_Click);
     connect(ui.FileImportaContatti, &QAction::triggered, this, &Phone::FileImportaContatti_Click);
     connect(ui.FileEsportaContatti, &QAction::triggered, this, &Phone::FileEsportaContatti_Click);

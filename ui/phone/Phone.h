@@ -19,6 +19,7 @@
 
 class Platform;
 struct BackupEntry;
+struct PrintedPage;
 struct CardDavAccount;
 struct HistoryOutcome;
 class QSettings;
@@ -121,6 +122,14 @@ private:
     void FileStampaMaschera_Click();
     void FileStampaAgenda_Click();
     void CmdCopia_Click();
+    void reportPrintFailure(const QString &reason);
+
+    // Printouts laid out in pages
+    void FileEtichette_Click();
+    void FileBusta_Click();
+    void FileAgendaTascabile_Click();
+    // Sends the pages to the platform's preview and tells a failure.
+    void printPages(const QString &documentName, const QString &note, const std::vector<PrintedPage> &pages);
 
     // Import
     void FileImporta_Click();
@@ -216,6 +225,8 @@ private:
     void rememberOutlineRows();
     // Every contact in table order, read from the store; false (after telling the user) on a failure.
     bool readAgenda(std::vector<ContactRecord> &contacts);
+    // The same for the contacts of ids, in their order; those no longer stored are left out.
+    bool readContacts(const std::vector<qint64> &ids, std::vector<ContactRecord> &contacts);
     // Remembers the window and ends the program.
     void endRun();
     void rememberWindow();

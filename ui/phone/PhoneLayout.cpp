@@ -336,6 +336,11 @@ void Phone::buildMenus()
         QKeySequence(Qt::CTRL | Qt::Key_H));
     ui.FileStampaAgenda = action(ui.FileStampe, "FileStampaAgenda", QStringLiteral("S&tampa Agenda"),
         QKeySequence(Qt::CTRL | Qt::Key_S));
+    // "S&tampa Agenda" has the T: the pocket agenda takes its A.
+    ui.FileEtichette = action(ui.FileStampe, "FileEtichette", QStringLiteral("&Etichette indirizzi…"));
+    ui.FileBusta = action(ui.FileStampe, "FileBusta", QStringLiteral("&Busta…"));
+    ui.FileAgendaTascabile
+        = action(ui.FileStampe, "FileAgendaTascabile", QStringLiteral("&Agenda tascabile…"));
     separator(ui.MenuFile, "FileMeno2");
     ui.FileImporta = action(ui.MenuFile, "FileImporta", QStringLiteral("&Importa ..."));
     ui.FileImportaContatti

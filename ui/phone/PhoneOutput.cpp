@@ -30,13 +30,15 @@ const QString CopyDone = QStringLiteral("Il nome completo di indirizzo è stato 
 const QString NoClipboard = QStringLiteral(
     "L'indirizzo non è stato copiato: il sistema non mette a disposizione nessuna clipboard.");
 
-void reportPrintFailure(Platform &platform, const QString &reason)
-{
-    if (!reason.isEmpty())
-        platform.showMessage(QStringLiteral("Stampa non riuscita: ") + reason, MessageIcon::Exclamation);
-}
+const QString UnreadableStore = QStringLiteral("Impossibile leggere l'archivio dei contatti: ");
 
 } // namespace
+
+void Phone::reportPrintFailure(const QString &reason)
+{
+    if (!reason.isEmpty())
+        m_platform.showMessage(QStringLiteral("Stampa non riuscita: ") + reason, MessageIcon::Exclamation);
+}
 
 ContactRecord Phone::contactOnScreen() const
 {
@@ -61,9 +63,7 @@ bool Phone::readAgenda(std::vector<ContactRecord> &contacts)
     if (ok)
         records = m_store.readAll(&ok);
     if (!ok) {
-        m_platform.showMessage(
-            QStringLiteral("Impossibile leggere l'archivio dei contatti: ") + m_store.lastError(),
-            MessageIcon::Exclamation);
+        m_platform.showMessage(UnreadableStore + m_store.lastError(), MessageIcon::Exclamation);
         return false;
     }
     QHash<qint64, qsizetype> byId;
@@ -75,6 +75,27 @@ bool Phone::readAgenda(std::vector<ContactRecord> &contacts)
         const auto found = byId.constFind(row.id);
         if (found != byId.constEnd())
             contacts.push_back(std::move(records[static_cast<size_t>(*found)]));
+    }
+    return true;
+}
+
+bool Phone::readContacts(const std::vector<qint64> &ids, std::vector<ContactRecord> &contacts)
+{
+    bool ok = true;
+    std::vector<ContactRecord> records = m_store.readMany(ids, &ok);
+    if (!ok) {
+        m_platform.showMessage(UnreadableStore + m_store.lastError(), MessageIcon::Exclamation);
+        return false;
+    }
+    QHash<qint64, qsizetype> byId;
+    byId.reserve(static_cast<qsizetype>(records.size()));
+    for (size_t i = 0; i < records.size(); ++i)
+        byId.insert(records[i].id, static_cast<qsizetype>(i));
+    contacts.reserve(ids.size());
+    for (const qint64 id : ids) {
+        const auto found = byId.constFind(id);
+        if (found != byId.constEnd())
+            contacts.push_back(records[static_cast<size_t>(*found)]);
     }
     return true;
 }
@@ -93,7 +114,7 @@ void Phone::FileStampaMaschera_Click()
     for (const QString &line : cardLines(contact))
         job->printLine(line);
     job->endDocument();
-    reportPrintFailure(m_platform, job->finish());
+    reportPrintFailure(job->finish());
 }
 
 void Phone::FileStampaAgenda_Click()
@@ -108,11 +129,12 @@ void Phone::FileStampaAgenda_Click()
         return;
 
     std::vector<ContactRecord> contacts;
-    // No printer is asked for when there is nothing to print (an empty table, an unmatched selection).
+    // No preview opens when there is nothing to print (an empty table, an unmatched selection).
     if (readAgenda(contacts) && agendaHasRows(contacts, selection)) {
         if (std::unique_ptr<PrintJob> job = m_platform.beginPrinting(QStringLiteral("Agenda telefonica"))) {
+            job->numberPages();
             printAgenda(contacts, selection, *job);
-            reportPrintFailure(m_platform, job->finish());
+            reportPrintFailure(job->finish());
         }
     }
     Form_Load();

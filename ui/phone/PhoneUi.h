@@ -57,6 +57,9 @@ struct PhoneUi
     QMenu *FileStampe = nullptr;
     QAction *FileStampaMaschera = nullptr;
     QAction *FileStampaAgenda = nullptr;
+    QAction *FileEtichette = nullptr;
+    QAction *FileBusta = nullptr;
+    QAction *FileAgendaTascabile = nullptr;
     QAction *FileImporta = nullptr;
     QAction *FileImportaContatti = nullptr;
     QAction *FileEsportaContatti = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/platform/QtPlatform.h"
 
 #include "platform/DataLocation.h"
+#include "ui/platform/PrintedPagePainter.h"
 #include "ui/platform/QtPrintJob.h"
 
 #include <QApplication>
@@ -182,7 +183,12 @@ bool QtPlatform::startProgram(const QString &program, const QStringList &argumen
 
 std::unique_ptr<PrintJob> QtPlatform::beginPrinting(const QString &documentName)
 {
-    return beginQtPrinting(*this, documentName);
+    return beginQtPrinting(*this, documentName, m_memory);
+}
+
+std::unique_ptr<PageJob> QtPlatform::beginPagePrinting(const QString &documentName, const QString &note)
+{
+    return beginQtPagePrinting(*this, documentName, note, m_memory);
 }
 
 QSize QtPlatform::screenSize() const

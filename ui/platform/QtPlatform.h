@@ -9,19 +9,27 @@
 
 class QLineEdit;
 class QPushButton;
+class QSettings;
 
 class QtPlatform : public Platform
 {
 public:
+    // Keeps the printer the user printed on last in settings, for the next printout.
+    void rememberIn(QSettings *settings) { m_memory = settings; }
+
     MessageAnswer messageBox(const MessageRequest &request) override;
     QString inputBox(const InputRequest &request) override;
     bool setClipboardText(const QString &text) override;
     bool openUrl(const QUrl &url) override;
     bool startProgram(const QString &program, const QStringList &arguments) override;
     std::unique_ptr<PrintJob> beginPrinting(const QString &documentName) override;
+    std::unique_ptr<PageJob> beginPagePrinting(const QString &documentName, const QString &note) override;
     QSize screenSize() const override;
     void runModal(QDialog &dialog) override;
     void endProgram() override;
+
+private:
+    QSettings *m_memory = nullptr;
 };
 
 // The input box of QtPlatform: the prompt, the line to type in and, for a file to open, the

@@ -1,20 +1,19 @@
 #include "ui/platform/QtPrintJob.h"
 
-#include <QApplication>
+#include "ui/platform/PrintPreview.h"
+
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPageLayout>
+#include <QPaintDevice>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -44,30 +43,14 @@ QString fileFailure(const QString &fileName)
     return QStringLiteral("impossibile scrivere il file \"%1\".").arg(QDir::toNativeSeparators(fileName));
 }
 
-QString beginFailure(const QPrinter &printer)
-{
-    if (printsToFile(printer))
-        return fileFailure(printer.outputFileName());
-    return QStringLiteral("la stampante \"%1\" non è pronta o non accetta la stampa.")
-        .arg(printer.printerName());
-}
-
-void drawPage(QPainter &painter, const PrintPageLayout &layout, const PagedText::Page &page)
-{
-    for (qsizetype row = 0; row < page.size(); ++row)
-        painter.drawText(
-            QPointF(layout.textArea.left(),
-                layout.textArea.top() + layout.ascent + static_cast<qreal>(row) * layout.lineSpacing),
-            page.at(row));
-}
-
 // One painter session: the pages of every document given, each page after the first on a new sheet.
-QString renderSession(
-    QPrinter &printer, const PrintPageLayout &layout, const QList<PagedText::Document> &documents)
+// pageNumber counts on from session to session; 0 leaves the pages without numbers.
+QString renderSession(QPrinter &printer, const PrintPageLayout &layout,
+    const QList<PagedText::Document> &documents, int &pageNumber, const QDate &printedOn)
 {
     QPainter painter;
     if (!painter.begin(&printer))
-        return beginFailure(printer);
+        return paintingFailure(printer);
     painter.setFont(layout.font);
     painter.setPen(Qt::black);
     bool firstPage = true;
@@ -78,31 +61,79 @@ QString renderSession(
                 return QStringLiteral("impossibile cominciare una nuova pagina.");
             }
             firstPage = false;
-            drawPage(painter, layout, page);
+            drawTextPage(painter, layout, page, pageNumber > 0 ? pageNumber++ : 0, printedOn);
         }
     }
     if (!painter.end())
-        return beginFailure(printer);
+        return paintingFailure(printer);
     return {};
 }
 
-QString defaultPdfPath(const QString &documentName)
+// The pages of a job as the preview shows them, on the paper of the printer they were laid out for.
+class TextPreviewPages : public PreviewPages
 {
-    QString base = documentName;
-    base.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|]")), QStringLiteral("_"));
-    if (base.trimmed().isEmpty())
-        base = QStringLiteral("Rubrello");
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (dir.isEmpty() || !QDir(dir).exists())
-        dir = QDir::homePath();
-    return QDir(dir).filePath(base + QStringLiteral(".pdf"));
-}
+public:
+    TextPreviewPages(const QPrinter &printer, const PrintPageLayout &layout,
+        const QList<PagedText::Document> &documents, const QString &documentName, bool numbered)
+        : m_pageLayout(printer.pageLayout())
+        , m_layout(layout)
+        , m_documents(documents)
+        , m_documentName(documentName)
+        , m_numbered(numbered)
+    {
+        for (const PagedText::Document &document : documents)
+            for (const PagedText::Page &page : document)
+                m_pages.push_back(&page);
+    }
+
+    int count() const override { return static_cast<int>(m_pages.size()); }
+    QSizeF paper() const override { return m_pageLayout.fullRect(QPageLayout::Millimeter).size(); }
+
+    void paint(QPainter &painter, int index, const QRectF &target) const override
+    {
+        painter.translate(target.topLeft());
+        const qreal scale = target.width() / m_layout.paper.width();
+        painter.scale(scale, scale);
+        painter.translate(-m_layout.paper.topLeft());
+        // The font's points are taken at the device's resolution; the units here are the printer's.
+        QFont font = m_layout.font;
+        font.setPointSizeF(font.pointSizeF() * m_layout.resolution / painter.device()->logicalDpiY());
+        font.setHintingPreference(QFont::PreferNoHinting);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        drawTextPage(painter, m_layout, *m_pages[static_cast<size_t>(index)], m_numbered ? index + 1 : 0,
+            QDate::currentDate());
+    }
+
+    void preparePrinter(QPrinter &printer) const override
+    {
+        printer.setPageSize(m_pageLayout.pageSize());
+        printer.setPageOrientation(m_pageLayout.orientation());
+    }
+
+    QString print(QPrinter &printer) const override
+    {
+        const PrintPageLayout layout = printPageLayout(printer);
+        return renderDocuments(printer, layout, fitDocuments(m_documents, layout.linesPerPage),
+            m_documentName, m_numbered ? QDate::currentDate() : QDate());
+    }
+
+private:
+    QPageLayout m_pageLayout;
+    const PrintPageLayout &m_layout;
+    const QList<PagedText::Document> &m_documents;
+    QString m_documentName;
+    bool m_numbered;
+    std::vector<const PagedText::Page *> m_pages;
+};
 
 class QtPrintJob : public PrintJob
 {
 public:
-    QtPrintJob(std::unique_ptr<QPrinter> printer, const QString &documentName)
-        : m_printer(std::move(printer))
+    QtPrintJob(Platform &platform, const QString &documentName, QSettings *memory)
+        : m_platform(platform)
+        , m_memory(memory)
+        , m_printer(rememberedPrinter(memory))
         , m_layout(printPageLayout(*m_printer))
         , m_text(PrintPageLayout::Columns, m_layout.linesPerPage)
         , m_documentName(documentName)
@@ -112,19 +143,35 @@ public:
     void printLine(const QString &line) override { m_text.printLine(line); }
     int linesLeft() const override { return m_text.linesLeft(); }
     void endDocument() override { m_text.endDocument(); }
+    void numberPages() override { m_numbered = true; }
     QString finish() override
     {
-        return renderDocuments(*m_printer, m_layout, m_text.documents(), m_documentName);
+        if (m_text.documents().isEmpty())
+            return {};
+        const std::unique_ptr<PreviewPages> pages
+            = textPreviewPages(*m_printer, m_layout, m_text.documents(), m_documentName, m_numbered);
+        return showPrintPreview(*pages, m_platform, m_documentName, {}, m_memory);
     }
 
 private:
+    Platform &m_platform;
+    QSettings *m_memory;
     std::unique_ptr<QPrinter> m_printer;
     PrintPageLayout m_layout;
     PagedText m_text;
     QString m_documentName;
+    bool m_numbered = false;
 };
 
 } // namespace
+
+QString paintingFailure(const QPrinter &printer)
+{
+    if (printsToFile(printer))
+        return fileFailure(printer.outputFileName());
+    return QStringLiteral("la stampante \"%1\" non è pronta o non accetta la stampa.")
+        .arg(printer.printerName());
+}
 
 PagedText::PagedText(int columns, int linesPerPage)
     : m_columns(std::max(columns, 1))
@@ -134,6 +181,12 @@ PagedText::PagedText(int columns, int linesPerPage)
 
 QStringList PagedText::rowsOf(const QString &line) const
 {
+    // Nearly every line of a long printout is one row as it stands; the split below would cost
+    // the agenda of a hundred thousand contacts a good part of its time.
+    if (line.size() <= m_columns && std::none_of(line.begin(), line.end(), [](QChar c) {
+            return c == u'\r' || c == u'\n' || c == u'\t';
+        }))
+        return {line};
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     QStringList rows;
     for (QString piece : line.split(lineBreak)) {
@@ -193,6 +246,8 @@ PrintPageLayout printPageLayout(QPrinter &printer)
                             .intersected(printable);
     // A paper too small for the margins still gets its lines, on the whole printable area.
     layout.textArea = (text.isEmpty() ? printable : text).translated(-printable.topLeft());
+    layout.paper = QRectF(page.fullRectPixels(resolution)).translated(-printable.topLeft());
+    layout.resolution = resolution;
 
     const QString fullLine(PrintPageLayout::Columns, QLatin1Char('M'));
     const qreal width = layout.textArea.width();
@@ -216,20 +271,61 @@ PrintPageLayout printPageLayout(QPrinter &printer)
     if (layout.lineSpacing > 0)
         layout.linesPerPage
             = std::max(1, static_cast<int>(std::floor(layout.textArea.height() / layout.lineSpacing)));
+    const qreal middle = (layout.textArea.bottom() + layout.paper.bottom()) / 2;
+    layout.footerBaseline = std::min(
+        middle + (metrics.ascent() - metrics.descent()) / 2, printable.height() - metrics.descent());
     return layout;
 }
 
+QList<PagedText::Document> fitDocuments(const QList<PagedText::Document> &documents, int linesPerPage)
+{
+    linesPerPage = std::max(linesPerPage, 1);
+    QList<PagedText::Document> fitted;
+    fitted.reserve(documents.size());
+    for (const PagedText::Document &document : documents) {
+        PagedText::Document pages;
+        for (const PagedText::Page &page : document) {
+            qsizetype at = 0;
+            do {
+                pages.append(page.mid(at, linesPerPage));
+                at += linesPerPage;
+            } while (at < page.size());
+        }
+        fitted.append(pages);
+    }
+    return fitted;
+}
+
+void drawTextPage(QPainter &painter, const PrintPageLayout &layout, const PagedText::Page &page, int number,
+    const QDate &printedOn)
+{
+    for (qsizetype row = 0; row < page.size(); ++row)
+        painter.drawText(
+            QPointF(layout.textArea.left(),
+                layout.textArea.top() + layout.ascent + static_cast<qreal>(row) * layout.lineSpacing),
+            page.at(row));
+    if (number <= 0)
+        return;
+    const QString footer = QStringLiteral("Pagina %1 — stampata il %2")
+                               .arg(QString::number(number), printedOn.toString(QStringLiteral("d/M/yyyy")));
+    const qreal width = static_cast<qreal>(footer.size()) * layout.characterWidth;
+    painter.drawText(
+        QPointF(layout.textArea.left() + (layout.textArea.width() - width) / 2, layout.footerBaseline),
+        footer);
+}
+
 QString renderDocuments(QPrinter &printer, const PrintPageLayout &layout,
-    const QList<PagedText::Document> &documents, const QString &documentName)
+    const QList<PagedText::Document> &documents, const QString &documentName, const QDate &numberedOn)
 {
     if (documents.isEmpty())
         return {};
     printer.setDocName(documentName);
+    int pageNumber = numberedOn.isValid() ? 1 : 0;
     // Documents sent to one file name one after another would each overwrite the one before.
     if (printsToFile(printer))
-        return renderSession(printer, layout, documents);
+        return renderSession(printer, layout, documents, pageNumber, numberedOn);
     for (const PagedText::Document &document : documents) {
-        const QString failure = renderSession(printer, layout, {document});
+        const QString failure = renderSession(printer, layout, {document}, pageNumber, numberedOn);
         if (!failure.isEmpty())
             return failure;
     }
@@ -248,38 +344,13 @@ QString printDocuments(QPrinter &printer, const QList<QStringList> &documents, c
     return renderDocuments(printer, layout, text.documents(), documentName);
 }
 
-std::unique_ptr<PrintJob> beginQtPrinting(Platform &platform, const QString &documentName)
+std::unique_ptr<PreviewPages> textPreviewPages(const QPrinter &printer, const PrintPageLayout &layout,
+    const QList<PagedText::Document> &documents, const QString &documentName, bool numbered)
 {
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setCreator(Platform::applicationTitle());
-    printer->setDocName(documentName);
-    QWidget *parent = QApplication::activeWindow();
+    return std::make_unique<TextPreviewPages>(printer, layout, documents, documentName, numbered);
+}
 
-    if (QPrinterInfo::availablePrinters().isEmpty()) {
-        const MessageAnswer answer = platform.messageBox(
-            {QStringLiteral(
-                 "Non è installata nessuna stampante.\r\rPremere <OK> per salvare la stampa in un file PDF, "
-                 "premere <Annulla> per NON stampare"),
-                {}, MessageButtons::OkCancel, MessageIcon::Exclamation, MessageAnswer::Ok});
-        if (answer != MessageAnswer::Ok)
-            return nullptr;
-        QString fileName
-            = QFileDialog::getSaveFileName(parent, QStringLiteral("Salva la stampa come file PDF"),
-                defaultPdfPath(documentName), QStringLiteral("Documenti PDF (*.pdf)"));
-        if (fileName.isEmpty())
-            return nullptr;
-        if (QFileInfo(fileName).suffix().isEmpty())
-            fileName += QStringLiteral(".pdf");
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(fileName);
-        return std::make_unique<QtPrintJob>(std::move(printer), documentName);
-    }
-
-    // The dialog starts on the default printer and also offers printing to a PDF file.
-    QPrintDialog dialog(printer.get(), parent);
-    dialog.setWindowTitle(QStringLiteral("Stampa"));
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-    if (dialog.exec() != QDialog::Accepted)
-        return nullptr;
-    return std::make_unique<QtPrintJob>(std::move(printer), documentName);
+std::unique_ptr<PrintJob> beginQtPrinting(Platform &platform, const QString &documentName, QSettings *memory)
+{
+    return std::make_unique<QtPrintJob>(platform, documentName, memory);
 }
