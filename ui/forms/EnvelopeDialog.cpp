@@ -1,5 +1,7 @@
 #include "ui/forms/EnvelopeDialog.h"
 
+#include "ui/forms/AddressChoice.h"
+
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,7 +17,6 @@ const QString SizeKey = QStringLiteral("printouts/envelopeSize");
 const QString AddressKey = QStringLiteral("printouts/envelopeAddress");
 const QString SenderKey = QStringLiteral("printouts/sender");
 const QString SenderPrintedKey = QStringLiteral("printouts/senderPrinted");
-const QString Home = QStringLiteral("casa");
 
 } // namespace
 
@@ -38,17 +39,7 @@ EnvelopeDialog::EnvelopeDialog(QSettings *memory, QWidget *parent)
     sizeLayout->addWidget(optC5);
     sizeLayout->addStretch(1);
 
-    auto *address = new QGroupBox(QStringLiteral("Indirizzo del destinatario"), this);
-    optLavoro = new QRadioButton(QStringLiteral("di &lavoro"), address);
-    optCasa = new QRadioButton(QStringLiteral("di &casa"), address);
-    optLavoro->setObjectName(QStringLiteral("optLavoro"));
-    optCasa->setObjectName(QStringLiteral("optCasa"));
-    const bool home = memory && memory->value(AddressKey).toString() == Home;
-    (home ? optCasa : optLavoro)->setChecked(true);
-    auto *addressLayout = new QHBoxLayout(address);
-    addressLayout->addWidget(optLavoro);
-    addressLayout->addWidget(optCasa);
-    addressLayout->addStretch(1);
+    address = new AddressChoice(QStringLiteral("Indirizzo del destinatario"), memory, AddressKey, this);
 
     fraMittente = new QGroupBox(QStringLiteral("Stampare il &mittente"), this);
     fraMittente->setObjectName(QStringLiteral("fraMittente"));
@@ -84,7 +75,7 @@ EnvelopeSize EnvelopeDialog::size() const
 
 bool EnvelopeDialog::homeAddress() const
 {
-    return optCasa->isChecked();
+    return address->home();
 }
 
 QStringList EnvelopeDialog::sender() const
@@ -103,7 +94,7 @@ void EnvelopeDialog::accept()
 {
     if (m_memory) {
         m_memory->setValue(SizeKey, size() == EnvelopeSize::C5 ? QStringLiteral("C5") : QStringLiteral("DL"));
-        m_memory->setValue(AddressKey, homeAddress() ? Home : QStringLiteral("lavoro"));
+        address->remember();
         m_memory->setValue(SenderKey, txtMittente->toPlainText());
         m_memory->setValue(SenderPrintedKey, fraMittente->isChecked());
     }

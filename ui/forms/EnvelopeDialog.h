@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+class AddressChoice;
 class QGroupBox;
 class QPlainTextEdit;
 class QRadioButton;
@@ -29,8 +30,7 @@ private:
     QSettings *m_memory;
     QRadioButton *optDL;
     QRadioButton *optC5;
-    QRadioButton *optLavoro;
-    QRadioButton *optCasa;
+    AddressChoice *address;
     QGroupBox *fraMittente;
     QPlainTextEdit *txtMittente;
 };

@@ -1,5 +1,7 @@
 #include "ui/forms/LabelsDialog.h"
 
+#include "ui/forms/AddressChoice.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -20,7 +22,6 @@ const QString SheetKey = QStringLiteral("printouts/labelSheet");
 const QString AddressKey = QStringLiteral("printouts/labelAddress");
 const QString StartKey = QStringLiteral("printouts/labelStart");
 const QString Custom = QStringLiteral("custom");
-const QString Home = QStringLiteral("casa");
 
 } // namespace
 
@@ -45,17 +46,7 @@ LabelsDialog::LabelsDialog(bool hitsShown, QSettings *memory, QWidget *parent)
     whichLayout->addWidget(optHits);
     whichLayout->addWidget(optAgenda);
 
-    auto *address = new QGroupBox(QStringLiteral("Indirizzo"), this);
-    optLavoro = new QRadioButton(QStringLiteral("di &lavoro"), address);
-    optCasa = new QRadioButton(QStringLiteral("di &casa"), address);
-    optLavoro->setObjectName(QStringLiteral("optLavoro"));
-    optCasa->setObjectName(QStringLiteral("optCasa"));
-    const bool home = memory && memory->value(AddressKey).toString() == Home;
-    (home ? optCasa : optLavoro)->setChecked(true);
-    auto *addressLayout = new QHBoxLayout(address);
-    addressLayout->addWidget(optLavoro);
-    addressLayout->addWidget(optCasa);
-    addressLayout->addStretch(1);
+    address = new AddressChoice(QStringLiteral("Indirizzo"), memory, AddressKey, this);
 
     cboFoglio = new QComboBox(this);
     cboFoglio->setObjectName(QStringLiteral("cboFoglio"));
@@ -157,7 +148,7 @@ LabelsDialog::Which LabelsDialog::which() const
 
 bool LabelsDialog::homeAddress() const
 {
-    return optCasa->isChecked();
+    return address->home();
 }
 
 LabelSheet LabelsDialog::sheet() const
@@ -225,7 +216,7 @@ void LabelsDialog::accept()
 {
     if (m_memory) {
         m_memory->setValue(SheetKey, customChosen() ? customSheetText(sheet()) : sheet().id);
-        m_memory->setValue(AddressKey, homeAddress() ? Home : QStringLiteral("lavoro"));
+        address->remember();
         m_memory->setValue(StartKey, startPosition());
     }
     QDialog::accept();

@@ -10,6 +10,7 @@
 
 class QComboBox;
 class QDoubleSpinBox;
+class AddressChoice;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -45,8 +46,7 @@ private:
     QRadioButton *optShown;
     QRadioButton *optHits;
     QRadioButton *optAgenda;
-    QRadioButton *optLavoro;
-    QRadioButton *optCasa;
+    AddressChoice *address;
     QComboBox *cboFoglio;
     QGroupBox *fraMisure;
     QSpinBox *spnColonne;

@@ -32,6 +32,23 @@ const QString NoClipboard = QStringLiteral(
 
 const QString UnreadableStore = QStringLiteral("Impossibile leggere l'archivio dei contatti: ");
 
+// The records in the order of ids; an id without its record (deleted meanwhile) is left out.
+std::vector<ContactRecord> inOrderOf(std::vector<ContactRecord> records, const std::vector<qint64> &ids)
+{
+    QHash<qint64, qsizetype> byId;
+    byId.reserve(static_cast<qsizetype>(records.size()));
+    for (size_t i = 0; i < records.size(); ++i)
+        byId.insert(records[i].id, static_cast<qsizetype>(i));
+    std::vector<ContactRecord> ordered;
+    ordered.reserve(ids.size());
+    for (const qint64 id : ids) {
+        const auto found = byId.constFind(id);
+        if (found != byId.constEnd())
+            ordered.push_back(std::move(records[static_cast<size_t>(*found)]));
+    }
+    return ordered;
+}
+
 } // namespace
 
 void Phone::reportPrintFailure(const QString &reason)
@@ -66,16 +83,11 @@ bool Phone::readAgenda(std::vector<ContactRecord> &contacts)
         m_platform.showMessage(UnreadableStore + m_store.lastError(), MessageIcon::Exclamation);
         return false;
     }
-    QHash<qint64, qsizetype> byId;
-    byId.reserve(static_cast<qsizetype>(records.size()));
-    for (size_t i = 0; i < records.size(); ++i)
-        byId.insert(records[i].id, static_cast<qsizetype>(i));
-    contacts.reserve(walk.rows().size());
-    for (const ContactStore::IndexEntry &row : walk.rows()) {
-        const auto found = byId.constFind(row.id);
-        if (found != byId.constEnd())
-            contacts.push_back(std::move(records[static_cast<size_t>(*found)]));
-    }
+    std::vector<qint64> order;
+    order.reserve(walk.rows().size());
+    for (const ContactStore::IndexEntry &row : walk.rows())
+        order.push_back(row.id);
+    contacts = inOrderOf(std::move(records), order);
     return true;
 }
 
@@ -87,16 +99,7 @@ bool Phone::readContacts(const std::vector<qint64> &ids, std::vector<ContactReco
         m_platform.showMessage(UnreadableStore + m_store.lastError(), MessageIcon::Exclamation);
         return false;
     }
-    QHash<qint64, qsizetype> byId;
-    byId.reserve(static_cast<qsizetype>(records.size()));
-    for (size_t i = 0; i < records.size(); ++i)
-        byId.insert(records[i].id, static_cast<qsizetype>(i));
-    contacts.reserve(ids.size());
-    for (const qint64 id : ids) {
-        const auto found = byId.constFind(id);
-        if (found != byId.constEnd())
-            contacts.push_back(records[static_cast<size_t>(*found)]);
-    }
+    contacts = inOrderOf(std::move(records), ids);
     return true;
 }
 
