@@ -1,25 +1,13 @@
 #include "output/PdfWriter.h"
 
 #include "platform/AtomicFile.h"
+#include "text/ForgivingText.h"
 #include "text/Windows1252.h"
 
 #include <QList>
 #include <QStringView>
 
 namespace {
-
-// Letters whose difference lies in the letter itself, not in a mark a decomposition takes away.
-constexpr std::pair<char32_t, char16_t> StrokedLetters[] = {
-    {U'ı', u'i'},
-    {U'Ł', u'L'},
-    {U'ł', u'l'},
-    {U'Đ', u'D'},
-    {U'đ', u'd'},
-    {U'Ħ', u'H'},
-    {U'ħ', u'h'},
-    {U'Ŧ', u'T'},
-    {U'ŧ', u't'},
-};
 
 bool isControl(char32_t c)
 {
@@ -30,10 +18,8 @@ bool isControl(char32_t c)
 // "r"), or "?".
 QString standIn(char32_t c)
 {
-    for (const auto &[letter, plain] : StrokedLetters) {
-        if (letter == c)
-            return QString(QChar(plain));
-    }
+    if (const QStringView plain = plainLetters(c); !plain.isEmpty())
+        return QChar::isLower(c) ? plain.toString().toLower() : plain.toString();
     const QString decomposed = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
     QString base;
     for (const QChar part : decomposed) {

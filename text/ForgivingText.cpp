@@ -13,6 +13,7 @@ namespace {
 // Letters that carry their difference in the letter itself rather than in a mark, which no
 // decomposition takes away.
 constexpr std::pair<char32_t, const char16_t *> PlainLetters[] = {
+    {U'ı', u"I"},
     {U'Ł', u"L"},
     {U'ł', u"L"},
     {U'Đ', u"D"},
@@ -34,15 +35,6 @@ constexpr std::pair<char32_t, const char16_t *> PlainLetters[] = {
     {U'ẞ', u"SS"},
     {U'ß', u"SS"},
 };
-
-QStringView plainLetters(char32_t c)
-{
-    for (const auto &[letter, plain] : PlainLetters) {
-        if (letter == c)
-            return plain;
-    }
-    return {};
-}
 
 bool isBlank(char32_t c)
 {
@@ -113,6 +105,15 @@ const std::vector<std::string> &characterForms()
 }
 
 } // namespace
+
+QStringView plainLetters(char32_t c)
+{
+    for (const auto &[letter, plain] : PlainLetters) {
+        if (letter == c)
+            return plain;
+    }
+    return {};
+}
 
 std::string forgivingForm(char32_t c)
 {

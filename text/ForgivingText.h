@@ -23,6 +23,10 @@ std::string forgivingForm(char32_t c);
 // fast way to.
 std::string forgivingReference(QStringView text);
 
+// The plain letters, in upper case, of a letter whose difference lies in the letter itself rather
+// than in a mark a decomposition takes away ("Ł" is "L", "ẞ" is "SS"); empty for any other.
+QStringView plainLetters(char32_t c);
+
 // The words of a search argument in the forgiving form, in the order typed; none for an argument of
 // blanks and punctuation alone.
 std::vector<std::string> forgivingWords(QStringView argument);
