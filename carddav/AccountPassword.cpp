@@ -31,9 +31,9 @@ QString unavailableText(const QKeychain::Job &job)
 
 } // namespace
 
-QString keyringKey(const QString &user, const QString &book)
+QString keyringKey(const CardDavAccount &account)
 {
-    return user + u'@' + book;
+    return account.user + u'@' + account.book.toString();
 }
 
 KeyringAnswer readPassword(const QString &key)

@@ -2,6 +2,8 @@
 // never in a file of ours. Without a keyring the program asks for it each time.
 #pragma once
 
+#include "carddav/SyncState.h"
+
 #include <QString>
 
 struct KeyringAnswer
@@ -14,7 +16,7 @@ struct KeyringAnswer
 };
 
 // The key an account's password is kept under: one per user and book.
-QString keyringKey(const QString &user, const QString &book);
+QString keyringKey(const CardDavAccount &account);
 
 KeyringAnswer readPassword(const QString &key);
 // False with the reason (Italian) when the keyring did not keep it.

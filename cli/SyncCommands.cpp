@@ -36,7 +36,7 @@ int accountCommand(ContactStore &store, const AccountRequest &request, CliStream
     }
     if (request.remove) {
         if (stored)
-            deletePassword(keyringKey(stored->user, stored->book.toString()));
+            deletePassword(keyringKey(*stored));
         if (!removeAccount(store.connection(), &error)) {
             io.err << QStringLiteral("Impossibile togliere l'account: %1").arg(error) << Qt::endl;
             return Failed;
@@ -95,7 +95,7 @@ int accountCommand(ContactStore &store, const AccountRequest &request, CliStream
         << Qt::endl;
     if (request.passwordFromInput) {
         QString unavailable;
-        if (!writePassword(keyringKey(account.user, account.book.toString()), password, &unavailable))
+        if (!writePassword(keyringKey(account), password, &unavailable))
             io.err << unavailable << Qt::endl
                    << QStringLiteral("La password non è stata salvata: darla a sync con --password-stdin.")
                    << Qt::endl;
@@ -117,7 +117,7 @@ int syncCommand(ContactStore &store, bool passwordFromInput, CliStreams io)
     if (passwordFromInput) {
         password = passwordFrom(io);
     } else {
-        const KeyringAnswer kept = readPassword(keyringKey(account->user, account->book.toString()));
+        const KeyringAnswer kept = readPassword(keyringKey(*account));
         if (!kept.found) {
             io.err << (kept.unavailable.isEmpty() ? QStringLiteral("Nessuna password nel portachiavi.")
                                                   : kept.unavailable)

@@ -22,11 +22,6 @@ const QString SearchCaption = QStringLiteral("Cerca rubriche");
 
 } // namespace
 
-QString passwordKey(const CardDavAccount &account)
-{
-    return keyringKey(account.user, account.book.toString());
-}
-
 SyncAccountDialog::SyncAccountDialog(ContactStore &store, Platform &platform,
     const std::optional<CardDavAccount> &stored, const QString &password, QWidget *parent)
     : QDialog(parent)
@@ -250,9 +245,9 @@ void SyncAccountDialog::save()
         return;
     }
     // The password of another user or book is of no use any more.
-    const QString key = passwordKey(account);
-    if (m_stored && passwordKey(*m_stored) != key)
-        deletePassword(passwordKey(*m_stored));
+    const QString key = keyringKey(account);
+    if (m_stored && keyringKey(*m_stored) != key)
+        deletePassword(keyringKey(*m_stored));
     QString unavailable;
     if (password().isEmpty())
         deletePassword(key);
@@ -278,7 +273,7 @@ void SyncAccountDialog::forgetAccount()
         setStatus(QStringLiteral("Impossibile togliere l'account: %1").arg(error));
         return;
     }
-    deletePassword(passwordKey(*m_stored));
+    deletePassword(keyringKey(*m_stored));
     m_removed = true;
     accept();
 }

@@ -21,9 +21,6 @@ class QSpinBox;
 class QThread;
 struct DiscoveryResult;
 
-// The keyring's key of the account's password, the one rubrello-cli uses too.
-QString passwordKey(const CardDavAccount &account);
-
 class SyncAccountDialog : public QDialog
 {
 public:

@@ -58,7 +58,7 @@ bool Phone::editSyncAccount()
 
 QString Phone::knownSyncPassword(const CardDavAccount &account)
 {
-    const QString key = passwordKey(account);
+    const QString key = keyringKey(account);
     if (key == m_syncPasswordKey)
         return m_syncPassword;
     const KeyringAnswer kept = readPassword(key);
@@ -70,7 +70,7 @@ QString Phone::knownSyncPassword(const CardDavAccount &account)
 void Phone::rememberSyncPassword(const CardDavAccount &account, const QString &password)
 {
     m_syncPassword = password;
-    m_syncPasswordKey = passwordKey(account);
+    m_syncPasswordKey = keyringKey(account);
 }
 
 void Phone::scheduleSync()
