@@ -179,6 +179,8 @@ private:
     // is the same resource again; a new contact that took a deleted one's id is not.
     bool takeBackRestored()
     {
+        if (m_deletedByHref.empty())
+            return true;
         ContactStore::Batch batch(m_store);
         if (!batch.ok())
             return fail(m_store.lastError());
@@ -440,11 +442,9 @@ private:
     {
         ContactRecord record = contact.record;
         record.id = id;
-        QString error;
         if (!m_store.update(record))
             return fail(m_store.lastError());
-        CardPropertiesWriter properties(m_db);
-        return properties.write(id, preparedContact(contact), &error) || fail(error);
+        return writeProperties(id, contact);
     }
 
     bool add(const CardContact &contact, qint64 *id)
@@ -453,9 +453,16 @@ private:
         if (!added)
             return fail(m_store.lastError());
         *id = *added;
+        return writeProperties(*added, contact);
+    }
+
+    bool writeProperties(qint64 id, const CardContact &contact)
+    {
+        // Its statements are prepared once for every card of the sync; the table exists by now.
+        if (!m_properties)
+            m_properties.emplace(m_db);
         QString error;
-        CardPropertiesWriter properties(m_db);
-        return properties.write(*added, preparedContact(contact), &error) || fail(error);
+        return m_properties->write(id, preparedContact(contact), &error) || fail(error);
     }
 
     // The version of here of a contact changed on both sides, as a contact of its own: without the
@@ -765,6 +772,7 @@ private:
     std::unordered_map<QString, SyncedResource> m_deletedByHref;
     std::optional<AgendaMatcher> m_matcher;
     bool m_matcherLooked = false;
+    std::optional<CardPropertiesWriter> m_properties;
 };
 
 } // namespace
