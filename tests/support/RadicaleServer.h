@@ -3,10 +3,12 @@
 // address book "contatti". Nothing else on the network is contacted.
 #pragma once
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSslCertificate>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -96,6 +98,14 @@ public:
         return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(m_tls ? "https" : "http").arg(m_port));
     }
     QString certificatePath() const { return m_dir.filePath(QStringLiteral("certificate.pem")); }
+    // The SHA-256 fingerprint of that certificate, as the user is shown it: "AB:CD:...".
+    QString certificateFingerprint() const
+    {
+        const QList<QSslCertificate> made = QSslCertificate::fromPath(certificatePath());
+        return made.size() == 1
+            ? QString::fromLatin1(made[0].digest(QCryptographicHash::Sha256).toHex(':').toUpper())
+            : QString();
+    }
     QUrl addressBook(const QString &user) const
     {
         return baseUrl().resolved(QUrl(user + QStringLiteral("/contatti/")));
